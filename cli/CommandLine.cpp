@@ -1,0 +1,327 @@
+#include "cli/CommandLine.h"
+
+#include "core/Errors.h"
+#include "core/FieldReader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+#include <unistd.h>
+
+namespace tessaloc::cli {
+namespace {
+
+const std::vector<OptionSpec>& commonOptions()
+{
+    static const std::vector<OptionSpec> options = {
+        {"--type", "1|2|3", "data type: 1 codominant alleles \"a\\b\", 2 haploid/dominant markers or whole genotypes, "
+                            "3 DNA/protein sequences (default 1)"},
+        {"--latlong", "", "X is longitude and Y latitude in decimal degrees"},
+        {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
+        {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
+    };
+    return options;
+}
+
+const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name)
+{
+    for (const OptionSpec& option : options) {
+        if (option.name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+std::optional<long long> parseWholeNumber(const std::string& text)
+{
+    const auto value = parseDecimal(text);
+    if (!value || *value != std::floor(*value) || std::abs(*value) > 9e15)
+        return std::nullopt;
+    return static_cast<long long>(*value);
+}
+
+std::string usageLine(const Subcommand& command)
+{
+    std::string line = "tessaloc-cli " + command.name + " [common options]";
+    for (const OptionSpec& option : command.options)
+        line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) + "]";
+    line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
+    return line;
+}
+
+void printOptions(std::ostream& out, const std::vector<OptionSpec>& options)
+{
+    for (const OptionSpec& option : options) {
+        std::string head = "  " + option.name + (option.valueName.empty() ? "" : " " + option.valueName);
+        if (head.size() < 20)
+            head.resize(20, ' ');
+        else
+            head += "  ";
+        out << head << option.help << '\n';
+    }
+}
+
+void printGeneralHelp(std::ostream& out)
+{
+    out << "Usage: tessaloc-cli ANALYSIS [options] COORDS [GENOTYPES]\n\n"
+           "Runs one analysis of a coordinate file and a genotype file and writes its report.\n\nAnalyses:\n";
+    for (const Subcommand& command : subcommands()) {
+        std::string name = "  " + command.name;
+        name.resize(20, ' ');
+        out << name << command.summary << '\n';
+    }
+    out << "\nCommon options:\n";
+    printOptions(out, commonOptions());
+    out << "\nExit status: 0 success, 1 a problem with the data (message on stderr), 2 the analysis failed,\n"
+           "64 the command line is wrong. 'tessaloc-cli ANALYSIS --help' shows an analysis's own options.\n";
+}
+
+void printCommandHelp(std::ostream& out, const Subcommand& command)
+{
+    out << "Usage: " << usageLine(command) << "\n\n" << command.summary << "\n";
+    if (!command.options.empty()) {
+        out << "\nOptions:\n";
+        printOptions(out, command.options);
+    }
+    out << "\nCommon options:\n";
+    printOptions(out, commonOptions());
+}
+
+// Progress texts go to a terminal only, each overwriting the last; messages always go to stderr.
+class ConsoleListener : public RunListener {
+public:
+    explicit ConsoleListener(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
+    ~ConsoleListener() override { finishLine(); }
+
+    void status(std::string_view text) override
+    {
+        if (!m_terminal)
+            return;
+        m_err << "\r\033[K" << text << std::flush;
+        m_lineOpen = true;
+    }
+    void message(std::string_view text) override
+    {
+        finishLine();
+        m_err << text << '\n';
+    }
+    void finishLine()
+    {
+        if (m_lineOpen)
+            m_err << "\r\033[K" << std::flush;
+        m_lineOpen = false;
+    }
+
+private:
+    std::ostream& m_err;
+    bool m_terminal;
+    bool m_lineOpen = false;
+};
+
+// Like the window program's Run command, every input file must open before an analysis starts.
+void checkInputOpens(const std::string& path, const char* role)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path))
+        throw AnalysisError(std::string("cannot open the ") + role + " \"" + path + "\": "
+                            + (in ? "it is a folder" : std::strerror(errno)));
+}
+
+} // namespace
+
+long long Invocation::integerValue(const std::string& name, long long fallback, long long minimum,
+                                   long long maximum) const
+{
+    const auto it = values.find(name);
+    if (it == values.end())
+        return fallback;
+    const auto value = parseWholeNumber(it->second);
+    if (!value || *value < minimum || *value > maximum)
+        throw UsageError(name + " takes a whole number from " + std::to_string(minimum) + " to "
+                         + std::to_string(maximum) + ", not \"" + it->second + "\"");
+    return *value;
+}
+
+double Invocation::numberValue(const std::string& name, double fallback) const
+{
+    const auto it = values.find(name);
+    if (it == values.end())
+        return fallback;
+    const auto value = parseDecimal(it->second);
+    if (!value)
+        throw UsageError(name + " takes a number, not \"" + it->second + "\"");
+    return *value;
+}
+
+std::string Invocation::textValue(const std::string& name, const std::string& fallback) const
+{
+    const auto it = values.find(name);
+    return it == values.end() ? fallback : it->second;
+}
+
+RandomUniform Invocation::generator(SeedSource& seeds) const
+{
+    if (seed)
+        return RandomUniform(seed->first, seed->second);
+    return seeds.seedFromClock();
+}
+
+Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments)
+{
+    Invocation invocation;
+    std::vector<std::string> positionals;
+    bool optionsEnded = false;
+
+    for (size_t index = 0; index < arguments.size(); ++index) {
+        std::string argument = arguments[index];
+        if (optionsEnded || !argument.starts_with("--") || argument == "-") {
+            positionals.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        std::optional<std::string> inlineValue;
+        if (const size_t equals = argument.find('='); equals != std::string::npos) {
+            inlineValue = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        const OptionSpec* option = findOption(commonOptions(), argument);
+        if (!option)
+            option = findOption(command.options, argument);
+        if (!option)
+            throw UsageError("unknown option " + argument + " for " + command.name);
+
+        std::string value;
+        if (option->valueName.empty()) {
+            if (inlineValue)
+                throw UsageError(argument + " takes no value");
+        } else if (inlineValue) {
+            value = *inlineValue;
+        } else if (index + 1 < arguments.size()) {
+            value = arguments[++index];
+        } else {
+            throw UsageError(argument + " needs a value (" + option->valueName + ")");
+        }
+
+        if (argument == "--type") {
+            const auto type = parseWholeNumber(value);
+            if (!type || *type < 1 || *type > 3)
+                throw UsageError("--type takes 1, 2 or 3, not \"" + value + "\"");
+            invocation.dataType = static_cast<DataType>(*type);
+        } else if (argument == "--latlong") {
+            invocation.useLatLong = true;
+        } else if (argument == "--seed") {
+            const size_t comma = value.find(',');
+            const auto first = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(0, comma));
+            const auto second = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(comma + 1));
+            if (!first || !second || *first < 0 || *second < 0 || *first > RandomUniform::kMaxSeed
+                || *second > RandomUniform::kMaxSeed)
+                throw UsageError("--seed takes two whole numbers from 0 to " + std::to_string(RandomUniform::kMaxSeed)
+                                 + " as S1,S2, not \"" + value + "\"");
+            invocation.seed = std::make_pair(*first, *second);
+        } else if (argument == "--output-dir") {
+            if (value.empty())
+                throw UsageError("--output-dir needs a folder");
+            invocation.outputDirectory = value;
+        } else if (option->valueName.empty()) {
+            invocation.flags.insert(argument);
+        } else {
+            invocation.values[argument] = value;
+        }
+    }
+
+    const size_t expected = command.needsGenotypes ? 2 : 1;
+    if (positionals.size() != expected)
+        throw UsageError(command.name + " takes " + (expected == 2 ? "a coordinate file and a genotype file" : "a coordinate file")
+                         + ", " + std::to_string(positionals.size()) + " file name(s) given");
+    invocation.coordinatePath = positionals[0];
+    if (expected == 2)
+        invocation.genotypePath = positionals[1];
+    return invocation;
+}
+
+const std::vector<Subcommand>& subcommands()
+{
+    static const std::vector<Subcommand> all = {distancesCommand()};
+    return all;
+}
+
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
+        printGeneralHelp(arguments.empty() ? err : out);
+        return arguments.empty() ? kExitUsageError : kExitSuccess;
+    }
+
+    const Subcommand* command = nullptr;
+    for (const Subcommand& candidate : subcommands()) {
+        if (candidate.name == arguments[0])
+            command = &candidate;
+    }
+    if (!command) {
+        err << "tessaloc-cli: unknown analysis \"" << arguments[0] << "\"; 'tessaloc-cli --help' lists them\n";
+        return kExitUsageError;
+    }
+
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    for (const std::string& argument : rest) {
+        if (argument == "--help" || argument == "-h") {
+            printCommandHelp(out, *command);
+            return kExitSuccess;
+        }
+    }
+
+    Invocation invocation;
+    try {
+        invocation = parseInvocation(*command, rest);
+    } catch (const UsageError& error) {
+        err << "tessaloc-cli: " << error.what() << "\nUsage: " << usageLine(*command) << '\n';
+        return kExitUsageError;
+    }
+
+    SeedSource seeds;
+    std::vector<std::filesystem::path> written;
+    std::string usageProblem;
+    RunStatus status;
+    {
+        ConsoleListener listener(err, isatty(STDERR_FILENO) != 0);
+        status = runGuarded([&] {
+            try {
+                checkInputOpens(invocation.coordinatePath, "coordinate file");
+                if (command->needsGenotypes)
+                    checkInputOpens(invocation.genotypePath, "genotype file");
+                written = command->run(invocation, listener, seeds);
+            } catch (const UsageError& error) {
+                usageProblem = error.what();
+            }
+        });
+    }
+
+    if (!usageProblem.empty()) {
+        err << "tessaloc-cli: " << usageProblem << "\nUsage: " << usageLine(*command) << '\n';
+        return kExitUsageError;
+    }
+    switch (status.outcome) {
+    case RunOutcome::Success:
+        for (const auto& path : written)
+            out << "Report written to " << path.string() << '\n';
+        return kExitSuccess;
+    case RunOutcome::DataProblem:
+        err << status.text << '\n';
+        if (!status.detail.empty())
+            err << status.detail << '\n';
+        return kExitDataProblem;
+    case RunOutcome::AnalysisError:
+    case RunOutcome::Cancelled:
+        break;
+    }
+    err << kGeneralErrorMessage << '\n' << status.text << '\n';
+    return kExitAnalysisError;
+}
+
+} // namespace tessaloc::cli

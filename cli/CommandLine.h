@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/RandomUniform.h"
+#include "core/RunListener.h"
+#include "core/SampleTable.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessaloc::cli {
+
+/// Exit status of tessaloc-cli.
+enum ExitCode : int {
+    kExitSuccess = 0,
+    kExitDataProblem = 1,
+    kExitAnalysisError = 2,
+    kExitUsageError = 64,
+};
+
+/// A command line that does not say what to run.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// An option of one subcommand: a flag when `valueName` is empty, otherwise it takes a value.
+struct OptionSpec {
+    std::string name;      ///< with the dashes: "--permutations"
+    std::string valueName; ///< "N", or empty for a flag
+    std::string help;
+};
+
+/// The parsed command line of one run.
+struct Invocation {
+    DataType dataType = DataType::Codominant;
+    bool useLatLong = false;
+    std::optional<std::pair<std::int64_t, std::int64_t>> seed;
+    std::filesystem::path outputDirectory = ".";
+    std::string coordinatePath;
+    std::string genotypePath;
+    std::set<std::string> flags;
+    std::map<std::string, std::string> values;
+
+    bool flag(const std::string& name) const { return flags.count(name) != 0; }
+    /// The option's value as a whole number, or `fallback` when it was not given. Throws UsageError
+    /// when it is not a whole number in [minimum, maximum].
+    long long integerValue(const std::string& name, long long fallback, long long minimum, long long maximum) const;
+    /// The option's value as a number, or `fallback`. Throws UsageError when it is not a number.
+    double numberValue(const std::string& name, double fallback) const;
+    /// The option's value, or `fallback`.
+    std::string textValue(const std::string& name, const std::string& fallback) const;
+    /// The generator for this run: the states of --seed, or the clock seeding of the front ends.
+    RandomUniform generator(SeedSource& seeds) const;
+};
+
+/// One analysis of the batch front end.
+struct Subcommand {
+    std::string name;
+    std::string summary;
+    std::vector<OptionSpec> options;
+    bool needsGenotypes = true;
+    /// Runs the analysis and returns the files it wrote. Throws DataProblem, AnalysisError or
+    /// UsageError; never prints.
+    std::function<std::vector<std::filesystem::path>(const Invocation&, RunListener&, SeedSource&)> run;
+};
+
+/// All subcommands, in the order the help lists them.
+const std::vector<Subcommand>& subcommands();
+
+Subcommand distancesCommand();
+
+/// Parses `arguments` (without the program name) for `command`. Throws UsageError.
+Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
+
+/// The whole batch program: parses, runs, reports on `out` and `err`, and returns the exit status.
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace tessaloc::cli

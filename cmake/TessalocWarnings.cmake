@@ -1,0 +1,18 @@
+# Compile options shared by every Tessaloc target: strict warnings and, on request, sanitizers.
+add_library(tessaloc_options INTERFACE)
+add_library(Tessaloc::options ALIAS tessaloc_options)
+
+target_compile_options(tessaloc_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                                  -Wno-sign-conversion)
+if(TESSALOC_WARNINGS_AS_ERRORS)
+  target_compile_options(tessaloc_options INTERFACE -Werror)
+endif()
+
+if(TESSALOC_SANITIZE)
+  target_compile_options(tessaloc_options INTERFACE -fsanitize=address,undefined
+                                                    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(tessaloc_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Sources live beside each other in layer folders and are included as "core/...", "cli/..." and so on.
+target_include_directories(tessaloc_options INTERFACE ${PROJECT_SOURCE_DIR})

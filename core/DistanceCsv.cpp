@@ -1,0 +1,41 @@
+#include "core/DistanceCsv.h"
+
+#include "core/NumberText.h"
+
+namespace tessaloc {
+namespace {
+
+std::string csvCell(const std::string& text)
+{
+    const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string::npos
+                             || (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!needsQuotes)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+} // namespace
+
+std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    std::string csv;
+    for (const std::string& name : names)
+        csv += "," + csvCell(name);
+    csv += "\r\n";
+    for (int i = 0; i < matrix.size(); ++i) {
+        csv += csvCell(names[i]);
+        for (int j = 0; j < matrix.size(); ++j)
+            csv += "," + plainText(matrix(i, j));
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+} // namespace tessaloc

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/SquareMatrix.h"
+
+#include <string>
+#include <vector>
+
+namespace tessaloc {
+
+/// A distance matrix as CSV for other tools: a header row of an empty cell and the observation
+/// names, then one row per observation starting with its name, numbers in plain text form, CR LF
+/// line ends. Names are quoted when they hold a comma, a double quote, a line end or outer blanks.
+std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix);
+
+} // namespace tessaloc

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tessaloc {
+
+/// The one message a front end shows for every run that fails with an analysis error.
+inline constexpr std::string_view kGeneralErrorMessage =
+    "Error in analysis:  Please ensure that data files have been correctly formatted and that "
+    "information listed above points towards valid TSL files.";
+
+/// An expected problem with the user's data. what() is the exact message the user sees; after it
+/// the run ends quietly, without a report.
+class DataProblem : public std::runtime_error {
+public:
+    /// `detail` says where the problem lies (file, line, observation); front ends may show it
+    /// under the message. It may be empty.
+    explicit DataProblem(const std::string& message, std::string detail = {})
+        : std::runtime_error(message), m_detail(std::move(detail))
+    {
+    }
+    const std::string& detail() const { return m_detail; }
+
+private:
+    std::string m_detail;
+};
+
+/// Any other failure of a run: unreadable input, undefined arithmetic, a failed write. The user sees
+/// kGeneralErrorMessage; what() is the underlying reason, shown beneath it.
+class AnalysisError : public std::runtime_error {
+public:
+    explicit AnalysisError(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+/// Thrown when the caller asked a run to stop. Not an error: no message, no report.
+class RunCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "the run was cancelled"; }
+};
+
+/// How a run ended, as the front ends tell it apart.
+enum class RunOutcome { Success, DataProblem, AnalysisError, Cancelled };
+
+/// The outcome of a run with the text that goes with it: the data problem's message, or the
+/// underlying reason of an analysis error (empty on success and cancellation), and for a data
+/// problem where it lies.
+struct RunStatus {
+    RunOutcome outcome = RunOutcome::Success;
+    std::string text;
+    std::string detail;
+};
+
+/// Runs `body` and turns whatever it throws into a RunStatus. Exceptions that are not Tessaloc's
+/// own (allocation failures, library errors) count as analysis errors.
+template <typename Body>
+RunStatus runGuarded(Body&& body)
+{
+    try {
+        body();
+        return {};
+    } catch (const DataProblem& problem) {
+        return {RunOutcome::DataProblem, problem.what(), problem.detail()};
+    } catch (const AnalysisError& error) {
+        return {RunOutcome::AnalysisError, error.what(), {}};
+    } catch (const RunCancelled&) {
+        return {RunOutcome::Cancelled, {}, {}};
+    } catch (const std::bad_alloc&) {
+        return {RunOutcome::AnalysisError, "not enough memory for this data set", {}};
+    } catch (const std::exception& other) {
+        return {RunOutcome::AnalysisError, other.what(), {}};
+    }
+}
+
+/// Returns `value` when it is finite. Otherwise the computation was undefined (division by zero,
+/// 0/0, square root or logarithm out of range, overflow) and the run ends with an AnalysisError
+/// whose reason is `what` followed by the offending value.
+double requireFinite(double value, std::string_view what);
+
+} // namespace tessaloc

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/SampleTable.h"
+#include "core/SquareMatrix.h"
+
+namespace tessaloc {
+
+/// The program's value of pi, used wherever angles are converted.
+inline constexpr double kProgramPi = 3.14159265358979;
+/// The Earth's radius in kilometres.
+inline constexpr double kEarthRadiusKm = 6371.0;
+
+/// Pairwise geographic distances: great-circle kilometres when `useLatLong` (X longitude, Y latitude
+/// in decimal degrees), otherwise planar distances in the unit of the coordinates. Symmetric with a
+/// zero diagonal. Throws AnalysisError when a coordinate is not a number or a distance overflows.
+SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong);
+
+/// Great-circle distance in kilometres between (longitude x1, latitude y1) and (x2, y2), all in
+/// decimal degrees. Identical points give exactly 0. The cosine of the central angle is clamped to
+/// [-1, 1], so very close distinct points give 0 and antipodal points 6371 x 3.14159265358979.
+double GreatCircleDistance(double x1, double y1, double x2, double y2);
+
+} // namespace tessaloc

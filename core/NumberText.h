@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessaloc {
+
+/// Plain text form of a number: up to 15 significant digits as C's "%.15G" gives them, with the
+/// zero before the point and no blanks ("0.5", "-0.25", "1E-05", "1.5E+15", "0"). Used for
+/// captions, column widths and the grouping of observations into locations.
+std::string plainText(double value);
+/// Plain text form of a whole number ("1000", "-3").
+std::string plainText(long long value);
+
+/// Print form of a number: the plain text form without a zero before the point of a fraction, with
+/// one blank in front of a non-negative number (" .5", "-.25", " 1E-05", " 0"). Used when a number
+/// is printed or joined into a message or progress text.
+std::string printForm(double value);
+/// Print form of a whole number (" 1000", "-3").
+std::string printForm(long long value);
+inline std::string printForm(int value) { return printForm(static_cast<long long>(value)); }
+/// Print form of a single-precision value, with 7 significant digits ("%.7G" of the float).
+std::string printFormSingle(float value);
+
+/// The number masks of the reports. Each always shows its fixed number of decimals; the masks
+/// starting with '.' or '#' drop a zero integer part (".5000000000", "-.2500000000"), those
+/// starting with '0' keep it.
+enum class NumberMask {
+    Point10,       ///< ".#########0": 10 decimals, no zero before the point
+    Point11,       ///< ".##########0": 11 decimals, no zero before the point
+    Hash9,         ///< "#.000000000": 9 decimals, no zero before the point
+    Hash5,         ///< "#.00000": 5 decimals, no zero before the point
+    ZeroPoint10,   ///< "0.########0": 10 decimals, zero kept
+    ZeroPoint5,    ///< "0.00000": 5 decimals, zero kept
+};
+
+/// The number written through a mask (rounded as printf's "%.Nf" rounds).
+std::string formatMask(double value, NumberMask mask);
+
+} // namespace tessaloc

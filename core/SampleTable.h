@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaloc {
+
+/// How the genotype fields are to be read (the main window's "Genetic Marker Type").
+enum class DataType {
+    Codominant = 1, ///< two alleles "a\b" per field; missing "0\0"
+    Genotypes = 2,  ///< one marker state or whole genotype per field; missing "0" and "0\0"
+    Sequences = 3,  ///< one sequence per observation; no missing code
+};
+
+/// The observations of one run as read from the coordinate and genotype files.
+///
+/// Observations are numbered 1..N in coordinate-file order (`number` arguments below); the vectors
+/// themselves are 0-based. Texts are the files' bytes, unchanged (Latin-1).
+struct SampleTable {
+    std::vector<std::string> names;
+    /// The coordinate fields as read; they become numbers when distances are computed, so a field
+    /// that is not a number fails there (see coordinateX and coordinateY).
+    std::vector<std::string> xTexts;
+    std::vector<std::string> yTexts;
+    int locusCount = 0;
+    /// genotypes[locus][observation], both 0-based.
+    std::vector<std::vector<std::string>> genotypes;
+
+    int sampleCount() const { return static_cast<int>(names.size()); }
+    const std::string& genotype(int locus, int observation) const { return genotypes[locus][observation]; }
+
+    /// X and Y of observation `index` (0-based) as numbers. Throws AnalysisError naming the
+    /// observation when the field is not a decimal number.
+    double coordinateX(int index) const;
+    double coordinateY(int index) const;
+};
+
+/// Reads the coordinate file: records of name, X and Y, up to the field ";". An empty field where a
+/// name is expected is skipped; nothing after ";" is read. Fills names, xTexts and yTexts.
+/// Throws AnalysisError when the file cannot be read or ends before ";".
+void ReadCoordinateFile(const std::filesystem::path& path, SampleTable& table);
+
+/// Reads the genotype file for the table's observations: the locus count L, then per observation a
+/// name (ignored; records are matched by position) and L genotype fields. Records after the N-th
+/// are ignored. Throws AnalysisError when the file cannot be read, the locus count is not a whole
+/// number of at least 1, or the file ends early; throws DataProblem for a data-type-1 field without
+/// the allele separator.
+void ReadGenotypeFile(const std::filesystem::path& path, DataType dataType, SampleTable& table);
+
+/// Reads both files, coordinate file first.
+SampleTable ReadSampleTable(const std::filesystem::path& coordinatePath, const std::filesystem::path& genotypePath,
+                            DataType dataType);
+
+/// The message shown when a data-type-1 field has no allele separator.
+inline constexpr const char* kMissingSeparatorMessage =
+    "A codominat data set was specified for analysis, however, no allele separator symbol ('\\') was "
+    "detected.  Please check genotype file for correct format!";
+
+} // namespace tessaloc

@@ -1,0 +1,172 @@
+#include "cli/CommandLine.h"
+
+#include "core/Errors.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tessaloc::cli {
+namespace {
+
+using tessaloc::testing::TempFolder;
+
+const std::filesystem::path kExamples = TESSALOC_EXAMPLES_DIR;
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out, err;
+    CliRun result;
+    result.exit = runCommandLine(arguments, out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+const Subcommand& distances()
+{
+    for (const Subcommand& command : subcommands()) {
+        if (command.name == "distances")
+            return command;
+    }
+    throw std::logic_error("no distances subcommand");
+}
+
+TEST(ParseInvocation, CommonOptionsAnywhereOnTheLine)
+{
+    const Invocation invocation = parseInvocation(
+        distances(), {"c.txt", "--type", "3", "--latlong", "g.txt", "--seed=12,34", "--output-dir", "out"});
+    EXPECT_EQ(invocation.dataType, DataType::Sequences);
+    EXPECT_TRUE(invocation.useLatLong);
+    ASSERT_TRUE(invocation.seed.has_value());
+    EXPECT_EQ(invocation.seed->first, 12);
+    EXPECT_EQ(invocation.seed->second, 34);
+    EXPECT_EQ(invocation.outputDirectory, "out");
+    EXPECT_EQ(invocation.coordinatePath, "c.txt");
+    EXPECT_EQ(invocation.genotypePath, "g.txt");
+
+    SeedSource seeds;
+    RandomUniform seeded = invocation.generator(seeds);
+    RandomUniform expected(12, 34);
+    EXPECT_EQ(seeded.next(), expected.next());
+}
+
+TEST(ParseInvocation, DefaultsAreDataTypeOneAndTheCurrentFolder)
+{
+    const Invocation invocation = parseInvocation(distances(), {"c.txt", "g.txt"});
+    EXPECT_EQ(invocation.dataType, DataType::Codominant);
+    EXPECT_FALSE(invocation.useLatLong);
+    EXPECT_FALSE(invocation.seed.has_value());
+    EXPECT_EQ(invocation.outputDirectory, ".");
+}
+
+TEST(ParseInvocation, RejectsWhatItCannotRun)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"c.txt"},
+        {"c.txt", "g.txt", "extra.txt"},
+        {"c.txt", "g.txt", "--type", "4"},
+        {"c.txt", "g.txt", "--type"},
+        {"c.txt", "g.txt", "--seed", "1"},
+        {"c.txt", "g.txt", "--seed", "-1,5"},
+        {"c.txt", "g.txt", "--seed", "1,2147483648"},
+        {"c.txt", "g.txt", "--seed", "1.5,2"},
+        {"c.txt", "g.txt", "--latlong=yes"},
+        {"c.txt", "g.txt", "--permutations", "10"},
+    };
+    for (const auto& arguments : bad)
+        EXPECT_THROW(parseInvocation(distances(), arguments), UsageError) << arguments.back();
+}
+
+TEST(RunCommandLine, UsageErrorsExitWith64)
+{
+    EXPECT_EQ(run({}).exit, kExitUsageError);
+    EXPECT_EQ(run({"nonsense", "a", "b"}).exit, kExitUsageError);
+    const CliRun wrong = run({"distances", "only-one.txt"});
+    EXPECT_EQ(wrong.exit, kExitUsageError);
+    EXPECT_NE(wrong.err.find("Usage: tessaloc-cli distances"), std::string::npos) << wrong.err;
+    const CliRun help = run({"--help"});
+    EXPECT_EQ(help.exit, kExitSuccess);
+    EXPECT_NE(help.out.find("distances"), std::string::npos);
+    EXPECT_EQ(run({"distances", "--help"}).exit, kExitSuccess);
+}
+
+TEST(RunCommandLine, DistancesRunOnEveryExample)
+{
+    struct Example {
+        const char* folder;
+        const char* type;
+        bool latLong;
+    };
+    for (const Example& example : {Example{"microsatellites", "1", false}, Example{"haplotypes-latlong", "2", true},
+                                   Example{"sequences", "3", false}}) {
+        TempFolder folder;
+        std::vector<std::string> arguments = {"distances",
+                                              (kExamples / example.folder / "coordinates.txt").string(),
+                                              (kExamples / example.folder / "genotypes.txt").string(),
+                                              "--type",
+                                              example.type,
+                                              "--output-dir",
+                                              folder.path().string()};
+        if (example.latLong)
+            arguments.push_back("--latlong");
+        const CliRun result = run(arguments);
+        EXPECT_EQ(result.exit, kExitSuccess) << example.folder << ": " << result.err;
+        for (const char* name : {"GeneticDistances.csv", "GeographicDistances.csv"}) {
+            const std::string csv = testing::readFile(folder.path() / name);
+            EXPECT_FALSE(csv.empty()) << example.folder << " " << name;
+            EXPECT_NE(result.out.find(name), std::string::npos);
+        }
+    }
+}
+
+TEST(RunCommandLine, MissingFileIsTheGeneralErrorWithItsReason)
+{
+    TempFolder folder;
+    const CliRun result = run({"distances", (folder.path() / "absent.txt").string(),
+                            (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir",
+                            folder.path().string()});
+    EXPECT_EQ(result.exit, kExitAnalysisError);
+    EXPECT_EQ(result.err.substr(0, kGeneralErrorMessage.size()), kGeneralErrorMessage);
+    EXPECT_NE(result.err.find("absent.txt"), std::string::npos) << result.err;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST(RunCommandLine, DataProblemsExitWithOneAndWriteNothing)
+{
+    TempFolder folder;
+    const auto coordinates = folder.write("c.txt", "A,0,0\nB,1,1\n;\n");
+    const auto noSeparator = folder.write("g1.txt", "1\nA,12\\14\nB,12\n");
+    const auto noCommonLoci = folder.write("g2.txt", "1\nA,0\\0\nB,12\\14\n");
+    const auto out = folder.path() / "out";
+    std::filesystem::create_directory(out);
+
+    const CliRun separator = run({"distances", coordinates.string(), noSeparator.string(), "--output-dir", out.string()});
+    EXPECT_EQ(separator.exit, kExitDataProblem);
+    EXPECT_EQ(separator.err.substr(0, separator.err.find('\n')), kMissingSeparatorMessage);
+
+    const CliRun common = run({"distances", coordinates.string(), noCommonLoci.string(), "--output-dir", out.string()});
+    EXPECT_EQ(common.exit, kExitDataProblem);
+    EXPECT_NE(common.err.find("observations  1 and  2"), std::string::npos) << common.err;
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+TEST(RunCommandLine, UnwritableOutputFolderIsAnAnalysisError)
+{
+    TempFolder folder;
+    const CliRun result = run({"distances", (kExamples / "sequences" / "coordinates.txt").string(),
+                            (kExamples / "sequences" / "genotypes.txt").string(), "--type", "3", "--output-dir",
+                            (folder.path() / "no" / "such" / "folder").string()});
+    EXPECT_EQ(result.exit, kExitAnalysisError);
+    EXPECT_NE(result.err.find("GeneticDistances.csv"), std::string::npos) << result.err;
+}
+
+} // namespace
+} // namespace tessaloc::cli

@@ -1,0 +1,209 @@
+#include "core/Errors.h"
+#include "core/GeneticDistances.h"
+#include "tests/support/LiteralDistances.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace tessaloc {
+namespace {
+
+// A table from rows of genotype fields, one row per observation.
+SampleTable tableOf(const std::vector<std::vector<std::string>>& rows)
+{
+    SampleTable table;
+    table.locusCount = static_cast<int>(rows.front().size());
+    table.genotypes.assign(static_cast<size_t>(table.locusCount), {});
+    for (const auto& row : rows) {
+        table.names.push_back("o" + std::to_string(table.names.size() + 1));
+        table.xTexts.push_back("0");
+        table.yTexts.push_back("0");
+        for (int l = 0; l < table.locusCount; ++l)
+            table.genotypes[l].push_back(row[l]);
+    }
+    return table;
+}
+
+double pairDistance(DataType type, const std::string& a, const std::string& b)
+{
+    return BuildGeneticDistances(tableOf({{a}, {b}}), type)(0, 1);
+}
+
+std::string dataProblemOf(const SampleTable& table, DataType type)
+{
+    try {
+        BuildGeneticDistances(table, type);
+    } catch (const DataProblem& problem) {
+        return problem.what();
+    }
+    return {};
+}
+
+TEST(Alleles, LeftAndRightSplitAtTheFirstBackslash)
+{
+    EXPECT_EQ(LeftAllele("12\\14"), "12");
+    EXPECT_EQ(RightAllele("12\\14"), "14");
+    EXPECT_EQ(LeftAllele("12\\14\\16"), "12");
+    EXPECT_EQ(RightAllele("12\\14\\16"), "14\\16");
+    EXPECT_EQ(LeftAllele("\\7"), "");
+    EXPECT_EQ(RightAllele("7\\"), "");
+}
+
+TEST(AlleleDistanceMatrix, PerLocusTermsOfTheWorkedCases)
+{
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\14", "14\\12"), 0.0);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\12", "12\\12"), 0.0);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\12", "12\\14"), 1.0 - std::sqrt(0.5));
+    EXPECT_NEAR(pairDistance(DataType::Codominant, "12\\14", "12\\12"), 0.2928932, 1e-7);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\14", "14\\16"), 0.5);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\14", "16\\18"), 1.0);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "12\\12", "14\\14"), 1.0);
+}
+
+TEST(AlleleDistanceMatrix, MissingLociAreLeftOutPairByPair)
+{
+    // Locus 2 is missing in observation 1 only, so it counts for the pair (2, 3) alone.
+    const SquareMatrix d = BuildGeneticDistances(
+        tableOf({{"12\\14", "0\\0"}, {"12\\14", "10\\10"}, {"16\\18", "10\\12"}}), DataType::Codominant);
+    EXPECT_EQ(d(0, 1), 0.0);
+    EXPECT_EQ(d(0, 2), 1.0);
+    EXPECT_EQ(d(1, 2), (1.0 + (1.0 - std::sqrt(0.5))) / 2.0);
+    EXPECT_EQ(d(2, 1), d(1, 2));
+    // An allele "0" beside another allele is an ordinary allele.
+    EXPECT_EQ(pairDistance(DataType::Codominant, "0\\12", "0\\12"), 0.0);
+    EXPECT_EQ(pairDistance(DataType::Codominant, "0\\12", "12\\14"), 0.5);
+}
+
+TEST(GeneticDistances, PairWithoutCommonLociStopsNamingBothObservations)
+{
+    const SampleTable codominant = tableOf({{"1\\1", "2\\2"}, {"1\\1", "0\\0"}, {"0\\0", "2\\2"}, {"0\\0", "0\\0"}});
+    EXPECT_EQ(dataProblemOf(codominant, DataType::Codominant),
+              "Error constructing genetic distance between observations  1 and  4:  No common loci after "
+              "accounting for missing data.");
+    const SampleTable genotypes = tableOf({{"A", "B"}, {"A", "0"}, {"0\\0", "C"}, {"A", "B"}});
+    EXPECT_EQ(dataProblemOf(genotypes, DataType::Genotypes),
+              "Error constructing genetic distance between observations  2 and  3:  No common loci after "
+              "accounting for missing data.");
+}
+
+TEST(GenotypeDistanceMatrix, ComparesTextsExactlyAndSkipsMissingCodes)
+{
+    EXPECT_EQ(pairDistance(DataType::Genotypes, "aa", "AA"), 1.0);
+    EXPECT_EQ(pairDistance(DataType::Genotypes, "x\\y", "x\\y"), 0.0);
+    const SquareMatrix d =
+        BuildGeneticDistances(tableOf({{"A", "B", "C"}, {"A", "0", "D"}, {"B", "B", "0\\0"}}), DataType::Genotypes);
+    EXPECT_EQ(d(0, 1), 0.5);     // locus 2 left out: A = A, C != D
+    EXPECT_EQ(d(0, 2), 0.5);     // locus 3 left out: A != B, B = B
+    EXPECT_EQ(d(1, 2), 1.0);     // only locus 1 is usable: A != B
+}
+
+TEST(SequenceDistanceMatrix, CaseDoesNotMatterAndIdenticalSequencesGiveZero)
+{
+    EXPECT_EQ(pairDistance(DataType::Sequences, "ACGTacgt", "acgtACGT"), 0.0);
+    const SquareMatrix same = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACGT"}, {"ACGT"}}), DataType::Sequences);
+    EXPECT_EQ(same, SquareMatrix(3));
+}
+
+TEST(SequenceDistanceMatrix, DividesByTheFullLengthOfTheFirstSequence)
+{
+    EXPECT_EQ(pairDistance(DataType::Sequences, "AAAAAAAAAA", "AAGAAAATAA"), 0.2);
+    // Positions beyond the first sequence's length are never examined.
+    EXPECT_EQ(pairDistance(DataType::Sequences, "ACG", "ACGTTTT"), 0.0);
+}
+
+TEST(SequenceDistanceMatrix, PositionsBeyondAShortSequenceDiffer)
+{
+    // Variable sites are 3 and 4 (the third sequence ends after site 2); reduced sequences are
+    // "GT", "CA" and "". Pair (1, 3) differs at both reduced positions, as does (2, 3).
+    const SquareMatrix d = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACCA"}, {"AC"}}), DataType::Sequences);
+    EXPECT_EQ(d(0, 1), 2.0 / 4.0);
+    EXPECT_EQ(d(0, 2), 2.0 / 4.0);
+    EXPECT_EQ(d(1, 2), 2.0 / 4.0);
+    // A sequence that ends early makes the sites beyond its end variable and differs at all of them.
+    const SquareMatrix shorter = BuildGeneticDistances(tableOf({{"AAG"}, {"AAG"}, {"A"}}), DataType::Sequences);
+    EXPECT_EQ(shorter(0, 1), 0.0);
+    EXPECT_EQ(shorter(0, 2), 2.0 / 3.0);
+}
+
+TEST(SequenceDistanceMatrix, EmptyFirstSequenceIsAnAnalysisError)
+{
+    EXPECT_THROW(BuildGeneticDistances(tableOf({{""}, {"ACGT"}}), DataType::Sequences), AnalysisError);
+}
+
+TEST(BuildGeneticDistances, UnknownDataTypeLeavesZeros)
+{
+    EXPECT_EQ(BuildGeneticDistances(tableOf({{"1\\1"}, {"2\\2"}}), static_cast<DataType>(0)), SquareMatrix(2));
+}
+
+// The fast builders must give every entry bit for bit as the literal procedure does, and stop at
+// the same pair with the same message.
+bool bitIdentical(const SquareMatrix& a, const SquareMatrix& b)
+{
+    return a.size() == b.size()
+           && (a.values().empty() || std::memcmp(a.values().data(), b.values().data(), a.values().size() * sizeof(double)) == 0);
+}
+
+void expectSameAsLiteral(DataType type, const reference::RandomTableSpec& spec)
+{
+    const SampleTable table = reference::randomSampleTable(type, spec);
+    auto literal = [&] {
+        switch (type) {
+        case DataType::Codominant:
+            return reference::literalAlleleDistances(table);
+        case DataType::Genotypes:
+            return reference::literalGenotypeDistances(table);
+        case DataType::Sequences:
+            break;
+        }
+        return reference::literalSequenceDistances(table);
+    };
+    std::string literalProblem, fastProblem;
+    SquareMatrix expected, actual;
+    try {
+        expected = literal();
+    } catch (const DataProblem& problem) {
+        literalProblem = problem.what();
+    }
+    try {
+        actual = BuildGeneticDistances(table, type);
+    } catch (const DataProblem& problem) {
+        fastProblem = problem.what();
+    }
+    EXPECT_EQ(fastProblem, literalProblem) << "seed " << spec.seed;
+    EXPECT_TRUE(bitIdentical(actual, expected)) << "type " << static_cast<int>(type) << " seed " << spec.seed;
+}
+
+TEST(BuildGeneticDistances, FastBuildersMatchTheLiteralProcedureBitForBit)
+{
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        reference::RandomTableSpec spec;
+        spec.seed = seed;
+        spec.samples = 5 + static_cast<int>(seed) * 7;
+        spec.loci = 1 + static_cast<int>(seed % 9);
+        spec.allelesPerLocus = 2 + static_cast<int>(seed % 4);
+        spec.missingRate = seed % 3 == 0 ? 0.0 : 0.15;
+        spec.sequenceLength = 10 + static_cast<int>(seed) * 5;
+        spec.sequenceAlphabet = seed % 2 == 0 ? 4 : 14;
+        expectSameAsLiteral(DataType::Codominant, spec);
+        expectSameAsLiteral(DataType::Genotypes, spec);
+        expectSameAsLiteral(DataType::Sequences, spec);
+    }
+}
+
+TEST(BuildGeneticDistances, FastBuildersStopAtTheSamePairAsTheLiteralProcedure)
+{
+    for (std::uint32_t seed = 100; seed < 110; ++seed) {
+        reference::RandomTableSpec spec;
+        spec.seed = seed;
+        spec.samples = 30;
+        spec.loci = 2;
+        spec.missingRate = 0.5;
+        expectSameAsLiteral(DataType::Codominant, spec);
+        expectSameAsLiteral(DataType::Genotypes, spec);
+    }
+}
+
+} // namespace
+} // namespace tessaloc

@@ -1,0 +1,58 @@
+#include "core/Errors.h"
+#include "core/MatrixSums.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaloc {
+namespace {
+
+SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
+{
+    SquareMatrix m(n);
+    auto value = upper.begin();
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j)
+            m.setPair(i, j, *value++);
+    return m;
+}
+
+TEST(CrossProductSum, CountsOnlyTheUpperTriangle)
+{
+    SquareMatrix a = fromPairs(3, {1, 2, 3});
+    SquareMatrix b = fromPairs(3, {4, 5, 6});
+    EXPECT_EQ(CrossProductSum(a, b), 1 * 4 + 2 * 5 + 3 * 6);
+    // The diagonal and the lower triangle never count.
+    a(0, 0) = 100;
+    b(0, 0) = 100;
+    a(2, 1) = 1000;
+    EXPECT_EQ(CrossProductSum(a, b), 32.0);
+}
+
+TEST(CrossProductSum, ZeroOffTheDiagonalGivesZero)
+{
+    SquareMatrix a(4);
+    SquareMatrix b = fromPairs(4, {1, 2, 3, 4, 5, 6});
+    for (int k = 0; k < 4; ++k)
+        a(k, k) = 7;
+    EXPECT_EQ(CrossProductSum(a, b), 0.0);
+}
+
+TEST(MatrixCorrelation, KnownValues)
+{
+    const SquareMatrix a = fromPairs(3, {1, 2, 3});
+    // (1, 2, 3) against (1, 3, 2): deviations (-1, 0, 1) and (-1, 1, 0), so r = 1 / sqrt(2 * 2).
+    EXPECT_DOUBLE_EQ(MatrixCorrelation(a, fromPairs(3, {1, 3, 2})), 0.5);
+    EXPECT_DOUBLE_EQ(MatrixCorrelation(a, a), 1.0);
+    EXPECT_DOUBLE_EQ(MatrixCorrelation(a, fromPairs(3, {-1, -2, -3})), -1.0);
+}
+
+TEST(MatrixCorrelation, UndefinedCasesAreAnalysisErrors)
+{
+    const SquareMatrix varying = fromPairs(3, {1, 2, 3});
+    EXPECT_THROW(MatrixCorrelation(varying, fromPairs(3, {5, 5, 5})), AnalysisError);
+    EXPECT_THROW(MatrixCorrelation(fromPairs(2, {1}), fromPairs(2, {2})), AnalysisError);
+    EXPECT_THROW(MatrixCorrelation(SquareMatrix(1), SquareMatrix(1)), AnalysisError);
+}
+
+} // namespace
+} // namespace tessaloc
