@@ -7,16 +7,31 @@
 
 namespace tessaloc {
 
-double GreatCircleDistance(double x1, double y1, double x2, double y2)
+namespace {
+
+// One point's angles in radians and their sines and cosines. The distance below multiplies these in
+// the same order as the formula does, so a matrix built from prepared points equals
+// GreatCircleDistance bit for bit while each sine and cosine is taken once per point.
+struct PreparedPoint {
+    double x, y;
+    double cosX, sinX, cosY, sinY;
+
+    PreparedPoint(double longitude, double latitude) : x(longitude), y(latitude)
+    {
+        const double xRadians = longitude * kProgramPi / 180.0;
+        const double yRadians = latitude * kProgramPi / 180.0;
+        cosX = std::cos(xRadians);
+        sinX = std::sin(xRadians);
+        cosY = std::cos(yRadians);
+        sinY = std::sin(yRadians);
+    }
+};
+
+double greatCircle(const PreparedPoint& p1, const PreparedPoint& p2)
 {
-    if (x1 == x2 && y1 == y2)
+    if (p1.x == p2.x && p1.y == p2.y)
         return 0.0;
-    x1 = x1 * kProgramPi / 180.0;
-    y1 = y1 * kProgramPi / 180.0;
-    x2 = x2 * kProgramPi / 180.0;
-    y2 = y2 * kProgramPi / 180.0;
-    const double t = std::cos(y1) * std::cos(x1) * std::cos(y2) * std::cos(x2)
-                     + std::sin(x1) * std::cos(y1) * std::cos(y2) * std::sin(x2) + std::sin(y2) * std::sin(y1);
+    const double t = p1.cosY * p1.cosX * p2.cosY * p2.cosX + p1.sinX * p1.cosY * p2.cosY * p2.sinX + p2.sinY * p1.sinY;
     // Rounding can carry t just past +-1 for points that are nearly the same or nearly antipodal;
     // the arc cosine below is undefined there, so the ends of the range are taken as they are.
     if (t >= 1.0)
@@ -25,6 +40,13 @@ double GreatCircleDistance(double x1, double y1, double x2, double y2)
         return kEarthRadiusKm * kProgramPi;
     const double angle = std::atan(-t / std::sqrt(-t * t + 1.0)) + 2.0 * std::atan(1.0);
     return kEarthRadiusKm * angle;
+}
+
+} // namespace
+
+double GreatCircleDistance(double x1, double y1, double x2, double y2)
+{
+    return greatCircle(PreparedPoint(x1, y1), PreparedPoint(x2, y2));
 }
 
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
@@ -37,12 +59,19 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
         y[k] = table.coordinateY(k);
     }
 
+    std::vector<PreparedPoint> prepared;
+    if (useLatLong) {
+        prepared.reserve(static_cast<size_t>(n));
+        for (int k = 0; k < n; ++k)
+            prepared.emplace_back(x[k], y[k]);
+    }
+
     SquareMatrix distances(n);
     for (int i = 0; i < n - 1; ++i) {
         for (int j = i + 1; j < n; ++j) {
             double d;
             if (useLatLong) {
-                d = GreatCircleDistance(x[i], y[i], x[j], y[j]);
+                d = greatCircle(prepared[i], prepared[j]);
             } else {
                 const double dx = std::abs(x[j] - x[i]);
                 const double dy = std::abs(y[j] - y[i]);

@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Runs one golden case of tessaloc-cli and compares what it wrote with the case's expected files,
 # byte for byte (CR LF included), printing a unified diff for each difference.
 #

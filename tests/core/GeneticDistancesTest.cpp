@@ -197,12 +197,39 @@ TEST(BuildGeneticDistances, FastBuildersStopAtTheSamePairAsTheLiteralProcedure)
     for (std::uint32_t seed = 100; seed < 110; ++seed) {
         reference::RandomTableSpec spec;
         spec.seed = seed;
-        spec.samples = 30;
-        spec.loci = 2;
-        spec.missingRate = 0.5;
+        // Large enough tables are split over threads; the first failing pair must still win.
+        spec.samples = seed % 2 == 0 ? 30 : 400;
+        spec.loci = seed % 2 == 0 ? 2 : 4;
+        spec.missingRate = seed % 2 == 0 ? 0.5 : 0.55;
         expectSameAsLiteral(DataType::Codominant, spec);
         expectSameAsLiteral(DataType::Genotypes, spec);
     }
+}
+
+TEST(BuildGeneticDistances, OnlyFailingPairDeepInALargeTableIsFound)
+{
+    reference::RandomTableSpec spec;
+    spec.samples = 300;
+    spec.loci = 3;
+    spec.missingRate = 0.0;
+    SampleTable table = reference::randomSampleTable(DataType::Codominant, spec);
+    // Observation 201 keeps only locus 1, observation 251 lacks exactly that locus.
+    table.genotypes[1][200] = "0\\0";
+    table.genotypes[2][200] = "0\\0";
+    table.genotypes[0][250] = "0\\0";
+    EXPECT_EQ(dataProblemOf(table, DataType::Codominant), noCommonLociMessage(201, 251));
+}
+
+TEST(AlleleDistanceMatrix, LocusWithThousandsOfGenotypesMatchesTheLiteralProcedure)
+{
+    // More distinct genotypes at a locus than the term table takes: terms are computed per pair.
+    reference::RandomTableSpec spec;
+    spec.samples = 800;
+    spec.loci = 2;
+    spec.allelesPerLocus = 120;
+    spec.missingRate = 0.0;
+    spec.seed = 77;
+    expectSameAsLiteral(DataType::Codominant, spec);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/GeneticDistances.h"
 #include "core/TStringList.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <random>
@@ -148,10 +149,16 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec)
             std::string& field = table.genotypes[l][k];
             switch (dataType) {
             case DataType::Codominant:
-                // Allele "0" is an ordinary allele; only the whole field "0\0" is missing.
-                field = chance(spec.missingRate) ? "0\\0"
-                                                 : std::to_string(below(spec.allelesPerLocus)) + "\\"
-                                                       + std::to_string(below(spec.allelesPerLocus));
+                // Allele "0" is an ordinary allele; only the whole field "0\0" is missing, and only
+                // missingRate decides how often a field is missing.
+                if (chance(spec.missingRate)) {
+                    field = "0\\0";
+                } else {
+                    const int left = below(spec.allelesPerLocus);
+                    const int right = left == 0 ? 1 + below(std::max(1, spec.allelesPerLocus - 1))
+                                                : below(spec.allelesPerLocus);
+                    field = std::to_string(left) + "\\" + std::to_string(right);
+                }
                 break;
             case DataType::Genotypes:
                 field = chance(spec.missingRate) ? (chance(0.5) ? "0" : "0\\0")

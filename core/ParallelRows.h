@@ -1,0 +1,35 @@
+#pragma once
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace tessaloc {
+
+/// Calls `body(row)` for every row 0..rows-1, spread over the machine's cores. Rows go to the
+/// threads in turn (0, T, 2T, ... to the first thread), which balances the triangular loops over
+/// pairs i < j. `body` must not throw and must write only to its own row's results; small inputs
+/// run on the calling thread.
+template <typename Body>
+void forEachRowInParallel(int rows, Body body, int minimumRowsPerThread = 64)
+{
+    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, hardware);
+    if (threadCount == 1) {
+        for (int row = 0; row < rows; ++row)
+            body(row);
+        return;
+    }
+    std::vector<std::jthread> threads;
+    threads.reserve(static_cast<size_t>(threadCount - 1));
+    for (int t = 1; t < threadCount; ++t) {
+        threads.emplace_back([&body, rows, threadCount, t] {
+            for (int row = t; row < rows; row += threadCount)
+                body(row);
+        });
+    }
+    for (int row = 0; row < rows; row += threadCount)
+        body(row);
+}
+
+} // namespace tessaloc
