@@ -27,6 +27,9 @@ FieldReader::FieldReader(const std::filesystem::path& path, std::string role)
     m_content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad())
         throw AnalysisError("cannot read the " + m_role + " \"" + path.string() + "\"");
+    // Editors on other systems may start a text file with a UTF-8 byte order mark; it is no field.
+    if (m_content.starts_with("\xEF\xBB\xBF"))
+        m_position = 3;
 }
 
 std::string FieldReader::where() const

@@ -12,7 +12,8 @@ namespace tessaloc {
 /// are skipped; a field that starts with a double quote runs to the next double quote, commas and
 /// line ends included, and what follows the closing quote up to the separator is dropped. Trailing
 /// blanks and tabs of an unquoted field are dropped; a numeric field also ends at a blank or tab.
-/// An empty line is an empty field. Bytes are kept as they are (the files are read as Latin-1).
+/// An empty line is an empty field. Bytes are kept as they are (the files are read as Latin-1); a
+/// UTF-8 byte order mark at the start of the file is skipped.
 class FieldReader {
 public:
     /// Reads the whole file; throws AnalysisError when it cannot be opened or read.

@@ -64,11 +64,12 @@ TEST(ReadCoordinateFile, QuotedNamesKeepCommasAndRecordsAfterTerminatorAreIgnore
     expectRecords(table, {"Pop 1, tree 3", "x"}, {"10", "1"}, {"20", "1"});
 }
 
-TEST(ReadCoordinateFile, KeepsLatin1BytesAsTheyAre)
+TEST(ReadCoordinateFile, KeepsLatin1BytesAsTheyAreAndSkipsAByteOrderMark)
 {
     TempFolder folder;
     const SampleTable table = readCoordinates(folder, "Sj\xF6,1,2\n;\n");
     EXPECT_EQ(table.names.front(), "Sj\xF6");
+    expectRecords(readCoordinates(folder, "\xEF\xBB\xBF" "A,1,2\n;\n"), {"A"}, {"1"}, {"2"});
 }
 
 TEST(ReadCoordinateFile, FailuresNameTheFileAndLine)
