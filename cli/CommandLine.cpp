@@ -245,12 +245,6 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     return invocation;
 }
 
-const std::vector<Subcommand>& subcommands()
-{
-    static const std::vector<Subcommand> all = {distancesCommand()};
-    return all;
-}
-
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {

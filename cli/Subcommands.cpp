@@ -1,0 +1,14 @@
+#include "cli/CommandLine.h"
+
+namespace tessaloc::cli {
+
+const std::vector<Subcommand>& subcommands()
+{
+    // One entry per analysis, in the order the help lists them.
+    static const std::vector<Subcommand> all = {
+        distancesCommand(),
+    };
+    return all;
+}
+
+} // namespace tessaloc::cli
