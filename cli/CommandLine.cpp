@@ -279,7 +279,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
 
     SeedSource seeds;
-    std::vector<std::filesystem::path> written;
+    CommandResult result;
     std::string usageProblem;
     RunStatus status;
     {
@@ -289,7 +289,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                 checkInputOpens(invocation.coordinatePath, "coordinate file");
                 if (command->needsGenotypes)
                     checkInputOpens(invocation.genotypePath, "genotype file");
-                written = command->run(invocation, listener, seeds);
+                result = command->run(invocation, listener, seeds);
             } catch (const UsageError& error) {
                 usageProblem = error.what();
             }
@@ -302,7 +302,8 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     switch (status.outcome) {
     case RunOutcome::Success:
-        for (const auto& path : written)
+        out << result.text;
+        for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';
         return kExitSuccess;
     case RunOutcome::DataProblem:

@@ -62,15 +62,21 @@ struct Invocation {
     RandomUniform generator(SeedSource& seeds) const;
 };
 
+/// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
+/// printed only when the whole run succeeded.
+struct CommandResult {
+    std::vector<std::filesystem::path> written;
+    std::string text;
+};
+
 /// One analysis of the batch front end.
 struct Subcommand {
     std::string name;
     std::string summary;
     std::vector<OptionSpec> options;
     bool needsGenotypes = true;
-    /// Runs the analysis and returns the files it wrote. Throws DataProblem, AnalysisError or
-    /// UsageError; never prints.
-    std::function<std::vector<std::filesystem::path>(const Invocation&, RunListener&, SeedSource&)> run;
+    /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
+    std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };
 
 /// All subcommands, in the order the help lists them.

@@ -22,10 +22,12 @@ Subcommand distancesCommand()
         // Both files are formatted before either is written, so a failure leaves neither.
         const std::string geneticCsv = distanceMatrixCsv(table.names, genetic);
         const std::string geographicCsv = distanceMatrixCsv(table.names, geographic);
-        return std::vector<std::filesystem::path>{
+        CommandResult result;
+        result.written = {
             writeReportFile(invocation.outputDirectory, "GeneticDistances.csv", geneticCsv),
             writeReportFile(invocation.outputDirectory, "GeographicDistances.csv", geographicCsv),
         };
+        return result;
     };
     return command;
 }
