@@ -83,6 +83,7 @@ struct Subcommand {
 const std::vector<Subcommand>& subcommands();
 
 Subcommand distancesCommand();
+Subcommand mantelCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);

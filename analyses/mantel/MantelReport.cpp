@@ -1,0 +1,62 @@
+#include "analyses/mantel/MantelTest.h"
+
+#include "core/NumberText.h"
+#include "core/ReportWriter.h"
+
+namespace tessaloc {
+namespace {
+
+const char* dataTypeLine(DataType type)
+{
+    switch (type) {
+    case DataType::Codominant:
+        return "Data type = 1 (alleles from codominant loci)";
+    case DataType::Genotypes:
+        return "Data type = 2 (codominant genotypes or dominant markers)";
+    case DataType::Sequences:
+        return "Data type = 3 (DNA/Protein sequence data)";
+    }
+    return nullptr;
+}
+
+std::string masked(double value)
+{
+    return formatMask(value, NumberMask::Point10);
+}
+
+} // namespace
+
+std::string MantelReport(const MantelResult& result)
+{
+    ReportWriter report;
+    report.line("Results of Mantel Test");
+    report.line("Coordinate File: " + result.coordinatePath);
+    report.line("Genotype File: " + result.genotypePath);
+    if (const char* line = dataTypeLine(result.dataType))
+        report.line(line);
+    report.line();
+    report.line();
+    report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));
+    report.line("Probability of observing a correlation greater than or equal to observed:  P = "
+                + masked(result.pGreaterOrEqual));
+    report.line("Probability of observing a correlation less than or equal to observed:  P = "
+                + masked(result.pLessOrEqual));
+    report.line(printForm(result.permutations) + " replicates performed");
+    report.line();
+    report.line();
+    report.line("Table of matrix data in expanded format");
+    report.text("Obs. 1").nextZone().text("Obs. 2").nextZone().text("Genetic Distance").nextZone();
+    report.text("Geographical Distance").endLine();
+
+    const int n = result.sampleCount();
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            report.text(result.names[i]).nextZone().text(result.names[j]).nextZone();
+            report.text(masked(result.genetic(i, j))).nextZone().nextZone();
+            report.text(masked(result.geographic(i, j))).endLine();
+        }
+    }
+    return report.str();
+}
+
+} // namespace tessaloc

@@ -1,0 +1,153 @@
+#include "analyses/mantel/MantelTest.h"
+
+#include "core/Errors.h"
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "core/MatrixSums.h"
+#include "core/NumberText.h"
+
+#include <cmath>
+
+namespace tessaloc {
+namespace {
+
+// Cross-product sums of up to four permuted arrangements at once: the sum over i < j of
+// G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
+// equals CrossProductSum of the rearranged matrix bit for bit. The four sums are independent chains
+// of additions, which lets the processor overlap them.
+template <int Lanes>
+void crossProductSums(const SquareMatrix& genetic, const SquareMatrix& geographic,
+                      const std::int32_t* const* permutations, double* sums)
+{
+    const int n = genetic.size();
+    double s[Lanes] = {};
+    for (int i = 0; i < n - 1; ++i) {
+        const double* geoRow = geographic.row(i);
+        const double* row[Lanes];
+        const std::int32_t* p[Lanes];
+        for (int lane = 0; lane < Lanes; ++lane) {
+            p[lane] = permutations[lane];
+            row[lane] = genetic.row(p[lane][i]);
+        }
+        for (int j = i + 1; j < n; ++j) {
+            const double g = geoRow[j];
+            for (int lane = 0; lane < Lanes; ++lane)
+                s[lane] += row[lane][p[lane][j]] * g;
+        }
+    }
+    for (int lane = 0; lane < Lanes; ++lane)
+        sums[lane] = s[lane];
+}
+
+void checkPermutationCount(long long permutations)
+{
+    if (permutations < 0)
+        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
+                            + " given)");
+    if (permutations > 2147483647)
+        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
+                            + " given)");
+}
+
+} // namespace
+
+void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
+{
+    const int n = distances.size();
+    double smallest = startingValue;
+    bool zero = false;
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const double d = distances(i, j);
+            if (d > 0.0 && d <= smallest)
+                smallest = d;
+            if (d == 0.0)
+                zero = true;
+        }
+    }
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const double d = distances(i, j);
+            const double transformed = zero ? std::log10(d + smallest) : std::log10(d);
+            distances.setPair(i, j, requireFinite(transformed, "the log10 of a distance"));
+        }
+    }
+}
+
+MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
+                        RandomUniform& random, RunListener& listener, const PermutationOptions& options)
+{
+    checkPermutationCount(settings.permutations);
+    if (settings.logGeographic)
+        Log10DistanceTransform(geographic, 1.79769313486231E+308);
+    if (settings.logGenetic)
+        Log10DistanceTransform(genetic, 10.0);
+
+    MantelResult result;
+    result.r = MatrixCorrelation(genetic, geographic);
+    result.z = CrossProductSum(genetic, geographic);
+    result.permutations = settings.permutations;
+
+    // The permuted matrix is never built: replicate k's arrangement is G(p(i), p(j)).
+    if (settings.permutations > 0) {
+        const int n = genetic.size();
+        PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
+        std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
+        const double z = result.z;
+        runner.run(
+            random, listener,
+            [](int replicate) { return replicate % 10 == 0 ? "Replicate: " + printForm(replicate) : std::string(); },
+            [&](const std::int32_t* const* permutations, int count, int firstSlot) {
+                double sums[PermutationRunner::kGroupSize];
+                switch (count) {
+                case 4:
+                    crossProductSums<4>(genetic, geographic, permutations, sums);
+                    break;
+                case 3:
+                    crossProductSums<3>(genetic, geographic, permutations, sums);
+                    break;
+                case 2:
+                    crossProductSums<2>(genetic, geographic, permutations, sums);
+                    break;
+                default:
+                    crossProductSums<1>(genetic, geographic, permutations, sums);
+                    break;
+                }
+                std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
+            },
+            [&](int, int slot) {
+                const double zPrime = crossProducts[slot];
+                if (zPrime >= z)
+                    ++result.greaterOrEqual;
+                if (zPrime <= z)
+                    ++result.lessOrEqual;
+            });
+    }
+
+    const double replicatesAndObserved = static_cast<double>(settings.permutations) + 1.0;
+    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
+    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
+    result.genetic = std::move(genetic);
+    result.geographic = std::move(geographic);
+    return result;
+}
+
+MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunListener& listener,
+                           const PermutationOptions& options)
+{
+    checkPermutationCount(input.settings.permutations);
+    listener.status("Calculating");
+    SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
+    SquareMatrix geographic = BuildGeographicDistances(table, input.useLatLong);
+    SquareMatrix genetic = BuildGeneticDistances(table, input.dataType);
+
+    MantelResult result =
+        MantelTest(std::move(genetic), std::move(geographic), input.settings, random, listener, options);
+    result.coordinatePath = input.coordinatePath;
+    result.genotypePath = input.genotypePath;
+    result.dataType = input.dataType;
+    result.names = std::move(table.names);
+    return result;
+}
+
+} // namespace tessaloc

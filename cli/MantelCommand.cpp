@@ -1,0 +1,37 @@
+#include "cli/CommandLine.h"
+
+#include "analyses/mantel/MantelTest.h"
+#include "core/ReportWriter.h"
+
+namespace tessaloc::cli {
+
+Subcommand mantelCommand()
+{
+    Subcommand command;
+    command.name = "mantel";
+    command.summary = "Mantel test of genetic against geographic distance; writes IBDResults.txt";
+    command.options = {
+        {"--permutations", "N", "replicates of the permutation test (default 1000)"},
+        {"--log-geo", "", "log10-transform the geographic distances"},
+        {"--log-gen", "", "log10-transform the genetic distances"},
+    };
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
+        MantelInput input;
+        input.coordinatePath = invocation.coordinatePath;
+        input.genotypePath = invocation.genotypePath;
+        input.dataType = invocation.dataType;
+        input.useLatLong = invocation.useLatLong;
+        input.settings.permutations = invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        input.settings.logGeographic = invocation.flag("--log-geo");
+        input.settings.logGenetic = invocation.flag("--log-gen");
+
+        RandomUniform random = invocation.generator(seeds);
+        const MantelResult result = RunMantelTest(input, random, listener);
+        CommandResult output;
+        output.written = {writeReportFile(invocation.outputDirectory, kMantelReportFileName, MantelReport(result))};
+        return output;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/RandomUniform.h"
+#include "core/RunListener.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tessaloc {
+
+/// The cumulative observation exchanges of the permutation tests, kept as a permutation instead of
+/// a rearranged matrix.
+///
+/// Each replicate makes N exchanges: a = Int(U x N) + 1, then b drawn the same way until b != a.
+/// Exchanging rows a and b and then columns a and b of a matrix M gives M(s(i), s(j)) with s the
+/// transposition of a and b; done cumulatively from the original matrix M0, the arrangement after
+/// any number of exchanges is M0(p(i), p(j)), where each exchange swaps entries a and b of p. So p
+/// (0-based here) stands for the permuted matrix without moving it.
+class ObservationShuffle {
+public:
+    /// The identity arrangement of `n` observations; n must be at least 2.
+    explicit ObservationShuffle(int n);
+
+    /// Makes the N exchanges of one replicate, drawing from `random` in the specified order.
+    void nextReplicate(RandomUniform& random);
+
+    /// p: the observation whose data stand at position i of the permuted matrix (0-based).
+    const std::vector<std::int32_t>& permutation() const { return m_permutation; }
+
+private:
+    std::vector<std::int32_t> m_permutation;
+};
+
+/// How a permutation test may use the machine.
+struct PermutationOptions {
+    /// Threads that evaluate replicates; 0 means one per core.
+    int threads = 0;
+};
+
+/// Runs the replicates of a permutation test: draws every replicate's exchanges in order on the
+/// calling thread, evaluates the replicates' statistics on all cores, and hands each replicate's
+/// result back in replicate order. Results do not depend on the number of threads, because each
+/// replicate's statistic depends only on its permutation.
+///
+/// Replicates go in batches. For a batch, `evaluate(permutations, count, firstSlot)` is called on
+/// worker threads with `count` (1..kGroupSize) permutations of consecutive slots starting at
+/// `firstSlot`; it must store its statistics per slot (slots run 0..batchCapacity()-1) and touch
+/// nothing shared. Then `consume(replicate, slot)` runs on the calling thread for each replicate of
+/// the batch in order (replicates numbered from 1), and `progressText(replicate)` gives the status
+/// text shown after that replicate (empty: none). Cancellation is checked between batches and
+/// throws RunCancelled.
+class PermutationRunner {
+public:
+    /// Statistics are evaluated this many replicates at a time, so that an evaluator can interleave
+    /// independent sums and keep the processor busy.
+    static constexpr int kGroupSize = 4;
+
+    using Evaluate = std::function<void(const std::int32_t* const* permutations, int count, int firstSlot)>;
+    using Consume = std::function<void(int replicate, int slot)>;
+    using ProgressText = std::function<std::string(int replicate)>;
+
+    PermutationRunner(int observations, int replicates, const PermutationOptions& options = {});
+
+    /// Slots an evaluator must provide storage for.
+    int batchCapacity() const { return m_batchCapacity; }
+
+    void run(RandomUniform& random, RunListener& listener, const ProgressText& progressText, const Evaluate& evaluate,
+             const Consume& consume);
+
+private:
+    int m_observations;
+    int m_replicates;
+    int m_threads;
+    int m_batchCapacity;
+};
+
+} // namespace tessaloc
