@@ -1,0 +1,90 @@
+#include "analyses/mantel/MantelTest.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaloc {
+namespace {
+
+MantelResult smallResult()
+{
+    MantelResult result;
+    result.coordinatePath = "data/coords.txt";
+    result.genotypePath = "geno file.txt";
+    result.dataType = DataType::Genotypes;
+    result.names = {"A", "B", "C"};
+    result.genetic = SquareMatrix(3);
+    result.genetic.setPair(0, 1, 0.25);
+    result.genetic.setPair(0, 2, 1.0);
+    result.genetic.setPair(1, 2, 0.0);
+    result.geographic = SquareMatrix(3);
+    result.geographic.setPair(0, 1, 5.0);
+    result.geographic.setPair(0, 2, 12.125);
+    result.geographic.setPair(1, 2, -0.0312);
+    result.r = -0.0312;
+    result.permutations = 1000;
+    result.pGreaterOrEqual = 0.5;
+    result.pLessOrEqual = 1.0;
+    return result;
+}
+
+TEST(MantelReport, LinesAndZonesOfASmallRun)
+{
+    const std::string expected = "Results of Mantel Test\r\n"
+                                 "Coordinate File: data/coords.txt\r\n"
+                                 "Genotype File: geno file.txt\r\n"
+                                 "Data type = 2 (codominant genotypes or dominant markers)\r\n"
+                                 "\r\n"
+                                 "\r\n"
+                                 "Correlation of genetic and geographical distances:  r = -.0312000000\r\n"
+                                 "Probability of observing a correlation greater than or equal to observed:  P = "
+                                 ".5000000000\r\n"
+                                 "Probability of observing a correlation less than or equal to observed:  P = "
+                                 "1.0000000000\r\n"
+                                 " 1000 replicates performed\r\n"
+                                 "\r\n"
+                                 "\r\n"
+                                 "Table of matrix data in expanded format\r\n"
+                                 // Obs. 2 at column 15, Genetic Distance at 29, Geographical Distance at 57.
+                                 "Obs. 1        Obs. 2        Genetic Distance            Geographical Distance\r\n"
+                                 "A             B             .2500000000                 5.0000000000\r\n"
+                                 "A             C             1.0000000000                12.1250000000\r\n"
+                                 "B             C             .0000000000                 -.0312000000\r\n";
+    EXPECT_EQ(MantelReport(smallResult()), expected);
+}
+
+TEST(MantelReport, DataTypeLines)
+{
+    MantelResult result = smallResult();
+    result.dataType = DataType::Codominant;
+    EXPECT_NE(MantelReport(result).find("\r\nData type = 1 (alleles from codominant loci)\r\n\r\n"), std::string::npos);
+    result.dataType = DataType::Sequences;
+    EXPECT_NE(MantelReport(result).find("\r\nData type = 3 (DNA/Protein sequence data)\r\n\r\n"), std::string::npos);
+    result.dataType = static_cast<DataType>(0);
+    EXPECT_NE(MantelReport(result).find("Genotype File: geno file.txt\r\n\r\n\r\nCorrelation"), std::string::npos);
+}
+
+TEST(MantelReport, LongNamesPushLaterItemsToLaterZones)
+{
+    MantelResult result = smallResult();
+    result.names = {"Thirteen-char", "Fourteen-chars", "C"};
+    const std::string report = MantelReport(result);
+    // A 13-character name still leaves the next at column 15; a 14-character one moves it to 29.
+    EXPECT_NE(report.find("\r\nThirteen-char Fourteen-chars              .2500000000                 5.0000000000\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\r\nFourteen-chars              C             .0000000000                 -.0312000000\r\n"),
+              std::string::npos)
+        << report;
+}
+
+TEST(MantelReport, ZeroAndOtherCountsInTheReplicatesLine)
+{
+    MantelResult result = smallResult();
+    result.permutations = 0;
+    EXPECT_NE(MantelReport(result).find("\r\n 0 replicates performed\r\n"), std::string::npos);
+    result.permutations = 9;
+    EXPECT_NE(MantelReport(result).find("\r\n 9 replicates performed\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace tessaloc

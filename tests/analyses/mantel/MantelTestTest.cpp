@@ -1,0 +1,299 @@
+#include "analyses/mantel/MantelTest.h"
+
+#include "core/Errors.h"
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "core/MatrixSums.h"
+#include "tests/support/LiteralDistances.h"
+#include "tests/support/LiteralMantel.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tessaloc {
+namespace {
+
+class RecordingListener : public RunListener {
+public:
+    void status(std::string_view text) override { statuses.emplace_back(text); }
+    bool cancelled() const override { return cancelAfterFirstStatus && !statuses.empty(); }
+    std::vector<std::string> statuses;
+    bool cancelAfterFirstStatus = false;
+};
+
+SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
+{
+    SquareMatrix m(n);
+    auto value = upper.begin();
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j)
+            m.setPair(i, j, *value++);
+    return m;
+}
+
+struct Matrices {
+    SquareMatrix genetic;
+    SquareMatrix geographic;
+};
+
+Matrices randomMatrices(DataType type, int samples, std::uint32_t seed, int coordinateRange = 1000)
+{
+    reference::RandomTableSpec spec;
+    spec.samples = samples;
+    spec.seed = seed;
+    spec.loci = type == DataType::Genotypes ? 1 + static_cast<int>(seed % 3) : 4;
+    spec.allelesPerLocus = 2 + static_cast<int>(seed % 3);
+    spec.missingRate = 0.0;
+    SampleTable table = reference::randomSampleTable(type, spec);
+    // Small coordinate ranges give duplicate locations and many exact ties between Z' and Z.
+    for (int k = 0; k < samples; ++k) {
+        table.xTexts[k] = std::to_string(std::stoi(table.xTexts[k]) % coordinateRange);
+        table.yTexts[k] = std::to_string(std::stoi(table.yTexts[k]) % coordinateRange);
+    }
+    return {BuildGeneticDistances(table, type), BuildGeographicDistances(table, false)};
+}
+
+// log10 as the library computes it at run time; the compiler would fold a constant argument with
+// exact rounding, which the library's log10 need not match in the last bit.
+double runtimeLog10(double x)
+{
+    volatile double argument = x;
+    return std::log10(argument);
+}
+
+TEST(Log10DistanceTransform, ShiftsEveryPairByTheSmallestPositiveDistanceWhenOneIsZero)
+{
+    SquareMatrix d = fromPairs(3, {0.0, 0.25, 0.5});
+    Log10DistanceTransform(d, 10.0);
+    EXPECT_EQ(d(0, 1), runtimeLog10(0.0 + 0.25));
+    EXPECT_EQ(d(0, 2), runtimeLog10(0.25 + 0.25));
+    EXPECT_EQ(d(1, 2), runtimeLog10(0.5 + 0.25));
+    EXPECT_EQ(d(2, 1), d(1, 2));
+    EXPECT_EQ(d(1, 1), 0.0);
+}
+
+TEST(Log10DistanceTransform, WithoutZeroTakesThePlainLogarithm)
+{
+    SquareMatrix d = fromPairs(3, {1.0, 10.0, 1000.0});
+    Log10DistanceTransform(d, 1.79769313486231E+308);
+    EXPECT_EQ(d(0, 1), 0.0);
+    EXPECT_EQ(d(0, 2), 1.0);
+    EXPECT_EQ(d(1, 2), 3.0);
+}
+
+TEST(Log10DistanceTransform, StartingValueCapsTheShift)
+{
+    // No positive distance lies below the starting value 10, so the shift is 10 itself.
+    SquareMatrix d = fromPairs(3, {0.0, 20.0, 90.0});
+    Log10DistanceTransform(d, 10.0);
+    EXPECT_EQ(d(0, 1), 1.0);
+    EXPECT_EQ(d(0, 2), runtimeLog10(30.0));
+    EXPECT_EQ(d(1, 2), 2.0);
+}
+
+TEST(MantelTest, ZeroPermutationsGiveProbabilitiesOfOne)
+{
+    RandomUniform random(1, 1);
+    RecordingListener listener;
+    MantelSettings settings;
+    settings.permutations = 0;
+    const MantelResult result =
+        MantelTest(fromPairs(3, {0.1, 0.5, 0.3}), fromPairs(3, {1, 4, 2}), settings, random, listener);
+    EXPECT_EQ(result.pGreaterOrEqual, 1.0);
+    EXPECT_EQ(result.pLessOrEqual, 1.0);
+    EXPECT_TRUE(listener.statuses.empty());
+    EXPECT_EQ(random.state1(), 1) << "no number is drawn without replicates";
+}
+
+TEST(MantelTest, ObservedStatisticsAreTheMatrixSums)
+{
+    RandomUniform random(1, 1);
+    const SquareMatrix genetic = fromPairs(4, {0.1, 0.5, 0.3, 0.2, 0.9, 0.4});
+    const SquareMatrix geographic = fromPairs(4, {1, 4, 2, 3, 5, 8});
+    MantelSettings settings;
+    settings.permutations = 5;
+    const MantelResult result = MantelTest(genetic, geographic, settings, random, RunListener::none());
+    EXPECT_EQ(result.r, MatrixCorrelation(genetic, geographic));
+    EXPECT_EQ(result.z, CrossProductSum(genetic, geographic));
+    EXPECT_EQ(result.genetic, genetic) << "the result keeps the matrix as it was before the permutations";
+    EXPECT_EQ(result.pGreaterOrEqual, static_cast<double>(result.greaterOrEqual + 1) / 6.0);
+    EXPECT_EQ(result.pLessOrEqual, static_cast<double>(result.lessOrEqual + 1) / 6.0);
+}
+
+TEST(MantelTest, ProgressShowsEveryTenthReplicate)
+{
+    const Matrices m = randomMatrices(DataType::Codominant, 12, 3);
+    for (const auto& [permutations, expected] : std::vector<std::pair<int, std::vector<std::string>>>{
+             {9, {}},
+             {10, {"Replicate:  10"}},
+             {25, {"Replicate:  10", "Replicate:  20"}},
+         }) {
+        RandomUniform random(1, 1);
+        RecordingListener listener;
+        MantelSettings settings;
+        settings.permutations = permutations;
+        MantelTest(m.genetic, m.geographic, settings, random, listener);
+        EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
+    }
+}
+
+TEST(MantelTest, UndefinedCorrelationIsAnAnalysisError)
+{
+    RandomUniform random(1, 1);
+    MantelSettings settings;
+    EXPECT_THROW(MantelTest(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random,
+                            RunListener::none()),
+                 AnalysisError);
+    EXPECT_THROW(MantelTest(fromPairs(2, {0.5}), fromPairs(2, {1}), settings, random, RunListener::none()),
+                 AnalysisError);
+}
+
+TEST(MantelTest, NegativePermutationCountFailsBeforeAnythingIsRead)
+{
+    RandomUniform random(1, 1);
+    MantelInput input;
+    input.coordinatePath = "no-such-coordinates.txt";
+    input.genotypePath = "no-such-genotypes.txt";
+    for (const long long count : {-1LL, -5LL}) {
+        input.settings.permutations = count;
+        try {
+            RunMantelTest(input, random, RunListener::none());
+            FAIL() << "a negative count must fail";
+        } catch (const AnalysisError& error) {
+            EXPECT_NE(std::string(error.what()).find("permutations"), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(MantelTest, CancellingStopsTheRun)
+{
+    const Matrices m = randomMatrices(DataType::Codominant, 10, 4);
+    RandomUniform random(1, 1);
+    RecordingListener listener;
+    listener.cancelAfterFirstStatus = true;
+    MantelSettings settings;
+    settings.permutations = 100000;
+    EXPECT_THROW(MantelTest(m.genetic, m.geographic, settings, random, listener), RunCancelled);
+}
+
+TEST(MantelTest, DataProblemsOfTheInputEndTheRunQuietly)
+{
+    testing::TempFolder folder;
+    MantelInput input;
+    input.coordinatePath = folder.write("c.txt", "A,0,0\nB,1,0\nC,0,1\n;\n").string();
+    input.genotypePath = folder.write("g.txt", "1\nA,1\\1\nB,0\\0\nC,12\n").string();
+    RandomUniform random(1, 1);
+    EXPECT_THROW(RunMantelTest(input, random, RunListener::none()), DataProblem);
+    input.genotypePath = folder.write("g2.txt", "1\nA,1\\1\nB,0\\0\nC,1\\2\n").string();
+    try {
+        RunMantelTest(input, random, RunListener::none());
+        FAIL() << "a pair without common loci must stop the run";
+    } catch (const DataProblem& problem) {
+        EXPECT_EQ(std::string(problem.what()), noCommonLociMessage(1, 2));
+    }
+}
+
+// The fast runner must count exactly what the literal procedure counts, for any number of threads.
+TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
+{
+    struct Case {
+        DataType type;
+        int samples;
+        std::uint32_t seed;
+        int coordinateRange;
+        int permutations;
+    };
+    const std::vector<Case> cases = {
+        {DataType::Codominant, 3, 1, 1000, 50},  {DataType::Codominant, 17, 2, 1000, 99},
+        {DataType::Genotypes, 9, 3, 3, 200},     {DataType::Genotypes, 30, 4, 2, 101},
+        {DataType::Sequences, 23, 5, 1000, 77},  {DataType::Codominant, 64, 6, 5, 130},
+        {DataType::Genotypes, 41, 7, 4, 257},    {DataType::Sequences, 12, 8, 2, 33},
+    };
+    long long ties = 0;
+    for (const Case& c : cases) {
+        const Matrices m = randomMatrices(c.type, c.samples, c.seed, c.coordinateRange);
+        const double z = CrossProductSum(m.genetic, m.geographic);
+        RandomUniform literalRandom(c.seed, 7 * c.seed);
+        const auto expected = reference::literalMantelPermutations(m.genetic, m.geographic, z, c.permutations,
+                                                                   literalRandom);
+        ties += expected.greaterOrEqual + expected.lessOrEqual - c.permutations;
+        for (const int threads : {1, 2, 3, 8}) {
+            RandomUniform random(c.seed, 7 * c.seed);
+            MantelSettings settings;
+            settings.permutations = c.permutations;
+            const MantelResult result =
+                MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), PermutationOptions{threads});
+            EXPECT_EQ(result.greaterOrEqual, expected.greaterOrEqual) << c.samples << " samples, " << threads << " threads";
+            EXPECT_EQ(result.lessOrEqual, expected.lessOrEqual) << c.samples << " samples, " << threads << " threads";
+            EXPECT_EQ(random.state1(), literalRandom.state1()) << "both draw the same numbers";
+            EXPECT_EQ(random.state2(), literalRandom.state2());
+        }
+    }
+    EXPECT_GT(ties, 0) << "the cases must include ties between Z' and Z";
+}
+
+TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
+{
+    const std::filesystem::path examples = TESSALOC_EXAMPLES_DIR;
+    struct Example {
+        const char* folder;
+        DataType type;
+        bool latLong;
+    };
+    for (const Example& example : {Example{"microsatellites", DataType::Codominant, false},
+                                   Example{"haplotypes-latlong", DataType::Genotypes, true},
+                                   Example{"sequences", DataType::Sequences, false}}) {
+        MantelInput input;
+        input.coordinatePath = (examples / example.folder / "coordinates.txt").string();
+        input.genotypePath = (examples / example.folder / "genotypes.txt").string();
+        input.dataType = example.type;
+        input.useLatLong = example.latLong;
+        input.settings.permutations = 199;
+        input.settings.logGeographic = example.latLong;
+        RandomUniform random(4321, 8765);
+        const std::string report = MantelReport(RunMantelTest(input, random, RunListener::none()));
+
+        // The same run by the literal procedure: the matrices as the old driver built them, the
+        // genetic matrix rearranged in place replicate after replicate.
+        const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
+        MantelResult literal;
+        literal.coordinatePath = input.coordinatePath;
+        literal.genotypePath = input.genotypePath;
+        literal.dataType = example.type;
+        literal.names = table.names;
+        literal.geographic = BuildGeographicDistances(table, example.latLong);
+        if (example.latLong)
+            Log10DistanceTransform(literal.geographic, 1.79769313486231E+308);
+        literal.genetic = BuildGeneticDistances(table, example.type);
+        literal.r = MatrixCorrelation(literal.genetic, literal.geographic);
+        literal.z = CrossProductSum(literal.genetic, literal.geographic);
+        literal.permutations = 199;
+        RandomUniform literalRandom(4321, 8765);
+        const auto counts = reference::literalMantelPermutations(literal.genetic, literal.geographic, literal.z, 199,
+                                                                 literalRandom);
+        literal.pGreaterOrEqual = static_cast<double>(counts.greaterOrEqual + 1) / 200.0;
+        literal.pLessOrEqual = static_cast<double>(counts.lessOrEqual + 1) / 200.0;
+        EXPECT_EQ(report, MantelReport(literal)) << example.folder;
+    }
+}
+
+TEST(MantelTest, TiesCountInBothTails)
+{
+    // Genetic distance 1 for the pair (1, 2) only, geographic distances 1, 1 and 2: every arrangement
+    // gives Z' = 1 (a tie with Z = 1) or Z' = 2, so every replicate counts as >= and the ties also as <=.
+    RandomUniform random(5, 5);
+    MantelSettings settings;
+    settings.permutations = 20;
+    const MantelResult result =
+        MantelTest(fromPairs(3, {1, 0, 0}), fromPairs(3, {1, 1, 2}), settings, random, RunListener::none());
+    EXPECT_EQ(result.z, 1.0);
+    EXPECT_EQ(result.greaterOrEqual, 20);
+    EXPECT_GT(result.lessOrEqual, 0);
+    EXPECT_LT(result.lessOrEqual, 20);
+    EXPECT_GT(result.pGreaterOrEqual + result.pLessOrEqual, 1.0);
+}
+
+} // namespace
+} // namespace tessaloc
