@@ -6,37 +6,108 @@
 #include "core/MatrixSums.h"
 #include "core/NumberText.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
 
 namespace tessaloc {
 namespace {
+
+// Genetic distances take few distinct values (sums of a handful of per-locus terms divided by the
+// number of loci), so the permutation pass reads them as 16-bit codes into a table of the values:
+// a row of codes is a quarter of a row of doubles and stays in the fastest cache while its entries
+// are read in permuted order. Each code stands for its value bit for bit, so products and sums are
+// exactly those of the doubles. Matrices with more distinct values are read as doubles.
+class GeneticValues {
+public:
+    explicit GeneticValues(const SquareMatrix& genetic) : m_genetic(genetic)
+    {
+        const int n = genetic.size();
+        std::unordered_map<std::uint64_t, std::uint16_t> codeOf;
+        std::vector<std::uint16_t> codes(static_cast<size_t>(n) * static_cast<size_t>(n));
+        for (size_t k = 0; k < codes.size(); ++k) {
+            const double value = genetic.values()[k];
+            const auto [it, inserted] =
+                codeOf.try_emplace(std::bit_cast<std::uint64_t>(value), static_cast<std::uint16_t>(m_values.size()));
+            if (inserted) {
+                if (m_values.size() == 65536)
+                    return; // too many distinct values: read the doubles
+                m_values.push_back(value);
+            }
+            codes[k] = it->second;
+        }
+        m_codes = std::move(codes);
+    }
+
+    bool coded() const { return !m_codes.empty(); }
+    const std::uint16_t* codeRow(int row) const
+    {
+        return m_codes.data() + static_cast<size_t>(row) * static_cast<size_t>(m_genetic.size());
+    }
+    const double* values() const { return m_values.data(); }
+    const SquareMatrix& matrix() const { return m_genetic; }
+
+private:
+    const SquareMatrix& m_genetic;
+    std::vector<std::uint16_t> m_codes;
+    std::vector<double> m_values;
+};
 
 // Cross-product sums of up to four permuted arrangements at once: the sum over i < j of
 // G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
 // equals CrossProductSum of the rearranged matrix bit for bit. The four sums are independent chains
 // of additions, which lets the processor overlap them.
-template <int Lanes>
-void crossProductSums(const SquareMatrix& genetic, const SquareMatrix& geographic,
+template <int Lanes, bool Coded>
+void crossProductSums(const GeneticValues& genetic, const SquareMatrix& geographic,
                       const std::int32_t* const* permutations, double* sums)
 {
-    const int n = genetic.size();
+    const int n = geographic.size();
+    const double* values = genetic.values();
     double s[Lanes] = {};
+    const std::int32_t* p[Lanes];
+    for (int lane = 0; lane < Lanes; ++lane)
+        p[lane] = permutations[lane];
     for (int i = 0; i < n - 1; ++i) {
         const double* geoRow = geographic.row(i);
-        const double* row[Lanes];
-        const std::int32_t* p[Lanes];
-        for (int lane = 0; lane < Lanes; ++lane) {
-            p[lane] = permutations[lane];
-            row[lane] = genetic.row(p[lane][i]);
-        }
-        for (int j = i + 1; j < n; ++j) {
-            const double g = geoRow[j];
+        if constexpr (Coded) {
+            const std::uint16_t* row[Lanes];
             for (int lane = 0; lane < Lanes; ++lane)
-                s[lane] += row[lane][p[lane][j]] * g;
+                row[lane] = genetic.codeRow(p[lane][i]);
+            for (int j = i + 1; j < n; ++j) {
+                const double g = geoRow[j];
+                for (int lane = 0; lane < Lanes; ++lane)
+                    s[lane] += values[row[lane][p[lane][j]]] * g;
+            }
+        } else {
+            const double* row[Lanes];
+            for (int lane = 0; lane < Lanes; ++lane)
+                row[lane] = genetic.matrix().row(p[lane][i]);
+            for (int j = i + 1; j < n; ++j) {
+                const double g = geoRow[j];
+                for (int lane = 0; lane < Lanes; ++lane)
+                    s[lane] += row[lane][p[lane][j]] * g;
+            }
         }
     }
     for (int lane = 0; lane < Lanes; ++lane)
         sums[lane] = s[lane];
+}
+
+template <bool Coded>
+void crossProductGroup(const GeneticValues& genetic, const SquareMatrix& geographic,
+                       const std::int32_t* const* permutations, int count, double* sums)
+{
+    switch (count) {
+    case 4:
+        return crossProductSums<4, Coded>(genetic, geographic, permutations, sums);
+    case 3:
+        return crossProductSums<3, Coded>(genetic, geographic, permutations, sums);
+    case 2:
+        return crossProductSums<2, Coded>(genetic, geographic, permutations, sums);
+    default:
+        return crossProductSums<1, Coded>(genetic, geographic, permutations, sums);
+    }
 }
 
 void checkPermutationCount(long long permutations)
@@ -93,26 +164,17 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
         const int n = genetic.size();
         PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
         std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
+        const GeneticValues values(genetic);
         const double z = result.z;
         runner.run(
             random, listener,
             [](int replicate) { return replicate % 10 == 0 ? "Replicate: " + printForm(replicate) : std::string(); },
             [&](const std::int32_t* const* permutations, int count, int firstSlot) {
                 double sums[PermutationRunner::kGroupSize];
-                switch (count) {
-                case 4:
-                    crossProductSums<4>(genetic, geographic, permutations, sums);
-                    break;
-                case 3:
-                    crossProductSums<3>(genetic, geographic, permutations, sums);
-                    break;
-                case 2:
-                    crossProductSums<2>(genetic, geographic, permutations, sums);
-                    break;
-                default:
-                    crossProductSums<1>(genetic, geographic, permutations, sums);
-                    break;
-                }
+                if (values.coded())
+                    crossProductGroup<true>(values, geographic, permutations, count, sums);
+                else
+                    crossProductGroup<false>(values, geographic, permutations, count, sums);
                 std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
             },
             [&](int, int slot) {
