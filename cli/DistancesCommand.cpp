@@ -19,14 +19,21 @@ Subcommand distancesCommand()
         listener.status("Calculating");
         const SquareMatrix geographic = BuildGeographicDistances(table, invocation.useLatLong);
         const SquareMatrix genetic = BuildGeneticDistances(table, invocation.dataType);
-        // Both files are formatted before either is written, so a failure leaves neither.
-        const std::string geneticCsv = distanceMatrixCsv(table.names, genetic);
-        const std::string geographicCsv = distanceMatrixCsv(table.names, geographic);
         CommandResult result;
-        result.written = {
-            writeReportFile(invocation.outputDirectory, "GeneticDistances.csv", geneticCsv),
-            writeReportFile(invocation.outputDirectory, "GeographicDistances.csv", geographicCsv),
-        };
+        result.written.push_back(writeReportFile(invocation.outputDirectory, "GeneticDistances.csv", [&](ReportWriter& out) {
+            WriteDistanceMatrixCsv(out, table.names, genetic);
+        }));
+        try {
+            result.written.push_back(writeReportFile(invocation.outputDirectory, "GeographicDistances.csv",
+                                                     [&](ReportWriter& out) {
+                                                         WriteDistanceMatrixCsv(out, table.names, geographic);
+                                                     }));
+        } catch (...) {
+            // Both matrices or neither.
+            std::error_code ignored;
+            std::filesystem::remove(result.written.front(), ignored);
+            throw;
+        }
         return result;
     };
     return command;

@@ -28,7 +28,8 @@ Subcommand mantelCommand()
         RandomUniform random = invocation.generator(seeds);
         const MantelResult result = RunMantelTest(input, random, listener);
         CommandResult output;
-        output.written = {writeReportFile(invocation.outputDirectory, kMantelReportFileName, MantelReport(result))};
+        output.written = {writeReportFile(invocation.outputDirectory, kMantelReportFileName,
+                                          [&](ReportWriter& report) { WriteMantelReport(report, result); })};
         return output;
     };
     return command;

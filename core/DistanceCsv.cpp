@@ -25,17 +25,22 @@ std::string csvCell(const std::string& text)
 
 std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
 {
-    std::string csv;
+    ReportWriter out;
+    WriteDistanceMatrixCsv(out, names, matrix);
+    return out.str();
+}
+
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
     for (const std::string& name : names)
-        csv += "," + csvCell(name);
-    csv += "\r\n";
+        out.text(",").text(csvCell(name));
+    out.endLine();
     for (int i = 0; i < matrix.size(); ++i) {
-        csv += csvCell(names[i]);
+        out.text(csvCell(names[i]));
         for (int j = 0; j < matrix.size(); ++j)
-            csv += "," + plainText(matrix(i, j));
-        csv += "\r\n";
+            out.text(",").text(plainText(matrix(i, j)));
+        out.endLine();
     }
-    return csv;
 }
 
 } // namespace tessaloc

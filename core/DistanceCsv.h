@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ReportWriter.h"
 #include "core/SquareMatrix.h"
 
 #include <string>
@@ -11,5 +12,7 @@ namespace tessaloc {
 /// names, then one row per observation starting with its name, numbers in plain text form, CR LF
 /// line ends. Names are quoted when they hold a comma, a double quote, a line end or outer blanks.
 std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix);
+/// The same, line by line into `out`.
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix);
 
 } // namespace tessaloc

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <system_error>
 
 namespace tessaloc {
@@ -49,6 +50,11 @@ ReportWriter& ReportWriter::endLine()
 {
     m_text.append("\r\n");
     m_lineLength = 0;
+    // Lines are handed on in blocks of a few kilobytes rather than one by one.
+    if (m_sink && m_text.size() >= 1 << 16) {
+        m_sink->write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_text.clear();
+    }
     return *this;
 }
 
@@ -57,33 +63,62 @@ ReportWriter& ReportWriter::line(std::string_view line)
     return text(line).endLine();
 }
 
-std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
-                                      std::string_view content)
+namespace {
+
+std::filesystem::path writeThroughTemporaryFile(const std::filesystem::path& directory, std::string_view fileName,
+                                                const std::function<void(std::ostream&)>& write)
 {
     namespace fs = std::filesystem;
     const fs::path target = directory / fs::path(std::string(fileName));
     fs::path temporary = target;
     temporary += ".part";
+    auto removeTemporary = [&] {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+    };
 
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out)
         throw AnalysisError("cannot write the report \"" + target.string() + "\": " + std::strerror(errno));
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    try {
+        write(out);
+    } catch (...) {
+        out.close();
+        removeTemporary();
+        throw;
+    }
     out.close();
     if (!out) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        removeTemporary();
         throw AnalysisError("cannot write the report \"" + target.string() + "\" (disk full?)");
     }
 
     std::error_code renameError;
     fs::rename(temporary, target, renameError);
     if (renameError) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        removeTemporary();
         throw AnalysisError("cannot write the report \"" + target.string() + "\": " + renameError.message());
     }
     return target;
 }
 
+} // namespace
+
+std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
+                                      std::string_view content)
+{
+    return writeThroughTemporaryFile(directory, fileName, [&](std::ostream& out) {
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    });
+}
+
+std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
+                                      const std::function<void(ReportWriter&)>& write)
+{
+    return writeThroughTemporaryFile(directory, fileName, [&](std::ostream& out) {
+        ReportWriter writer(out);
+        write(writer);
+        out.write(writer.str().data(), static_cast<std::streamsize>(writer.str().size()));
+    });
+}
 } // namespace tessaloc

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,12 @@ namespace tessaloc {
 class ReportWriter {
 public:
     static constexpr int kZoneWidth = 14;
+
+    /// Collects the report in memory (see str()).
+    ReportWriter() = default;
+    /// Streams each finished line to `sink`, so a report of millions of lines needs no more memory
+    /// than one line; str() then holds only the unfinished line.
+    explicit ReportWriter(std::ostream& sink) : m_sink(&sink) {}
 
     /// Appends text right after what the line already holds.
     ReportWriter& text(std::string_view item);
@@ -35,6 +43,7 @@ public:
     const std::string& str() const { return m_text; }
 
 private:
+    std::ostream* m_sink = nullptr;
     std::string m_text;
     int m_lineLength = 0;
 };
@@ -44,5 +53,10 @@ private:
 /// Returns the path written; throws AnalysisError when the file cannot be written.
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       std::string_view content);
+
+/// The same for a report written line by line: `write` fills a ReportWriter that streams into the
+/// file. An exception from `write` removes the partial file and is passed on.
+std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
+                                      const std::function<void(ReportWriter&)>& write);
 
 } // namespace tessaloc

@@ -29,6 +29,12 @@ std::string masked(double value)
 std::string MantelReport(const MantelResult& result)
 {
     ReportWriter report;
+    WriteMantelReport(report, result);
+    return report.str();
+}
+
+void WriteMantelReport(ReportWriter& report, const MantelResult& result)
+{
     report.line("Results of Mantel Test");
     report.line("Coordinate File: " + result.coordinatePath);
     report.line("Genotype File: " + result.genotypePath);
@@ -56,7 +62,6 @@ std::string MantelReport(const MantelResult& result)
             report.text(masked(result.geographic(i, j))).endLine();
         }
     }
-    return report.str();
 }
 
 } // namespace tessaloc

@@ -24,17 +24,32 @@ public:
     explicit GeneticValues(const SquareMatrix& genetic) : m_genetic(genetic)
     {
         const int n = genetic.size();
+        // Packed 16-bit positions need observation numbers below 65536.
+        if (n > 65536)
+            return;
         std::unordered_map<std::uint64_t, std::uint16_t> codeOf;
+        // A small direct-mapped cache in front of the map: the few distinct values recur all the time.
+        constexpr int kCacheBits = 10;
+        std::vector<std::uint64_t> cachedKey(1 << kCacheBits, ~std::uint64_t{0});
+        std::vector<std::uint16_t> cachedCode(1 << kCacheBits, 0);
         std::vector<std::uint16_t> codes(static_cast<size_t>(n) * static_cast<size_t>(n));
         for (size_t k = 0; k < codes.size(); ++k) {
-            const double value = genetic.values()[k];
-            const auto [it, inserted] =
-                codeOf.try_emplace(std::bit_cast<std::uint64_t>(value), static_cast<std::uint16_t>(m_values.size()));
-            if (inserted) {
-                if (m_values.size() == 65536)
-                    return; // too many distinct values: read the doubles
-                m_values.push_back(value);
+            const std::uint64_t key = std::bit_cast<std::uint64_t>(genetic.values()[k]);
+            const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - kCacheBits));
+            if (cachedKey[slot] == key) {
+                codes[k] = cachedCode[slot];
+                continue;
             }
+            const auto [it, inserted] = codeOf.try_emplace(key, static_cast<std::uint16_t>(m_values.size()));
+            if (inserted) {
+                if (m_values.size() == 65536) {
+                    m_values.clear();
+                    return; // too many distinct values: read the doubles
+                }
+                m_values.push_back(genetic.values()[k]);
+            }
+            cachedKey[slot] = key;
+            cachedCode[slot] = it->second;
             codes[k] = it->second;
         }
         m_codes = std::move(codes);
@@ -54,60 +69,73 @@ private:
     std::vector<double> m_values;
 };
 
-// Cross-product sums of up to four permuted arrangements at once: the sum over i < j of
+// Cross-product sums of four permuted arrangements at once: the sum over i < j of
 // G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
 // equals CrossProductSum of the rearranged matrix bit for bit. The four sums are independent chains
-// of additions, which lets the processor overlap them.
-template <int Lanes, bool Coded>
-void crossProductSums(const GeneticValues& genetic, const SquareMatrix& geographic,
-                      const std::int32_t* const* permutations, double* sums)
+// of additions, which lets the processor overlap them. A group of fewer than four repeats its last
+// arrangement in the spare lanes.
+constexpr int kLanes = PermutationRunner::kGroupSize;
+static_assert(kLanes == 4, "the coded pass packs four 16-bit indices into one 64-bit word");
+
+// 16-bit codes with the four permutations packed side by side: one 64-bit load gives the four
+// positions p(j), and rows, permutations and a geographic row fit the first-level cache together.
+void codedCrossProductSums(const GeneticValues& genetic, const SquareMatrix& geographic,
+                           const std::int32_t* const* permutations, double* sums)
 {
     const int n = geographic.size();
     const double* values = genetic.values();
-    double s[Lanes] = {};
-    const std::int32_t* p[Lanes];
-    for (int lane = 0; lane < Lanes; ++lane)
+    thread_local std::vector<std::uint64_t> packed;
+    packed.resize(static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        std::uint64_t word = 0;
+        for (int lane = 0; lane < kLanes; ++lane)
+            word |= static_cast<std::uint64_t>(permutations[lane][j]) << (16 * lane);
+        packed[j] = word;
+    }
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (int i = 0; i < n - 1; ++i) {
+        const double* geoRow = geographic.row(i);
+        const std::uint64_t rows = packed[i];
+        const std::uint16_t* row0 = genetic.codeRow(static_cast<int>(rows & 0xFFFF));
+        const std::uint16_t* row1 = genetic.codeRow(static_cast<int>((rows >> 16) & 0xFFFF));
+        const std::uint16_t* row2 = genetic.codeRow(static_cast<int>((rows >> 32) & 0xFFFF));
+        const std::uint16_t* row3 = genetic.codeRow(static_cast<int>(rows >> 48));
+        for (int j = i + 1; j < n; ++j) {
+            const double g = geoRow[j];
+            const std::uint64_t at = packed[j];
+            s0 += values[row0[at & 0xFFFF]] * g;
+            s1 += values[row1[(at >> 16) & 0xFFFF]] * g;
+            s2 += values[row2[(at >> 32) & 0xFFFF]] * g;
+            s3 += values[row3[at >> 48]] * g;
+        }
+    }
+    sums[0] = s0;
+    sums[1] = s1;
+    sums[2] = s2;
+    sums[3] = s3;
+}
+
+void plainCrossProductSums(const SquareMatrix& genetic, const SquareMatrix& geographic,
+                           const std::int32_t* const* permutations, double* sums)
+{
+    const int n = geographic.size();
+    double s[kLanes] = {};
+    const std::int32_t* p[kLanes];
+    for (int lane = 0; lane < kLanes; ++lane)
         p[lane] = permutations[lane];
     for (int i = 0; i < n - 1; ++i) {
         const double* geoRow = geographic.row(i);
-        if constexpr (Coded) {
-            const std::uint16_t* row[Lanes];
-            for (int lane = 0; lane < Lanes; ++lane)
-                row[lane] = genetic.codeRow(p[lane][i]);
-            for (int j = i + 1; j < n; ++j) {
-                const double g = geoRow[j];
-                for (int lane = 0; lane < Lanes; ++lane)
-                    s[lane] += values[row[lane][p[lane][j]]] * g;
-            }
-        } else {
-            const double* row[Lanes];
-            for (int lane = 0; lane < Lanes; ++lane)
-                row[lane] = genetic.matrix().row(p[lane][i]);
-            for (int j = i + 1; j < n; ++j) {
-                const double g = geoRow[j];
-                for (int lane = 0; lane < Lanes; ++lane)
-                    s[lane] += row[lane][p[lane][j]] * g;
-            }
+        const double* row[kLanes];
+        for (int lane = 0; lane < kLanes; ++lane)
+            row[lane] = genetic.row(p[lane][i]);
+        for (int j = i + 1; j < n; ++j) {
+            const double g = geoRow[j];
+            for (int lane = 0; lane < kLanes; ++lane)
+                s[lane] += row[lane][p[lane][j]] * g;
         }
     }
-    for (int lane = 0; lane < Lanes; ++lane)
+    for (int lane = 0; lane < kLanes; ++lane)
         sums[lane] = s[lane];
-}
-
-template <bool Coded>
-void crossProductGroup(const GeneticValues& genetic, const SquareMatrix& geographic,
-                       const std::int32_t* const* permutations, int count, double* sums)
-{
-    switch (count) {
-    case 4:
-        return crossProductSums<4, Coded>(genetic, geographic, permutations, sums);
-    case 3:
-        return crossProductSums<3, Coded>(genetic, geographic, permutations, sums);
-    case 2:
-        return crossProductSums<2, Coded>(genetic, geographic, permutations, sums);
-    default:
-        return crossProductSums<1, Coded>(genetic, geographic, permutations, sums);
-    }
 }
 
 void checkPermutationCount(long long permutations)
@@ -170,11 +198,14 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
             random, listener,
             [](int replicate) { return replicate % 10 == 0 ? "Replicate: " + printForm(replicate) : std::string(); },
             [&](const std::int32_t* const* permutations, int count, int firstSlot) {
-                double sums[PermutationRunner::kGroupSize];
+                const std::int32_t* lanes[kLanes];
+                for (int lane = 0; lane < kLanes; ++lane)
+                    lanes[lane] = permutations[std::min(lane, count - 1)];
+                double sums[kLanes];
                 if (values.coded())
-                    crossProductGroup<true>(values, geographic, permutations, count, sums);
+                    codedCrossProductSums(values, geographic, lanes, sums);
                 else
-                    crossProductGroup<false>(values, geographic, permutations, count, sums);
+                    plainCrossProductSums(genetic, geographic, lanes, sums);
                 std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
             },
             [&](int, int slot) {

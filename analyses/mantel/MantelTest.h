@@ -2,6 +2,7 @@
 
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
+#include "core/ReportWriter.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
@@ -74,5 +75,7 @@ MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunL
 
 /// The text of "IBDResults.txt", lines ending CR LF.
 std::string MantelReport(const MantelResult& result);
+/// The same report written line by line into `report` (for files too large to hold in memory).
+void WriteMantelReport(ReportWriter& report, const MantelResult& result);
 
 } // namespace tessaloc

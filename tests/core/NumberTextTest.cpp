@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <random>
 
 namespace tessaloc {
 namespace {
@@ -74,6 +77,44 @@ TEST(FormatMask, HugeValuesAreWrittenInFull)
     EXPECT_EQ(text.size(), 309u + 11u);
     EXPECT_EQ(text.substr(0, 6), "179769");
     EXPECT_EQ(text.substr(text.size() - 11), ".0000000000");
+}
+
+// The number texts are defined by C's printf; the fast formatting must agree with it everywhere.
+TEST(NumberText, AgreesWithPrintfOverManyMagnitudes)
+{
+    std::mt19937_64 engine(2026);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-320, 300);
+    char buffer[512];
+    for (int k = 0; k < 20000; ++k) {
+        const double value = k % 4 == 0 ? std::round(mantissa(engine) * 1e4) / 1e4
+                                        : mantissa(engine) * std::pow(10.0, exponent(engine));
+        std::snprintf(buffer, sizeof buffer, "%.15G", value == 0.0 ? 0.0 : value);
+        ASSERT_EQ(plainText(value), buffer) << value;
+        if (std::abs(value) < 1e30) {
+            std::snprintf(buffer, sizeof buffer, "%.10f", value);
+            std::string expected = buffer;
+            if (expected.starts_with("0."))
+                expected.erase(0, 1);
+            else if (expected.starts_with("-0."))
+                expected.erase(1, 1);
+            ASSERT_EQ(formatMask(value, NumberMask::Point10), expected) << value;
+            std::snprintf(buffer, sizeof buffer, "%.5f", value);
+            ASSERT_EQ(formatMask(value, NumberMask::ZeroPoint5), buffer) << value;
+        }
+        const float single = static_cast<float>(value);
+        if (std::isfinite(single) && single != 0.0f) {
+            std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(single));
+            std::string expected = buffer;
+            if (expected.starts_with("0."))
+                expected.erase(0, 1);
+            else if (expected.starts_with("-0."))
+                expected.erase(1, 1);
+            if (!expected.starts_with('-'))
+                expected.insert(expected.begin(), ' ');
+            ASSERT_EQ(printFormSingle(single), expected) << value;
+        }
+    }
 }
 
 } // namespace
