@@ -84,6 +84,7 @@ const std::vector<Subcommand>& subcommands();
 
 Subcommand distancesCommand();
 Subcommand mantelCommand();
+Subcommand sampleplotCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);

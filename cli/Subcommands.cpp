@@ -8,6 +8,7 @@ const std::vector<Subcommand>& subcommands()
     static const std::vector<Subcommand> all = {
         distancesCommand(),
         mantelCommand(),
+        sampleplotCommand(),
     };
     return all;
 }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/SampleTable.h"
+#include "geometry/Extents.h"
+
+#include <string>
+#include <vector>
+
+namespace tessaloc {
+
+/// Everything the plot of sample locations shows.
+struct SamplePlot {
+    /// The observations' coordinates in file order; several at one location are all kept.
+    std::vector<double> PlotX;
+    std::vector<double> PlotY;
+    DataExtents data;
+    /// The data extents widened by 5 %: the area the plot's axes span.
+    MapExtents map;
+    /// The convex hull of the distinct locations (see ConvexHull): closed when there are more than
+    /// three distinct locations, otherwise those locations in order, not closed.
+    std::vector<double> PlotHullX;
+    std::vector<double> PlotHullY;
+    /// PolygonArea of the hull, in squared coordinate units (an open hull lacks its closing side).
+    double area = 0.0;
+};
+
+/// Computes the plot's data from the coordinates of the table (names, X and Y; genotypes are not
+/// used). Throws AnalysisError when a coordinate is not a number, when the table has no observation,
+/// or when an extent does not fit in single precision.
+SamplePlot BuildSamplePlot(const SampleTable& table);
+
+/// "Polygon Area: " followed by the area's plain text form, as the plot states it.
+std::string polygonAreaCaption(double area);
+
+/// The plot's data as text lines ending LF: the area caption, then one line per hull corner with its
+/// x and y in plain text form, separated by one blank.
+std::string samplePlotText(const SamplePlot& plot);
+
+} // namespace tessaloc
