@@ -1,20 +1,14 @@
 #include "core/Errors.h"
 #include "core/MatrixSums.h"
 
+#include "tests/support/MatrixBuilders.h"
+
 #include <gtest/gtest.h>
 
 namespace tessaloc {
 namespace {
 
-SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
-{
-    SquareMatrix m(n);
-    auto value = upper.begin();
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            m.setPair(i, j, *value++);
-    return m;
-}
+using testing::fromPairs;
 
 TEST(CrossProductSum, CountsOnlyTheUpperTriangle)
 {

@@ -8,6 +8,8 @@
 #include "tests/support/LiteralMantel.h"
 #include "tests/support/TempFiles.h"
 
+#include "tests/support/MatrixBuilders.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,15 +26,7 @@ public:
     bool cancelAfterFirstStatus = false;
 };
 
-SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
-{
-    SquareMatrix m(n);
-    auto value = upper.begin();
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            m.setPair(i, j, *value++);
-    return m;
-}
+using testing::fromPairs;
 
 struct Matrices {
     SquareMatrix genetic;
