@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace tessaloc {
@@ -100,30 +101,21 @@ double distanceSquared(double xp, double yp, const Circle& circle)
 // ones are triangulated by testing every triangle, which meets an overflow exactly where it occurs.
 constexpr double kLargestGridCoordinate = 1e100;
 // A circle whose centre or inflated radius is beyond this is tested for every point instead of being
-// placed in the grid.
+// placed in the grids.
 constexpr double kLargestGridCircle = 1e120;
-// A circle covering more grid cells than this is tested for every point; such circles are few (the
-// triangles at the enclosing corners and slivers along the hull).
-constexpr long long kMostCellsPerCircle = 32;
 
-// How many grid cells a circle's box covers, as column and row ranges.
-struct CellRange {
-    int column0 = 0;
-    int column1 = 0;
-    int row0 = 0;
-    int row1 = 0;
-};
-
-// The data's bounding box cut into about one cell per point. A circle is entered into every cell its
-// box overlaps, so the circles that can hold a point are all entered in the point's cell.
-class CircleGrid {
+// Grids of circumcircles, one per level: level 0 cuts the data's bounding box into about one cell
+// per point, each further level has cells twice as wide and high, and the last has a single cell.
+// A circle is entered at the finest level where its box overlaps at most 2 x 2 cells, into each of
+// those cells, so every circle that can hold a point is entered in the point's cell of some level.
+class CircleGrids {
 public:
     struct Entry {
         std::int32_t slot;
         std::uint32_t version;
     };
 
-    CircleGrid(double xmin, double xmax, double ymin, double ymax, int points) : m_x0(xmin), m_y0(ymin)
+    CircleGrids(double xmin, double xmax, double ymin, double ymax, int points) : m_x0(xmin), m_y0(ymin)
     {
         const double target = std::max(1, points);
         const double dx = xmax - xmin;
@@ -138,54 +130,86 @@ public:
         } else if (dy > 0) {
             rows = target;
         }
-        m_columns = static_cast<int>(columns);
-        m_rows = static_cast<int>(rows);
-        m_cellWidth = dx / columns;
-        m_cellHeight = dy / rows;
+        Level finest{static_cast<int>(columns), static_cast<int>(rows), dx / columns, dy / rows, {}};
         // A box of no width (all x equal) or one too thin to divide is a single column.
-        if (!(m_cellWidth > 0) || !std::isnormal(m_cellWidth)) {
-            m_columns = 1;
-            m_cellWidth = 1.0;
+        if (!(finest.cellWidth > 0) || !std::isnormal(finest.cellWidth)) {
+            finest.columns = 1;
+            finest.cellWidth = 1.0;
         }
-        if (!(m_cellHeight > 0) || !std::isnormal(m_cellHeight)) {
-            m_rows = 1;
-            m_cellHeight = 1.0;
+        if (!(finest.cellHeight > 0) || !std::isnormal(finest.cellHeight)) {
+            finest.rows = 1;
+            finest.cellHeight = 1.0;
         }
-        m_cells.resize(static_cast<size_t>(m_columns) * static_cast<size_t>(m_rows));
+        m_levels.push_back(std::move(finest));
+        while (m_levels.back().columns > 1 || m_levels.back().rows > 1) {
+            const Level& below = m_levels.back();
+            m_levels.push_back({(below.columns + 1) / 2, (below.rows + 1) / 2, below.cellWidth * 2, below.cellHeight * 2, {}});
+        }
+        for (Level& level : m_levels)
+            level.cells.resize(static_cast<size_t>(level.columns) * static_cast<size_t>(level.rows));
     }
 
-    // The cells that can hold a point on or inside the circle, or false when the circle is to be
-    // tested for every point instead. The box is widened beyond the radius by more than the rounding
-    // of the squared distances can amount to, so a point outside it can never test as inside.
-    bool cellsOf(const Circle& circle, CellRange& range) const
+    // Enters the circle, or returns false when it is to be tested for every point instead. The box
+    // is widened beyond the radius by more than the rounding of the squared distances can amount
+    // to, so a point outside it can never test as inside.
+    bool enter(const Circle& circle, Entry entry)
     {
         const double reach = std::sqrt(circle.rsqr) * (1 + 1e-6) + 1e-12 * (std::abs(circle.xc) + std::abs(circle.yc))
                              + 1e-153;
         if (!(reach <= kLargestGridCircle) || std::abs(circle.xc) > kLargestGridCircle
             || std::abs(circle.yc) > kLargestGridCircle)
             return false;
-        range.column0 = column(circle.xc - reach);
-        range.column1 = column(circle.xc + reach);
-        range.row0 = row(circle.yc - reach);
-        range.row1 = row(circle.yc + reach);
-        const long long cells = static_cast<long long>(range.column1 - range.column0 + 1)
-                                * static_cast<long long>(range.row1 - range.row0 + 1);
-        return cells <= kMostCellsPerCircle;
+        // Levels whose cells are much smaller than the circle cannot take it; start just below the
+        // first that may. (Where the search starts only changes the level, never the covering.)
+        const Level& finest = m_levels.front();
+        const double ratio = 2 * reach / std::min(finest.cellWidth, finest.cellHeight);
+        const int skip = ratio > 8 ? std::min(std::ilogb(ratio) - 2, static_cast<int>(m_levels.size()) - 1) : 0;
+        for (auto level = m_levels.begin() + skip; level != m_levels.end(); ++level) {
+            const int column0 = column(*level, circle.xc - reach);
+            const int column1 = column(*level, circle.xc + reach);
+            const int row0 = row(*level, circle.yc - reach);
+            const int row1 = row(*level, circle.yc + reach);
+            if ((column1 - column0 > 1 || row1 - row0 > 1) && level + 1 != m_levels.end())
+                continue;
+            for (int r = row0; r <= row1; ++r) {
+                for (int c = column0; c <= column1; ++c)
+                    cell(*level, c, r).push_back(entry);
+            }
+            return true;
+        }
+        return true;
     }
 
-    void enter(const CellRange& range, Entry entry)
+    // Calls visit(entry) for each live entry in the point's cells; stale entries (of triangles
+    // removed since) are dropped on the way.
+    template <typename IsStale, typename Visit>
+    void visitCandidates(double x, double y, IsStale isStale, Visit visit)
     {
-        for (int r = range.row0; r <= range.row1; ++r) {
-            for (int c = range.column0; c <= range.column1; ++c)
-                cell(c, r).push_back(entry);
+        for (Level& level : m_levels) {
+            std::vector<Entry>& entries = cell(level, column(level, x), row(level, y));
+            for (size_t k = 0; k < entries.size();) {
+                if (isStale(entries[k])) {
+                    entries[k] = entries.back();
+                    entries.pop_back();
+                    continue;
+                }
+                visit(entries[k]);
+                ++k;
+            }
         }
     }
 
-    std::vector<Entry>& cellAt(double x, double y) { return cell(column(x), row(y)); }
-
 private:
-    // Floor of the position in cells, limited to the grid; monotone in x, which the covering argument
-    // of cellsOf needs.
+    struct Level {
+        int columns;
+        int rows;
+        double cellWidth;
+        double cellHeight;
+        std::vector<std::vector<Entry>> cells;
+    };
+
+    // Floor of the position in cells, limited to the grid; monotone in the offset, which the
+    // covering argument of enter needs.
     static int clampedCell(double offset, double size, int count)
     {
         const double cell = std::floor(offset / size);
@@ -195,20 +219,16 @@ private:
             return count - 1;
         return static_cast<int>(cell);
     }
-    int column(double x) const { return clampedCell(x - m_x0, m_cellWidth, m_columns); }
-    int row(double y) const { return clampedCell(y - m_y0, m_cellHeight, m_rows); }
-    std::vector<Entry>& cell(int c, int r)
+    int column(const Level& level, double x) const { return clampedCell(x - m_x0, level.cellWidth, level.columns); }
+    int row(const Level& level, double y) const { return clampedCell(y - m_y0, level.cellHeight, level.rows); }
+    static std::vector<Entry>& cell(Level& level, int c, int r)
     {
-        return m_cells[static_cast<size_t>(r) * static_cast<size_t>(m_columns) + static_cast<size_t>(c)];
+        return level.cells[static_cast<size_t>(r) * static_cast<size_t>(level.columns) + static_cast<size_t>(c)];
     }
 
     double m_x0;
     double m_y0;
-    int m_columns = 1;
-    int m_rows = 1;
-    double m_cellWidth = 1.0;
-    double m_cellHeight = 1.0;
-    std::vector<std::vector<Entry>> m_cells;
+    std::vector<Level> m_levels;
 };
 
 // The incremental insertion. The triangle table is `m_order` (position -> slot); a slot keeps one
@@ -229,7 +249,7 @@ public:
         if (!m_testEveryTriangle) {
             const auto [xmin, xmax] = std::minmax_element(m_x.begin(), m_x.begin() + points);
             const auto [ymin, ymax] = std::minmax_element(m_y.begin(), m_y.begin() + points);
-            m_grid.emplace_back(*xmin, *xmax, *ymin, *ymax, points);
+            m_grids.emplace_back(*xmin, *xmax, *ymin, *ymax, points);
         }
     }
 
@@ -313,16 +333,14 @@ private:
             return;
 
         slot.circle = circumcircleOf(m_x[a], m_y[a], m_x[b], m_y[b], m_x[c], m_y[c]);
-        CellRange range;
         if (slot.circle.kind == CircleKind::Horizontal) {
             slot.placement = Placement::Horizontal;
             ++m_horizontalCount;
         } else if (slot.circle.kind == CircleKind::Undefined) {
             slot.placement = Placement::Undefined;
             ++m_undefinedCount;
-        } else if (m_grid.front().cellsOf(slot.circle, range)) {
+        } else if (m_grids.front().enter(slot.circle, {id, slot.version})) {
             slot.placement = Placement::Grid;
-            m_grid.front().enter(range, {id, slot.version});
         } else {
             slot.placement = Placement::TestedAlways;
             slot.alwaysIndex = static_cast<std::int32_t>(m_testedAlways.size());
@@ -430,19 +448,14 @@ private:
             if (drsqr <= slot.circle.rsqr)
                 m_doomedPositions.push_back(slot.position);
         }
-        std::vector<CircleGrid::Entry>& cell = m_grid.front().cellAt(xp, yp);
-        for (size_t k = 0; k < cell.size();) {
-            const CircleGrid::Entry entry = cell[k];
-            const Slot& slot = m_slots[static_cast<size_t>(entry.slot)];
-            if (slot.version != entry.version) {
-                cell[k] = cell.back();
-                cell.pop_back();
-                continue;
-            }
-            if (distanceSquared(xp, yp, slot.circle) <= slot.circle.rsqr)
-                m_doomedPositions.push_back(slot.position);
-            ++k;
-        }
+        m_grids.front().visitCandidates(
+            xp, yp,
+            [this](const CircleGrids::Entry& entry) { return m_slots[static_cast<size_t>(entry.slot)].version != entry.version; },
+            [&](const CircleGrids::Entry& entry) {
+                const Slot& slot = m_slots[static_cast<size_t>(entry.slot)];
+                if (distanceSquared(xp, yp, slot.circle) <= slot.circle.rsqr)
+                    m_doomedPositions.push_back(slot.position);
+            });
         // A hole too large for the edge buffer: let the full sweep stop where the buffer fills.
         if (m_doomedPositions.size() > static_cast<size_t>(triangleCapacity())) {
             insertTestingEveryTriangle(point);
@@ -479,8 +492,23 @@ private:
     }
 
     // Edges shared by two removed triangles lie inside the hole: they appear once in each direction
-    // and cancel. Each remaining edge, in buffer order, closes a new triangle with the point.
+    // and cancel, each with the first later edge still uncancelled that runs the other way. Each
+    // remaining edge, in buffer order, closes a new triangle with the point.
     void fillHole(std::int32_t point)
+    {
+        if (m_edges.size() <= kFewEdges)
+            cancelPairsByScanning();
+        else
+            cancelPairsBySorting();
+        for (const Edge& edge : m_edges) {
+            if (edge.start != kCancelled)
+                addTriangle(edge.start, edge.end, point);
+        }
+    }
+
+    static constexpr size_t kFewEdges = 48;
+
+    void cancelPairsByScanning()
     {
         const size_t edgeCount = m_edges.size();
         for (size_t j = 0; j + 1 < edgeCount; ++j) {
@@ -496,9 +524,35 @@ private:
                 }
             }
         }
-        for (const Edge& edge : m_edges) {
-            if (edge.start != kCancelled)
-                addTriangle(edge.start, edge.end, point);
+    }
+
+    // The same pairs for a large hole. When edge j is reached uncancelled, no uncancelled edge before
+    // it runs the other way (that one would have taken j, or an earlier partner, when it was
+    // reached), so j's partner is the first uncancelled edge among those running the other way.
+    void cancelPairsBySorting()
+    {
+        // Sorted copies of the edges as buffered: cancelling changes the buffer, not this order.
+        m_sortedEdges.clear();
+        for (size_t k = 0; k < m_edges.size(); ++k)
+            m_sortedEdges.emplace_back(m_edges[k].start, m_edges[k].end, static_cast<std::int32_t>(k));
+        std::sort(m_sortedEdges.begin(), m_sortedEdges.end());
+        for (size_t j = 0; j < m_edges.size(); ++j) {
+            Edge& first = m_edges[j];
+            if (first.start == kCancelled)
+                continue;
+            auto candidate = std::lower_bound(m_sortedEdges.begin(), m_sortedEdges.end(),
+                                              std::make_tuple(first.end, first.start, std::int32_t{-1}));
+            for (; candidate != m_sortedEdges.end(); ++candidate) {
+                const auto [start, end, position] = *candidate;
+                if (start != first.end || end != first.start)
+                    break;
+                Edge& second = m_edges[static_cast<size_t>(position)];
+                if (second.start != kCancelled) {
+                    first = {kCancelled, kCancelled};
+                    second = {kCancelled, kCancelled};
+                    break;
+                }
+            }
         }
     }
 
@@ -520,8 +574,9 @@ private:
     std::vector<std::int32_t> m_order;
     std::vector<Edge> m_edges;
     std::vector<std::int32_t> m_doomedPositions;
+    std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> m_sortedEdges;
 
-    std::vector<CircleGrid> m_grid; // one grid, or none when every triangle is tested
+    std::vector<CircleGrids> m_grids; // one set of grids, or none when every triangle is tested
     std::vector<std::int32_t> m_testedAlways;
     std::int32_t m_horizontalCount = 0;
     std::int32_t m_undefinedCount = 0;

@@ -51,18 +51,28 @@ inline constexpr std::string_view kCoincidentPointsMessage = "INCIRCUM - F - Poi
 /// pairs of opposite edges cancel, and the remaining edges, in buffer order, each form a new triangle
 /// with the point at the end of the table. Finally every triangle that uses a corner of the enclosing
 /// triangle is removed the same way. The result, its triangle order included, is exactly that of this
-/// quadratic procedure; the triangles a point removes are found through a grid of circumcircles.
+/// quadratic procedure; the triangles a point removes are found through grids of circumcircles.
 ///
 /// Preconditions: the coordinates are finite; the points are distinct (callers triangulate distinct
-/// locations; repeated points give a triangulation that is not Delaunay). Fewer than three points,
-/// or points on one line, give no triangle or a triangle with corners on one line.
+/// locations; a repeated point ends the run with an undefined circle or gives a triangulation that
+/// is not Delaunay).
+///
+/// Postconditions for distinct points not all on one line: every triangle is clockwise, no point
+/// lies inside a triangle's circumcircle (beyond rounding), and the triangles cover a simply
+/// connected area whose border passes every point on the convex hull. The enclosing triangle is
+/// only twice the points' extent wide, so a hull side whose triangle would have to pass near it can
+/// be missing: the border then runs through a point just inside the hull. Points all on one line
+/// give no triangle (an empty table, no failure); callers that need a triangle must end the run.
 ///
 /// Messages: kCoincidentPointsMessage on `listener`, once for every test of a triangle whose three
 /// corners have the same y. Progress: `listener.progress(points done, points)` every few thousand
 /// points, and the run stops with RunCancelled when `listener.cancelled()`.
 ///
 /// Throws AnalysisError when a tested triangle's circumcircle is undefined (three corners on a line
-/// that is not horizontal) or its arithmetic overflows, and when the enclosing triangle overflows.
+/// that is not horizontal) or its arithmetic overflows, when the enclosing triangle overflows, and
+/// when the run needs more than 2 (n + 100) triangles or 6 (n + 100) buffered edges, which happens
+/// only when rounding on many co-circular points lets overlapping triangles pile up.
+/// Time grows a little faster than n for scattered points; memory is a few hundred bytes a point.
 Triangulation TriangulatePoints(std::span<const TriVertex> points, RunListener& listener = RunListener::none());
 
 /// True when (xp, yp) lies inside or on the circle through (x1, y1), (x2, y2), (x3, y3); the circle's

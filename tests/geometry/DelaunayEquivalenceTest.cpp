@@ -86,6 +86,14 @@ TEST(TriangulatePointsEquivalence, GridsInRowOrderAndShuffled)
     }
 }
 
+TEST(TriangulatePointsEquivalence, WideGridsInRowOrderMakeLargeHoles)
+{
+    // Each point of a long row removes the fan of triangles above the row: holes of well over 48
+    // edges, where the cancelling of opposite edges goes by sorting instead of scanning.
+    expectLiteralResult(reference::gridPoints(110, 12), "grid 110 by 12");
+    expectLiteralResult(reference::gridPoints(45, 45), "grid 45");
+}
+
 TEST(TriangulatePointsEquivalence, PointsOnCircles)
 {
     for (const int count : {4, 5, 8, 12, 16, 33, 64, 150}) {
