@@ -1,0 +1,360 @@
+#include "analyses/aggregation/AllelicAggregation.h"
+
+#include "core/Errors.h"
+#include "core/GeographicDistances.h"
+#include "core/GeographicRanges.h"
+#include "core/NumberText.h"
+#include "core/ParallelRows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <unordered_map>
+
+namespace tessaloc {
+namespace {
+
+void checkPermutationCount(long long permutations)
+{
+    if (permutations < 0)
+        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
+                            + " given)");
+    if (permutations > 2147483647)
+        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
+                            + " given)");
+}
+
+// Every observation's neighbours sorted once by their distance in the original arrangement.
+//
+// A relabelling p puts observation i's data at location p(i), so the distance between observations i
+// and j becomes D(p(i), p(j)). The nearest other bearer of i's category is then found by walking the
+// list of location p(i) and asking, for each location m, whether the observation now standing there
+// bears the category. The first one found lies at the smallest distance there is, whatever order the
+// sort gave to equal distances, so the distance is the very value a list re-sorted for the relabelled
+// matrix yields.
+class NeighbourLists {
+public:
+    explicit NeighbourLists(const SquareMatrix& distances)
+        : m_distances(distances), m_stride(static_cast<size_t>(distances.size() - 1)),
+          m_neighbours(static_cast<size_t>(distances.size()) * m_stride)
+    {
+        const int n = distances.size();
+        forEachRowInParallel(n, [&](int location) {
+            std::int32_t* list = m_neighbours.data() + static_cast<size_t>(location) * m_stride;
+            std::int32_t* out = list;
+            for (int other = 0; other < n; ++other) {
+                if (other != location)
+                    *out++ = other;
+            }
+            const double* row = distances.row(location);
+            std::sort(list, out, [row](std::int32_t a, std::int32_t b) {
+                return row[a] < row[b] || (row[a] == row[b] && a < b);
+            });
+        });
+    }
+
+    const std::int32_t* list(int location) const { return m_neighbours.data() + static_cast<size_t>(location) * m_stride; }
+    double distance(int from, int to) const { return m_distances(from, to); }
+    /// The distance from `location` to its nearest other location.
+    double nearest(int location) const { return m_distances(location, list(location)[0]); }
+
+private:
+    const SquareMatrix& m_distances;
+    size_t m_stride;
+    std::vector<std::int32_t> m_neighbours;
+};
+
+// A category whose bearers are walked: one with at least two bearers.
+struct WalkedCategory {
+    int locus;
+    int category;
+    double bearers;
+    double expected; // 1 / (2 sqrt(bearers / A))
+    bool included;   // its locus has at least two categories
+};
+
+// The categories of every locus and what the walks need of them.
+struct CategoryTable {
+    // walkCode[locus][observation]: the index into `walked` of the observation's category there, or
+    // -1 when its text is a missing code or its category has a single bearer.
+    std::vector<std::vector<std::int32_t>> walkCode;
+    // categoryOf[locus][observation]: the category's position in the locus's list, or -1 (missing).
+    std::vector<std::vector<std::int32_t>> categoryOf;
+    std::vector<WalkedCategory> walked;
+};
+
+CategoryTable collectCategories(const SampleTable& table, DataType dataType, std::vector<LocusResult>& loci)
+{
+    const int n = table.sampleCount();
+    CategoryTable categories;
+    loci.assign(static_cast<size_t>(table.locusCount), {});
+    categories.categoryOf.assign(static_cast<size_t>(table.locusCount), std::vector<std::int32_t>(static_cast<size_t>(n), -1));
+    for (int locus = 0; locus < table.locusCount; ++locus) {
+        std::unordered_map<std::string, std::int32_t> position;
+        std::vector<CategoryResult>& list = loci[locus].categories;
+        for (int i = 0; i < n; ++i) {
+            const std::string& field = table.genotype(locus, i);
+            if (IsMissingCode(dataType, field))
+                continue;
+            const auto [it, inserted] = position.try_emplace(field, static_cast<std::int32_t>(list.size()));
+            if (inserted) {
+                CategoryResult category;
+                category.text = " " + field + " ";
+                category.label = category.text;
+                list.push_back(std::move(category));
+            }
+            ++list[it->second].bearerCount;
+            categories.categoryOf[locus][i] = it->second;
+        }
+    }
+    return categories;
+}
+
+void prepareWalks(CategoryTable& categories, const std::vector<LocusResult>& loci, double area)
+{
+    for (size_t locus = 0; locus < loci.size(); ++locus) {
+        const std::vector<CategoryResult>& list = loci[locus].categories;
+        std::vector<std::int32_t> walkedIndex(list.size(), -1);
+        for (size_t c = 0; c < list.size(); ++c) {
+            if (!list[c].computed())
+                continue;
+            const double bearers = list[c].bearerCount;
+            const double expected = 1.0 / (2.0 * std::sqrt(bearers / area));
+            walkedIndex[c] = static_cast<std::int32_t>(categories.walked.size());
+            categories.walked.push_back({static_cast<int>(locus), static_cast<int>(c), bearers,
+                                         requireFinite(expected, "the expected nearest-bearer distance"),
+                                         !loci[locus].invariant()});
+        }
+        std::vector<std::int32_t> codes = categories.categoryOf[locus];
+        for (std::int32_t& code : codes)
+            code = code < 0 ? -1 : walkedIndex[static_cast<size_t>(code)];
+        categories.walkCode.push_back(std::move(codes));
+    }
+}
+
+// Nearest-bearer sums of every walked category for one arrangement p of the observations
+// (observation i at location p[i]). Each sum adds its bearers' distances in observation order.
+void nearestBearerSums(const NeighbourLists& lists, const CategoryTable& categories, int n, const std::int32_t* p,
+                       double* sums)
+{
+    thread_local std::vector<std::int32_t> observationAt;
+    thread_local std::vector<std::int32_t> codeAt;
+    observationAt.resize(static_cast<size_t>(n));
+    codeAt.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        observationAt[static_cast<size_t>(p[i])] = i;
+    std::fill(sums, sums + categories.walked.size(), 0.0);
+
+    for (const std::vector<std::int32_t>& code : categories.walkCode) {
+        for (int m = 0; m < n; ++m)
+            codeAt[static_cast<size_t>(m)] = code[static_cast<size_t>(observationAt[static_cast<size_t>(m)])];
+        const std::int32_t* at = codeAt.data();
+        for (int i = 0; i < n; ++i) {
+            const std::int32_t c = code[static_cast<size_t>(i)];
+            if (c < 0)
+                continue;
+            // Another bearer exists, so the walk ends within the list.
+            const std::int32_t* neighbour = lists.list(p[i]);
+            while (at[*neighbour] != c)
+                ++neighbour;
+            sums[c] += lists.distance(p[i], *neighbour);
+        }
+    }
+}
+
+double categoryRj(double sum, const WalkedCategory& category)
+{
+    return sum / category.bearers / category.expected;
+}
+
+// Sequence data: the distinct sequences of the first locus get the codes " 1", " 2", ... in order of
+// first appearance, and every category of every locus is labelled with the code of its sequence.
+void labelSequences(const SampleTable& table, const CategoryTable& categories, AggregationResult& result)
+{
+    if (result.loci.empty())
+        return;
+    std::unordered_map<std::string, std::string> codeOf;
+    const std::vector<CategoryResult>& first = result.loci[0].categories;
+    for (size_t k = 0; k < first.size(); ++k) {
+        SequenceEntry entry;
+        entry.code = printForm(static_cast<long long>(k + 1));
+        entry.sequence = first[k].text;
+        codeOf.emplace(entry.sequence, entry.code);
+        result.sequences.push_back(std::move(entry));
+    }
+    for (int i = 0; i < table.sampleCount(); ++i) {
+        const std::int32_t k = categories.categoryOf[0][static_cast<size_t>(i)];
+        if (k >= 0)
+            result.sequences[static_cast<size_t>(k)].names.push_back(table.names[static_cast<size_t>(i)]);
+    }
+    for (size_t locus = 0; locus < result.loci.size(); ++locus) {
+        for (CategoryResult& category : result.loci[locus].categories) {
+            const auto it = codeOf.find(category.text);
+            if (it == codeOf.end())
+                throw AnalysisError("the sequence" + category.text + "of locus " + std::to_string(locus + 1)
+                                    + " does not occur at locus 1, so it has no sequence code");
+            category.label = it->second;
+        }
+    }
+}
+
+} // namespace
+
+bool IsMissingCode(DataType dataType, const std::string& field)
+{
+    switch (dataType) {
+    case DataType::Codominant:
+        return field == "0\\0";
+    case DataType::Genotypes:
+        return field == "0" || field == "0\\0";
+    case DataType::Sequences:
+        return false;
+    }
+    return false;
+}
+
+AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
+                                     const AaiaOptions& options, RandomUniform& random, RunListener& listener,
+                                     const PermutationOptions& permutationOptions)
+{
+    checkPermutationCount(options.permutationCount);
+    const int n = table.sampleCount();
+    if (n < 2)
+        throw AnalysisError("the aggregation analysis needs at least 2 observations, " + std::to_string(n) + " given");
+
+    AggregationResult result;
+    result.dataType = dataType;
+    result.sampleCount = n;
+    result.permutations = options.permutationCount;
+    const SquareMatrix distances = BuildGeographicDistances(table, useLatLong);
+
+    // The bounding rectangle; with latitude/longitude its sides are measured in kilometres, like
+    // every distance of the analysis.
+    std::vector<double> x(static_cast<size_t>(n));
+    std::vector<double> y(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        x[static_cast<size_t>(i)] = table.coordinateX(i);
+        y[static_cast<size_t>(i)] = table.coordinateY(i);
+    }
+    const auto [minX, maxX] = std::minmax_element(x.begin(), x.end());
+    const auto [minY, maxY] = std::minmax_element(y.begin(), y.end());
+    const GeographicRanges ranges = ComputeGeographicRanges(*minX, *maxX, *minY, *maxY, useLatLong);
+    result.dx = ranges.RangeX;
+    result.dy = ranges.RangeY;
+    // Points on one horizontal line spread along a line, not over an area.
+    result.oneDimensional = result.dy == 0.0;
+    if (result.oneDimensional)
+        result.dy = 1.0;
+
+    // R: the aggregation of the sampled points themselves.
+    const NeighbourLists lists(distances);
+    double nearestSum = 0.0;
+    for (int i = 0; i < n; ++i)
+        nearestSum += lists.nearest(i);
+    result.meanNearestNeighbour = nearestSum / n;
+    result.area = options.areaMode == AreaMode::Empirical ? options.empiricalArea : result.dx * result.dy;
+    if (result.area == 0.0)
+        throw AnalysisError(options.areaMode == AreaMode::Empirical
+                                ? "the empirical area is 0"
+                                : "the area of the bounding rectangle is 0 (all observations lie on one vertical line)");
+    const double density = requireFinite(n / result.area, "the density of sampled points");
+    result.expectedNearestNeighbour = result.oneDimensional ? 1.0 / (2.0 * density) : 1.0 / (2.0 * std::sqrt(density));
+    result.r = requireFinite(result.meanNearestNeighbour / result.expectedNearestNeighbour, "R");
+
+    // Observed Rj of every category with at least two bearers, and Rave over the included ones.
+    CategoryTable categories = collectCategories(table, dataType, result.loci);
+    prepareWalks(categories, result.loci, result.area);
+    const size_t walkedCount = categories.walked.size();
+    std::vector<std::int32_t> identity(static_cast<size_t>(n));
+    std::iota(identity.begin(), identity.end(), 0);
+    std::vector<double> sums(walkedCount);
+    nearestBearerSums(lists, categories, n, identity.data(), sums.data());
+    std::vector<double> observedRj(walkedCount);
+    double raveSum = 0.0;
+    for (size_t w = 0; w < walkedCount; ++w) {
+        const WalkedCategory& walked = categories.walked[w];
+        CategoryResult& category = result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
+        category.meanNearestDistance = sums[w] / walked.bearers;
+        category.rj = requireFinite(categoryRj(sums[w], walked), "Rj");
+        observedRj[w] = category.rj;
+        if (walked.included) {
+            raveSum += category.rj;
+            ++result.includedCategories;
+        }
+    }
+    if (result.includedCategories == 0)
+        throw AnalysisError("Rave is undefined: no category has two or more bearers at a locus with two or more "
+                            "categories");
+    result.rave = raveSum / result.includedCategories;
+
+    if (dataType == DataType::Sequences)
+        labelSequences(table, categories, result);
+    if (options.permutationCount == 0)
+        throw AnalysisError("the probabilities are undefined with 0 permutations");
+
+    // The permutations: each replicate's Rj values and Rave, evaluated in parallel, counted in order.
+    PermutationRunner runner(n, static_cast<int>(options.permutationCount), permutationOptions);
+    const size_t slots = static_cast<size_t>(runner.batchCapacity());
+    std::vector<double> replicateRj(slots * walkedCount);
+    std::vector<double> replicateRave(slots);
+    std::vector<long long> upper(walkedCount, 0);
+    std::vector<long long> lower(walkedCount, 0);
+    runner.run(
+        random, listener,
+        [](int replicate) { return replicate % 10 == 0 ? "Replicate:" + printForm(replicate) : std::string(); },
+        [&](const std::int32_t* const* permutations, int count, int firstSlot) {
+            thread_local std::vector<double> replicateSums;
+            replicateSums.resize(walkedCount);
+            for (int lane = 0; lane < count; ++lane) {
+                const size_t slot = static_cast<size_t>(firstSlot + lane);
+                nearestBearerSums(lists, categories, n, permutations[lane], replicateSums.data());
+                double* rj = replicateRj.data() + slot * walkedCount;
+                double sum = 0.0;
+                for (size_t w = 0; w < walkedCount; ++w) {
+                    rj[w] = categoryRj(replicateSums[w], categories.walked[w]);
+                    if (categories.walked[w].included)
+                        sum += rj[w];
+                }
+                replicateRave[slot] = sum / result.includedCategories;
+            }
+        },
+        [&](int, int slot) {
+            const double* rj = replicateRj.data() + static_cast<size_t>(slot) * walkedCount;
+            for (size_t w = 0; w < walkedCount; ++w) {
+                if (rj[w] >= observedRj[w])
+                    ++upper[w];
+                if (rj[w] <= observedRj[w])
+                    ++lower[w];
+            }
+            if (replicateRave[static_cast<size_t>(slot)] <= result.rave)
+                ++result.raveCount;
+        });
+
+    // The observed arrangement is not counted among the replicates.
+    const double replicates = static_cast<double>(options.permutationCount);
+    for (size_t w = 0; w < walkedCount; ++w) {
+        const WalkedCategory& walked = categories.walked[w];
+        CategoryResult& category = result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
+        category.upperCount = upper[w];
+        category.lowerCount = lower[w];
+        category.pUpper = static_cast<double>(upper[w]) / replicates;
+        category.pLower = static_cast<double>(lower[w]) / replicates;
+    }
+    result.pRave = static_cast<double>(result.raveCount) / replicates;
+    return result;
+}
+
+AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
+                                        const PermutationOptions& permutationOptions)
+{
+    checkPermutationCount(input.options.permutationCount);
+    const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
+    AggregationResult result =
+        AllelicAggregation(table, input.dataType, input.useLatLong, input.options, random, listener, permutationOptions);
+    result.coordinatePath = input.coordinatePath;
+    result.genotypePath = input.genotypePath;
+    return result;
+}
+
+} // namespace tessaloc
