@@ -1,0 +1,41 @@
+#include "cli/CommandLine.h"
+
+#include "analyses/aggregation/AllelicAggregation.h"
+#include "core/ReportWriter.h"
+
+namespace tessaloc::cli {
+
+Subcommand aggregationCommand()
+{
+    Subcommand command;
+    command.name = "aggregation";
+    command.summary = "Allelic aggregation index analysis, Rj per allele or genotype and Rave; writes AAIA-Results.txt";
+    command.options = {
+        {"--permutations", "N", "random relabellings of the sample locations (default 1000)"},
+        {"--area", "A", "the empirical study area (square kilometres with --latlong); without it the area of the "
+                        "bounding rectangle"},
+    };
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
+        AggregationInput input;
+        input.coordinatePath = invocation.coordinatePath;
+        input.genotypePath = invocation.genotypePath;
+        input.dataType = invocation.dataType;
+        input.useLatLong = invocation.useLatLong;
+        input.options.permutationCount =
+            invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        if (invocation.values.count("--area") != 0) {
+            input.options.areaMode = AreaMode::Empirical;
+            input.options.empiricalArea = invocation.numberValue("--area", 0.0);
+        }
+
+        RandomUniform random = invocation.generator(seeds);
+        const AggregationResult result = RunAllelicAggregation(input, random, listener);
+        CommandResult output;
+        output.written = {writeReportFile(invocation.outputDirectory, kAggregationReportFileName,
+                                          [&](ReportWriter& report) { WriteAggregationReport(report, result); })};
+        return output;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli
