@@ -1,0 +1,80 @@
+// The allelic aggregation analysis at N = 500 and 1000 observations (data type 1, 10 loci, 8 alleles
+// per locus) with 999 permutations: the engine on one thread and on all cores, against the literal
+// procedure that rearranges the distance matrix and re-sorts every neighbour list in each replicate.
+// The literal procedure runs 1 and 9 replicates only (it needs minutes for 999): the difference of
+// the two, divided by 8, is its time per replicate.
+
+#include "analyses/aggregation/AllelicAggregation.h"
+#include "tests/analyses/aggregation/LiteralAggregation.h"
+#include "tests/support/LiteralDistances.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+using namespace tessaloc;
+
+constexpr int kPermutations = 999;
+
+const SampleTable& table(int samples)
+{
+    static std::map<int, SampleTable> cache;
+    auto it = cache.find(samples);
+    if (it == cache.end()) {
+        reference::RandomTableSpec spec;
+        spec.samples = samples;
+        spec.loci = 10;
+        spec.allelesPerLocus = 8;
+        spec.missingRate = 0.02;
+        spec.seed = 99;
+        it = cache.emplace(samples, reference::randomSampleTable(DataType::Codominant, spec)).first;
+    }
+    return it->second;
+}
+
+// The whole analysis of a table already read: distances, sorted lists, R, Rj, Rave and the replicates.
+void BM_AggregationFast(benchmark::State& state)
+{
+    const SampleTable& t = table(static_cast<int>(state.range(0)));
+    const PermutationOptions options{static_cast<int>(state.range(1))};
+    AaiaOptions settings;
+    settings.permutationCount = kPermutations;
+    for (auto _ : state) {
+        RandomUniform random(12345, 67890);
+        const AggregationResult result =
+            AllelicAggregation(t, DataType::Codominant, false, settings, random, RunListener::none(), options);
+        benchmark::DoNotOptimize(result.raveCount);
+    }
+}
+
+void BM_AggregationLiteral(benchmark::State& state)
+{
+    const SampleTable& t = table(static_cast<int>(state.range(0)));
+    AaiaOptions settings;
+    settings.permutationCount = state.range(1);
+    for (auto _ : state) {
+        RandomUniform random(12345, 67890);
+        const AggregationResult result =
+            reference::literalAllelicAggregation(t, DataType::Codominant, false, settings, random);
+        benchmark::DoNotOptimize(result.raveCount);
+    }
+}
+
+// Second argument: threads (0 = one per core).
+BENCHMARK(BM_AggregationFast)
+    ->ArgsProduct({{500, 1000}, {1, 0}})
+    ->ArgNames({"N", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Second argument: replicates.
+BENCHMARK(BM_AggregationLiteral)
+    ->ArgsProduct({{500, 1000}, {1, 9}})
+    ->ArgNames({"N", "replicates"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
