@@ -15,4 +15,14 @@ const char* DataTypeLine(DataType dataType)
     return nullptr;
 }
 
+void WriteReportHeading(ReportWriter& report, std::string_view title, std::string_view coordinatePath,
+                        std::string_view genotypePath, DataType dataType)
+{
+    report.line(title);
+    report.text("Coordinate File: ").text(coordinatePath).endLine();
+    report.text("Genotype File: ").text(genotypePath).endLine();
+    if (const char* line = DataTypeLine(dataType))
+        report.line(line);
+}
+
 } // namespace tessaloc

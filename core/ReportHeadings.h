@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/ReportWriter.h"
 #include "core/SampleTable.h"
+
+#include <string_view>
 
 namespace tessaloc {
 
@@ -9,5 +12,10 @@ namespace tessaloc {
 /// markers)" or "Data type = 3 (DNA/Protein sequence data)". Any other value gives nullptr: the
 /// reports then write no line at all.
 const char* DataTypeLine(DataType dataType);
+
+/// The first lines of a report: `title`, "Coordinate File: " and "Genotype File: " followed by the
+/// paths as the user named them, then the data-type line (none for another value).
+void WriteReportHeading(ReportWriter& report, std::string_view title, std::string_view coordinatePath,
+                        std::string_view genotypePath, DataType dataType);
 
 } // namespace tessaloc

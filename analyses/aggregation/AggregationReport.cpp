@@ -64,11 +64,7 @@ std::string AggregationReport(const AggregationResult& result)
 
 void WriteAggregationReport(ReportWriter& report, const AggregationResult& result)
 {
-    report.line("AAIA results");
-    report.line("Coordinate File: " + result.coordinatePath);
-    report.line("Genotype File: " + result.genotypePath);
-    if (const char* line = DataTypeLine(result.dataType))
-        report.line(line);
+    WriteReportHeading(report, "AAIA results", result.coordinatePath, result.genotypePath, result.dataType);
     report.line();
     report.line("Spatial aggregation of sampled points: R = " + nineDecimals(result.r));
     report.line();

@@ -15,5 +15,16 @@ TEST(ReportHeadings, DataTypeLineNamesEachDataType)
     EXPECT_EQ(DataTypeLine(static_cast<DataType>(0)), nullptr) << "no line for another value";
 }
 
+TEST(ReportHeadings, HeadingHasTitleFilesAndDataType)
+{
+    ReportWriter report;
+    WriteReportHeading(report, "Title", "dir/c.txt", "g.txt", DataType::Sequences);
+    EXPECT_EQ(report.str(), "Title\r\nCoordinate File: dir/c.txt\r\nGenotype File: g.txt\r\n"
+                            "Data type = 3 (DNA/Protein sequence data)\r\n");
+    ReportWriter other;
+    WriteReportHeading(other, "Title", "c", "g", static_cast<DataType>(4));
+    EXPECT_EQ(other.str(), "Title\r\nCoordinate File: c\r\nGenotype File: g\r\n");
+}
+
 } // namespace
 } // namespace tessaloc
