@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/UiHooks.h"
+
+#include "analyses/mantel/MantelTest.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tessaloc::ui::test {
+
+/// Replaces every dialog of the windows with answers given in advance and records the messages
+/// shown, so that no test ever waits for a user. The platform dialogs come back on destruction.
+class ScriptedDialogs {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs();
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    QStringList messages;     ///< texts of the message boxes, in order
+    QStringList details;      ///< their details
+    QStringList dialogTitles; ///< titles of the file dialogs asked for
+    QString openAnswer;       ///< the file an open dialog returns (empty: cancelled)
+    QString saveAnswer;       ///< the file a save dialog returns (empty: cancelled)
+    std::optional<QColor> colorAnswer;
+    QString printToPdf; ///< print dialogs print to this PDF file (empty: cancelled)
+};
+
+/// The plain text of a rich-text document as a word processor shows it: paragraphs become line
+/// ends, escapes become characters, the font table is skipped. Enough for the documents the
+/// program writes.
+QString rtfToPlainText(const QByteArray& rtf);
+
+/// The path of a file of the examples folder.
+QString examplePath(const QString& relative);
+
+/// A Mantel run of the example in `folder` (codominant data, planar coordinates).
+MantelInput exampleMantelInput(const QString& folder, long long permutations);
+
+} // namespace tessaloc::ui::test

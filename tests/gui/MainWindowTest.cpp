@@ -1,0 +1,376 @@
+// The main window driven as a user drives it: runs, failures, cancelling, menus.
+#include "GuiTestSupport.h"
+
+#include "ui/MainForm.h"
+#include "ui/MantelPlotForm.h"
+#include "ui/OptionsForms.h"
+#include "ui/ProgramState.h"
+#include "ui/RunController.h"
+
+#include "analyses/mantel/MantelTest.h"
+#include "core/Errors.h"
+#include "core/SampleTable.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tessaloc;
+using namespace tessaloc::ui;
+using tessaloc::ui::test::exampleMantelInput;
+using tessaloc::ui::test::examplePath;
+using tessaloc::ui::test::ScriptedDialogs;
+
+namespace {
+
+constexpr std::int64_t kSeed1 = 4321;
+constexpr std::int64_t kSeed2 = 987654;
+
+QString generalErrorMessage()
+{
+    return QString::fromLatin1(kGeneralErrorMessage.data(), kGeneralErrorMessage.size());
+}
+
+/// The run folders the window program has left in the temporary folder.
+QStringList runFolders()
+{
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("tessaloc-run-*")}, QDir::Dirs);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    template <typename T> T* child(const mainform& window, const char* name)
+    {
+        T* found = window.findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    void pickExample(mainform& window, const QString& folder)
+    {
+        child<QLineEdit>(window, "Text1")->setText(examplePath(folder + QStringLiteral("/coordinates.txt")));
+        child<QLineEdit>(window, "Text2")->setText(examplePath(folder + QStringLiteral("/genotypes.txt")));
+    }
+
+    /// A shown main window with the microsatellite example picked and the runs seeded with fixed
+    /// states.
+    std::unique_ptr<mainform> readyWindow(ProgramState& state)
+    {
+        auto window = std::make_unique<mainform>(state);
+        window->setRunGenerator([] { return RandomUniform(kSeed1, kSeed2); });
+        window->show();
+        pickExample(*window, QStringLiteral("microsatellites"));
+        return window;
+    }
+
+    /// Presses "Go" and waits until the run has ended; returns its outcome.
+    RunOutcome go(mainform& window, int timeoutMs = 120000)
+    {
+        QSignalSpy finished(&window, &mainform::runFinished);
+        child<QPushButton>(window, "Command3")->click();
+        if (finished.isEmpty() && !finished.wait(timeoutMs))
+            return static_cast<RunOutcome>(-1);
+        return finished.takeFirst().at(0).value<RunOutcome>();
+    }
+
+private slots:
+    void startsWithTheSpecifiedControls()
+    {
+        ProgramState state;
+        mainform window(state);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tessaloc"));
+        QVERIFY(child<QLineEdit>(window, "Text1")->text().isEmpty());
+        QVERIFY(child<QLineEdit>(window, "Text2")->text().isEmpty());
+        QVERIFY(child<QRadioButton>(window, "Option1")->isChecked());
+        QCOMPARE(child<QRadioButton>(window, "Option2")->text(),
+                 QStringLiteral("Haploid Markers/Dominant Markers/Full Genotypes"));
+        QVERIFY(!child<QCheckBox>(window, "Check1")->isChecked());
+        QCOMPARE(child<QCheckBox>(window, "Check1")->text(), QStringLiteral("Coordinates are Latitude/Longitude"));
+        QComboBox* analyses = child<QComboBox>(window, "Combo1");
+        const QStringList expected = {QStringLiteral("Mantel Test"),
+                                      QStringLiteral("Spatial Autocorrelation Analysis"),
+                                      QStringLiteral("Allelic Aggregation Index Analysis"),
+                                      QStringLiteral("Interpolate Genetic Landscape Shape"),
+                                      QStringLiteral("Monmonier Maximum Difference Algorithm"),
+                                      QStringLiteral("Show Plot of Sample Locations")};
+        QCOMPARE(analyses->count(), expected.size());
+        for (int i = 0; i < analyses->count(); ++i)
+            QCOMPARE(analyses->itemText(i), expected[i]);
+        QCOMPARE(analyses->currentIndex(), 0);
+        QCOMPARE(child<QPushButton>(window, "Command3")->text(), QStringLiteral("Go"));
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+
+        QMenu* options = child<QMenu>(window, "optionsmenu");
+        QCOMPARE(options->title(), QStringLiteral("&Options"));
+        QStringList captions;
+        for (QAction* action : options->actions())
+            captions << action->objectName() + QLatin1Char('=') + action->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("analysisoptions0=Mantel test"),
+                                        QStringLiteral("analysisoptions1=Spatial Autocorrelation"),
+                                        QStringLiteral("analysisoptions3=AAIA"),
+                                        QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
+                                        QStringLiteral("analysisoptions5=Monmonier's Algorithm")}));
+        QMenu* help = child<QMenu>(window, "helpmnu");
+        QCOMPARE(help->actions().at(1)->text(), QStringLiteral("&About/Citing this program"));
+    }
+
+    void browseFillsThePathBoxesAndKeepsThemOnCancel()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        dialogs.openAnswer = examplePath(QStringLiteral("microsatellites/coordinates.txt"));
+        child<QPushButton>(window, "Command1")->click();
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QDir::toNativeSeparators(dialogs.openAnswer));
+        dialogs.openAnswer.clear();
+        child<QPushButton>(window, "Command1")->click();
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(),
+                 QDir::toNativeSeparators(examplePath(QStringLiteral("microsatellites/coordinates.txt"))));
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(dialogs.dialogTitles,
+                 (QStringList{QStringLiteral("Select coordinate file"), QStringLiteral("Select coordinate file"),
+                              QStringLiteral("Select genotype file")}));
+    }
+
+    void aCompleteMantelRunShowsReportAndScatterplot()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.MantelPermutations = 200;
+        auto owned = readyWindow(state);
+        mainform& window = *owned;
+        auto* controller = window.findChild<RunController*>();
+        QVERIFY(controller);
+        QSignalSpy statuses(controller, &RunController::statusChanged);
+
+        QCOMPARE(go(window), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(!statuses.isEmpty());
+        QCOMPARE(statuses.first().at(0).toString(), QStringLiteral("Calculating"));
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(state.RunDirectory, QDir::currentPath());
+
+        QPointer<ResultsWindow> results = window.resultsWindow();
+        QVERIFY(results);
+        QVERIFY(qobject_cast<MantelPlotForm*>(results.data()));
+        QCOMPARE(results->windowTitle(), QStringLiteral("Mantel Test Analysis Results"));
+        QCOMPARE(results->windowModality(), Qt::ApplicationModal);
+        QVERIFY(results->isVisible());
+
+        // The same run through the engine directly, with the same seed, gives the same report.
+        const MantelInput input = exampleMantelInput(QStringLiteral("microsatellites"), 200);
+        RandomUniform random(kSeed1, kSeed2);
+        const MantelResult expected = RunMantelTest(input, random, RunListener::none());
+        QCOMPARE(results->reportText(), QString::fromLatin1(MantelReport(expected)));
+        QVERIFY(results->reportView()->toPlainText().startsWith(QStringLiteral("Results of Mantel Test\n")));
+
+        const int n = expected.sampleCount();
+        QCOMPARE(n, 30);
+        QCOMPARE(results->chart()->pointCount(0), n * (n - 1) / 2);
+        QCOMPARE(results->chart()->seriesCount(), 2);
+
+        const QString reportFile = QDir(results->reportDirectoryPath()).filePath(QStringLiteral("IBDResults.txt"));
+        QVERIFY(QFile::exists(reportFile));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("IBDResults.txt"))));
+        results->close();
+        QTRY_VERIFY(results.isNull());
+        QVERIFY(!QFile::exists(reportFile));
+        QVERIFY(!QDir(QFileInfo(reportFile).path()).exists());
+        QVERIFY(child<QPushButton>(window, "Command3")->isEnabled());
+    }
+
+    void aMissingFileShowsTheGeneralErrorMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        child<QLineEdit>(window, "Text1")->setText(examplePath(QStringLiteral("no-such-file.txt")));
+        child<QLineEdit>(window, "Text2")->setText(examplePath(QStringLiteral("microsatellites/genotypes.txt")));
+        QCOMPARE(go(window), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(!window.resultsWindow());
+        QVERIFY(!window.running());
+    }
+
+    void anEmptyPathShowsTheGeneralErrorMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        QCOMPARE(go(window), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+    }
+
+    void aDataProblemShowsItsOwnMessageOnly()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        // Haploid-style genotypes read as codominant alleles lack the allele separator.
+        pickExample(window, QStringLiteral("haplotypes-latlong"));
+        QCOMPARE(go(window), RunOutcome::DataProblem);
+        QCOMPARE(dialogs.messages, QStringList{QString::fromLatin1(kMissingSeparatorMessage)});
+        QVERIFY(!window.resultsWindow());
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+    }
+
+    void anUnreadableDataSetShowsTheGeneralErrorMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        QTemporaryDir folder;
+        const QString coordinates = folder.filePath(QStringLiteral("coordinates.txt"));
+        QFile file(coordinates);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\"A\",north,1\r\n\"B\",2,2\r\n\"C\",3,1\r\n;\r\n");
+        file.close();
+        child<QLineEdit>(window, "Text1")->setText(coordinates);
+        child<QLineEdit>(window, "Text2")->setText(examplePath(QStringLiteral("microsatellites/genotypes.txt")));
+        QCOMPARE(go(window), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+        QVERIFY(!dialogs.details.constFirst().isEmpty());
+    }
+
+    void otherAnalysesAreNotAvailableYet()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        mainform window(state);
+        pickExample(window, QStringLiteral("microsatellites"));
+        const QStringList before = runFolders();
+        for (int analysis = 1; analysis <= 5; ++analysis) {
+            child<QComboBox>(window, "Combo1")->setCurrentIndex(analysis);
+            child<QPushButton>(window, "Command3")->click();
+            QVERIFY(!window.running());
+        }
+        QCOMPARE(dialogs.messages.size(), 5);
+        for (const QString& message : dialogs.messages)
+            QCOMPARE(message, QStringLiteral("This analysis is not available in this version."));
+        QVERIFY(state.RunDirectory.isEmpty());
+        QCOMPARE(runFolders(), before);
+    }
+
+    void cancellingALongRunEndsItWithNoReportAndNoMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.MantelPermutations = 2000000000;
+        auto owned = readyWindow(state);
+        mainform& window = *owned;
+        const QStringList before = runFolders();
+        auto* controller = window.findChild<RunController*>();
+        QSignalSpy statuses(controller, &RunController::statusChanged);
+        QSignalSpy finished(&window, &mainform::runFinished);
+
+        child<QPushButton>(window, "Command3")->click();
+        QVERIFY(window.running());
+        QPushButton* cancel = child<QPushButton>(window, "CancelRun");
+        QVERIFY(cancel->isVisible());
+        QVERIFY(child<QProgressBar>(window, "RunProgress")->isVisible());
+        QVERIFY(!child<QPushButton>(window, "Command3")->isEnabled());
+        QVERIFY(!child<QLineEdit>(window, "Text1")->isEnabled());
+        QVERIFY(!window.menuBar()->isEnabled());
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        // A second "Go" while the run goes starts nothing.
+        child<QPushButton>(window, "Command3")->click();
+
+        // Wait for the replicates to be under way, then cancel.
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(statuses.cbegin(), statuses.cend(),
+                                             [](const QList<QVariant>& s) {
+                                                 return s.at(0).toString().startsWith(QStringLiteral("Replicate: "));
+                                             }),
+                                 60000);
+        QCOMPARE(runFolders().size(), before.size() + 1);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().at(0).value<RunOutcome>(), RunOutcome::Cancelled);
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(!window.resultsWindow());
+        QVERIFY(!cancel->isVisible());
+        QVERIFY(child<QPushButton>(window, "Command3")->isEnabled());
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(runFolders(), before);
+    }
+
+    void closingTheWindowDuringARunStopsIt()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.MantelPermutations = 2000000000;
+        const QStringList before = runFolders();
+        {
+            mainform window(state);
+            window.show();
+            pickExample(window, QStringLiteral("microsatellites"));
+            child<QPushButton>(window, "Command3")->click();
+            QVERIFY(window.running());
+            window.close();
+            QVERIFY(!window.running());
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(runFolders(), before);
+    }
+
+    void optionsChangeTheNextRunOnly()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        auto owned = readyWindow(state);
+        mainform& window = *owned;
+        // The Mantel options window opened from the menu, answered as a user would.
+        QTimer::singleShot(0, [&window] {
+            auto* options = window.findChild<MantelForm*>();
+            QVERIFY(options);
+            options->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("0"));
+            options->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        });
+        window.findChild<QAction*>(QStringLiteral("analysisoptions0"))->trigger();
+        QCOMPARE(state.settings.MantelPermutations, 0);
+        QCOMPARE(go(window), RunOutcome::Success);
+        QTRY_VERIFY(window.resultsWindow());
+        QVERIFY(window.resultsWindow()->reportText().contains(QStringLiteral("\r\n 0 replicates performed\r\n")));
+        window.resultsWindow()->close();
+    }
+
+    void aNegativePermutationCountShowsTheGeneralErrorMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.MantelPermutations = -1;
+        mainform window(state);
+        pickExample(window, QStringLiteral("microsatellites"));
+        QCOMPARE(go(window), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+        QVERIFY(!window.resultsWindow());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

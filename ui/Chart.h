@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QWidget>
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QPainter;
+class QPrinter;
+class QScatterSeries;
+class QValueAxis;
+
+namespace tessaloc::ui {
+
+/// The shapes the symbol menus offer.
+enum class SymbolShape { Square, Circle, Triangle, Cross };
+
+/// The chart of a results window: a 2-D chart on Qt Charts with a title, a bottom and a left axis,
+/// a point series (series 0) and, where a window asks for it, a line the chart derives from the
+/// points. Legend hidden, grids hidden, white background, no zooming or panning.
+class Chart : public QWidget {
+    Q_OBJECT
+public:
+    explicit Chart(QWidget* parent = nullptr);
+
+    void setTitle(const QString& title);
+    void setAxisTitles(const QString& bottom, const QString& left);
+
+    /// Replaces the points of series 0, drawn in `color`.
+    void setPoints(const QList<QPointF>& points, const QColor& color);
+    /// Adds series 1: the least-squares regression line of y on x through the points of series 0,
+    /// drawn across their x range. No line when the x values do not vary (the slope is undefined).
+    void addRegressionLine();
+    /// Clears series 0 and removes any derived line.
+    void clear();
+
+    /// Number of series (series 0, and 1 when a derived line was added).
+    int seriesCount() const;
+    /// Number of points of series `index`, 0 for a series that does not exist.
+    int pointCount(int index) const;
+    /// The points of series `index`.
+    QList<QPointF> points(int index) const;
+
+    /// Symbol settings of series 0. Sizes run 1..5; a symbol of size s is 2s + 1 pixels across.
+    void setSymbolColor(const QColor& color);
+    void setSymbolShape(SymbolShape shape);
+    void setSymbolSize(int size);
+    QColor symbolColor() const { return m_symbolColor; }
+    SymbolShape symbolShape() const { return m_symbolShape; }
+    int symbolSize() const { return m_symbolSize; }
+
+    /// The chart as a picture of its current size, and as an SVG document.
+    QImage toImage() const;
+    QByteArray toSvg() const;
+    /// Draws the chart into `target` of `painter` (a printer page, an SVG generator).
+    void render(QPainter& painter, const QRectF& target) const;
+
+    QChart* chart() const { return m_chart; }
+
+private:
+    void applySymbol();
+    void fitAxes();
+
+    QChart* m_chart;
+    QChartView* m_view;
+    QScatterSeries* m_points;
+    QLineSeries* m_line = nullptr;
+    QValueAxis* m_axisX;
+    QValueAxis* m_axisY;
+    QColor m_symbolColor;
+    SymbolShape m_symbolShape = SymbolShape::Circle;
+    int m_symbolSize = 3;
+};
+
+} // namespace tessaloc::ui

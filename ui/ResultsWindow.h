@@ -1,0 +1,100 @@
+#pragma once
+
+#include "ui/Chart.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QMenu;
+class QPlainTextEdit;
+class QPrinter;
+class QTabWidget;
+
+namespace tessaloc::ui {
+
+struct ProgramState;
+
+/// The captions a results window gives the shared symbol menus.
+struct SymbolMenuCaptions {
+    QString menu = QStringLiteral("Symbol");
+    QString color = QStringLiteral("Color");
+    QString shape = QStringLiteral("Shape");
+    QString size = QStringLiteral("Size");
+    QString square = QStringLiteral("Square");
+};
+
+/// What every results window shares: the tab pages (`SSTab1`), the report page in a fixed-pitch
+/// font (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save,
+/// symbol and help menus. A window adds its pages and menus and fills them; the base owns the run's
+/// private report directory and removes it, report included, when the window closes.
+class ResultsWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    /// `reportDirectory` is the run's private directory holding the report; may be null.
+    ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> reportDirectory,
+                  QWidget* parent = nullptr);
+    ~ResultsWindow() override;
+
+    /// The report as loaded from its file (lines ending CR LF), or empty.
+    const QString& reportText() const { return m_reportText; }
+    /// The path of the run's report directory, empty once it has been removed.
+    QString reportDirectoryPath() const;
+
+    QTabWidget* tabs() const { return m_tabs; }
+    Chart* chart() const { return m_chart; }
+    QPlainTextEdit* reportView() const { return m_report; }
+
+public slots:
+    /// Puts the chart on the clipboard as an SVG drawing and as a bitmap.
+    void copyChart();
+    /// Lets the user choose a printer (or a PDF file) and prints the chart.
+    void printChart();
+    /// Prints the chart on a printer already set up; false when nothing could be drawn.
+    bool printChartTo(QPrinter& printer);
+    /// Puts `picture` on the clipboard as a bitmap.
+    void copyPicture(const QImage& picture);
+    /// Puts the report on the clipboard as plain text.
+    void copyText();
+    /// Asks for a file name ("Save Text File") and saves the report there; a cancel or a failure
+    /// writes nothing and shows nothing.
+    void saveText();
+    /// Saves the report as plain text when `fileName` ends in .txt, as rich text otherwise. The
+    /// file is replaced only when the whole text was written. Returns false on failure.
+    bool saveTextTo(const QString& fileName);
+    void chooseSymbolColor();
+    void setSymbolShape(tessaloc::ui::SymbolShape shape);
+    void setSymbolSize(int size);
+    /// Opens help at this window's keyword.
+    void showHelp();
+
+protected:
+    /// Adds the chart page titled `title`.
+    Chart* addChartPage(const QString& title);
+    /// Adds the report page titled `title`.
+    QPlainTextEdit* addReportPage(const QString& title);
+    /// Loads the report file `fileName` of the run's directory (Latin-1 text) into the report page.
+    bool loadReport(const QString& fileName);
+    /// Adds the symbol menus (colour, shape, size of series 0) under `parent`.
+    void addSymbolMenus(QMenu* parent, const SymbolMenuCaptions& captions);
+    /// Adds a menu title that acts as the window's help command.
+    void addHelpMenu(const QString& objectName, const QString& caption = QStringLiteral("Help"));
+
+    void closeEvent(QCloseEvent* event) override;
+
+    ProgramState& m_state;
+
+private:
+    void removeReportDirectory();
+
+    QString m_helpKeyword;
+    std::unique_ptr<QTemporaryDir> m_reportDirectory;
+    QString m_reportText;
+    QTabWidget* m_tabs;
+    Chart* m_chart = nullptr;
+    QPlainTextEdit* m_report = nullptr;
+};
+
+} // namespace tessaloc::ui
