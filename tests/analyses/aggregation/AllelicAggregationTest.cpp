@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 namespace tessaloc {
 namespace {
@@ -430,6 +431,8 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
         {DataType::Codominant, 33, 3, 3, 0.05, 90, true, AreaMode::EstimatedRectangular, 41, 6},
         {DataType::Genotypes, 20, 3, 2, 0.1, 50, true, AreaMode::Empirical, 30, 7},
         {DataType::Sequences, 16, 1, 2, 0.0, 2, false, AreaMode::Empirical, 25, 8},
+        {DataType::Codominant, 160, 5, 8, 0.02, 1000, false, AreaMode::EstimatedRectangular, 15, 9},
+        {DataType::Genotypes, 120, 4, 6, 0.05, 20, true, AreaMode::EstimatedRectangular, 12, 10},
     };
     int strictlyBetween = 0;
     for (const Case& c : cases) {
@@ -483,6 +486,35 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
         }
     }
     EXPECT_GT(strictlyBetween, 10) << "the cases must give probabilities other than 0 and 1";
+}
+
+TEST(AllelicAggregation, ReportsOfTheExamplesMatchTheLiteralProcedure)
+{
+    const std::filesystem::path examples = TESSALOC_EXAMPLES_DIR;
+    struct Example {
+        const char* folder;
+        DataType type;
+        bool latLong;
+    };
+    for (const Example& example : {Example{"microsatellites", DataType::Codominant, false},
+                                   Example{"haplotypes-latlong", DataType::Genotypes, true}}) {
+        AggregationInput input;
+        input.coordinatePath = (examples / example.folder / "coordinates.txt").string();
+        input.genotypePath = (examples / example.folder / "genotypes.txt").string();
+        input.dataType = example.type;
+        input.useLatLong = example.latLong;
+        input.options.permutationCount = 99;
+        RandomUniform random(4321, 8765);
+        const std::string report = AggregationReport(RunAllelicAggregation(input, random, RunListener::none()));
+
+        const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
+        RandomUniform literalRandom(4321, 8765);
+        AggregationResult literal =
+            reference::literalAllelicAggregation(table, example.type, example.latLong, input.options, literalRandom);
+        literal.coordinatePath = input.coordinatePath;
+        literal.genotypePath = input.genotypePath;
+        EXPECT_EQ(report, AggregationReport(literal)) << example.folder;
+    }
 }
 
 } // namespace
