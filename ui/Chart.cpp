@@ -36,6 +36,24 @@ QImage crossSymbol(int pixels, const QColor& color)
     return image;
 }
 
+/// Sets the axis to a range from `low` to `high` widened to whole steps of 1, 2 or 5 times a power
+/// of ten, with about five intervals, so that the ticks fall on round numbers.
+void setNiceRange(QValueAxis& axis, double low, double high)
+{
+    const double rough = (high - low) / 5.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = magnitude;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * magnitude;
+        if (step >= rough)
+            break;
+    }
+    const double first = std::floor(low / step) * step;
+    const double last = std::ceil(high / step) * step;
+    axis.setRange(first, last);
+    axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+}
+
 } // namespace
 
 Chart::Chart(QWidget* parent)
@@ -218,18 +236,20 @@ void Chart::fitAxes()
         maxY = std::max(maxY, p.y());
     }
     // A little room around the points, and some range when all values are equal.
+    // Values that are all non-negative (distances) keep the axis from going below 0.
     const auto widen = [](double& low, double& high) {
         const double span = high - low;
         const double pad = span > 0.0 ? span * 0.05 : (std::abs(low) > 0.0 ? std::abs(low) * 0.05 : 1.0);
+        const bool nonNegative = low >= 0.0;
         low -= pad;
         high += pad;
+        if (nonNegative && low < 0.0)
+            low = 0.0;
     };
     widen(minX, maxX);
     widen(minY, maxY);
-    m_axisX->setRange(minX, maxX);
-    m_axisY->setRange(minY, maxY);
-    m_axisX->applyNiceNumbers();
-    m_axisY->applyNiceNumbers();
+    setNiceRange(*m_axisX, minX, maxX);
+    setNiceRange(*m_axisY, minY, maxY);
 }
 
 QImage Chart::toImage() const

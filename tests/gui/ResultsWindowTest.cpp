@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QValueAxis>
 #include <QtTest>
 
 #include <memory>
@@ -114,6 +115,15 @@ private slots:
         QCOMPARE(points.size(), n * (n - 1) / 2);
         QCOMPARE(points.first(), QPointF(m_result.geographic(0, 1), m_result.genetic(0, 1)));
         QCOMPARE(points.last(), QPointF(m_result.geographic(n - 2, n - 1), m_result.genetic(n - 2, n - 1)));
+        // Distances are never negative, so neither axis starts below 0, and every point is shown.
+        auto* bottom = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal).constFirst());
+        auto* left = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical).constFirst());
+        QCOMPARE(bottom->min(), 0.0);
+        QCOMPARE(left->min(), 0.0);
+        for (const QPointF& p : points)
+            QVERIFY(p.x() <= bottom->max() && p.y() <= left->max());
+        QCOMPARE(bottom->titleText(), QStringLiteral("Geographical Distance"));
+        QCOMPARE(left->titleText(), QStringLiteral("Genetic Distance"));
         QCOMPARE(chart->symbolColor(), QColor(Qt::blue));
         QCOMPARE(chart->symbolShape(), SymbolShape::Circle);
 
