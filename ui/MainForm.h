@@ -52,6 +52,8 @@ public:
     void setRunGenerator(std::function<RandomUniform()> generator) { m_generator = std::move(generator); }
     /// True while an analysis runs.
     bool running() const;
+    /// The private folder of the run in progress, where its report goes; empty when none runs.
+    QString runFolder() const { return m_runDirectory ? m_runDirectory->path() : QString(); }
     /// The results window of the last run while it is open, else null.
     ResultsWindow* resultsWindow() const { return m_results; }
 
