@@ -1,6 +1,8 @@
 // The main window driven as a user drives it: runs, failures, cancelling, menus.
 #include "GuiTestSupport.h"
 
+#include "ui/AboutForms.h"
+#include "ui/HelpViewer.h"
 #include "ui/MainForm.h"
 #include "ui/MantelPlotForm.h"
 #include "ui/OptionsForms.h"
@@ -27,6 +29,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -352,6 +355,28 @@ private slots:
         QTRY_VERIFY(window.resultsWindow());
         QVERIFY(window.resultsWindow()->reportText().contains(QStringLiteral("\r\n 0 replicates performed\r\n")));
         window.resultsWindow()->close();
+    }
+
+    void helpOpensTheWelcomePageAndAboutShowsTheCitation()
+    {
+        ProgramState state;
+        mainform window(state);
+        window.show();
+        child<QPushButton>(window, "Command4")->click();
+        auto* help = window.findChild<HelpWindow*>();
+        QVERIFY(help);
+        QCOMPARE(help->browser()->source().toString(), QStringLiteral("qrc:/help/welcome.html"));
+        help->close();
+
+        bool sawAbout = false;
+        QTimer::singleShot(0, [&window, &sawAbout] {
+            auto* about = window.findChild<frmAbout*>();
+            sawAbout = about && about->isVisible() && about->windowTitle() == QStringLiteral("About Tessaloc");
+            if (about)
+                about->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
+        window.findChild<QAction*>(QStringLiteral("hlpmnucont1"))->trigger();
+        QVERIFY(sawAbout);
     }
 
     void aNegativePermutationCountShowsTheGeneralErrorMessage()

@@ -168,6 +168,18 @@ private slots:
         QVERIFY(!data->hasText());
     }
 
+    void copyPicturePutsABitmapOnTheClipboard()
+    {
+        auto window = makeWindow();
+        QApplication::clipboard()->setText(QStringLiteral("something else"));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        window->copyPicture(picture);
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(40, 30));
+        QCOMPARE(QApplication::clipboard()->image().pixelColor(5, 5), QColor(Qt::red));
+        QVERIFY(QApplication::clipboard()->text().isEmpty());
+    }
+
     void printGraphPrintsToPdf()
     {
         ScriptedDialogs dialogs;
