@@ -33,15 +33,20 @@ void checkPermutationCount(long long permutations)
 // bears the category. The first one found lies at the smallest distance there is, whatever order the
 // sort gave to equal distances, so the distance is the very value a list re-sorted for the relabelled
 // matrix yields.
+//
+// Each list keeps its distances beside it, in list order: a walk then reads the distance where it
+// stops instead of a far-away entry of the matrix, which the lists replace.
 class NeighbourLists {
 public:
     explicit NeighbourLists(const SquareMatrix& distances)
-        : m_distances(distances), m_stride(static_cast<size_t>(distances.size() - 1)),
-          m_neighbours(static_cast<size_t>(distances.size()) * m_stride)
+        : m_stride(static_cast<size_t>(distances.size() - 1)),
+          m_neighbours(static_cast<size_t>(distances.size()) * m_stride),
+          m_distances(m_neighbours.size())
     {
         const int n = distances.size();
         forEachRowInParallel(n, [&](int location) {
-            std::int32_t* list = m_neighbours.data() + static_cast<size_t>(location) * m_stride;
+            const size_t start = static_cast<size_t>(location) * m_stride;
+            std::int32_t* list = m_neighbours.data() + start;
             std::int32_t* out = list;
             for (int other = 0; other < n; ++other) {
                 if (other != location)
@@ -51,18 +56,25 @@ public:
             std::sort(list, out, [row](std::int32_t a, std::int32_t b) {
                 return row[a] < row[b] || (row[a] == row[b] && a < b);
             });
+            for (size_t k = 0; k < m_stride; ++k)
+                m_distances[start + k] = row[list[k]];
         });
     }
 
+    /// The other locations by increasing distance from `location`.
     const std::int32_t* list(int location) const { return m_neighbours.data() + static_cast<size_t>(location) * m_stride; }
-    double distance(int from, int to) const { return m_distances(from, to); }
+    /// The distance to the location at `entry`, a pointer into one of the lists.
+    double distanceAt(const std::int32_t* entry) const
+    {
+        return m_distances[static_cast<size_t>(entry - m_neighbours.data())];
+    }
     /// The distance from `location` to its nearest other location.
-    double nearest(int location) const { return m_distances(location, list(location)[0]); }
+    double nearest(int location) const { return m_distances[static_cast<size_t>(location) * m_stride]; }
 
 private:
-    const SquareMatrix& m_distances;
     size_t m_stride;
     std::vector<std::int32_t> m_neighbours;
+    std::vector<double> m_distances;
 };
 
 // A category whose bearers are walked: one with at least two bearers.
@@ -76,11 +88,12 @@ struct WalkedCategory {
 
 // The categories of every locus and what the walks need of them.
 struct CategoryTable {
-    // walkCode[locus][observation]: the index into `walked` of the observation's category there, or
-    // -1 when its text is a missing code or its category has a single bearer.
-    std::vector<std::vector<std::int32_t>> walkCode;
     // categoryOf[locus][observation]: the category's position in the locus's list, or -1 (missing).
     std::vector<std::vector<std::int32_t>> categoryOf;
+    // walkCodes[observation * loci + locus]: the index into `walked` of the observation's category
+    // there, or -1 when its text is a missing code or its category has a single bearer.
+    std::vector<std::int32_t> walkCodes;
+    size_t loci = 0;
     std::vector<WalkedCategory> walked;
 };
 
@@ -113,6 +126,9 @@ CategoryTable collectCategories(const SampleTable& table, DataType dataType, std
 
 void prepareWalks(CategoryTable& categories, const std::vector<LocusResult>& loci, double area)
 {
+    const size_t n = categories.categoryOf.empty() ? 0 : categories.categoryOf[0].size();
+    categories.loci = loci.size();
+    categories.walkCodes.assign(n * loci.size(), -1);
     for (size_t locus = 0; locus < loci.size(); ++locus) {
         const std::vector<CategoryResult>& list = loci[locus].categories;
         std::vector<std::int32_t> walkedIndex(list.size(), -1);
@@ -126,39 +142,50 @@ void prepareWalks(CategoryTable& categories, const std::vector<LocusResult>& loc
                                          requireFinite(expected, "the expected nearest-bearer distance"),
                                          !loci[locus].invariant()});
         }
-        std::vector<std::int32_t> codes = categories.categoryOf[locus];
-        for (std::int32_t& code : codes)
-            code = code < 0 ? -1 : walkedIndex[static_cast<size_t>(code)];
-        categories.walkCode.push_back(std::move(codes));
+        for (size_t i = 0; i < n; ++i) {
+            const std::int32_t code = categories.categoryOf[locus][i];
+            if (code >= 0)
+                categories.walkCodes[i * loci.size() + locus] = walkedIndex[static_cast<size_t>(code)];
+        }
     }
 }
 
 // Nearest-bearer sums of every walked category for one arrangement p of the observations
-// (observation i at location p[i]). Each sum adds its bearers' distances in observation order.
+// (observation i at location p[i]). Each sum adds its bearers' distances in observation order. The
+// walks of one observation at every locus follow each other, so its list's head stays in the cache.
 void nearestBearerSums(const NeighbourLists& lists, const CategoryTable& categories, int n, const std::int32_t* p,
                        double* sums)
 {
+    const size_t loci = categories.loci;
+    const size_t count = static_cast<size_t>(n);
+    // codeAt[locus * n + m]: the walk code of the observation whose data now stand at location m.
     thread_local std::vector<std::int32_t> observationAt;
     thread_local std::vector<std::int32_t> codeAt;
-    observationAt.resize(static_cast<size_t>(n));
-    codeAt.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        observationAt[static_cast<size_t>(p[i])] = i;
+    observationAt.resize(count);
+    codeAt.resize(loci * count);
+    for (size_t i = 0; i < count; ++i)
+        observationAt[static_cast<size_t>(p[i])] = static_cast<std::int32_t>(i);
+    for (size_t m = 0; m < count; ++m) {
+        const std::int32_t* codes = categories.walkCodes.data() + static_cast<size_t>(observationAt[m]) * loci;
+        for (size_t locus = 0; locus < loci; ++locus)
+            codeAt[locus * count + m] = codes[locus];
+    }
     std::fill(sums, sums + categories.walked.size(), 0.0);
 
-    for (const std::vector<std::int32_t>& code : categories.walkCode) {
-        for (int m = 0; m < n; ++m)
-            codeAt[static_cast<size_t>(m)] = code[static_cast<size_t>(observationAt[static_cast<size_t>(m)])];
-        const std::int32_t* at = codeAt.data();
-        for (int i = 0; i < n; ++i) {
-            const std::int32_t c = code[static_cast<size_t>(i)];
+    for (size_t i = 0; i < count; ++i) {
+        const std::int32_t location = p[i];
+        const std::int32_t* list = lists.list(location);
+        const std::int32_t* codes = categories.walkCodes.data() + i * loci;
+        for (size_t locus = 0; locus < loci; ++locus) {
+            const std::int32_t c = codes[locus];
             if (c < 0)
                 continue;
             // Another bearer exists, so the walk ends within the list.
-            const std::int32_t* neighbour = lists.list(p[i]);
+            const std::int32_t* at = codeAt.data() + locus * count;
+            const std::int32_t* neighbour = list;
             while (at[*neighbour] != c)
                 ++neighbour;
-            sums[c] += lists.distance(p[i], *neighbour);
+            sums[c] += lists.distanceAt(neighbour);
         }
     }
 }
@@ -227,7 +254,8 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     result.dataType = dataType;
     result.sampleCount = n;
     result.permutations = options.permutationCount;
-    const SquareMatrix distances = BuildGeographicDistances(table, useLatLong);
+    // The distance matrix is needed only to sort the lists, which keep every distance themselves.
+    const NeighbourLists lists(BuildGeographicDistances(table, useLatLong));
 
     // The bounding rectangle; with latitude/longitude its sides are measured in kilometres, like
     // every distance of the analysis.
@@ -248,7 +276,6 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
         result.dy = 1.0;
 
     // R: the aggregation of the sampled points themselves.
-    const NeighbourLists lists(distances);
     double nearestSum = 0.0;
     for (int i = 0; i < n; ++i)
         nearestSum += lists.nearest(i);
