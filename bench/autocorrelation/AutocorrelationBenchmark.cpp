@@ -1,0 +1,95 @@
+// The spatial autocorrelation analysis at N = 1000 and 2000 observations (data type 1, 10 loci),
+// K = 10 classes and 999 permutations: the fast engine on one thread and on all cores, against the
+// literal procedure that rearranges the matrix and passes over all pairs once per class.
+
+#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "tests/analyses/autocorrelation/LiteralAutocorrelation.h"
+#include "tests/support/LiteralDistances.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+using namespace tessaloc;
+
+constexpr int kPermutations = 999;
+constexpr int kClasses = 10;
+
+struct Matrices {
+    SquareMatrix genetic;
+    SquareMatrix geographic;
+};
+
+const Matrices& matrices(int samples)
+{
+    static std::map<int, Matrices> cache;
+    auto it = cache.find(samples);
+    if (it == cache.end()) {
+        reference::RandomTableSpec spec;
+        spec.samples = samples;
+        spec.loci = 10;
+        spec.allelesPerLocus = 8;
+        spec.missingRate = 0.02;
+        spec.seed = 99;
+        const SampleTable table = reference::randomSampleTable(DataType::Codominant, spec);
+        it = cache
+                 .emplace(samples, Matrices{BuildGeneticDistances(table, DataType::Codominant),
+                                            BuildGeographicDistances(table, false)})
+                 .first;
+    }
+    return it->second;
+}
+
+AutocorrelationSettings settingsFor(const benchmark::State& state)
+{
+    AutocorrelationSettings settings;
+    settings.classCount = kClasses;
+    settings.permutations = kPermutations;
+    settings.classMode = state.range(1) == 1 ? ClassMode::EqualCounts : ClassMode::EqualDistances;
+    return settings;
+}
+
+// Second argument: class mode (0 equal distances, 1 equal counts); third: threads (0 = one per core).
+void BM_AutocorrelationFast(benchmark::State& state)
+{
+    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const AutocorrelationSettings settings = settingsFor(state);
+    const PermutationOptions options{static_cast<int>(state.range(2))};
+    for (auto _ : state) {
+        RandomUniform random(12345, 67890);
+        const AutocorrelationResult result =
+            SpatialAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none(), options);
+        benchmark::DoNotOptimize(result.vCount);
+    }
+}
+
+void BM_AutocorrelationLiteral(benchmark::State& state)
+{
+    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const AutocorrelationSettings settings = settingsFor(state);
+    for (auto _ : state) {
+        RandomUniform random(12345, 67890);
+        const AutocorrelationResult result =
+            reference::literalSpatialAutocorrelation(m.genetic, m.geographic, settings, random);
+        benchmark::DoNotOptimize(result.vCount);
+    }
+}
+
+BENCHMARK(BM_AutocorrelationFast)
+    ->ArgsProduct({{1000, 2000}, {0, 1}, {1, 0}})
+    ->ArgNames({"N", "equalCounts", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_AutocorrelationLiteral)
+    ->ArgsProduct({{1000, 2000}, {0}})
+    ->ArgNames({"N", "equalCounts"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
