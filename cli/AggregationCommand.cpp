@@ -12,8 +12,9 @@ Subcommand aggregationCommand()
     command.summary = "Allelic aggregation index analysis, Rj per allele or genotype and Rave; writes AAIA-Results.txt";
     command.options = {
         {"--permutations", "N", "random relabellings of the sample locations (default 1000)"},
-        {"--area", "A", "the empirical study area (square kilometres with --latlong); without it the area of the "
-                        "bounding rectangle"},
+        {"--area", "A",
+         "the empirical study area (square kilometres with --latlong); without it the area of the "
+         "bounding rectangle"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         AggregationInput input;
@@ -21,8 +22,7 @@ Subcommand aggregationCommand()
         input.genotypePath = invocation.genotypePath;
         input.dataType = invocation.dataType;
         input.useLatLong = invocation.useLatLong;
-        input.options.permutationCount =
-            invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        input.options.permutationCount = invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
         if (invocation.values.count("--area") != 0) {
             input.options.areaMode = AreaMode::Empirical;
             input.options.empiricalArea = invocation.numberValue("--area", 0.0);

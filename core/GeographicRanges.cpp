@@ -18,8 +18,10 @@ GeographicRanges ComputeGeographicRanges(double minX, double maxX, double minY, 
     GeographicRanges ranges;
     if (useLatLong) {
         // Parallels shrink towards the poles, so the rectangle's two east-west sides differ in length.
-        ranges.RangeX = longer(GreatCircleDistance(minX, minY, maxX, minY), GreatCircleDistance(minX, maxY, maxX, maxY));
-        ranges.RangeY = longer(GreatCircleDistance(minX, minY, minX, maxY), GreatCircleDistance(maxX, minY, maxX, maxY));
+        ranges.RangeX =
+            longer(GreatCircleDistance(minX, minY, maxX, minY), GreatCircleDistance(minX, maxY, maxX, maxY));
+        ranges.RangeY =
+            longer(GreatCircleDistance(minX, minY, minX, maxY), GreatCircleDistance(maxX, minY, maxX, maxY));
     } else {
         ranges.RangeX = maxX - minX;
         ranges.RangeY = maxY - minY;

@@ -68,8 +68,8 @@ void WriteAggregationReport(ReportWriter& report, const AggregationResult& resul
     report.line();
     report.line("Spatial aggregation of sampled points: R = " + nineDecimals(result.r));
     report.line();
-    report.line("Results of global analysis over alleles and loci:  Rave = " + nineDecimals(result.rave)
-                + ", P (Rave<=RND) = " + nineDecimals(result.pRave));
+    report.line("Results of global analysis over alleles and loci:  Rave = " + nineDecimals(result.rave) +
+                ", P (Rave<=RND) = " + nineDecimals(result.pRave));
     report.line();
     report.line("Allele/genotype specific test results");
     report.line();

@@ -18,11 +18,11 @@ namespace {
 void checkPermutationCount(long long permutations)
 {
     if (permutations < 0)
-        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
-                            + " given)");
+        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations) +
+                            " given)");
     if (permutations > 2147483647)
-        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
-                            + " given)");
+        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations) +
+                            " given)");
 }
 
 // Every observation's neighbours sorted once by their distance in the original arrangement.
@@ -39,9 +39,9 @@ void checkPermutationCount(long long permutations)
 class NeighbourLists {
 public:
     explicit NeighbourLists(const SquareMatrix& distances)
-        : m_stride(static_cast<size_t>(distances.size() - 1)),
-          m_neighbours(static_cast<size_t>(distances.size()) * m_stride),
-          m_distances(m_neighbours.size())
+        : m_stride(static_cast<size_t>(distances.size() - 1))
+        , m_neighbours(static_cast<size_t>(distances.size()) * m_stride)
+        , m_distances(m_neighbours.size())
     {
         const int n = distances.size();
         forEachRowInParallel(n, [&](int location) {
@@ -53,16 +53,18 @@ public:
                     *out++ = other;
             }
             const double* row = distances.row(location);
-            std::sort(list, out, [row](std::int32_t a, std::int32_t b) {
-                return row[a] < row[b] || (row[a] == row[b] && a < b);
-            });
+            std::sort(list, out,
+                      [row](std::int32_t a, std::int32_t b) { return row[a] < row[b] || (row[a] == row[b] && a < b); });
             for (size_t k = 0; k < m_stride; ++k)
                 m_distances[start + k] = row[list[k]];
         });
     }
 
     /// The other locations by increasing distance from `location`.
-    const std::int32_t* list(int location) const { return m_neighbours.data() + static_cast<size_t>(location) * m_stride; }
+    const std::int32_t* list(int location) const
+    {
+        return m_neighbours.data() + static_cast<size_t>(location) * m_stride;
+    }
     /// The distance to the location at `entry`, a pointer into one of the lists.
     double distanceAt(const std::int32_t* entry) const
     {
@@ -102,7 +104,8 @@ CategoryTable collectCategories(const SampleTable& table, DataType dataType, std
     const int n = table.sampleCount();
     CategoryTable categories;
     loci.assign(static_cast<size_t>(table.locusCount), {});
-    categories.categoryOf.assign(static_cast<size_t>(table.locusCount), std::vector<std::int32_t>(static_cast<size_t>(n), -1));
+    categories.categoryOf.assign(static_cast<size_t>(table.locusCount),
+                                 std::vector<std::int32_t>(static_cast<size_t>(n), -1));
     for (int locus = 0; locus < table.locusCount; ++locus) {
         std::unordered_map<std::string, std::int32_t> position;
         std::vector<CategoryResult>& list = loci[locus].categories;
@@ -219,8 +222,8 @@ void labelSequences(const SampleTable& table, const CategoryTable& categories, A
         for (CategoryResult& category : result.loci[locus].categories) {
             const auto it = codeOf.find(category.text);
             if (it == codeOf.end())
-                throw AnalysisError("the sequence" + category.text + "of locus " + std::to_string(locus + 1)
-                                    + " does not occur at locus 1, so it has no sequence code");
+                throw AnalysisError("the sequence" + category.text + "of locus " + std::to_string(locus + 1) +
+                                    " does not occur at locus 1, so it has no sequence code");
             category.label = it->second;
         }
     }
@@ -282,9 +285,10 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     result.meanNearestNeighbour = nearestSum / n;
     result.area = options.areaMode == AreaMode::Empirical ? options.empiricalArea : result.dx * result.dy;
     if (result.area == 0.0)
-        throw AnalysisError(options.areaMode == AreaMode::Empirical
-                                ? "the empirical area is 0"
-                                : "the area of the bounding rectangle is 0 (all observations lie on one vertical line)");
+        throw AnalysisError(
+            options.areaMode == AreaMode::Empirical
+                ? "the empirical area is 0"
+                : "the area of the bounding rectangle is 0 (all observations lie on one vertical line)");
     const double density = requireFinite(n / result.area, "the density of sampled points");
     result.expectedNearestNeighbour = result.oneDimensional ? 1.0 / (2.0 * density) : 1.0 / (2.0 * std::sqrt(density));
     result.r = requireFinite(result.meanNearestNeighbour / result.expectedNearestNeighbour, "R");
@@ -301,7 +305,8 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     double raveSum = 0.0;
     for (size_t w = 0; w < walkedCount; ++w) {
         const WalkedCategory& walked = categories.walked[w];
-        CategoryResult& category = result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
+        CategoryResult& category =
+            result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
         category.meanNearestDistance = sums[w] / walked.bearers;
         category.rj = requireFinite(categoryRj(sums[w], walked), "Rj");
         observedRj[w] = category.rj;
@@ -362,7 +367,8 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     const double replicates = static_cast<double>(options.permutationCount);
     for (size_t w = 0; w < walkedCount; ++w) {
         const WalkedCategory& walked = categories.walked[w];
-        CategoryResult& category = result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
+        CategoryResult& category =
+            result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
         category.upperCount = upper[w];
         category.lowerCount = lower[w];
         category.pUpper = static_cast<double>(upper[w]) / replicates;
@@ -377,8 +383,8 @@ AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUni
 {
     checkPermutationCount(input.options.permutationCount);
     const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-    AggregationResult result =
-        AllelicAggregation(table, input.dataType, input.useLatLong, input.options, random, listener, permutationOptions);
+    AggregationResult result = AllelicAggregation(table, input.dataType, input.useLatLong, input.options, random,
+                                                  listener, permutationOptions);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     return result;

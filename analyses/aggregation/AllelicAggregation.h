@@ -85,7 +85,7 @@ struct AggregationResult {
     /// True when the observations lie on one horizontal line (dy was 0), so that R compares with the
     /// one-dimensional expectation.
     bool oneDimensional = false;
-    double area = 0.0;                ///< A
+    double area = 0.0;                 ///< A
     double meanNearestNeighbour = 0.0; ///< mean distance of each observation to its nearest other one
     double expectedNearestNeighbour = 0.0;
     double r = 0.0; ///< aggregation of the sampled points themselves

@@ -157,8 +157,7 @@ TEST(AllelicAggregation, LetterCaseMakesDifferentCategories)
 
 TEST(AllelicAggregation, ObservationsOnOneHorizontalLineUseTheOneDimensionalExpectation)
 {
-    const SampleTable table =
-        tableOf({{"0", "5", {"a"}}, {"1", "5", {"a"}}, {"3", "5", {"b"}}, {"6", "5", {"b"}}});
+    const SampleTable table = tableOf({{"0", "5", {"a"}}, {"1", "5", {"a"}}, {"3", "5", {"b"}}, {"6", "5", {"b"}}});
     const AggregationResult result = run(table);
     // dy = 0 becomes 1, so A = dx = 6; expected A / (2N) = 0.75; nearest 1, 1, 2, 3: mean 7/4, R = 7/3.
     EXPECT_TRUE(result.oneDimensional);
@@ -170,15 +169,13 @@ TEST(AllelicAggregation, ObservationsOnOneHorizontalLineUseTheOneDimensionalExpe
 
 TEST(AllelicAggregation, AHeightOfExactlyOneKeepsTheAreaExpectation)
 {
-    const SampleTable table =
-        tableOf({{"0", "0", {"a"}}, {"1", "1", {"a"}}, {"3", "0", {"b"}}, {"6", "1", {"b"}}});
+    const SampleTable table = tableOf({{"0", "0", {"a"}}, {"1", "1", {"a"}}, {"3", "0", {"b"}}, {"6", "1", {"b"}}});
     const AggregationResult result = run(table);
     // dy is 1 without having been 0: expected 1 / (2 sqrt(4 / 6)); nearest sqrt 2, sqrt 2, sqrt 5, sqrt 10.
     EXPECT_FALSE(result.oneDimensional);
     EXPECT_EQ(result.area, 6.0);
     EXPECT_DOUBLE_EQ(result.expectedNearestNeighbour, 1.0 / (2.0 * std::sqrt(4.0 / 6.0)));
-    EXPECT_DOUBLE_EQ(result.meanNearestNeighbour,
-                     (2.0 * std::sqrt(2.0) + std::sqrt(5.0) + std::sqrt(10.0)) / 4.0);
+    EXPECT_DOUBLE_EQ(result.meanNearestNeighbour, (2.0 * std::sqrt(2.0) + std::sqrt(5.0) + std::sqrt(10.0)) / 4.0);
 }
 
 TEST(AllelicAggregation, EmpiricalAreaReplacesTheRectangle)
@@ -233,12 +230,9 @@ TEST(AllelicAggregation, MissingCodesBearNoCategory)
     EXPECT_EQ(c1[0].meanNearestDistance, 1.0);
 
     // Genotypes: "0" and "0\0" are both missing. The missing (0,0) stands between the two g bearers.
-    const AggregationResult genotypes = run(tableOf({{"0", "0", {"0"}},
-                                                     {"1", "0", {"g"}},
-                                                     {"-1", "0", {"g"}},
-                                                     {"0", "1", {"0\\0"}},
-                                                     {"5", "5", {"h"}}}),
-                                            DataType::Genotypes);
+    const AggregationResult genotypes = run(
+        tableOf({{"0", "0", {"0"}}, {"1", "0", {"g"}}, {"-1", "0", {"g"}}, {"0", "1", {"0\\0"}}, {"5", "5", {"h"}}}),
+        DataType::Genotypes);
     const std::vector<CategoryResult>& c2 = genotypes.loci[0].categories;
     ASSERT_EQ(c2.size(), 2u);
     EXPECT_EQ(c2[0].text, " g ");
@@ -246,9 +240,8 @@ TEST(AllelicAggregation, MissingCodesBearNoCategory)
     EXPECT_EQ(c2[1].text, " h ");
 
     // Sequences have no missing code: "0" is a sequence like any other.
-    const AggregationResult sequences = run(tableOf({{"0", "0", {"0"}}, {"1", "0", {"0"}}, {"0", "1", {"AC"}},
-                                                     {"1", "1", {"AC"}}}),
-                                            DataType::Sequences);
+    const AggregationResult sequences = run(
+        tableOf({{"0", "0", {"0"}}, {"1", "0", {"0"}}, {"0", "1", {"AC"}}, {"1", "1", {"AC"}}}), DataType::Sequences);
     ASSERT_EQ(sequences.loci[0].categories.size(), 2u);
     EXPECT_EQ(sequences.loci[0].categories[0].text, " 0 ");
 }
@@ -298,11 +291,8 @@ TEST(AllelicAggregation, LatitudeLongitudeOnOneParallelIsOneDimensional)
 
 TEST(AllelicAggregation, SequenceCodesAndNames)
 {
-    SampleTable table = tableOf({{"0", "0", {"ACGT"}},
-                                 {"1", "0", {"ACGA"}},
-                                 {"0", "1", {"ACGT"}},
-                                 {"1", "1", {"ACGA"}},
-                                 {"2", "2", {"TTTT"}}});
+    SampleTable table = tableOf(
+        {{"0", "0", {"ACGT"}}, {"1", "0", {"ACGA"}}, {"0", "1", {"ACGT"}}, {"1", "1", {"ACGA"}}, {"2", "2", {"TTTT"}}});
     const AggregationResult result = run(table, DataType::Sequences);
     ASSERT_EQ(result.sequences.size(), 3u);
     EXPECT_EQ(result.sequences[0].code, " 1");
@@ -324,7 +314,8 @@ TEST(AllelicAggregation, SequenceCodesAndNames)
 
 TEST(AllelicAggregation, SequenceMissingFromTheFirstLocusHasNoCode)
 {
-    SampleTable table = tableOf({{"0", "0", {"ACGT"}}, {"1", "0", {"ACGA"}}, {"0", "1", {"ACGT"}}, {"1", "1", {"ACGA"}}});
+    SampleTable table =
+        tableOf({{"0", "0", {"ACGT"}}, {"1", "0", {"ACGA"}}, {"0", "1", {"ACGT"}}, {"1", "1", {"ACGA"}}});
     table.locusCount = 2;
     table.genotypes.push_back({"ACGT", "GGGG", "ACGT", "GGGG"});
     EXPECT_THROW(run(table, DataType::Sequences), AnalysisError);
@@ -446,8 +437,10 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
         spec.seed = c.seed;
         SampleTable table = reference::randomSampleTable(c.type, spec);
         for (int k = 0; k < c.samples; ++k) {
-            table.xTexts[static_cast<size_t>(k)] = std::to_string(std::stoi(table.xTexts[static_cast<size_t>(k)]) % c.coordinateRange);
-            table.yTexts[static_cast<size_t>(k)] = std::to_string(std::stoi(table.yTexts[static_cast<size_t>(k)]) % c.coordinateRange);
+            table.xTexts[static_cast<size_t>(k)] =
+                std::to_string(std::stoi(table.xTexts[static_cast<size_t>(k)]) % c.coordinateRange);
+            table.yTexts[static_cast<size_t>(k)] =
+                std::to_string(std::stoi(table.yTexts[static_cast<size_t>(k)]) % c.coordinateRange);
         }
         AaiaOptions options;
         options.permutationCount = c.permutations;
@@ -465,8 +458,8 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
 
         for (const int threads : {1, 2, 3, 8}) {
             RandomUniform random(c.seed, 3 * c.seed);
-            const AggregationResult result =
-                AllelicAggregation(table, c.type, c.latLong, options, random, RunListener::none(), PermutationOptions{threads});
+            const AggregationResult result = AllelicAggregation(table, c.type, c.latLong, options, random,
+                                                                RunListener::none(), PermutationOptions{threads});
             EXPECT_EQ(AggregationReport(result), expected) << "case " << c.seed << ", " << threads << " threads";
             EXPECT_EQ(result.r, literal.r) << "case " << c.seed;
             EXPECT_EQ(result.rave, literal.rave) << "case " << c.seed;

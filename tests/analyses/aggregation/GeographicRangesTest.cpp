@@ -26,7 +26,8 @@ TEST(GeographicRanges, LatitudeLongitudeTakesTheLongerSides)
     EXPECT_LT(GreatCircleDistance(0.0, 60.0, 2.0, 60.0), 0.51 * ranges.RangeX);
     // Both meridian sides span 60 degrees of latitude.
     EXPECT_NEAR(ranges.RangeY, 60.0 * 6371.0 * 3.14159265358979 / 180.0, 1e-6);
-    EXPECT_EQ(ranges.RangeY, std::max(GreatCircleDistance(0.0, 0.0, 0.0, 60.0), GreatCircleDistance(2.0, 0.0, 2.0, 60.0)));
+    EXPECT_EQ(ranges.RangeY,
+              std::max(GreatCircleDistance(0.0, 0.0, 0.0, 60.0), GreatCircleDistance(2.0, 0.0, 2.0, 60.0)));
 }
 
 TEST(GeographicRanges, NorthernSideIsTakenWhenItIsLonger)

@@ -20,7 +20,10 @@ struct Neighbour {
 // The exchanged matrix, indexed from 1 as the old procedure indexed it.
 class Distances {
 public:
-    explicit Distances(SquareMatrix matrix) : m_matrix(std::move(matrix)) {}
+    explicit Distances(SquareMatrix matrix)
+        : m_matrix(std::move(matrix))
+    {
+    }
     double& operator()(int i, int j) { return m_matrix(i - 1, j - 1); }
 
 private:
@@ -125,11 +128,13 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
         y[static_cast<size_t>(i)] = table.coordinateY(i - 1);
     }
     // GenotypeText(i, L) padded; a missing code is kept apart as an empty text, which no category has.
-    std::vector<std::vector<std::string>> text(static_cast<size_t>(m) + 1, std::vector<std::string>(static_cast<size_t>(n) + 1));
+    std::vector<std::vector<std::string>> text(static_cast<size_t>(m) + 1,
+                                               std::vector<std::string>(static_cast<size_t>(n) + 1));
     for (int l = 1; l <= m; ++l) {
         for (int i = 1; i <= n; ++i) {
             const std::string& field = table.genotype(l - 1, i - 1);
-            text[static_cast<size_t>(l)][static_cast<size_t>(i)] = IsMissingCode(dataType, field) ? "" : " " + field + " ";
+            text[static_cast<size_t>(l)][static_cast<size_t>(i)] =
+                IsMissingCode(dataType, field) ? "" : " " + field + " ";
         }
     }
 
@@ -258,7 +263,8 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
         }
         names.resize(static_cast<size_t>(sequences.count()) + 1);
         for (int i = 1; i <= n; ++i)
-            names[static_cast<size_t>(sequences.IndexOf(" " + table.genotype(0, i - 1) + " "))].add(table.names[static_cast<size_t>(i - 1)]);
+            names[static_cast<size_t>(sequences.IndexOf(" " + table.genotype(0, i - 1) + " "))].add(
+                table.names[static_cast<size_t>(i - 1)]);
     }
 
     // The replicates.
