@@ -325,11 +325,15 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     if (options.permutationCount == 0)
         throw AnalysisError("the probabilities are undefined with 0 permutations");
 
-    // The permutations: each replicate's Rj values and Rave, evaluated in parallel, counted in order.
+    // The permutations, evaluated in parallel. A replicate keeps only how each of its Rj values
+    // compares with the observed one (bit 0: at least as large, bit 1: at most as large), a byte per
+    // category, and whether its Rave is at most the observed Rave; they are counted in order.
+    constexpr std::uint8_t kAtLeast = 1;
+    constexpr std::uint8_t kAtMost = 2;
     PermutationRunner runner(n, static_cast<int>(options.permutationCount), permutationOptions);
     const size_t slots = static_cast<size_t>(runner.batchCapacity());
-    std::vector<double> replicateRj(slots * walkedCount);
-    std::vector<double> replicateRave(slots);
+    std::vector<std::uint8_t> comparisons(slots * walkedCount);
+    std::vector<std::uint8_t> raveAtMost(slots);
     std::vector<long long> upper(walkedCount, 0);
     std::vector<long long> lower(walkedCount, 0);
     runner.run(
@@ -341,26 +345,25 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
             for (int lane = 0; lane < count; ++lane) {
                 const size_t slot = static_cast<size_t>(firstSlot + lane);
                 nearestBearerSums(lists, categories, n, permutations[lane], replicateSums.data());
-                double* rj = replicateRj.data() + slot * walkedCount;
+                std::uint8_t* compared = comparisons.data() + slot * walkedCount;
                 double sum = 0.0;
                 for (size_t w = 0; w < walkedCount; ++w) {
-                    rj[w] = categoryRj(replicateSums[w], categories.walked[w]);
+                    const double rj = categoryRj(replicateSums[w], categories.walked[w]);
+                    compared[w] = static_cast<std::uint8_t>((rj >= observedRj[w] ? kAtLeast : 0) |
+                                                            (rj <= observedRj[w] ? kAtMost : 0));
                     if (categories.walked[w].included)
-                        sum += rj[w];
+                        sum += rj;
                 }
-                replicateRave[slot] = sum / result.includedCategories;
+                raveAtMost[slot] = sum / result.includedCategories <= result.rave;
             }
         },
         [&](int, int slot) {
-            const double* rj = replicateRj.data() + static_cast<size_t>(slot) * walkedCount;
+            const std::uint8_t* compared = comparisons.data() + static_cast<size_t>(slot) * walkedCount;
             for (size_t w = 0; w < walkedCount; ++w) {
-                if (rj[w] >= observedRj[w])
-                    ++upper[w];
-                if (rj[w] <= observedRj[w])
-                    ++lower[w];
+                upper[w] += (compared[w] & kAtLeast) != 0;
+                lower[w] += (compared[w] & kAtMost) != 0;
             }
-            if (replicateRave[static_cast<size_t>(slot)] <= result.rave)
-                ++result.raveCount;
+            result.raveCount += raveAtMost[static_cast<size_t>(slot)];
         });
 
     // The observed arrangement is not counted among the replicates.
