@@ -1,23 +1,11 @@
 #include "analyses/mantel/MantelTest.h"
 
 #include "core/NumberText.h"
+#include "core/ReportHeadings.h"
 #include "core/ReportWriter.h"
 
 namespace tessaloc {
 namespace {
-
-const char* dataTypeLine(DataType type)
-{
-    switch (type) {
-    case DataType::Codominant:
-        return "Data type = 1 (alleles from codominant loci)";
-    case DataType::Genotypes:
-        return "Data type = 2 (codominant genotypes or dominant markers)";
-    case DataType::Sequences:
-        return "Data type = 3 (DNA/Protein sequence data)";
-    }
-    return nullptr;
-}
 
 std::string masked(double value)
 {
@@ -35,11 +23,8 @@ std::string MantelReport(const MantelResult& result)
 
 void WriteMantelReport(ReportWriter& report, const MantelResult& result)
 {
-    report.line("Results of Mantel Test");
-    report.line("Coordinate File: " + result.coordinatePath);
-    report.line("Genotype File: " + result.genotypePath);
-    if (const char* line = dataTypeLine(result.dataType))
-        report.line(line);
+    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath,
+                       result.dataType);
     report.line();
     report.line();
     report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));
