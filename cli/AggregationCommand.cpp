@@ -9,7 +9,8 @@ Subcommand aggregationCommand()
 {
     Subcommand command;
     command.name = "aggregation";
-    command.summary = "Allelic aggregation index analysis, Rj per allele or genotype and Rave; writes AAIA-Results.txt";
+    command.summary = "allelic aggregation index: Rj per allele or genotype and Rave, with permutation tests; writes "
+                      "AAIA-Results.txt";
     command.options = {
         {"--permutations", "N", "random relabellings of the sample locations (default 1000)"},
         {"--area", "A",
