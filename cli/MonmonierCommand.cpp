@@ -1,0 +1,53 @@
+#include "cli/CommandLine.h"
+
+#include "analyses/monmonier/MonmonierSearch.h"
+#include "core/ReportWriter.h"
+
+namespace tessaloc::cli {
+namespace {
+
+MonmonierDistanceKind distanceKind(const Invocation& invocation)
+{
+    const std::string kind = invocation.textValue("--distances", "residual");
+    if (kind == "raw")
+        return MonmonierDistanceKind::Raw;
+    if (kind == "pseudoslope")
+        return MonmonierDistanceKind::Pseudoslope;
+    if (kind == "residual")
+        return MonmonierDistanceKind::Residual;
+    throw UsageError("--distances takes raw, pseudoslope or residual, not \"" + kind + "\"");
+}
+
+} // namespace
+
+Subcommand monmonierCommand()
+{
+    Subcommand command;
+    command.name = "monmonier";
+    command.summary = "Monmonier's maximum difference barriers; writes monmonierresults.txt";
+    command.options = {
+        {"--distances", "raw|pseudoslope|residual",
+         "edge values from raw genetic distances, pseudoslopes (divided by the edge length) or residuals of "
+         "genetic on geographic distance (default residual)"},
+        {"--barriers", "B", "number of barriers to find (default 1)"},
+    };
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
+        MonmonierInput input;
+        input.coordinatePath = invocation.coordinatePath;
+        input.genotypePath = invocation.genotypePath;
+        input.dataType = invocation.dataType;
+        input.useLatLong = invocation.useLatLong;
+        input.settings.distanceKind = distanceKind(invocation);
+        // A count below 1 reaches the analysis, which ends with its error, as the window program's does.
+        input.settings.barrierCount = invocation.integerValue("--barriers", 1, -2147483648LL, 2147483647LL);
+
+        const MonmonierResult result = RunMonmonier(input, listener);
+        CommandResult output;
+        output.written = {writeReportFile(invocation.outputDirectory, kMonmonierReportFileName,
+                                          [&](ReportWriter& report) { WriteMonmonierReport(report, result); })};
+        return output;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli
