@@ -49,7 +49,7 @@ struct BarrierTriangle {
 struct TriangleLinks {
     /// The triangle on the other side of each edge, -1 for an edge on the border.
     std::array<std::int32_t, 3> Neighbour{-1, -1, -1};
-    /// The number of the same edge within that neighbour (unspecified on the border).
+    /// The number of the same edge within that neighbour, -1 on the border.
     std::array<std::int32_t, 3> NeighbourEdge{-1, -1, -1};
     /// The edge has been crossed by a barrier.
     std::array<bool, 3> Used{false, false, false};
