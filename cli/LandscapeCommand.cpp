@@ -1,0 +1,151 @@
+#include "cli/CommandLine.h"
+
+#include "analyses/landscape/GridInterpolation.h"
+#include "analyses/landscape/LandscapeShape.h"
+#include "core/Errors.h"
+#include "core/FieldReader.h"
+#include "core/ReportWriter.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace tessaloc::cli {
+namespace {
+
+// One --grid request: the three values of the viewer's parameter boxes.
+struct GridRequest {
+    std::string text;
+    std::int32_t xBinCount = 0;
+    std::int32_t yBinCount = 0;
+    double distanceWeight = 1.0;
+};
+
+// A bin count is the number rounded to a whole number (halves to even, as the viewer's boxes are
+// read); beyond the 32-bit range it stays outside 1..500, which the interpolation rejects.
+std::int32_t binCount(double value)
+{
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    if (rounded > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// "NX,NY,P", several joined by '/': the option parser keeps one value per option, so the requests of
+// one run share one --grid.
+std::vector<GridRequest> gridRequests(const Invocation& invocation)
+{
+    std::vector<GridRequest> requests;
+    if (invocation.values.count("--grid") == 0)
+        return requests;
+    for (const std::string& text : split(invocation.textValue("--grid", ""), '/')) {
+        const std::vector<std::string> parts = split(text, ',');
+        std::vector<double> numbers;
+        for (const std::string& part : parts) {
+            if (const auto value = parseDecimal(part))
+                numbers.push_back(*value);
+        }
+        if (parts.size() != 3 || numbers.size() != 3)
+            throw UsageError("--grid takes three numbers NX,NY,P (several joined by '/'), not \"" + text + "\"");
+        requests.push_back({text, binCount(numbers[0]), binCount(numbers[1]), numbers[2]});
+    }
+    return requests;
+}
+
+LandscapeNetwork networkOption(const Invocation& invocation)
+{
+    const std::string value = invocation.textValue("--network", "delaunay");
+    if (value == "delaunay")
+        return LandscapeNetwork::Delaunay;
+    if (value == "pairwise")
+        return LandscapeNetwork::Pairwise;
+    throw UsageError("--network takes delaunay or pairwise, not \"" + value + "\"");
+}
+
+LandscapeHeightMode heightsOption(const Invocation& invocation)
+{
+    const std::string value = invocation.textValue("--heights", "residual");
+    if (value == "raw")
+        return LandscapeHeightMode::Raw;
+    if (value == "pseudoslope")
+        return LandscapeHeightMode::Pseudoslope;
+    if (value == "residual")
+        return LandscapeHeightMode::Residual;
+    throw UsageError("--heights takes raw, pseudoslope or residual, not \"" + value + "\"");
+}
+
+} // namespace
+
+Subcommand landscapeCommand()
+{
+    Subcommand command;
+    command.name = "landscape";
+    command.summary = "genetic landscape shape: heights on a network over the sample locations, interpolated over "
+                      "grids; writes LandscapeShape.txt";
+    command.options = {
+        {"--network", "delaunay|pairwise", "lines of the Delaunay triangulation (default) or between all pairs"},
+        {"--heights", "raw|pseudoslope|residual", "genetic distances, divided by length, or residuals (default)"},
+        {"--log-heights", "", "log10-transform the heights (with any --heights)"},
+        {"--grid", "NX,NY,P[/...]", "append an interpolation over NX x NY bins with distance weight P; several "
+                                    "grids joined by '/' are appended in order"},
+    };
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
+        LandscapeInput input;
+        input.coordinatePath = invocation.coordinatePath;
+        input.genotypePath = invocation.genotypePath;
+        input.dataType = invocation.dataType;
+        input.useLatLong = invocation.useLatLong;
+        input.settings.network = networkOption(invocation);
+        input.settings.heightMode = heightsOption(invocation);
+        input.settings.logHeights = invocation.flag("--log-heights");
+        const std::vector<GridRequest> requests = gridRequests(invocation);
+
+        const LandscapeShape shape = BuildLandscapeShape(input, listener);
+
+        // Each grid is interpolated as pressing "Start" with its values would; one that fails leaves
+        // its section out and the rest go on.
+        std::vector<InterpolationGrid> grids;
+        std::string failures;
+        std::string failedRequests;
+        for (const GridRequest& request : requests) {
+            try {
+                grids.push_back(InterpolateLandscape(shape, request.xBinCount, request.yBinCount,
+                                                     request.distanceWeight, listener));
+            } catch (const DataProblem& problem) {
+                failures += (failures.empty() ? "" : "\n") + std::string(problem.what());
+                failedRequests += (failedRequests.empty() ? "--grid " : ", --grid ") + request.text;
+            }
+        }
+
+        CommandResult output;
+        output.written = {writeReportFile(invocation.outputDirectory, kLandscapeReportFileName, [&](ReportWriter& report) {
+            WriteLandscapeReport(report, shape);
+            for (const InterpolationGrid& grid : grids)
+                WriteInterpolationSection(report, grid);
+        })};
+        // The report stands, but a grid asked for is missing from it: the run ends as a data problem.
+        if (!failures.empty())
+            throw DataProblem(failures, "Report written to " + output.written.front().string() + " without "
+                                            + failedRequests);
+        return output;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli
