@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
+#include "core/NumberText.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <array>
@@ -200,7 +201,7 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
         const double value = shift ? requireFinite(edges[k].Height + minimumPositive, "a shifted height")
                                    : edges[k].Height;
         if (!(value > 0.0))
-            throw AnalysisError("the logarithm of the height " + std::to_string(value)
+            throw AnalysisError("the logarithm of the height " + plainText(value)
                                 + " is undefined: log10 needs heights above 0");
         logarithms[k] = std::log(value) / std::log(10.0);
     }
