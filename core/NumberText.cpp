@@ -90,8 +90,8 @@ std::string formatMask(double value, NumberMask mask)
         return withoutLeadingZero(fixed(value, 9));
     case NumberMask::Hash5:
         return withoutLeadingZero(fixed(value, 5));
-    case NumberMask::ZeroPoint10:
-        return fixed(value, 10);
+    case NumberMask::ZeroPoint9:
+        return fixed(value, 9);
     case NumberMask::ZeroPoint5:
         return fixed(value, 5);
     }

@@ -30,7 +30,7 @@ enum class NumberMask {
     Point11,       ///< ".##########0": 11 decimals, no zero before the point
     Hash9,         ///< "#.000000000": 9 decimals, no zero before the point
     Hash5,         ///< "#.00000": 5 decimals, no zero before the point
-    ZeroPoint10,   ///< "0.########0": 10 decimals, zero kept
+    ZeroPoint9,    ///< "0.########0": 9 decimals, zero kept
     ZeroPoint5,    ///< "0.00000": 5 decimals, zero kept
 };
 

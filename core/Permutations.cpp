@@ -1,8 +1,21 @@
 #include "core/Permutations.h"
 
+#include "core/Errors.h"
+
 #include <numeric>
+#include <string>
 
 namespace tessaloc {
+
+void requirePermutationCount(long long permutations)
+{
+    if (permutations < 0)
+        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
+                            + " given)");
+    if (permutations > 2147483647)
+        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
+                            + " given)");
+}
 
 ObservationShuffle::ObservationShuffle(int n) : m_permutation(static_cast<size_t>(n))
 {

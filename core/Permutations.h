@@ -36,6 +36,10 @@ private:
     std::vector<std::int32_t> m_permutation;
 };
 
+/// Throws AnalysisError when a permutation count is negative or beyond a 32-bit count, before a test
+/// computes anything (a negative count would otherwise give meaningless probabilities).
+void requirePermutationCount(long long permutations);
+
 /// How a permutation test may use the machine.
 struct PermutationOptions {
     /// Threads that evaluate replicates; 0 means one per core.

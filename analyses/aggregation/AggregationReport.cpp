@@ -7,16 +7,9 @@
 namespace tessaloc {
 namespace {
 
-// "0.########0": the zero before the point kept, exactly 9 decimals. The mask without the zero gives
-// the same digits, so the zero is put back.
 std::string nineDecimals(double value)
 {
-    std::string text = formatMask(value, NumberMask::Hash9);
-    if (text.starts_with('.'))
-        text.insert(text.begin(), '0');
-    else if (text.starts_with("-."))
-        text.insert(text.begin() + 1, '0');
-    return text;
+    return formatMask(value, NumberMask::ZeroPoint9);
 }
 
 std::string fiveDecimals(double value)

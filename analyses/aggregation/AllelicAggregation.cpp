@@ -15,16 +15,6 @@
 namespace tessaloc {
 namespace {
 
-void checkPermutationCount(long long permutations)
-{
-    if (permutations < 0)
-        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations) +
-                            " given)");
-    if (permutations > 2147483647)
-        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations) +
-                            " given)");
-}
-
 // Every observation's neighbours sorted once by their distance in the original arrangement.
 //
 // A relabelling p puts observation i's data at location p(i), so the distance between observations i
@@ -248,7 +238,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
                                      const AaiaOptions& options, RandomUniform& random, RunListener& listener,
                                      const PermutationOptions& permutationOptions)
 {
-    checkPermutationCount(options.permutationCount);
+    requirePermutationCount(options.permutationCount);
     const int n = table.sampleCount();
     if (n < 2)
         throw AnalysisError("the aggregation analysis needs at least 2 observations, " + std::to_string(n) + " given");
@@ -384,7 +374,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
 AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
                                         const PermutationOptions& permutationOptions)
 {
-    checkPermutationCount(input.options.permutationCount);
+    requirePermutationCount(input.options.permutationCount);
     const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
     AggregationResult result = AllelicAggregation(table, input.dataType, input.useLatLong, input.options, random,
                                                   listener, permutationOptions);

@@ -138,16 +138,6 @@ void plainCrossProductSums(const SquareMatrix& genetic, const SquareMatrix& geog
         sums[lane] = s[lane];
 }
 
-void checkPermutationCount(long long permutations)
-{
-    if (permutations < 0)
-        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
-                            + " given)");
-    if (permutations > 2147483647)
-        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
-                            + " given)");
-}
-
 } // namespace
 
 void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
@@ -176,7 +166,7 @@ void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
 MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
                         RandomUniform& random, RunListener& listener, const PermutationOptions& options)
 {
-    checkPermutationCount(settings.permutations);
+    requirePermutationCount(settings.permutations);
     if (settings.logGeographic)
         Log10DistanceTransform(geographic, 1.79769313486231E+308);
     if (settings.logGenetic)
@@ -228,7 +218,7 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
 MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunListener& listener,
                            const PermutationOptions& options)
 {
-    checkPermutationCount(input.settings.permutations);
+    requirePermutationCount(input.settings.permutations);
     listener.status("Calculating");
     SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
     SquareMatrix geographic = BuildGeographicDistances(table, input.useLatLong);

@@ -66,7 +66,8 @@ TEST(FormatMask, PointMasksDropTheZeroIntegerPart)
 
 TEST(FormatMask, ZeroMasksKeepTheZero)
 {
-    EXPECT_EQ(formatMask(0.5, NumberMask::ZeroPoint10), "0.5000000000");
+    EXPECT_EQ(formatMask(0.5, NumberMask::ZeroPoint9), "0.500000000");
+    EXPECT_EQ(formatMask(-1.25, NumberMask::ZeroPoint9), "-1.250000000");
     EXPECT_EQ(formatMask(-0.25, NumberMask::ZeroPoint5), "-0.25000");
     EXPECT_EQ(formatMask(2.0, NumberMask::ZeroPoint5), "2.00000");
 }
