@@ -259,6 +259,24 @@ TEST(FindBarriers, ACountBelowOneIsAnAnalysisError)
     EXPECT_THROW(FindBarriers(fan.triangles, links, -3), AnalysisError);
 }
 
+class CancelAfterChecks : public RunListener {
+public:
+    explicit CancelAfterChecks(int allowed) : m_allowed(allowed) {}
+    bool cancelled() const override { return m_checks++ >= m_allowed; }
+
+private:
+    int m_allowed;
+    mutable int m_checks = 0;
+};
+
+TEST(FindBarriers, StopsBetweenBarriersWhenCancelled)
+{
+    const Fan fan;
+    auto links = FindNeighbours(fan.triangles);
+    CancelAfterChecks listener(2);
+    EXPECT_THROW(FindBarriers(fan.triangles, links, 5, listener), RunCancelled);
+}
+
 TEST(FindBarriers, NoTriangleMeansNoStartEdge)
 {
     std::vector<TriangleLinks> links;
