@@ -14,22 +14,20 @@
 namespace tessaloc {
 namespace {
 
-constexpr long long kLargestCount = std::numeric_limits<std::int32_t>::max();
+void requireClassCount(long long classCount)
+{
+    if (classCount < 1)
+        throw AnalysisError("the number of distance classes must be at least 1 (" + std::to_string(classCount) +
+                            " given)");
+    if (classCount > std::numeric_limits<std::int32_t>::max())
+        throw AnalysisError("the number of distance classes must not exceed 2147483647 (" + std::to_string(classCount) +
+                            " given)");
+}
 
 void checkSettings(const AutocorrelationSettings& settings)
 {
-    if (settings.permutations < 0)
-        throw AnalysisError("the number of permutations must not be negative (" +
-                            std::to_string(settings.permutations) + " given)");
-    if (settings.permutations > kLargestCount)
-        throw AnalysisError("the number of permutations must not exceed 2147483647 (" +
-                            std::to_string(settings.permutations) + " given)");
-    if (settings.classCount < 1)
-        throw AnalysisError("the number of distance classes must be at least 1 (" +
-                            std::to_string(settings.classCount) + " given)");
-    if (settings.classCount > kLargestCount)
-        throw AnalysisError("the number of distance classes must not exceed 2147483647 (" +
-                            std::to_string(settings.classCount) + " given)");
+    requirePermutationCount(settings.permutations);
+    requireClassCount(settings.classCount);
 }
 
 long long pairCount(int n)
@@ -329,9 +327,7 @@ ClassLimits DistanceClassLimits(const SquareMatrix& geographic, int classCount, 
     const int n = geographic.size();
     if (n < 2)
         throw AnalysisError("distance classes need at least two observations (" + std::to_string(n) + " given)");
-    if (classCount < 1)
-        throw AnalysisError("the number of distance classes must be at least 1 (" + std::to_string(classCount) +
-                            " given)");
+    requireClassCount(classCount);
     const size_t k = static_cast<size_t>(classCount);
     ClassLimits limits;
     limits.lower.resize(k);
