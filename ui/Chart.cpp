@@ -3,9 +3,11 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsItem>
 #include <QLineSeries>
+#include <QPaintEngine>
 #include <QPainter>
-#include <QScatterSeries>
+#include <QPixmap>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -22,25 +24,140 @@ int symbolPixels(int size)
     return 2 * size + 1;
 }
 
-/// A cross drawn as the point symbol, since the chart library has no cross shape of its own.
-QImage crossSymbol(int pixels, const QColor& color)
+/// Draws one symbol of `side` pixels across, centred on `centre`, with the painter's pen and brush.
+void drawSymbol(QPainter& painter, SymbolShape shape, const QPointF& centre, double side)
 {
-    const int side = std::max(pixels, 3);
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, std::max(1.0, side / 5.0)));
-    painter.drawLine(QPointF(0.5, 0.5), QPointF(side - 0.5, side - 0.5));
-    painter.drawLine(QPointF(0.5, side - 0.5), QPointF(side - 0.5, 0.5));
-    return image;
+    const QRectF box(centre.x() - side / 2, centre.y() - side / 2, side, side);
+    switch (shape) {
+    case SymbolShape::Square:
+        painter.drawRect(box);
+        break;
+    case SymbolShape::Circle:
+        painter.drawEllipse(box);
+        break;
+    case SymbolShape::Triangle:
+        painter.drawPolygon(QPolygonF{QPointF(box.center().x(), box.top()), box.bottomRight(), box.bottomLeft()});
+        break;
+    case SymbolShape::Cross:
+        painter.drawLine(box.topLeft(), box.bottomRight());
+        painter.drawLine(box.bottomLeft(), box.topRight());
+        break;
+    }
 }
 
+} // namespace
+
+/// The points of series 0, drawn over the plot area of the chart in one paint call. On screen
+/// each point is a copy of one prepared symbol picture; on printers and in SVG drawings the
+/// symbols are drawn as shapes, so that they stay sharp.
+class PointLayer : public QGraphicsItem {
+public:
+    PointLayer(QChart* chart, QValueAxis* axisX, QValueAxis* axisY)
+        : QGraphicsItem(chart)
+        , m_chart(chart)
+        , m_axisX(axisX)
+        , m_axisY(axisY)
+    {
+        // Above the plot area, grid and axes, below the derived line.
+        setZValue(3.5);
+    }
+
+    void setPoints(const QList<QPointF>* points)
+    {
+        m_data = points;
+        update();
+    }
+    void setSymbol(SymbolShape shape, int pixels, const QColor& color)
+    {
+        m_shape = shape;
+        m_pixels = pixels;
+        m_color = color;
+        m_stamp = QPixmap();
+        update();
+    }
+    /// The plot area moved or resized.
+    void areaChanged()
+    {
+        prepareGeometryChange();
+        update();
+    }
+
+    QRectF boundingRect() const override { return m_chart->plotArea(); }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
+    {
+        if (!m_data || m_data->isEmpty())
+            return;
+        const QRectF area = m_chart->plotArea();
+        const double spanX = m_axisX->max() - m_axisX->min();
+        const double spanY = m_axisY->max() - m_axisY->min();
+        if (!(spanX > 0.0) || !(spanY > 0.0))
+            return;
+        const double scaleX = area.width() / spanX;
+        const double scaleY = area.height() / spanY;
+        const auto place = [&](const QPointF& p) {
+            return QPointF(area.left() + (p.x() - m_axisX->min()) * scaleX,
+                           area.bottom() - (p.y() - m_axisY->min()) * scaleY);
+        };
+        painter->save();
+        painter->setClipRect(area.adjusted(-m_pixels, -m_pixels, m_pixels, m_pixels));
+        const bool screen = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
+                            painter->transform().isIdentity();
+        if (screen) {
+            if (m_stamp.isNull())
+                m_stamp = stamp();
+            const QPointF offset(m_stamp.width() / 2.0, m_stamp.height() / 2.0);
+            for (const QPointF& p : *m_data)
+                painter->drawPixmap(place(p) - offset, m_stamp);
+        } else {
+            painter->setRenderHint(QPainter::Antialiasing);
+            preparePainter(*painter);
+            for (const QPointF& p : *m_data)
+                drawSymbol(*painter, m_shape, place(p), m_pixels);
+        }
+        painter->restore();
+    }
+
+private:
+    void preparePainter(QPainter& painter) const
+    {
+        if (m_shape == SymbolShape::Cross) {
+            painter.setPen(QPen(m_color, std::max(1.0, m_pixels / 5.0)));
+            painter.setBrush(Qt::NoBrush);
+        } else {
+            painter.setPen(QPen(m_color, 0.0));
+            painter.setBrush(m_color);
+        }
+    }
+
+    QPixmap stamp() const
+    {
+        QPixmap picture(m_pixels + 2, m_pixels + 2);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        preparePainter(painter);
+        drawSymbol(painter, m_shape, QPointF(picture.width() / 2.0, picture.height() / 2.0), m_pixels);
+        return picture;
+    }
+
+    QChart* m_chart;
+    QValueAxis* m_axisX;
+    QValueAxis* m_axisY;
+    const QList<QPointF>* m_data = nullptr;
+    SymbolShape m_shape = SymbolShape::Circle;
+    int m_pixels = 7;
+    QColor m_color = Qt::blue;
+    QPixmap m_stamp;
+};
+
+namespace {
+
 /// Sets the axis to a range from `low` to `high` widened to whole steps of 1, 2 or 5 times a power
-/// of ten, with about five intervals, so that the ticks fall on round numbers.
+/// of ten, with at most seven intervals, so that the ticks fall on round numbers.
 void setNiceRange(QValueAxis& axis, double low, double high)
 {
-    const double rough = (high - low) / 5.0;
+    const double rough = (high - low) / 7.0;
     const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
     double step = magnitude;
     for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
@@ -59,7 +176,6 @@ void setNiceRange(QValueAxis& axis, double low, double high)
 Chart::Chart(QWidget* parent)
     : QWidget(parent)
     , m_chart(new QChart)
-    , m_points(new QScatterSeries)
     , m_axisX(new QValueAxis)
     , m_axisY(new QValueAxis)
     , m_symbolColor(Qt::blue)
@@ -68,9 +184,6 @@ Chart::Chart(QWidget* parent)
     m_chart->setBackgroundBrush(Qt::white);
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
-    m_points->setName(QStringLiteral("Series0"));
-    m_points->setBorderColor(Qt::transparent);
-    m_chart->addSeries(m_points);
     for (QValueAxis* axis : {m_axisX, m_axisY}) {
         axis->setGridLineVisible(false);
         axis->setMinorGridLineVisible(false);
@@ -78,8 +191,11 @@ Chart::Chart(QWidget* parent)
     }
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
-    m_points->attachAxis(m_axisX);
-    m_points->attachAxis(m_axisY);
+    m_layer = new PointLayer(m_chart, m_axisX, m_axisY);
+    m_layer->setPoints(&m_points);
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { m_layer->areaChanged(); });
+    for (QValueAxis* axis : {m_axisX, m_axisY})
+        connect(axis, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
     applySymbol();
 
     m_view = new QChartView(m_chart, this);
@@ -105,14 +221,14 @@ void Chart::setAxisTitles(const QString& bottom, const QString& left)
 void Chart::setPoints(const QList<QPointF>& points, const QColor& color)
 {
     m_symbolColor = color;
-    m_points->replace(points);
+    m_points = points;
     applySymbol();
     fitAxes();
 }
 
 void Chart::addRegressionLine()
 {
-    const QList<QPointF> scatter = m_points->points();
+    const QList<QPointF>& scatter = m_points;
     if (scatter.size() < 2)
         return;
     double meanX = 0.0;
@@ -151,7 +267,8 @@ void Chart::addRegressionLine()
 
 void Chart::clear()
 {
-    m_points->clear();
+    m_points.clear();
+    m_layer->update();
     if (m_line) {
         m_chart->removeSeries(m_line);
         delete m_line;
@@ -172,7 +289,7 @@ int Chart::pointCount(int index) const
 QList<QPointF> Chart::points(int index) const
 {
     if (index == 0)
-        return m_points->points();
+        return m_points;
     if (index == 1 && m_line)
         return m_line->points();
     return {};
@@ -198,29 +315,12 @@ void Chart::setSymbolSize(int size)
 
 void Chart::applySymbol()
 {
-    m_points->setColor(m_symbolColor);
-    m_points->setBorderColor(m_symbolColor);
-    m_points->setMarkerSize(symbolPixels(m_symbolSize));
-    switch (m_symbolShape) {
-    case SymbolShape::Square:
-        m_points->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        break;
-    case SymbolShape::Circle:
-        m_points->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        break;
-    case SymbolShape::Triangle:
-        m_points->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-        break;
-    case SymbolShape::Cross:
-        break;
-    }
-    m_points->setLightMarker(
-        m_symbolShape == SymbolShape::Cross ? crossSymbol(symbolPixels(m_symbolSize), m_symbolColor) : QImage());
+    m_layer->setSymbol(m_symbolShape, symbolPixels(m_symbolSize), m_symbolColor);
 }
 
 void Chart::fitAxes()
 {
-    QList<QPointF> all = m_points->points();
+    QList<QPointF> all = m_points;
     if (m_line)
         all += m_line->points();
     if (all.isEmpty())

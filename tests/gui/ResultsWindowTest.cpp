@@ -14,6 +14,7 @@
 #include <QChart>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -140,6 +141,27 @@ private slots:
         }
         QVERIFY(std::abs(sumResidual) < 1e-9);
         QVERIFY(std::abs(sumResidualX) < 1e-6);
+    }
+
+    void aChartOfManyPairsDrawsInSeconds()
+    {
+        // 500 observations give 124 750 pairs; a graphics item per point took minutes to draw.
+        Chart chart;
+        chart.resize(800, 600);
+        QList<QPointF> points;
+        for (int i = 0; i < 124750; ++i)
+            points.append(QPointF(i % 1000, (i % 997) / 997.0));
+        QElapsedTimer clock;
+        clock.start();
+        chart.setPoints(points, Qt::blue);
+        chart.addRegressionLine();
+        chart.show();
+        const QImage picture = chart.toImage();
+        chart.setSymbolShape(SymbolShape::Cross);
+        const QImage again = chart.toImage();
+        QVERIFY(!picture.isNull() && !again.isNull());
+        QCOMPARE(chart.pointCount(0), 124750);
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void copyTextPutsPlainTextOnTheClipboard()
