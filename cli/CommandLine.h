@@ -84,6 +84,10 @@ const std::vector<Subcommand>& subcommands();
 
 Subcommand distancesCommand();
 Subcommand mantelCommand();
+Subcommand landscapeCommand();
+Subcommand monmonierCommand();
+Subcommand autocorrelationCommand();
+Subcommand aggregationCommand();
 Subcommand sampleplotCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.

@@ -8,6 +8,10 @@ const std::vector<Subcommand>& subcommands()
     static const std::vector<Subcommand> all = {
         distancesCommand(),
         mantelCommand(),
+        autocorrelationCommand(),
+        aggregationCommand(),
+        landscapeCommand(),
+        monmonierCommand(),
         sampleplotCommand(),
     };
     return all;
