@@ -74,24 +74,27 @@ std::uint64_t hashOf(const EdgeKey& key)
 // table of the keys. Returns the group of each occurrence and sets `groups` to their number.
 std::vector<std::int32_t> groupEdges(const std::vector<BarrierTriangle>& triangles, std::int32_t& groups)
 {
+    struct Entry {
+        EdgeKey key;
+        std::int32_t group = -1;
+    };
     const size_t occurrences = 3 * triangles.size();
+    // A triangulation has about half as many edges as occurrences, so the table stays at most a
+    // third full; key and group side by side cost one cache miss per probe.
     size_t capacity = 16;
-    while (capacity < 2 * occurrences)
+    while (capacity < occurrences + occurrences / 2)
         capacity *= 2;
-    std::vector<EdgeKey> keys(capacity);
-    std::vector<std::int32_t> groupAt(capacity, -1);
+    std::vector<Entry> table(capacity);
     std::vector<std::int32_t> groupOf(occurrences);
     groups = 0;
     for (size_t occurrence = 0; occurrence < occurrences; ++occurrence) {
         const EdgeKey key = keyOf(triangles[occurrence / 3].Edges[occurrence % 3]);
         size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
-        while (groupAt[slot] >= 0 && !(keys[slot] == key))
+        while (table[slot].group >= 0 && !(table[slot].key == key))
             slot = (slot + 1) & (capacity - 1);
-        if (groupAt[slot] < 0) {
-            keys[slot] = key;
-            groupAt[slot] = groups++;
-        }
-        groupOf[occurrence] = groupAt[slot];
+        if (table[slot].group < 0)
+            table[slot] = {key, groups++};
+        groupOf[occurrence] = table[slot].group;
     }
     return groupOf;
 }
