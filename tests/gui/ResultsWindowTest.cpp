@@ -164,6 +164,17 @@ private slots:
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     }
 
+    void noLineIsDerivedWhenTheDistancesDoNotVary()
+    {
+        // All pairs equally far apart: the slope is undefined, so no line rather than one of NaNs.
+        Chart chart;
+        chart.setPoints({QPointF(2, 0.1), QPointF(2, 0.5), QPointF(2, 0.9)}, Qt::blue);
+        chart.addRegressionLine();
+        QCOMPARE(chart.seriesCount(), 1);
+        QCOMPARE(chart.pointCount(1), 0);
+        QVERIFY(!chart.toImage().isNull());
+    }
+
     void copyTextPutsPlainTextOnTheClipboard()
     {
         auto window = makeWindow();
