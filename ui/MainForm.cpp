@@ -161,22 +161,23 @@ void mainform::buildMenus()
     m_menus = menuBar();
     QMenu* options = m_menus->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("optionsmenu"));
-    const std::pair<const char*, Analysis> items[] = {
-        {"Mantel test", Analysis::Mantel},
-        {"Spatial Autocorrelation", Analysis::SpatialAutocorrelation},
-        {"AAIA", Analysis::AllelicAggregation},
-        {"Landscape Shape Interpolation", Analysis::LandscapeShape},
-        {"Monmonier's Algorithm", Analysis::Monmonier},
+    struct Item {
+        const char* caption;
+        Analysis analysis;
+        int index; ///< the item's index in the menu: 0, 1, 3, 4, 5 (there is no item 2)
     };
-    for (const auto& [caption, analysis] : items) {
-        // The menu indices follow the list positions, so there is no item 2.
-        const int index = analysis == Analysis::Mantel                   ? 0
-                          : analysis == Analysis::SpatialAutocorrelation ? 1
-                          : analysis == Analysis::AllelicAggregation     ? 3
-                          : analysis == Analysis::LandscapeShape         ? 4
-                                                                         : 5;
-        options->addAction(QString::fromLatin1(caption), this, [this, analysis = analysis] { showOptions(analysis); })
-            ->setObjectName(QStringLiteral("analysisoptions%1").arg(index));
+    const Item items[] = {
+        {"Mantel test", Analysis::Mantel, 0},
+        {"Spatial Autocorrelation", Analysis::SpatialAutocorrelation, 1},
+        {"AAIA", Analysis::AllelicAggregation, 3},
+        {"Landscape Shape Interpolation", Analysis::LandscapeShape, 4},
+        {"Monmonier's Algorithm", Analysis::Monmonier, 5},
+    };
+    for (const Item& item : items) {
+        options
+            ->addAction(QString::fromLatin1(item.caption), this,
+                        [this, analysis = item.analysis] { showOptions(analysis); })
+            ->setObjectName(QStringLiteral("analysisoptions%1").arg(item.index));
     }
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));

@@ -357,6 +357,33 @@ private slots:
         window.resultsWindow()->close();
     }
 
+    void eachOptionsItemOpensItsWindow()
+    {
+        ProgramState state;
+        mainform window(state);
+        window.show();
+        const std::pair<const char*, QString> items[] = {
+            {"analysisoptions0", QStringLiteral("Mantel Test Options")},
+            {"analysisoptions1", QStringLiteral("Spatial Autocorrelation Options")},
+            {"analysisoptions3", QStringLiteral("AAIA Options")},
+            {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape")},
+            {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options")},
+        };
+        for (const auto& [item, title] : items) {
+            QString opened;
+            QTimer::singleShot(0, [&opened] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                opened = dialog->windowTitle();
+                dialog->reject();
+            });
+            window.findChild<QAction*>(QLatin1String(item))->trigger();
+            QCOMPARE(opened, title);
+        }
+        QCOMPARE(state.settings.MantelPermutations, 1000);
+    }
+
     void helpOpensTheWelcomePageAndAboutShowsTheCitation()
     {
         ProgramState state;
