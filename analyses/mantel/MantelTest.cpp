@@ -1,73 +1,17 @@
 #include "analyses/mantel/MantelTest.h"
 
+#include "core/DistanceCodes.h"
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/MatrixSums.h"
 #include "core/NumberText.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 
 namespace tessaloc {
 namespace {
-
-// Genetic distances take few distinct values (sums of a handful of per-locus terms divided by the
-// number of loci), so the permutation pass reads them as 16-bit codes into a table of the values:
-// a row of codes is a quarter of a row of doubles and stays in the fastest cache while its entries
-// are read in permuted order. Each code stands for its value bit for bit, so products and sums are
-// exactly those of the doubles. Matrices with more distinct values are read as doubles.
-class GeneticValues {
-public:
-    explicit GeneticValues(const SquareMatrix& genetic) : m_genetic(genetic)
-    {
-        const int n = genetic.size();
-        // Packed 16-bit positions need observation numbers below 65536.
-        if (n > 65536)
-            return;
-        std::unordered_map<std::uint64_t, std::uint16_t> codeOf;
-        // A small direct-mapped cache in front of the map: the few distinct values recur all the time.
-        constexpr int kCacheBits = 10;
-        std::vector<std::uint64_t> cachedKey(1 << kCacheBits, ~std::uint64_t{0});
-        std::vector<std::uint16_t> cachedCode(1 << kCacheBits, 0);
-        std::vector<std::uint16_t> codes(static_cast<size_t>(n) * static_cast<size_t>(n));
-        for (size_t k = 0; k < codes.size(); ++k) {
-            const std::uint64_t key = std::bit_cast<std::uint64_t>(genetic.values()[k]);
-            const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - kCacheBits));
-            if (cachedKey[slot] == key) {
-                codes[k] = cachedCode[slot];
-                continue;
-            }
-            const auto [it, inserted] = codeOf.try_emplace(key, static_cast<std::uint16_t>(m_values.size()));
-            if (inserted) {
-                if (m_values.size() == 65536) {
-                    m_values.clear();
-                    return; // too many distinct values: read the doubles
-                }
-                m_values.push_back(genetic.values()[k]);
-            }
-            cachedKey[slot] = key;
-            cachedCode[slot] = it->second;
-            codes[k] = it->second;
-        }
-        m_codes = std::move(codes);
-    }
-
-    bool coded() const { return !m_codes.empty(); }
-    const std::uint16_t* codeRow(int row) const
-    {
-        return m_codes.data() + static_cast<size_t>(row) * static_cast<size_t>(m_genetic.size());
-    }
-    const double* values() const { return m_values.data(); }
-    const SquareMatrix& matrix() const { return m_genetic; }
-
-private:
-    const SquareMatrix& m_genetic;
-    std::vector<std::uint16_t> m_codes;
-    std::vector<double> m_values;
-};
 
 // Cross-product sums of four permuted arrangements at once: the sum over i < j of
 // G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
@@ -79,7 +23,7 @@ static_assert(kLanes == 4, "the coded pass packs four 16-bit indices into one 64
 
 // 16-bit codes with the four permutations packed side by side: one 64-bit load gives the four
 // positions p(j), and rows, permutations and a geographic row fit the first-level cache together.
-void codedCrossProductSums(const GeneticValues& genetic, const SquareMatrix& geographic,
+void codedCrossProductSums(const DistanceCodes& genetic, const SquareMatrix& geographic,
                            const std::int32_t* const* permutations, double* sums)
 {
     const int n = geographic.size();
@@ -96,10 +40,10 @@ void codedCrossProductSums(const GeneticValues& genetic, const SquareMatrix& geo
     for (int i = 0; i < n - 1; ++i) {
         const double* geoRow = geographic.row(i);
         const std::uint64_t rows = packed[i];
-        const std::uint16_t* row0 = genetic.codeRow(static_cast<int>(rows & 0xFFFF));
-        const std::uint16_t* row1 = genetic.codeRow(static_cast<int>((rows >> 16) & 0xFFFF));
-        const std::uint16_t* row2 = genetic.codeRow(static_cast<int>((rows >> 32) & 0xFFFF));
-        const std::uint16_t* row3 = genetic.codeRow(static_cast<int>(rows >> 48));
+        const std::uint16_t* row0 = genetic.row(static_cast<int>(rows & 0xFFFF));
+        const std::uint16_t* row1 = genetic.row(static_cast<int>((rows >> 16) & 0xFFFF));
+        const std::uint16_t* row2 = genetic.row(static_cast<int>((rows >> 32) & 0xFFFF));
+        const std::uint16_t* row3 = genetic.row(static_cast<int>(rows >> 48));
         for (int j = i + 1; j < n; ++j) {
             const double g = geoRow[j];
             const std::uint64_t at = packed[j];
@@ -182,7 +126,8 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
         const int n = genetic.size();
         PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
         std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
-        const GeneticValues values(genetic);
+        // Genetic distances take few distinct values, so the pass reads them as 16-bit codes.
+        const DistanceCodes values(genetic);
         const double z = result.z;
         runner.run(
             random, listener,

@@ -1,5 +1,3 @@
-// DistanceCodes lives in the core; its first user is the autocorrelation permutation pass.
-
 #include "core/DistanceCodes.h"
 
 #include <gtest/gtest.h>
