@@ -299,6 +299,7 @@ private slots:
                                                  return s.at(0).toString().startsWith(QStringLiteral("Replicate: "));
                                              }),
                                  60000);
+        QTRY_VERIFY(child<QLabel>(window, "Label5")->text().startsWith(QStringLiteral("Replicate:  ")));
         const QString folder = window.runFolder();
         QVERIFY(QDir(folder).exists());
         QTest::mouseClick(cancel, Qt::LeftButton);
