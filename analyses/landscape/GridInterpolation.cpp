@@ -19,7 +19,7 @@ constexpr double kNudge = 1e-7;
 constexpr int kNodesPerGroup = 64;
 constexpr int kGroupsPerRound = 64;
 
-// The edges' midpoints and heights side by side, so the distance pass over them vectorises.
+// The edges' midpoints and heights side by side, so the passes over them vectorise.
 struct EdgeColumns {
     std::vector<double> midX;
     std::vector<double> midY;
@@ -40,35 +40,31 @@ EdgeColumns edgeColumns(const std::vector<LandscapeEdge>& edges)
     return columns;
 }
 
-// The scratch space of one thread for one node: the squared distances to every midpoint.
-struct NodeScratch {
-    std::vector<double> squared;
-};
+double squaredDistance(const EdgeColumns& edges, size_t e, double x, double y)
+{
+    const double dx = edges.midX[e] - x;
+    const double dy = edges.midY[e] - y;
+    return dx * dx + dy * dy;
+}
 
 // The inverse-distance-weighted height of the node at (x, y), or false when it is undefined. The
-// sums run over the edges in order, as a plain loop would add them.
-bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, NodeScratch& scratch, double& height)
+// sums run over the edges in order, as a plain loop would add them. Nothing is allocated here, so
+// the threads that run it cannot fail.
+bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, double& height)
 {
     const size_t count = edges.midX.size();
-    double* squared = scratch.squared.data();
-    const double* midX = edges.midX.data();
-    const double* midY = edges.midY.data();
-    const double* heights = edges.height.data();
+    // A count is exact in any order of additions, so this pass vectorises.
     long long coincident = 0;
-    for (size_t e = 0; e < count; ++e) {
-        const double dx = midX[e] - x;
-        const double dy = midY[e] - y;
-        squared[e] = dx * dx + dy * dy;
-        coincident += squared[e] == 0.0 ? 1 : 0;
-    }
+    for (size_t e = 0; e < count; ++e)
+        coincident += squaredDistance(edges, e, x, y) == 0.0 ? 1 : 0;
 
     if (coincident > 0) {
         // A node on one or more midpoints takes their heights' mean: the weight of a midpoint at
         // distance 0 is unbounded.
         double sum = 0.0;
         for (size_t e = 0; e < count; ++e) {
-            if (squared[e] == 0.0)
-                sum += heights[e];
+            if (squaredDistance(edges, e, x, y) == 0.0)
+                sum += edges.height[e];
         }
         height = sum / static_cast<double>(coincident);
         return std::isfinite(height);
@@ -77,9 +73,9 @@ bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, N
     double numerator = 0.0;
     double denominator = 0.0;
     for (size_t e = 0; e < count; ++e) {
-        const double weight = std::pow(squared[e], exponent);
+        const double weight = std::pow(squaredDistance(edges, e, x, y), exponent);
         denominator += weight;
-        numerator += weight * heights[e];
+        numerator += weight * edges.height[e];
     }
     height = numerator / denominator;
     return denominator > 0.0 && std::isfinite(denominator) && std::isfinite(height);
@@ -149,13 +145,11 @@ InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t
         forEachRowInParallel(
             round,
             [&](int offset) {
-                NodeScratch scratch;
-                scratch.squared.resize(edges.midX.size());
                 const size_t begin = static_cast<size_t>(first + offset) * kNodesPerGroup;
                 const size_t end = std::min(nodes, begin + kNodesPerGroup);
                 for (size_t node = begin; node < end; ++node) {
                     double height = 0.0;
-                    defined[node] = nodeHeight(edges, grid.GridX[node], grid.GridY[node], exponent, scratch, height)
+                    defined[node] = nodeHeight(edges, grid.GridX[node], grid.GridY[node], exponent, height)
                                         ? 1
                                         : 0;
                     grid.GridHeight[node] = height;
