@@ -8,6 +8,7 @@
 #include "ui/ProgramState.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -268,6 +269,51 @@ private slots:
         box(window, "BarrierCount")->setText(QStringLiteral("-3"));
         press(window, "OKButton");
         QCOMPARE(state.settings.MonmonierBarrierCount, -3);
+    }
+
+    void barrierEditorStoresOnOkOnly()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        BarrierStyle style{QColor(0, 0, 128), 2, true};
+        int redraws = 0;
+        {
+            Barriereditform window(state, 3, style, [&redraws] { ++redraws; });
+            QCOMPARE(window.windowTitle(), QStringLiteral("Edit Barrier3"));
+            auto* thickness = child<QComboBox>(window, "LineThickness");
+            QCOMPARE(thickness->count(), 5);
+            QCOMPARE(thickness->currentText(), QStringLiteral("2"));
+            QVERIFY(child<QCheckBox>(window, "Visible")->isChecked());
+            thickness->setCurrentIndex(4);
+            child<QCheckBox>(window, "Visible")->setChecked(false);
+            dialogs.colorAnswer = QColor(Qt::red);
+            press(window, "SelectColor");
+            window.reject();
+        }
+        QCOMPARE(style.lineWidth, 2);
+        QVERIFY(style.visible);
+        QCOMPARE(style.color, QColor(0, 0, 128));
+        QCOMPARE(redraws, 0);
+
+        Barriereditform window(state, 1, style, [&redraws] { ++redraws; });
+        child<QComboBox>(window, "LineThickness")->setCurrentIndex(4);
+        dialogs.colorAnswer.reset(); // a cancelled colour dialog keeps the colour
+        press(window, "SelectColor");
+        press(window, "OKButton");
+        QCOMPARE(style.lineWidth, 5);
+        QCOMPARE(style.color, QColor(0, 0, 128));
+        QCOMPARE(redraws, 1);
+
+        Barriereditform recolour(state, 1, style, {});
+        dialogs.colorAnswer = QColor(Qt::darkGreen);
+        press(recolour, "SelectColor");
+        QCOMPARE(recolour.currentColor(), QColor(Qt::darkGreen));
+        recolour.show();
+        press(recolour, "HelpButton");
+        QCOMPARE(recolour.findChild<HelpWindow*>()->browser()->source().toString(),
+                 QStringLiteral("qrc:/help/barrier-editor.html"));
+        press(recolour, "OKButton");
+        QCOMPARE(style.color, QColor(Qt::darkGreen));
     }
 
     void zoomTakesTheWholeNumberBelow()
