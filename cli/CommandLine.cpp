@@ -46,7 +46,8 @@ std::string usageLine(const Subcommand& command)
 {
     std::string line = "tessaloc-cli " + command.name + " [common options]";
     for (const OptionSpec& option : command.options)
-        line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) + "]";
+        line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName)
+                + (option.repeatable ? " ..." : "") + "]";
     line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
     return line;
 }
@@ -161,6 +162,12 @@ std::string Invocation::textValue(const std::string& name, const std::string& fa
     return it == values.end() ? fallback : it->second;
 }
 
+std::vector<std::string> Invocation::textValues(const std::string& name) const
+{
+    const auto it = repeatedValues.find(name);
+    return it == repeatedValues.end() ? std::vector<std::string>() : it->second;
+}
+
 RandomUniform Invocation::generator(SeedSource& seeds) const
 {
     if (seed)
@@ -230,6 +237,8 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             invocation.outputDirectory = value;
         } else if (option->valueName.empty()) {
             invocation.flags.insert(argument);
+        } else if (option->repeatable) {
+            invocation.repeatedValues[argument].push_back(value);
         } else {
             invocation.values[argument] = value;
         }
@@ -305,6 +314,10 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         out << result.text;
         for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';
+        if (!result.problems.empty()) {
+            err << result.problems << '\n';
+            return kExitDataProblem;
+        }
         return kExitSuccess;
     case RunOutcome::DataProblem:
         err << status.text << '\n';

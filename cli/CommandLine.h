@@ -37,6 +37,7 @@ struct OptionSpec {
     std::string name;      ///< with the dashes: "--permutations"
     std::string valueName; ///< "N", or empty for a flag
     std::string help;
+    bool repeatable = false; ///< may be given several times; every value is kept, in order
 };
 
 /// The parsed command line of one run.
@@ -49,6 +50,7 @@ struct Invocation {
     std::string genotypePath;
     std::set<std::string> flags;
     std::map<std::string, std::string> values;
+    std::map<std::string, std::vector<std::string>> repeatedValues;
 
     bool flag(const std::string& name) const { return flags.count(name) != 0; }
     /// The option's value as a whole number, or `fallback` when it was not given. Throws UsageError
@@ -58,15 +60,20 @@ struct Invocation {
     double numberValue(const std::string& name, double fallback) const;
     /// The option's value, or `fallback`.
     std::string textValue(const std::string& name, const std::string& fallback) const;
+    /// Every value of a repeatable option, in the order given (none when it was not given).
+    std::vector<std::string> textValues(const std::string& name) const;
     /// The generator for this run: the states of --seed, or the clock seeding of the front ends.
     RandomUniform generator(SeedSource& seeds) const;
 };
 
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
-/// printed only when the whole run succeeded.
+/// printed only when the run got as far as returning. `problems` holds messages of parts of the run
+/// that failed while the rest was written (one per line); they go to standard error and the exit
+/// status is then 1.
 struct CommandResult {
     std::vector<std::filesystem::path> written;
     std::string text;
+    std::string problems;
 };
 
 /// One analysis of the batch front end.
