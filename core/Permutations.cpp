@@ -7,6 +7,17 @@
 
 namespace tessaloc {
 
+void packFourPermutations(const std::int32_t* const* permutations, int n, std::vector<std::uint64_t>& packed)
+{
+    packed.resize(static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        std::uint64_t word = 0;
+        for (int lane = 0; lane < 4; ++lane)
+            word |= static_cast<std::uint64_t>(permutations[lane][j]) << (16 * lane);
+        packed[j] = word;
+    }
+}
+
 void requirePermutationCount(long long permutations)
 {
     if (permutations < 0)

@@ -36,6 +36,11 @@ private:
     std::vector<std::int32_t> m_permutation;
 };
 
+/// Lays four permutations of `n` observations (n <= 65536) side by side: word j holds p0(j) in its
+/// lowest 16 bits, then p1(j), p2(j) and p3(j). A pass that reads four replicates at once then gets
+/// the four positions of an observation with one load.
+void packFourPermutations(const std::int32_t* const* permutations, int n, std::vector<std::uint64_t>& packed);
+
 /// Throws AnalysisError when a permutation count is negative or beyond a 32-bit count, before a test
 /// computes anything (a negative count would otherwise give meaningless probabilities).
 void requirePermutationCount(long long permutations);

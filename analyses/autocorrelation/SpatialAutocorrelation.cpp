@@ -113,13 +113,7 @@ void codedClassSums(const DistanceCodes& genetic, const RowRuns<Column>& runs, c
     const int n = genetic.size();
     const double* values = genetic.values();
     thread_local std::vector<std::uint64_t> packed;
-    packed.resize(static_cast<size_t>(n));
-    for (int j = 0; j < n; ++j) {
-        std::uint64_t word = 0;
-        for (int lane = 0; lane < kLanes; ++lane)
-            word |= static_cast<std::uint64_t>(p[lane][j]) << (16 * lane);
-        packed[j] = word;
-    }
+    packFourPermutations(p, n, packed);
     const Column* column = runs.columns.data();
     size_t run = 0;
     for (int i = 0; i < n - 1; ++i) {

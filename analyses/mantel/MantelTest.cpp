@@ -29,13 +29,7 @@ void codedCrossProductSums(const DistanceCodes& genetic, const SquareMatrix& geo
     const int n = geographic.size();
     const double* values = genetic.values();
     thread_local std::vector<std::uint64_t> packed;
-    packed.resize(static_cast<size_t>(n));
-    for (int j = 0; j < n; ++j) {
-        std::uint64_t word = 0;
-        for (int lane = 0; lane < kLanes; ++lane)
-            word |= static_cast<std::uint64_t>(permutations[lane][j]) << (16 * lane);
-        packed[j] = word;
-    }
+    packFourPermutations(permutations, n, packed);
     double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
     for (int i = 0; i < n - 1; ++i) {
         const double* geoRow = geographic.row(i);

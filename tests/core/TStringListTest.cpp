@@ -1,5 +1,7 @@
 #include "core/TStringList.h"
 
+#include "tests/support/RecordingListener.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,11 +10,7 @@
 namespace tessaloc {
 namespace {
 
-class RecordingListener : public RunListener {
-public:
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    std::vector<std::string> messages;
-};
+using testing::RecordingListener;
 
 TEST(TStringList, AddAndIndexOfUseOneBasedPositions)
 {

@@ -6,6 +6,8 @@
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/TempFiles.h"
 
+#include "tests/support/RecordingListener.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -51,13 +53,7 @@ SampleTable twoPairs()
     return tableOf({{"0", "0", {"a"}}, {"1", "0", {"a"}}, {"0", "2", {"b"}}, {"1", "2", {"b"}}, {"3", "3", {"c"}}});
 }
 
-class RecordingListener : public RunListener {
-public:
-    void status(std::string_view text) override { statuses.emplace_back(text); }
-    bool cancelled() const override { return cancelAfterFirstStatus && !statuses.empty(); }
-    std::vector<std::string> statuses;
-    bool cancelAfterFirstStatus = false;
-};
+using testing::RecordingListener;
 
 TEST(IsMissingCode, FollowsTheDataType)
 {

@@ -4,6 +4,8 @@
 #include "tests/support/MatrixBuilders.h"
 #include "tests/support/TempFiles.h"
 
+#include "tests/support/RecordingListener.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,13 +17,7 @@
 namespace tessaloc {
 namespace {
 
-class RecordingListener : public RunListener {
-public:
-    void status(std::string_view text) override { statuses.emplace_back(text); }
-    bool cancelled() const override { return cancelAfterFirstStatus && !statuses.empty(); }
-    std::vector<std::string> statuses;
-    bool cancelAfterFirstStatus = false;
-};
+using testing::RecordingListener;
 
 using testing::fromPairs;
 

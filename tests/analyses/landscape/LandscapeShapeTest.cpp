@@ -6,6 +6,8 @@
 #include "tests/support/MatrixBuilders.h"
 #include "tests/support/TempFiles.h"
 
+#include "tests/support/RecordingListener.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,13 +21,7 @@ namespace {
 using testing::fromPairs;
 
 // Records what a run tells its listener.
-class RecordingListener : public RunListener {
-public:
-    void status(std::string_view text) override { statuses.emplace_back(text); }
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    std::vector<std::string> statuses;
-    std::vector<std::string> messages;
-};
+using testing::RecordingListener;
 
 SampleTable tableOf(const std::vector<std::pair<std::string, std::string>>& coordinates)
 {

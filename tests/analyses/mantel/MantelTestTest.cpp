@@ -10,6 +10,8 @@
 
 #include "tests/support/MatrixBuilders.h"
 
+#include "tests/support/RecordingListener.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,13 +20,7 @@
 namespace tessaloc {
 namespace {
 
-class RecordingListener : public RunListener {
-public:
-    void status(std::string_view text) override { statuses.emplace_back(text); }
-    bool cancelled() const override { return cancelAfterFirstStatus && !statuses.empty(); }
-    std::vector<std::string> statuses;
-    bool cancelAfterFirstStatus = false;
-};
+using testing::RecordingListener;
 
 using testing::fromPairs;
 
