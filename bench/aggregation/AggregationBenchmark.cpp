@@ -6,11 +6,10 @@
 
 #include "analyses/aggregation/AllelicAggregation.h"
 #include "tests/analyses/aggregation/LiteralAggregation.h"
-#include "tests/support/LiteralDistances.h"
+#include "tests/support/BenchmarkData.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 
 namespace {
 
@@ -18,26 +17,10 @@ using namespace tessaloc;
 
 constexpr int kPermutations = 999;
 
-const SampleTable& table(int samples)
-{
-    static std::map<int, SampleTable> cache;
-    auto it = cache.find(samples);
-    if (it == cache.end()) {
-        reference::RandomTableSpec spec;
-        spec.samples = samples;
-        spec.loci = 10;
-        spec.allelesPerLocus = 8;
-        spec.missingRate = 0.02;
-        spec.seed = 99;
-        it = cache.emplace(samples, reference::randomSampleTable(DataType::Codominant, spec)).first;
-    }
-    return it->second;
-}
-
 // The whole analysis of a table already read: distances, sorted lists, R, Rj, Rave and the replicates.
 void BM_AggregationFast(benchmark::State& state)
 {
-    const SampleTable& t = table(static_cast<int>(state.range(0)));
+    const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
     const PermutationOptions options{static_cast<int>(state.range(1))};
     AaiaOptions settings;
     settings.permutationCount = kPermutations;
@@ -51,7 +34,7 @@ void BM_AggregationFast(benchmark::State& state)
 
 void BM_AggregationLiteral(benchmark::State& state)
 {
-    const SampleTable& t = table(static_cast<int>(state.range(0)));
+    const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
     AaiaOptions settings;
     settings.permutationCount = state.range(1);
     for (auto _ : state) {

@@ -6,11 +6,10 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "tests/analyses/autocorrelation/LiteralAutocorrelation.h"
-#include "tests/support/LiteralDistances.h"
+#include "tests/support/BenchmarkData.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 
 namespace {
 
@@ -18,31 +17,6 @@ using namespace tessaloc;
 
 constexpr int kPermutations = 999;
 constexpr int kClasses = 10;
-
-struct Matrices {
-    SquareMatrix genetic;
-    SquareMatrix geographic;
-};
-
-const Matrices& matrices(int samples)
-{
-    static std::map<int, Matrices> cache;
-    auto it = cache.find(samples);
-    if (it == cache.end()) {
-        reference::RandomTableSpec spec;
-        spec.samples = samples;
-        spec.loci = 10;
-        spec.allelesPerLocus = 8;
-        spec.missingRate = 0.02;
-        spec.seed = 99;
-        const SampleTable table = reference::randomSampleTable(DataType::Codominant, spec);
-        it = cache
-                 .emplace(samples, Matrices{BuildGeneticDistances(table, DataType::Codominant),
-                                            BuildGeographicDistances(table, false)})
-                 .first;
-    }
-    return it->second;
-}
 
 AutocorrelationSettings settingsFor(const benchmark::State& state)
 {
@@ -56,7 +30,7 @@ AutocorrelationSettings settingsFor(const benchmark::State& state)
 // Second argument: class mode (0 equal distances, 1 equal counts); third: threads (0 = one per core).
 void BM_AutocorrelationFast(benchmark::State& state)
 {
-    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const AutocorrelationSettings settings = settingsFor(state);
     const PermutationOptions options{static_cast<int>(state.range(2))};
     for (auto _ : state) {
@@ -69,7 +43,7 @@ void BM_AutocorrelationFast(benchmark::State& state)
 
 void BM_AutocorrelationLiteral(benchmark::State& state)
 {
-    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const AutocorrelationSettings settings = settingsFor(state);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);

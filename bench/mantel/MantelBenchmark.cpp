@@ -6,12 +6,11 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/MatrixSums.h"
-#include "tests/support/LiteralDistances.h"
+#include "tests/support/BenchmarkData.h"
 #include "tests/support/LiteralMantel.h"
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 
 namespace {
 
@@ -19,34 +18,10 @@ using namespace tessaloc;
 
 constexpr int kPermutations = 999;
 
-struct Matrices {
-    SquareMatrix genetic;
-    SquareMatrix geographic;
-};
-
-const Matrices& matrices(int samples)
-{
-    static std::map<int, Matrices> cache;
-    auto it = cache.find(samples);
-    if (it == cache.end()) {
-        reference::RandomTableSpec spec;
-        spec.samples = samples;
-        spec.loci = 10;
-        spec.allelesPerLocus = 8;
-        spec.missingRate = 0.02;
-        spec.seed = 99;
-        const SampleTable table = reference::randomSampleTable(DataType::Codominant, spec);
-        it = cache.emplace(samples, Matrices{BuildGeneticDistances(table, DataType::Codominant),
-                                             BuildGeographicDistances(table, false)})
-                 .first;
-    }
-    return it->second;
-}
-
 // The whole test on built matrices: r, Z and the permutations (r and Z take one pass each).
 void BM_MantelFast(benchmark::State& state)
 {
-    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const PermutationOptions options{static_cast<int>(state.range(1))};
     MantelSettings settings;
     settings.permutations = kPermutations;
@@ -59,7 +34,7 @@ void BM_MantelFast(benchmark::State& state)
 
 void BM_MantelLiteral(benchmark::State& state)
 {
-    const Matrices& m = matrices(static_cast<int>(state.range(0)));
+    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const double z = CrossProductSum(m.genetic, m.geographic);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);

@@ -1,0 +1,49 @@
+#pragma once
+
+// The data sets the permutation-test benchmarks share: N observations of data type 1 with 10 loci
+// of 8 alleles, 2 % missing, planar coordinates, always from the same seed, built once per N.
+
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "tests/support/LiteralDistances.h"
+
+#include <map>
+
+namespace tessaloc::reference {
+
+inline const SampleTable& benchmarkTable(int samples)
+{
+    static std::map<int, SampleTable> cache;
+    auto it = cache.find(samples);
+    if (it == cache.end()) {
+        RandomTableSpec spec;
+        spec.samples = samples;
+        spec.loci = 10;
+        spec.allelesPerLocus = 8;
+        spec.missingRate = 0.02;
+        spec.seed = 99;
+        it = cache.emplace(samples, randomSampleTable(DataType::Codominant, spec)).first;
+    }
+    return it->second;
+}
+
+struct BenchmarkMatrices {
+    SquareMatrix genetic;
+    SquareMatrix geographic;
+};
+
+inline const BenchmarkMatrices& benchmarkMatrices(int samples)
+{
+    static std::map<int, BenchmarkMatrices> cache;
+    auto it = cache.find(samples);
+    if (it == cache.end()) {
+        const SampleTable& table = benchmarkTable(samples);
+        it = cache
+                 .emplace(samples, BenchmarkMatrices{BuildGeneticDistances(table, DataType::Codominant),
+                                                     BuildGeographicDistances(table, false)})
+                 .first;
+    }
+    return it->second;
+}
+
+} // namespace tessaloc::reference
