@@ -30,7 +30,7 @@ AutocorrelationSettings settingsFor(const benchmark::State& state)
 // Second argument: class mode (0 equal distances, 1 equal counts); third: threads (0 = one per core).
 void BM_AutocorrelationFast(benchmark::State& state)
 {
-    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
+    const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const AutocorrelationSettings settings = settingsFor(state);
     const PermutationOptions options{static_cast<int>(state.range(2))};
     for (auto _ : state) {
@@ -43,7 +43,7 @@ void BM_AutocorrelationFast(benchmark::State& state)
 
 void BM_AutocorrelationLiteral(benchmark::State& state)
 {
-    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
+    const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const AutocorrelationSettings settings = settingsFor(state);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);

@@ -21,7 +21,7 @@ constexpr int kPermutations = 999;
 // The whole test on built matrices: r, Z and the permutations (r and Z take one pass each).
 void BM_MantelFast(benchmark::State& state)
 {
-    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
+    const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const PermutationOptions options{static_cast<int>(state.range(1))};
     MantelSettings settings;
     settings.permutations = kPermutations;
@@ -34,7 +34,7 @@ void BM_MantelFast(benchmark::State& state)
 
 void BM_MantelLiteral(benchmark::State& state)
 {
-    const reference::BenchmarkMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
+    const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     const double z = CrossProductSum(m.genetic, m.geographic);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);

@@ -6,6 +6,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "tests/support/LiteralDistances.h"
+#include "tests/support/RandomMatrices.h"
 
 #include <map>
 
@@ -27,19 +28,14 @@ inline const SampleTable& benchmarkTable(int samples)
     return it->second;
 }
 
-struct BenchmarkMatrices {
-    SquareMatrix genetic;
-    SquareMatrix geographic;
-};
-
-inline const BenchmarkMatrices& benchmarkMatrices(int samples)
+inline const DistanceMatrices& benchmarkMatrices(int samples)
 {
-    static std::map<int, BenchmarkMatrices> cache;
+    static std::map<int, DistanceMatrices> cache;
     auto it = cache.find(samples);
     if (it == cache.end()) {
         const SampleTable& table = benchmarkTable(samples);
         it = cache
-                 .emplace(samples, BenchmarkMatrices{BuildGeneticDistances(table, DataType::Codominant),
+                 .emplace(samples, DistanceMatrices{BuildGeneticDistances(table, DataType::Codominant),
                                                      BuildGeographicDistances(table, false)})
                  .first;
     }

@@ -9,6 +9,8 @@
 #include "core/GeographicDistances.h"
 #include "tests/support/LiteralDistances.h"
 
+#include "tests/support/RandomMatrices.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,27 +22,8 @@
 namespace tessaloc {
 namespace {
 
-struct Matrices {
-    SquareMatrix genetic;
-    SquareMatrix geographic;
-};
+using Matrices = reference::DistanceMatrices;
 
-Matrices randomMatrices(DataType type, int samples, std::uint32_t seed, int coordinateRange, bool latLong = false)
-{
-    reference::RandomTableSpec spec;
-    spec.samples = samples;
-    spec.seed = seed;
-    spec.loci = type == DataType::Genotypes ? 1 + static_cast<int>(seed % 3) : 4;
-    spec.allelesPerLocus = 2 + static_cast<int>(seed % 3);
-    spec.missingRate = 0.0;
-    SampleTable table = reference::randomSampleTable(type, spec);
-    // Small coordinate ranges give repeated distances, so pairs fall exactly on class limits.
-    for (int k = 0; k < samples; ++k) {
-        table.xTexts[k] = std::to_string(std::stoi(table.xTexts[k]) % coordinateRange);
-        table.yTexts[k] = std::to_string(std::stoi(table.yTexts[k]) % coordinateRange);
-    }
-    return {BuildGeneticDistances(table, type), BuildGeographicDistances(table, latLong)};
-}
 
 // Runs both; either both fail with an analysis error, or both give the same result.
 struct Comparison {
@@ -120,7 +103,7 @@ TEST(LiteralAutocorrelation, RandomDataInBothModesMatchForAnyThreadCount)
     long long pairsOnALimit = 0;
     long long tailTies = 0;
     for (const Case& c : cases) {
-        const Matrices m = randomMatrices(c.type, c.samples, c.seed, c.coordinateRange);
+        const Matrices m = reference::randomDistanceMatrices(c.type, c.samples, c.seed, c.coordinateRange);
         for (const ClassMode mode : {ClassMode::EqualDistances, ClassMode::EqualCounts}) {
             AutocorrelationSettings settings;
             settings.classCount = c.classes;
@@ -142,7 +125,7 @@ TEST(LiteralAutocorrelation, RandomDataInBothModesMatchForAnyThreadCount)
 
 TEST(LiteralAutocorrelation, LatitudeLongitudeDistancesMatch)
 {
-    const Matrices m = randomMatrices(DataType::Codominant, 33, 21, 90, true);
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 33, 21, 90, true);
     for (const ClassMode mode : {ClassMode::EqualDistances, ClassMode::EqualCounts}) {
         AutocorrelationSettings settings;
         settings.classCount = 7;

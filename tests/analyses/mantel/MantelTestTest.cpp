@@ -12,6 +12,8 @@
 
 #include "tests/support/RecordingListener.h"
 
+#include "tests/support/RandomMatrices.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,27 +26,8 @@ using testing::RecordingListener;
 
 using testing::fromPairs;
 
-struct Matrices {
-    SquareMatrix genetic;
-    SquareMatrix geographic;
-};
+using Matrices = reference::DistanceMatrices;
 
-Matrices randomMatrices(DataType type, int samples, std::uint32_t seed, int coordinateRange = 1000)
-{
-    reference::RandomTableSpec spec;
-    spec.samples = samples;
-    spec.seed = seed;
-    spec.loci = type == DataType::Genotypes ? 1 + static_cast<int>(seed % 3) : 4;
-    spec.allelesPerLocus = 2 + static_cast<int>(seed % 3);
-    spec.missingRate = 0.0;
-    SampleTable table = reference::randomSampleTable(type, spec);
-    // Small coordinate ranges give duplicate locations and many exact ties between Z' and Z.
-    for (int k = 0; k < samples; ++k) {
-        table.xTexts[k] = std::to_string(std::stoi(table.xTexts[k]) % coordinateRange);
-        table.yTexts[k] = std::to_string(std::stoi(table.yTexts[k]) % coordinateRange);
-    }
-    return {BuildGeneticDistances(table, type), BuildGeographicDistances(table, false)};
-}
 
 // log10 as the library computes it at run time; the compiler would fold a constant argument with
 // exact rounding, which the library's log10 need not match in the last bit.
@@ -115,7 +98,7 @@ TEST(MantelTest, ObservedStatisticsAreTheMatrixSums)
 
 TEST(MantelTest, ProgressShowsEveryTenthReplicate)
 {
-    const Matrices m = randomMatrices(DataType::Codominant, 12, 3);
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 12, 3);
     for (const auto& [permutations, expected] : std::vector<std::pair<int, std::vector<std::string>>>{
              {9, {}},
              {10, {"Replicate:  10"}},
@@ -160,7 +143,7 @@ TEST(MantelTest, NegativePermutationCountFailsBeforeAnythingIsRead)
 
 TEST(MantelTest, CancellingStopsTheRun)
 {
-    const Matrices m = randomMatrices(DataType::Codominant, 10, 4);
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 10, 4);
     RandomUniform random(1, 1);
     RecordingListener listener;
     listener.cancelAfterFirstStatus = true;
@@ -204,7 +187,7 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
     };
     long long ties = 0;
     for (const Case& c : cases) {
-        const Matrices m = randomMatrices(c.type, c.samples, c.seed, c.coordinateRange);
+        const Matrices m = reference::randomDistanceMatrices(c.type, c.samples, c.seed, c.coordinateRange);
         const double z = CrossProductSum(m.genetic, m.geographic);
         RandomUniform literalRandom(c.seed, 7 * c.seed);
         const auto expected = reference::literalMantelPermutations(m.genetic, m.geographic, z, c.permutations,
