@@ -18,12 +18,8 @@ Subcommand aggregationCommand()
          "bounding rectangle"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        AggregationInput input;
-        input.coordinatePath = invocation.coordinatePath;
-        input.genotypePath = invocation.genotypePath;
-        input.dataType = invocation.dataType;
-        input.useLatLong = invocation.useLatLong;
-        input.options.permutationCount = invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        auto input = commonInput<AggregationInput>(invocation);
+        input.options.permutationCount = permutationsOption(invocation);
         if (invocation.values.count("--area") != 0) {
             input.options.areaMode = AreaMode::Empirical;
             input.options.empiricalArea = invocation.numberValue("--area", 0.0);

@@ -16,12 +16,8 @@ Subcommand autocorrelationCommand()
         {"--equal-counts", "", "classes holding about equal numbers of pairs instead of classes of equal width"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        AutocorrelationInput input;
-        input.coordinatePath = invocation.coordinatePath;
-        input.genotypePath = invocation.genotypePath;
-        input.dataType = invocation.dataType;
-        input.useLatLong = invocation.useLatLong;
-        input.settings.permutations = invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        auto input = commonInput<AutocorrelationInput>(invocation);
+        input.settings.permutations = permutationsOption(invocation);
         input.settings.classCount = invocation.integerValue("--classes", 10, -2147483648LL, 2147483647LL);
         input.settings.classMode =
             invocation.flag("--equal-counts") ? ClassMode::EqualCounts : ClassMode::EqualDistances;

@@ -66,6 +66,25 @@ struct Invocation {
     RandomUniform generator(SeedSource& seeds) const;
 };
 
+/// An analysis's input with the two files and the common options of the command line filled in.
+template <typename Input>
+Input commonInput(const Invocation& invocation)
+{
+    Input input;
+    input.coordinatePath = invocation.coordinatePath;
+    input.genotypePath = invocation.genotypePath;
+    input.dataType = invocation.dataType;
+    input.useLatLong = invocation.useLatLong;
+    return input;
+}
+
+/// The --permutations option of the permutation tests: any 32-bit count (the analyses reject the
+/// negative ones as analysis errors), 1000 when absent.
+inline long long permutationsOption(const Invocation& invocation)
+{
+    return invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+}
+
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
 /// printed only when the run got as far as returning. `problems` holds messages of parts of the run
 /// that failed while the rest was written (one per line); they go to standard error and the exit

@@ -103,11 +103,7 @@ Subcommand landscapeCommand()
                               "appends one, in the order given", true},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        LandscapeInput input;
-        input.coordinatePath = invocation.coordinatePath;
-        input.genotypePath = invocation.genotypePath;
-        input.dataType = invocation.dataType;
-        input.useLatLong = invocation.useLatLong;
+        auto input = commonInput<LandscapeInput>(invocation);
         input.settings.network = networkOption(invocation);
         input.settings.heightMode = heightsOption(invocation);
         input.settings.logHeights = invocation.flag("--log-heights");

@@ -16,12 +16,8 @@ Subcommand mantelCommand()
         {"--log-gen", "", "log10-transform the genetic distances"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        MantelInput input;
-        input.coordinatePath = invocation.coordinatePath;
-        input.genotypePath = invocation.genotypePath;
-        input.dataType = invocation.dataType;
-        input.useLatLong = invocation.useLatLong;
-        input.settings.permutations = invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+        auto input = commonInput<MantelInput>(invocation);
+        input.settings.permutations = permutationsOption(invocation);
         input.settings.logGeographic = invocation.flag("--log-geo");
         input.settings.logGenetic = invocation.flag("--log-gen");
 

@@ -32,11 +32,7 @@ Subcommand monmonierCommand()
         {"--barriers", "B", "number of barriers to find (default 1)"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        MonmonierInput input;
-        input.coordinatePath = invocation.coordinatePath;
-        input.genotypePath = invocation.genotypePath;
-        input.dataType = invocation.dataType;
-        input.useLatLong = invocation.useLatLong;
+        auto input = commonInput<MonmonierInput>(invocation);
         input.settings.distanceKind = distanceKind(invocation);
         // A count below 1 reaches the analysis, which ends with its error, as the window program's does.
         input.settings.barrierCount = invocation.integerValue("--barriers", 1, -2147483648LL, 2147483647LL);
