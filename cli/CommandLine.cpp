@@ -328,7 +328,9 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     case RunOutcome::Cancelled:
         break;
     }
-    err << kGeneralErrorMessage << '\n' << status.text << '\n';
+    if (!status.ownMessage)
+        err << kGeneralErrorMessage << '\n';
+    err << status.text << '\n';
     return kExitAnalysisError;
 }
 

@@ -34,6 +34,13 @@ public:
     explicit AnalysisError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
+/// An analysis error whose reason is itself the message the user sees, in place of the general one
+/// ("No start edge left for barrier 2: ..."). The run ends as any analysis error: no report.
+class OwnMessageAnalysisError : public AnalysisError {
+public:
+    using AnalysisError::AnalysisError;
+};
+
 /// Thrown when the caller asked a run to stop. Not an error: no message, no report.
 class RunCancelled : public std::exception {
 public:
@@ -50,6 +57,8 @@ struct RunStatus {
     RunOutcome outcome = RunOutcome::Success;
     std::string text;
     std::string detail;
+    /// For an analysis error: `text` is the message to show instead of the general message.
+    bool ownMessage = false;
 };
 
 /// Runs `body` and turns whatever it throws into a RunStatus. Exceptions that are not Tessaloc's
@@ -62,6 +71,8 @@ RunStatus runGuarded(Body&& body)
         return {};
     } catch (const DataProblem& problem) {
         return {RunOutcome::DataProblem, problem.what(), problem.detail()};
+    } catch (const OwnMessageAnalysisError& error) {
+        return {RunOutcome::AnalysisError, error.what(), {}, true};
     } catch (const AnalysisError& error) {
         return {RunOutcome::AnalysisError, error.what(), {}};
     } catch (const RunCancelled&) {

@@ -354,9 +354,12 @@ void mainform::onRunFinished(const RunStatus& status)
         showMessage(this, QString::fromLatin1(status.text), QString::fromLocal8Bit(status.detail));
         break;
     case RunOutcome::AnalysisError:
-        showMessage(
-            this, QString::fromLatin1(kGeneralErrorMessage.data(), static_cast<qsizetype>(kGeneralErrorMessage.size())),
-            QString::fromLocal8Bit(status.text));
+        if (status.ownMessage)
+            showMessage(this, QString::fromLocal8Bit(status.text));
+        else
+            showMessage(this,
+                        QString::fromLatin1(kGeneralErrorMessage.data(), static_cast<qsizetype>(kGeneralErrorMessage.size())),
+                        QString::fromLocal8Bit(status.text));
         break;
     case RunOutcome::Cancelled:
         break;

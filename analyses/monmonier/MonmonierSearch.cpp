@@ -351,7 +351,7 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
             }
         }
         if (ts < 0)
-            throw AnalysisError(noStartEdgeMessage(b));
+            throw OwnMessageAnalysisError(noStartEdgeMessage(b));
 
         BarrierRecord barrier;
         BarrierWalk walk(triangles, links, barrier);

@@ -33,6 +33,12 @@ TEST(RunGuarded, KeepsTheThreeOutcomesApart)
     EXPECT_EQ(error.outcome, RunOutcome::AnalysisError);
     EXPECT_EQ(error.text, "reason");
 
+    EXPECT_FALSE(error.ownMessage);
+    const RunStatus own = runGuarded([] { throw OwnMessageAnalysisError("No start edge left"); });
+    EXPECT_EQ(own.outcome, RunOutcome::AnalysisError);
+    EXPECT_EQ(own.text, "No start edge left");
+    EXPECT_TRUE(own.ownMessage);
+
     EXPECT_EQ(runGuarded([] { throw RunCancelled(); }).outcome, RunOutcome::Cancelled);
     EXPECT_EQ(runGuarded([] { throw std::out_of_range("index"); }).outcome, RunOutcome::AnalysisError);
     EXPECT_EQ(runGuarded([] { throw std::bad_alloc(); }).outcome, RunOutcome::AnalysisError);
