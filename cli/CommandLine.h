@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <iosfwd>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -76,6 +78,24 @@ Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     return input;
+}
+
+/// The value of an option that names one of a few choices ("--network delaunay"), or the value of
+/// `fallback` when the option is absent. Throws UsageError naming the choices for any other text.
+template <typename T>
+T choiceValue(const Invocation& invocation, const std::string& name, const std::string& fallback,
+              std::initializer_list<std::pair<std::string_view, T>> choices)
+{
+    const std::string text = invocation.textValue(name, fallback);
+    std::string names;
+    size_t index = 0;
+    for (const auto& [choice, value] : choices) {
+        if (choice == text)
+            return value;
+        names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ") + std::string(choice);
+        ++index;
+    }
+    throw UsageError(name + " takes " + names + ", not \"" + text + "\"");
 }
 
 /// The --permutations option of the permutation tests: any 32-bit count (the analyses reject the

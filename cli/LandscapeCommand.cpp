@@ -65,28 +65,6 @@ std::vector<GridRequest> gridRequests(const Invocation& invocation)
     return requests;
 }
 
-LandscapeNetwork networkOption(const Invocation& invocation)
-{
-    const std::string value = invocation.textValue("--network", "delaunay");
-    if (value == "delaunay")
-        return LandscapeNetwork::Delaunay;
-    if (value == "pairwise")
-        return LandscapeNetwork::Pairwise;
-    throw UsageError("--network takes delaunay or pairwise, not \"" + value + "\"");
-}
-
-LandscapeHeightMode heightsOption(const Invocation& invocation)
-{
-    const std::string value = invocation.textValue("--heights", "residual");
-    if (value == "raw")
-        return LandscapeHeightMode::Raw;
-    if (value == "pseudoslope")
-        return LandscapeHeightMode::Pseudoslope;
-    if (value == "residual")
-        return LandscapeHeightMode::Residual;
-    throw UsageError("--heights takes raw, pseudoslope or residual, not \"" + value + "\"");
-}
-
 } // namespace
 
 Subcommand landscapeCommand()
@@ -104,8 +82,13 @@ Subcommand landscapeCommand()
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         auto input = commonInput<LandscapeInput>(invocation);
-        input.settings.network = networkOption(invocation);
-        input.settings.heightMode = heightsOption(invocation);
+        input.settings.network = choiceValue<LandscapeNetwork>(
+            invocation, "--network", "delaunay",
+            {{"delaunay", LandscapeNetwork::Delaunay}, {"pairwise", LandscapeNetwork::Pairwise}});
+        input.settings.heightMode = choiceValue<LandscapeHeightMode>(invocation, "--heights", "residual",
+                                                                    {{"raw", LandscapeHeightMode::Raw},
+                                                                     {"pseudoslope", LandscapeHeightMode::Pseudoslope},
+                                                                     {"residual", LandscapeHeightMode::Residual}});
         input.settings.logHeights = invocation.flag("--log-heights");
         const std::vector<GridRequest> requests = gridRequests(invocation);
 

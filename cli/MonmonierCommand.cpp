@@ -4,22 +4,6 @@
 #include "core/ReportWriter.h"
 
 namespace tessaloc::cli {
-namespace {
-
-MonmonierDistanceKind distanceKind(const Invocation& invocation)
-{
-    const std::string kind = invocation.textValue("--distances", "residual");
-    if (kind == "raw")
-        return MonmonierDistanceKind::Raw;
-    if (kind == "pseudoslope")
-        return MonmonierDistanceKind::Pseudoslope;
-    if (kind == "residual")
-        return MonmonierDistanceKind::Residual;
-    throw UsageError("--distances takes raw, pseudoslope or residual, not \"" + kind + "\"");
-}
-
-} // namespace
-
 Subcommand monmonierCommand()
 {
     Subcommand command;
@@ -33,7 +17,10 @@ Subcommand monmonierCommand()
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         auto input = commonInput<MonmonierInput>(invocation);
-        input.settings.distanceKind = distanceKind(invocation);
+        input.settings.distanceKind = choiceValue<MonmonierDistanceKind>(invocation, "--distances", "residual",
+                                                                    {{"raw", MonmonierDistanceKind::Raw},
+                                                                     {"pseudoslope", MonmonierDistanceKind::Pseudoslope},
+                                                                     {"residual", MonmonierDistanceKind::Residual}});
         // A count below 1 reaches the analysis, which ends with its error, as the window program's does.
         input.settings.barrierCount = invocation.integerValue("--barriers", 1, -2147483648LL, 2147483647LL);
 
