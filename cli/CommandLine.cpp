@@ -16,8 +16,9 @@ namespace {
 const std::vector<OptionSpec>& commonOptions()
 {
     static const std::vector<OptionSpec> options = {
-        {"--type", "1|2|3", "data type: 1 codominant alleles \"a\\b\", 2 haploid/dominant markers or whole genotypes, "
-                            "3 DNA/protein sequences (default 1)"},
+        {"--type", "1|2|3",
+         "data type: 1 codominant alleles \"a\\b\", 2 haploid/dominant markers or whole genotypes, "
+         "3 DNA/protein sequences (default 1)"},
         {"--latlong", "", "X is longitude and Y latitude in decimal degrees"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
@@ -46,8 +47,8 @@ std::string usageLine(const Subcommand& command)
 {
     std::string line = "tessaloc-cli " + command.name + " [common options]";
     for (const OptionSpec& option : command.options)
-        line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName)
-                + (option.repeatable ? " ..." : "") + "]";
+        line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) +
+                (option.repeatable ? " ..." : "") + "]";
     line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
     return line;
 }
@@ -93,7 +94,11 @@ void printCommandHelp(std::ostream& out, const Subcommand& command)
 // Progress texts go to a terminal only, each overwriting the last; messages always go to stderr.
 class ConsoleListener : public RunListener {
 public:
-    explicit ConsoleListener(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
+    explicit ConsoleListener(std::ostream& err, bool terminal)
+        : m_err(err)
+        , m_terminal(terminal)
+    {
+    }
     ~ConsoleListener() override { finishLine(); }
 
     void status(std::string_view text) override
@@ -126,8 +131,8 @@ void checkInputOpens(const std::string& path, const char* role)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in || std::filesystem::is_directory(path))
-        throw AnalysisError(std::string("cannot open the ") + role + " \"" + path + "\": "
-                            + (in ? "it is a folder" : std::strerror(errno)));
+        throw AnalysisError(std::string("cannot open the ") + role + " \"" + path +
+                            "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
 } // namespace
@@ -140,8 +145,8 @@ long long Invocation::integerValue(const std::string& name, long long fallback, 
         return fallback;
     const auto value = parseWholeNumber(it->second);
     if (!value || *value < minimum || *value > maximum)
-        throw UsageError(name + " takes a whole number from " + std::to_string(minimum) + " to "
-                         + std::to_string(maximum) + ", not \"" + it->second + "\"");
+        throw UsageError(name + " takes a whole number from " + std::to_string(minimum) + " to " +
+                         std::to_string(maximum) + ", not \"" + it->second + "\"");
     return *value;
 }
 
@@ -226,10 +231,10 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             const size_t comma = value.find(',');
             const auto first = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(0, comma));
             const auto second = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(comma + 1));
-            if (!first || !second || *first < 0 || *second < 0 || *first > RandomUniform::kMaxSeed
-                || *second > RandomUniform::kMaxSeed)
-                throw UsageError("--seed takes two whole numbers from 0 to " + std::to_string(RandomUniform::kMaxSeed)
-                                 + " as S1,S2, not \"" + value + "\"");
+            if (!first || !second || *first < 0 || *second < 0 || *first > RandomUniform::kMaxSeed ||
+                *second > RandomUniform::kMaxSeed)
+                throw UsageError("--seed takes two whole numbers from 0 to " + std::to_string(RandomUniform::kMaxSeed) +
+                                 " as S1,S2, not \"" + value + "\"");
             invocation.seed = std::make_pair(*first, *second);
         } else if (argument == "--output-dir") {
             if (value.empty())
@@ -246,8 +251,9 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
 
     const size_t expected = command.needsGenotypes ? 2 : 1;
     if (positionals.size() != expected)
-        throw UsageError(command.name + " takes " + (expected == 2 ? "a coordinate file and a genotype file" : "a coordinate file")
-                         + ", " + std::to_string(positionals.size()) + " file name(s) given");
+        throw UsageError(command.name + " takes " +
+                         (expected == 2 ? "a coordinate file and a genotype file" : "a coordinate file") + ", " +
+                         std::to_string(positionals.size()) + " file name(s) given");
     invocation.coordinatePath = positionals[0];
     if (expected == 2)
         invocation.genotypePath = positionals[1];

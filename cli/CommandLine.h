@@ -69,8 +69,7 @@ struct Invocation {
 };
 
 /// An analysis's input with the two files and the common options of the command line filled in.
-template <typename Input>
-Input commonInput(const Invocation& invocation)
+template <typename Input> Input commonInput(const Invocation& invocation)
 {
     Input input;
     input.coordinatePath = invocation.coordinatePath;

@@ -15,19 +15,19 @@ Subcommand distancesCommand()
                       "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         listener.status("Reading");
-        const SampleTable table = ReadSampleTable(invocation.coordinatePath, invocation.genotypePath, invocation.dataType);
+        const SampleTable table =
+            ReadSampleTable(invocation.coordinatePath, invocation.genotypePath, invocation.dataType);
         listener.status("Calculating");
         const SquareMatrix geographic = BuildGeographicDistances(table, invocation.useLatLong);
         const SquareMatrix genetic = BuildGeneticDistances(table, invocation.dataType);
         CommandResult result;
-        result.written.push_back(writeReportFile(invocation.outputDirectory, "GeneticDistances.csv", [&](ReportWriter& out) {
-            WriteDistanceMatrixCsv(out, table.names, genetic);
-        }));
+        result.written.push_back(
+            writeReportFile(invocation.outputDirectory, "GeneticDistances.csv",
+                            [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, genetic); }));
         try {
-            result.written.push_back(writeReportFile(invocation.outputDirectory, "GeographicDistances.csv",
-                                                     [&](ReportWriter& out) {
-                                                         WriteDistanceMatrixCsv(out, table.names, geographic);
-                                                     }));
+            result.written.push_back(
+                writeReportFile(invocation.outputDirectory, "GeographicDistances.csv",
+                                [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, geographic); }));
         } catch (...) {
             // Both matrices or neither.
             std::error_code ignored;

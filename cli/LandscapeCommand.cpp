@@ -77,8 +77,10 @@ Subcommand landscapeCommand()
         {"--network", "delaunay|pairwise", "lines of the Delaunay triangulation (default) or between all pairs"},
         {"--heights", "raw|pseudoslope|residual", "genetic distances, divided by length, or residuals (default)"},
         {"--log-heights", "", "log10-transform the heights (with any --heights)"},
-        {"--grid", "NX,NY,P", "append an interpolation over NX x NY bins with distance weight P; each --grid "
-                              "appends one, in the order given", true},
+        {"--grid", "NX,NY,P",
+         "append an interpolation over NX x NY bins with distance weight P; each --grid "
+         "appends one, in the order given",
+         true},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         auto input = commonInput<LandscapeInput>(invocation);
@@ -86,9 +88,9 @@ Subcommand landscapeCommand()
             invocation, "--network", "delaunay",
             {{"delaunay", LandscapeNetwork::Delaunay}, {"pairwise", LandscapeNetwork::Pairwise}});
         input.settings.heightMode = choiceValue<LandscapeHeightMode>(invocation, "--heights", "residual",
-                                                                    {{"raw", LandscapeHeightMode::Raw},
-                                                                     {"pseudoslope", LandscapeHeightMode::Pseudoslope},
-                                                                     {"residual", LandscapeHeightMode::Residual}});
+                                                                     {{"raw", LandscapeHeightMode::Raw},
+                                                                      {"pseudoslope", LandscapeHeightMode::Pseudoslope},
+                                                                      {"residual", LandscapeHeightMode::Residual}});
         input.settings.logHeights = invocation.flag("--log-heights");
         const std::vector<GridRequest> requests = gridRequests(invocation);
 
@@ -108,11 +110,12 @@ Subcommand landscapeCommand()
         }
 
         CommandResult output;
-        output.written = {writeReportFile(invocation.outputDirectory, kLandscapeReportFileName, [&](ReportWriter& report) {
-            WriteLandscapeReport(report, shape);
-            for (const InterpolationGrid& grid : grids)
-                WriteInterpolationSection(report, grid);
-        })};
+        output.written = {
+            writeReportFile(invocation.outputDirectory, kLandscapeReportFileName, [&](ReportWriter& report) {
+                WriteLandscapeReport(report, shape);
+                for (const InterpolationGrid& grid : grids)
+                    WriteInterpolationSection(report, grid);
+            })};
         // The report stands, but a grid asked for is missing from it: the run ends with status 1.
         output.problems = failures;
         return output;

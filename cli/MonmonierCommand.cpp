@@ -17,10 +17,11 @@ Subcommand monmonierCommand()
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         auto input = commonInput<MonmonierInput>(invocation);
-        input.settings.distanceKind = choiceValue<MonmonierDistanceKind>(invocation, "--distances", "residual",
-                                                                    {{"raw", MonmonierDistanceKind::Raw},
-                                                                     {"pseudoslope", MonmonierDistanceKind::Pseudoslope},
-                                                                     {"residual", MonmonierDistanceKind::Residual}});
+        input.settings.distanceKind =
+            choiceValue<MonmonierDistanceKind>(invocation, "--distances", "residual",
+                                               {{"raw", MonmonierDistanceKind::Raw},
+                                                {"pseudoslope", MonmonierDistanceKind::Pseudoslope},
+                                                {"residual", MonmonierDistanceKind::Residual}});
         // A count below 1 reaches the analysis, which ends with its error, as the window program's does.
         input.settings.barrierCount = invocation.integerValue("--barriers", 1, -2147483648LL, 2147483647LL);
 

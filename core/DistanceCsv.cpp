@@ -7,8 +7,8 @@ namespace {
 
 std::string csvCell(const std::string& text)
 {
-    const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string::npos
-                             || (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string::npos ||
+                             (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!needsQuotes)
         return text;
     std::string quoted = "\"";

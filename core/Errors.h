@@ -18,7 +18,8 @@ public:
     /// `detail` says where the problem lies (file, line, observation); front ends may show it
     /// under the message. It may be empty.
     explicit DataProblem(const std::string& message, std::string detail = {})
-        : std::runtime_error(message), m_detail(std::move(detail))
+        : std::runtime_error(message)
+        , m_detail(std::move(detail))
     {
     }
     const std::string& detail() const { return m_detail; }
@@ -31,7 +32,10 @@ private:
 /// kGeneralErrorMessage; what() is the underlying reason, shown beneath it.
 class AnalysisError : public std::runtime_error {
 public:
-    explicit AnalysisError(const std::string& reason) : std::runtime_error(reason) {}
+    explicit AnalysisError(const std::string& reason)
+        : std::runtime_error(reason)
+    {
+    }
 };
 
 /// An analysis error whose reason is itself the message the user sees, in place of the general one
@@ -63,8 +67,7 @@ struct RunStatus {
 
 /// Runs `body` and turns whatever it throws into a RunStatus. Exceptions that are not Tessaloc's
 /// own (allocation failures, library errors) count as analysis errors.
-template <typename Body>
-RunStatus runGuarded(Body&& body)
+template <typename Body> RunStatus runGuarded(Body&& body)
 {
     try {
         body();

@@ -11,13 +11,20 @@
 namespace tessaloc {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
 FieldReader::FieldReader(const std::filesystem::path& path, std::string role)
-    : m_path(path), m_role(std::move(role))
+    : m_path(path)
+    , m_role(std::move(role))
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -56,8 +63,14 @@ void FieldReader::skipBlanks()
         ++m_position;
 }
 
-std::optional<std::string> FieldReader::nextText() { return next(false); }
-std::optional<std::string> FieldReader::nextNumber() { return next(true); }
+std::optional<std::string> FieldReader::nextText()
+{
+    return next(false);
+}
+std::optional<std::string> FieldReader::nextNumber()
+{
+    return next(true);
+}
 
 std::optional<std::string> FieldReader::next(bool numeric)
 {
@@ -88,8 +101,8 @@ std::optional<std::string> FieldReader::next(bool numeric)
             ++m_position;
     } else {
         const size_t start = m_position;
-        while (m_position < size && m_content[m_position] != ',' && !atLineEnd()
-               && !(numeric && isBlank(m_content[m_position])))
+        while (m_position < size && m_content[m_position] != ',' && !atLineEnd() &&
+               !(numeric && isBlank(m_content[m_position])))
             ++m_position;
         size_t end = m_position;
         while (end > start && isBlank(m_content[end - 1]))

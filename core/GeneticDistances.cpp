@@ -41,7 +41,10 @@ private:
 // wins afterwards.
 class FirstFailures {
 public:
-    explicit FirstFailures(int rows) : m_column(static_cast<size_t>(std::max(rows, 0)), -1) {}
+    explicit FirstFailures(int rows)
+        : m_column(static_cast<size_t>(std::max(rows, 0)), -1)
+    {
+    }
     void record(int row, int column) { m_column[row] = column; }
     void throwFirst() const
     {
@@ -172,8 +175,8 @@ std::string_view RightAllele(std::string_view field)
 
 std::string noCommonLociMessage(int first, int second)
 {
-    return "Error constructing genetic distance between observations " + printForm(first) + " and "
-           + printForm(second) + ":  No common loci after accounting for missing data.";
+    return "Error constructing genetic distance between observations " + printForm(first) + " and " +
+           printForm(second) + ":  No common loci after accounting for missing data.";
 }
 
 unsigned char foldSequenceCase(unsigned char c)
@@ -210,7 +213,8 @@ SquareMatrix GenotypeDistanceMatrix(const SampleTable& table)
         interner.clear();
         for (int k = 0; k < n; ++k) {
             const std::string& field = table.genotype(l, k);
-            codes[static_cast<size_t>(k) * loci + l] = (field == "0" || field == "0\\0") ? kMissing : interner.id(field);
+            codes[static_cast<size_t>(k) * loci + l] =
+                (field == "0" || field == "0\\0") ? kMissing : interner.id(field);
         }
     }
 

@@ -16,7 +16,9 @@ struct PreparedPoint {
     double x, y;
     double cosX, sinX, cosY, sinY;
 
-    PreparedPoint(double longitude, double latitude) : x(longitude), y(latitude)
+    PreparedPoint(double longitude, double latitude)
+        : x(longitude)
+        , y(latitude)
     {
         const double xRadians = longitude * kProgramPi / 180.0;
         const double yRadians = latitude * kProgramPi / 180.0;
@@ -78,8 +80,8 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
                 d = std::sqrt(dx * dx + dy * dy);
             }
             if (!std::isfinite(d))
-                throw AnalysisError("the geographic distance between observations " + std::to_string(i + 1) + " and "
-                                    + std::to_string(j + 1) + " overflows");
+                throw AnalysisError("the geographic distance between observations " + std::to_string(i + 1) + " and " +
+                                    std::to_string(j + 1) + " overflows");
             distances.setPair(i, j, d);
         }
     }

@@ -12,7 +12,8 @@ namespace {
 std::string general(double value, int precision)
 {
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     std::string text(buffer, error == std::errc() ? end : buffer);
     for (char& c : text) {
         if (c == 'e')

@@ -18,7 +18,10 @@ std::string plainText(long long value);
 std::string printForm(double value);
 /// Print form of a whole number (" 1000", "-3").
 std::string printForm(long long value);
-inline std::string printForm(int value) { return printForm(static_cast<long long>(value)); }
+inline std::string printForm(int value)
+{
+    return printForm(static_cast<long long>(value));
+}
 /// Print form of a single-precision value, with 7 significant digits ("%.7G" of the float).
 std::string printFormSingle(float value);
 
@@ -26,12 +29,12 @@ std::string printFormSingle(float value);
 /// starting with '.' or '#' drop a zero integer part (".5000000000", "-.2500000000"), those
 /// starting with '0' keep it.
 enum class NumberMask {
-    Point10,       ///< ".#########0": 10 decimals, no zero before the point
-    Point11,       ///< ".##########0": 11 decimals, no zero before the point
-    Hash9,         ///< "#.000000000": 9 decimals, no zero before the point
-    Hash5,         ///< "#.00000": 5 decimals, no zero before the point
-    ZeroPoint9,    ///< "0.########0": 9 decimals, zero kept
-    ZeroPoint5,    ///< "0.00000": 5 decimals, zero kept
+    Point10,    ///< ".#########0": 10 decimals, no zero before the point
+    Point11,    ///< ".##########0": 11 decimals, no zero before the point
+    Hash9,      ///< "#.000000000": 9 decimals, no zero before the point
+    Hash5,      ///< "#.00000": 5 decimals, no zero before the point
+    ZeroPoint9, ///< "0.########0": 9 decimals, zero kept
+    ZeroPoint5, ///< "0.00000": 5 decimals, zero kept
 };
 
 /// The number written through a mask (rounded as printf's "%.Nf" rounds).

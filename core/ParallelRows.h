@@ -10,8 +10,7 @@ namespace tessaloc {
 /// threads in turn (0, T, 2T, ... to the first thread), which balances the triangular loops over
 /// pairs i < j. `body` must not throw and must write only to its own row's results; small inputs
 /// run on the calling thread.
-template <typename Body>
-void forEachRowInParallel(int rows, Body body, int minimumRowsPerThread = 64)
+template <typename Body> void forEachRowInParallel(int rows, Body body, int minimumRowsPerThread = 64)
 {
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, hardware);

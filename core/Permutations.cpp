@@ -21,14 +21,15 @@ void packFourPermutations(const std::int32_t* const* permutations, int n, std::v
 void requirePermutationCount(long long permutations)
 {
     if (permutations < 0)
-        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations)
-                            + " given)");
+        throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations) +
+                            " given)");
     if (permutations > 2147483647)
-        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations)
-                            + " given)");
+        throw AnalysisError("the number of permutations must not exceed 2147483647 (" + std::to_string(permutations) +
+                            " given)");
 }
 
-ObservationShuffle::ObservationShuffle(int n) : m_permutation(static_cast<size_t>(n))
+ObservationShuffle::ObservationShuffle(int n)
+    : m_permutation(static_cast<size_t>(n))
 {
     std::iota(m_permutation.begin(), m_permutation.end(), 0);
 }
@@ -46,7 +47,8 @@ void ObservationShuffle::nextReplicate(RandomUniform& random)
 }
 
 PermutationRunner::PermutationRunner(int observations, int replicates, const PermutationOptions& options)
-    : m_observations(observations), m_replicates(std::max(replicates, 0))
+    : m_observations(observations)
+    , m_replicates(std::max(replicates, 0))
 {
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     m_threads = options.threads > 0 ? options.threads : hardware;

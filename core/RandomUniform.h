@@ -16,7 +16,11 @@ public:
     static constexpr std::int64_t kMaxSeed = 2147483647;
 
     /// `state1` and `state2` are whole numbers in 0..kMaxSeed.
-    RandomUniform(std::int64_t state1, std::int64_t state2) : m_state1(state1), m_state2(state2) {}
+    RandomUniform(std::int64_t state1, std::int64_t state2)
+        : m_state1(state1)
+        , m_state2(state2)
+    {
+    }
 
     /// Advances both states and returns the next value, strictly between 0 and 1.
     double next();

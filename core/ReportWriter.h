@@ -19,7 +19,10 @@ public:
     ReportWriter() = default;
     /// Streams each finished line to `sink`, so a report of millions of lines needs no more memory
     /// than one line; str() then holds only the unfinished line.
-    explicit ReportWriter(std::ostream& sink) : m_sink(&sink) {}
+    explicit ReportWriter(std::ostream& sink)
+        : m_sink(&sink)
+    {
+    }
 
     /// Appends text right after what the line already holds.
     ReportWriter& text(std::string_view item);

@@ -10,7 +10,11 @@ namespace tessaloc {
 class SquareMatrix {
 public:
     SquareMatrix() = default;
-    explicit SquareMatrix(int size) : m_size(size), m_values(static_cast<size_t>(size) * static_cast<size_t>(size), 0.0) {}
+    explicit SquareMatrix(int size)
+        : m_size(size)
+        , m_values(static_cast<size_t>(size) * static_cast<size_t>(size), 0.0)
+    {
+    }
 
     int size() const { return m_size; }
     double& operator()(int row, int column) { return m_values[index(row, column)]; }

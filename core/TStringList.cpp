@@ -29,8 +29,8 @@ std::int32_t TStringList::IndexOf(std::string_view QueryString) const
 const std::string& TStringList::returnstring(std::int32_t sentindex) const
 {
     if (sentindex < 1 || sentindex > m_count)
-        throw std::out_of_range("TStringList position " + std::to_string(sentindex) + " outside 1.."
-                                + std::to_string(m_count));
+        throw std::out_of_range("TStringList position " + std::to_string(sentindex) + " outside 1.." +
+                                std::to_string(m_count));
     return m_strings[sentindex - 1];
 }
 

@@ -16,7 +16,10 @@ namespace tessaloc {
 /// the listener given at construction (by default none).
 class TStringList {
 public:
-    explicit TStringList(RunListener& listener = RunListener::none()) : m_listener(&listener) {}
+    explicit TStringList(RunListener& listener = RunListener::none())
+        : m_listener(&listener)
+    {
+    }
 
     /// Appends the text as entry count + 1, with value 0.
     void add(std::string_view StringToAdd);

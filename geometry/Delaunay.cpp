@@ -17,9 +17,15 @@ namespace {
 // bisector slope.
 constexpr double kSameY = 1e-51;
 
-double square(double value) { return value * value; }
+double square(double value)
+{
+    return value * value;
+}
 
-std::string pointText(double x, double y) { return "(" + plainText(x) + ", " + plainText(y) + ")"; }
+std::string pointText(double x, double y)
+{
+    return "(" + plainText(x) + ", " + plainText(y) + ")";
+}
 
 enum class CircleKind : std::uint8_t {
     Defined,
@@ -88,8 +94,8 @@ double distanceSquared(double xp, double yp, const Circle& circle)
 
 [[noreturn]] void throwUndefinedCircle(double x1, double y1, double x2, double y2, double x3, double y3)
 {
-    throw AnalysisError("the circumcircle through " + pointText(x1, y1) + ", " + pointText(x2, y2) + " and "
-                        + pointText(x3, y3) + " is undefined: the points lie on one line, or the arithmetic overflows");
+    throw AnalysisError("the circumcircle through " + pointText(x1, y1) + ", " + pointText(x2, y2) + " and " +
+                        pointText(x3, y3) + " is undefined: the points lie on one line, or the arithmetic overflows");
 }
 
 [[noreturn]] void throwDistanceOverflow(double xp, double yp)
@@ -115,7 +121,9 @@ public:
         std::uint32_t version;
     };
 
-    CircleGrids(double xmin, double xmax, double ymin, double ymax, int points) : m_x0(xmin), m_y0(ymin)
+    CircleGrids(double xmin, double xmax, double ymin, double ymax, int points)
+        : m_x0(xmin)
+        , m_y0(ymin)
     {
         const double target = std::max(1, points);
         const double dx = xmax - xmin;
@@ -143,7 +151,8 @@ public:
         m_levels.push_back(std::move(finest));
         while (m_levels.back().columns > 1 || m_levels.back().rows > 1) {
             const Level& below = m_levels.back();
-            m_levels.push_back({(below.columns + 1) / 2, (below.rows + 1) / 2, below.cellWidth * 2, below.cellHeight * 2, {}});
+            m_levels.push_back(
+                {(below.columns + 1) / 2, (below.rows + 1) / 2, below.cellWidth * 2, below.cellHeight * 2, {}});
         }
         for (Level& level : m_levels)
             level.cells.resize(static_cast<size_t>(level.columns) * static_cast<size_t>(level.rows));
@@ -154,10 +163,10 @@ public:
     // to, so a point outside it can never test as inside.
     bool enter(const Circle& circle, Entry entry)
     {
-        const double reach = std::sqrt(circle.rsqr) * (1 + 1e-6) + 1e-12 * (std::abs(circle.xc) + std::abs(circle.yc))
-                             + 1e-153;
-        if (!(reach <= kLargestGridCircle) || std::abs(circle.xc) > kLargestGridCircle
-            || std::abs(circle.yc) > kLargestGridCircle)
+        const double reach =
+            std::sqrt(circle.rsqr) * (1 + 1e-6) + 1e-12 * (std::abs(circle.xc) + std::abs(circle.yc)) + 1e-153;
+        if (!(reach <= kLargestGridCircle) || std::abs(circle.xc) > kLargestGridCircle ||
+            std::abs(circle.yc) > kLargestGridCircle)
             return false;
         // Levels whose cells are much smaller than the circle cannot take it; start just below the
         // first that may. (Where the search starts only changes the level, never the covering.)
@@ -182,8 +191,7 @@ public:
 
     // Calls visit(entry) for each live entry in the point's cells; stale entries (of triangles
     // removed since) are dropped on the way.
-    template <typename IsStale, typename Visit>
-    void visitCandidates(double x, double y, IsStale isStale, Visit visit)
+    template <typename IsStale, typename Visit> void visitCandidates(double x, double y, IsStale isStale, Visit visit)
     {
         for (Level& level : m_levels) {
             std::vector<Entry>& entries = cell(level, column(level, x), row(level, y));
@@ -237,7 +245,10 @@ private:
 class Triangulator {
 public:
     Triangulator(std::vector<double> x, std::vector<double> y, int points, RunListener& listener)
-        : m_x(std::move(x)), m_y(std::move(y)), m_points(points), m_listener(listener)
+        : m_x(std::move(x))
+        , m_y(std::move(y))
+        , m_points(points)
+        , m_listener(listener)
     {
         const auto largest = [](const std::vector<double>& values) {
             double most = 0.0;
@@ -305,9 +316,9 @@ private:
     std::int32_t triangleCapacity() const { return 2 * (m_points + 100); }
     [[noreturn]] void throwFull(const char* what) const
     {
-        throw AnalysisError(std::string("the triangulation needs more room than its ") + what + " has ("
-                            + std::to_string(triangleCapacity()) + " triangles for " + std::to_string(m_points)
-                            + " points): the points lie too nearly on common circles");
+        throw AnalysisError(std::string("the triangulation needs more room than its ") + what + " has (" +
+                            std::to_string(triangleCapacity()) + " triangles for " + std::to_string(m_points) +
+                            " points): the points lie too nearly on common circles");
     }
     Slot& slotAt(std::int32_t position) { return m_slots[static_cast<size_t>(m_order[static_cast<size_t>(position)])]; }
 
@@ -398,8 +409,7 @@ private:
 
     // Tests the triangles in table order; a removed triangle's place is taken by the last one, which
     // is tested next.
-    template <typename Doomed>
-    void sweep(Doomed doomed, bool bufferEdges)
+    template <typename Doomed> void sweep(Doomed doomed, bool bufferEdges)
     {
         std::int32_t position = 0;
         while (position < count()) {
@@ -415,13 +425,16 @@ private:
         const double xp = m_x[static_cast<size_t>(point)];
         const double yp = m_y[static_cast<size_t>(point)];
         m_edges.clear();
-        sweep([&](const Slot& slot) {
-            const auto [a, b, c] = slot.corner;
-            double xc = 0.0;
-            double yc = 0.0;
-            double r = 0.0;
-            return PointInCircumcircle(xp, yp, m_x[a], m_y[a], m_x[b], m_y[b], m_x[c], m_y[c], xc, yc, r, m_listener);
-        }, true);
+        sweep(
+            [&](const Slot& slot) {
+                const auto [a, b, c] = slot.corner;
+                double xc = 0.0;
+                double yc = 0.0;
+                double r = 0.0;
+                return PointInCircumcircle(xp, yp, m_x[a], m_y[a], m_x[b], m_y[b], m_x[c], m_y[c], xc, yc, r,
+                                           m_listener);
+            },
+            true);
         fillHole(point);
     }
 
@@ -450,7 +463,9 @@ private:
         }
         m_grids.front().visitCandidates(
             xp, yp,
-            [this](const CircleGrids::Entry& entry) { return m_slots[static_cast<size_t>(entry.slot)].version != entry.version; },
+            [this](const CircleGrids::Entry& entry) {
+                return m_slots[static_cast<size_t>(entry.slot)].version != entry.version;
+            },
             [&](const CircleGrids::Entry& entry) {
                 const Slot& slot = m_slots[static_cast<size_t>(entry.slot)];
                 if (distanceSquared(xp, yp, slot.circle) <= slot.circle.rsqr)
@@ -558,9 +573,11 @@ private:
 
     void removeEnclosingTriangles()
     {
-        sweep([this](const Slot& slot) {
-            return slot.corner[0] >= m_points || slot.corner[1] >= m_points || slot.corner[2] >= m_points;
-        }, false);
+        sweep(
+            [this](const Slot& slot) {
+                return slot.corner[0] >= m_points || slot.corner[1] >= m_points || slot.corner[2] >= m_points;
+            },
+            false);
     }
 
     std::vector<double> m_x;

@@ -12,10 +12,10 @@ namespace tessaloc {
 
 /// A sampling location: the observations whose X and Y have the same plain text forms.
 struct SampleLocation {
-    std::string xText; ///< plain text form (15 significant digits) shared by the members' X
-    std::string yText; ///< plain text form shared by the members' Y
-    double x = 0.0;    ///< the value parsed back from xText (not necessarily any member's X)
-    double y = 0.0;    ///< the value parsed back from yText
+    std::string xText;                     ///< plain text form (15 significant digits) shared by the members' X
+    std::string yText;                     ///< plain text form shared by the members' Y
+    double x = 0.0;                        ///< the value parsed back from xText (not necessarily any member's X)
+    double y = 0.0;                        ///< the value parsed back from yText
     std::vector<ObservationIndex> members; ///< ascending
 };
 

@@ -11,13 +11,18 @@
 namespace tessaloc {
 namespace {
 
-double square(double value) { return value * value; }
+double square(double value)
+{
+    return value * value;
+}
 
-double distanceBetween(double xa, double ya, double xb, double yb) { return std::sqrt(square(xa - xb) + square(ya - yb)); }
+double distanceBetween(double xa, double ya, double xb, double yb)
+{
+    return std::sqrt(square(xa - xb) + square(ya - yb));
+}
 
 // Visits the pairs i < k row by row, the order in which every sum of the regression runs.
-template <typename Visit>
-void forEachPair(int size, Visit visit)
+template <typename Visit> void forEachPair(int size, Visit visit)
 {
     for (int i = 0; i + 1 < size; ++i) {
         for (int k = i + 1; k < size; ++k)
@@ -109,8 +114,8 @@ Polygon ConvexHull(std::span<const double> X, std::span<const double> Y)
 
     size_t start = 0;
     for (size_t j = 1; j < locations.size(); ++j) {
-        if (locations[j].x < locations[start].x
-            || (locations[j].x == locations[start].x && locations[j].y > locations[start].y))
+        if (locations[j].x < locations[start].x ||
+            (locations[j].x == locations[start].x && locations[j].y > locations[start].y))
             start = j;
     }
     const HullPoint first = locations[start];

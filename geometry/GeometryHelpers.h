@@ -40,15 +40,17 @@ inline constexpr std::string_view kOverlappingLinesMessage = "Overlapping lines 
 void ResidualizeDistances(SquareMatrix& G, const SquareMatrix& D);
 
 /// (a + b) / 2.
-inline double Midpoint(double a, double b) { return (a + b) / 2; }
+inline double Midpoint(double a, double b)
+{
+    return (a + b) / 2;
+}
 
 /// True when the two edges have the same two end points, in either direction, compared exactly.
 /// Works with any records that have the fields X1, Y1, X2, Y2 (Segment and the analyses' edges).
-template <typename EdgeE, typename EdgeF>
-bool SameEdge(const EdgeE& e, const EdgeF& f)
+template <typename EdgeE, typename EdgeF> bool SameEdge(const EdgeE& e, const EdgeF& f)
 {
-    return (e.X1 == f.X1 && e.Y1 == f.Y1 && e.X2 == f.X2 && e.Y2 == f.Y2)
-           || (e.X1 == f.X2 && e.Y1 == f.Y2 && e.X2 == f.X1 && e.Y2 == f.Y1);
+    return (e.X1 == f.X1 && e.Y1 == f.Y1 && e.X2 == f.X2 && e.Y2 == f.Y2) ||
+           (e.X1 == f.X2 && e.Y1 == f.Y2 && e.X2 == f.X1 && e.Y2 == f.Y1);
 }
 
 /// The angle in degrees (0..180) at point 3 between the directions to point 1 and to point 2, by the
@@ -75,7 +77,10 @@ Polygon ConvexHull(std::span<const double> X, std::span<const double> Y);
 /// The area of a closed polygon by the shoelace sum over consecutive corners; no term joins the last
 /// corner back to the first, so an open polygon lacks its closing side. 0 for fewer than two corners.
 double PolygonArea(std::span<const double> X, std::span<const double> Y);
-inline double PolygonArea(const Polygon& polygon) { return PolygonArea(polygon.x, polygon.y); }
+inline double PolygonArea(const Polygon& polygon)
+{
+    return PolygonArea(polygon.x, polygon.y);
+}
 
 /// Whether the segment from (x1, y1) to (x2, y2) crosses the segment from (x3, y3) to (x4, y4), by
 /// slopes and intercepts. Between two sloped segments a crossing at an end point's x counts; when one
@@ -86,10 +91,19 @@ bool SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, do
                        RunListener& listener = RunListener::none());
 
 /// The smaller value: b when a > b, else a.
-inline double MinOf(double a, double b) { return a > b ? b : a; }
+inline double MinOf(double a, double b)
+{
+    return a > b ? b : a;
+}
 /// The larger value: a when a >= b, else b.
-inline double MaxOf(double a, double b) { return a >= b ? a : b; }
+inline double MaxOf(double a, double b)
+{
+    return a >= b ? a : b;
+}
 /// True for even numbers, negative ones included.
-inline bool IsEven(std::int32_t n) { return n % 2 == 0; }
+inline bool IsEven(std::int32_t n)
+{
+    return n % 2 == 0;
+}
 
 } // namespace tessaloc

@@ -8,12 +8,14 @@ namespace tessaloc {
 
 /// A 0-based position in one kind of table. Each kind gets its own type, so a vertex of a
 /// triangulation cannot be passed where an observation is meant without an explicit conversion.
-template <typename Tag>
-struct Index {
+template <typename Tag> struct Index {
     std::int32_t value = 0;
 
     constexpr Index() = default;
-    constexpr explicit Index(std::int32_t position) : value(position) {}
+    constexpr explicit Index(std::int32_t position)
+        : value(position)
+    {
+    }
 
     /// The position as a subscript of a std::vector.
     constexpr std::size_t at() const { return static_cast<std::size_t>(value); }

@@ -13,8 +13,8 @@ using Corners = std::array<std::int32_t, 3>;
 // Positive when (a, b, c) turn left, computed in extended precision.
 long double turn(const TriVertex& a, const TriVertex& b, const TriVertex& c)
 {
-    return (static_cast<long double>(b.x) - a.x) * (static_cast<long double>(c.y) - a.y)
-           - (static_cast<long double>(b.y) - a.y) * (static_cast<long double>(c.x) - a.x);
+    return (static_cast<long double>(b.x) - a.x) * (static_cast<long double>(c.y) - a.y) -
+           (static_cast<long double>(b.y) - a.y) * (static_cast<long double>(c.x) - a.x);
 }
 
 // The in-circle determinant of d against the clockwise triangle (a, b, c): positive when d lies inside
@@ -30,19 +30,19 @@ bool strictlyInside(const TriVertex& a, const TriVertex& b, const TriVertex& c, 
     const long double alift = adx * adx + ady * ady;
     const long double blift = bdx * bdx + bdy * bdy;
     const long double clift = cdx * cdx + cdy * cdy;
-    const long double determinant = alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy)
-                                    + clift * (adx * bdy - bdx * ady);
-    const long double permanent = alift * (std::abs(bdx * cdy) + std::abs(cdx * bdy))
-                                  + blift * (std::abs(cdx * ady) + std::abs(adx * cdy))
-                                  + clift * (std::abs(adx * bdy) + std::abs(bdx * ady));
+    const long double determinant =
+        alift * (bdx * cdy - cdx * bdy) + blift * (cdx * ady - adx * cdy) + clift * (adx * bdy - bdx * ady);
+    const long double permanent = alift * (std::abs(bdx * cdy) + std::abs(cdx * bdy)) +
+                                  blift * (std::abs(cdx * ady) + std::abs(adx * cdy)) +
+                                  clift * (std::abs(adx * bdy) + std::abs(bdx * ady));
     // Counter-clockwise triangles hold their inside points at a positive determinant.
     return -determinant > 1e-9L * permanent;
 }
 
 std::string triangleName(size_t t, const Corners& corners)
 {
-    return "triangle " + std::to_string(t + 1) + " (" + std::to_string(corners[0]) + ", " + std::to_string(corners[1])
-           + ", " + std::to_string(corners[2]) + ")";
+    return "triangle " + std::to_string(t + 1) + " (" + std::to_string(corners[0]) + ", " + std::to_string(corners[1]) +
+           ", " + std::to_string(corners[2]) + ")";
 }
 
 } // namespace
@@ -76,9 +76,9 @@ TriangulationReport CheckTriangulation(std::span<const TriVertex> points, std::s
         for (int e = 0; e < 3; ++e) {
             const auto edge = std::make_pair(corners[t][e], corners[t][(e + 1) % 3]);
             if (!owner.emplace(edge, t).second)
-                problems.push_back("the edge " + std::to_string(edge.first) + " -> " + std::to_string(edge.second)
-                                   + " occurs in two triangles: " + std::to_string(owner[edge] + 1) + " and "
-                                   + std::to_string(t + 1));
+                problems.push_back("the edge " + std::to_string(edge.first) + " -> " + std::to_string(edge.second) +
+                                   " occurs in two triangles: " + std::to_string(owner[edge] + 1) + " and " +
+                                   std::to_string(t + 1));
         }
     }
 
@@ -102,8 +102,8 @@ TriangulationReport CheckTriangulation(std::span<const TriVertex> points, std::s
             ++steps;
         } while (at != borderNext.begin()->first && steps <= borderNext.size());
         if (steps != borderNext.size())
-            problems.push_back("the border is not one ring through all " + std::to_string(borderNext.size())
-                               + " border points");
+            problems.push_back("the border is not one ring through all " + std::to_string(borderNext.size()) +
+                               " border points");
     }
 
     std::vector<bool> used(points.size(), false);
@@ -118,15 +118,15 @@ TriangulationReport CheckTriangulation(std::span<const TriVertex> points, std::s
 
     const long long expected = 2LL * n - 2 - report.borderPoints;
     if (static_cast<long long>(corners.size()) != expected)
-        problems.push_back(std::to_string(corners.size()) + " triangles where " + std::to_string(n) + " points with "
-                           + std::to_string(report.borderPoints) + " on the border give " + std::to_string(expected));
+        problems.push_back(std::to_string(corners.size()) + " triangles where " + std::to_string(n) + " points with " +
+                           std::to_string(report.borderPoints) + " on the border give " + std::to_string(expected));
 
     for (size_t t = 0; t < corners.size(); ++t) {
         const Corners& c = corners[t];
         for (std::int32_t k = 0; k < n; ++k) {
             if (k != c[0] && k != c[1] && k != c[2] && strictlyInside(point(c[0]), point(c[1]), point(c[2]), point(k)))
-                problems.push_back("point " + std::to_string(k) + " lies inside the circumcircle of "
-                                   + triangleName(t, c));
+                problems.push_back("point " + std::to_string(k) + " lies inside the circumcircle of " +
+                                   triangleName(t, c));
         }
     }
     return report;

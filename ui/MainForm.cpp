@@ -357,9 +357,10 @@ void mainform::onRunFinished(const RunStatus& status)
         if (status.ownMessage)
             showMessage(this, QString::fromLocal8Bit(status.text));
         else
-            showMessage(this,
-                        QString::fromLatin1(kGeneralErrorMessage.data(), static_cast<qsizetype>(kGeneralErrorMessage.size())),
-                        QString::fromLocal8Bit(status.text));
+            showMessage(
+                this,
+                QString::fromLatin1(kGeneralErrorMessage.data(), static_cast<qsizetype>(kGeneralErrorMessage.size())),
+                QString::fromLocal8Bit(status.text));
         break;
     case RunOutcome::Cancelled:
         break;

@@ -143,9 +143,7 @@ InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t
                 const size_t end = std::min(nodes, begin + kNodesPerGroup);
                 for (size_t node = begin; node < end; ++node) {
                     double height = 0.0;
-                    defined[node] = nodeHeight(edges, grid.GridX[node], grid.GridY[node], exponent, height)
-                                        ? 1
-                                        : 0;
+                    defined[node] = nodeHeight(edges, grid.GridX[node], grid.GridY[node], exponent, height) ? 1 : 0;
                     grid.GridHeight[node] = height;
                 }
             },

@@ -72,10 +72,10 @@ struct SurfacePoint {
 /// How the viewer lays the grid out as a surface. The longer extent of the sample area runs across:
 /// with RangeX >= RangeY the X bins run across and the Y bins in depth, otherwise the reverse.
 struct SurfaceLayout {
-    bool swapped = false;  ///< true when RangeY > RangeX: Y bins across, X bins in depth
-    int depthPercent = 0;  ///< the integer part of 100 x the shorter range / the longer one
-    int across = 0;        ///< values across (Nx, or Ny when swapped)
-    int deep = 0;          ///< values in depth
+    bool swapped = false; ///< true when RangeY > RangeX: Y bins across, X bins in depth
+    int depthPercent = 0; ///< the integer part of 100 x the shorter range / the longer one
+    int across = 0;       ///< values across (Nx, or Ny when swapped)
+    int deep = 0;         ///< values in depth
     std::string bottomTitle;
     std::string depthTitle;
     /// In the order the series receives them: i outer and j inner, or j outer when swapped.

@@ -23,8 +23,8 @@ constexpr double kMinimumStart = 1.7976931348623E+308;
 void requireTriangulable(int locationCount)
 {
     if (locationCount < 3)
-        throw AnalysisError("the Delaunay network needs at least three distinct sample locations, "
-                            + std::to_string(locationCount) + " found");
+        throw AnalysisError("the Delaunay network needs at least three distinct sample locations, " +
+                            std::to_string(locationCount) + " found");
 }
 
 double lineLength(double x1, double y1, double x2, double y2, bool useLatLong)
@@ -57,8 +57,7 @@ void describeSampleArea(LandscapeShape& shape, const SampleTable& table, bool us
                                            shape.data.DataMaxY, useLatLong);
 }
 
-void buildNetwork(LandscapeShape& shape, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
-                  RunListener& listener)
+void buildNetwork(LandscapeShape& shape, SquareMatrix G, const SquareMatrix& D, bool useLatLong, RunListener& listener)
 {
     const LandscapeSettings& settings = shape.settings;
     if (settings.heightMode == LandscapeHeightMode::Residual) {
@@ -81,9 +80,10 @@ void buildNetwork(LandscapeShape& shape, SquareMatrix G, const SquareMatrix& D, 
 
 } // namespace
 
-std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locations, const Triangulation& triangulation,
-                                                  const SquareMatrix& G, LandscapeHeightMode heightMode,
-                                                  bool useLatLong, RunListener& listener)
+std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locations,
+                                                  const Triangulation& triangulation, const SquareMatrix& G,
+                                                  LandscapeHeightMode heightMode, bool useLatLong,
+                                                  RunListener& listener)
 {
     requireTriangulable(locations.count());
     if (triangulation.TriangleTable.empty())
@@ -198,11 +198,11 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
 
     std::vector<double> logarithms(edges.size());
     for (size_t k = 0; k < edges.size(); ++k) {
-        const double value = shift ? requireFinite(edges[k].Height + minimumPositive, "a shifted height")
-                                   : edges[k].Height;
+        const double value =
+            shift ? requireFinite(edges[k].Height + minimumPositive, "a shifted height") : edges[k].Height;
         if (!(value > 0.0))
-            throw AnalysisError("the logarithm of the height " + plainText(value)
-                                + " is undefined: log10 needs heights above 0");
+            throw AnalysisError("the logarithm of the height " + plainText(value) +
+                                " is undefined: log10 needs heights above 0");
         logarithms[k] = std::log(value) / std::log(10.0);
     }
     for (size_t k = 0; k < edges.size(); ++k)

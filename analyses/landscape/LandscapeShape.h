@@ -100,9 +100,10 @@ inline constexpr std::string_view kProblemReconciliationMessage = "problem recon
 /// Throws AnalysisError when there are fewer than three locations or the triangulation has no
 /// triangle (all locations on one line), and when a length or height is undefined (a pseudoslope
 /// over a line of length 0, overflow).
-std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locations, const Triangulation& triangulation,
-                                                  const SquareMatrix& G, LandscapeHeightMode heightMode,
-                                                  bool useLatLong, RunListener& listener = RunListener::none());
+std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locations,
+                                                  const Triangulation& triangulation, const SquareMatrix& G,
+                                                  LandscapeHeightMode heightMode, bool useLatLong,
+                                                  RunListener& listener = RunListener::none());
 
 /// The pairwise network: the lines between observations j < i (j ascending, then i), skipping every
 /// pair of geographic distance D(j, i) exactly 0; pairs with the same two end points, in either

@@ -15,10 +15,13 @@ namespace tessaloc::landscape_detail {
 /// that comparison, so the line found is the only one, which makes a hash lookup give the same answer
 /// as scanning the list in order. The index refers to the caller's list by position and must be told
 /// of every line appended to it.
-template <typename Edge>
-class LineIndex {
+template <typename Edge> class LineIndex {
 public:
-    explicit LineIndex(const std::vector<Edge>& lines) : m_lines(lines) { m_slots.assign(1024, kEmpty); }
+    explicit LineIndex(const std::vector<Edge>& lines)
+        : m_lines(lines)
+    {
+        m_slots.assign(1024, kEmpty);
+    }
 
     /// The position of the listed line SameEdge matches with `candidate`, or -1.
     std::int64_t find(const Edge& candidate) const

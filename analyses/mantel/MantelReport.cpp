@@ -23,15 +23,14 @@ std::string MantelReport(const MantelResult& result)
 
 void WriteMantelReport(ReportWriter& report, const MantelResult& result)
 {
-    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath,
-                       result.dataType);
+    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath, result.dataType);
     report.line();
     report.line();
     report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));
-    report.line("Probability of observing a correlation greater than or equal to observed:  P = "
-                + masked(result.pGreaterOrEqual));
-    report.line("Probability of observing a correlation less than or equal to observed:  P = "
-                + masked(result.pLessOrEqual));
+    report.line("Probability of observing a correlation greater than or equal to observed:  P = " +
+                masked(result.pGreaterOrEqual));
+    report.line("Probability of observing a correlation less than or equal to observed:  P = " +
+                masked(result.pLessOrEqual));
     report.line(printForm(result.permutations) + " replicates performed");
     report.line();
     report.line();

@@ -70,9 +70,11 @@ void WriteMonmonierReport(ReportWriter& report, const MonmonierResult& result)
         const BarrierRecord& barrier = result.BarrierList[b];
         report.line("Barrier " + plainText(static_cast<long long>(b + 1)));
         report.line();
-        report.column(6).text("Number of segments: " + plainText(static_cast<long long>(barrier.Segments.size())))
+        report.column(6)
+            .text("Number of segments: " + plainText(static_cast<long long>(barrier.Segments.size())))
             .endLine();
-        report.column(6).text("Number of subsegments: " + plainText(static_cast<long long>(barrier.SubsegmentCount)))
+        report.column(6)
+            .text("Number of subsegments: " + plainText(static_cast<long long>(barrier.SubsegmentCount)))
             .endLine();
         report.column(6).text("Sum of subsegment values: " + plainText(barrier.SumOfValues)).endLine();
         report.column(6).text("Average subsegment value: " + plainText(barrier.AverageValue)).endLine();
@@ -81,8 +83,8 @@ void WriteMonmonierReport(ReportWriter& report, const MonmonierResult& result)
         for (size_t k = 0; k < barrier.Segments.size(); ++k) {
             const BarrierSegment& segment = barrier.Segments[k];
             report.column(6)
-                .text("Segment" + plainText(static_cast<long long>(k + 1)) + ": "
-                      + plainText(static_cast<long long>(segment.SubsegmentCount)) + " subsegments")
+                .text("Segment" + plainText(static_cast<long long>(k + 1)) + ": " +
+                      plainText(static_cast<long long>(segment.SubsegmentCount)) + " subsegments")
                 .endLine();
             report.column(6).text("X-coord1").column(w + 6).text("Y-coord1").column(2 * w + 6).text("X-coord2");
             report.column(3 * w + 6).text("Y-coord2").column(4 * w + 6).text("SubSegment Value").endLine();

@@ -107,7 +107,9 @@ class BarrierWalk {
 public:
     BarrierWalk(const std::vector<BarrierTriangle>& triangles, std::vector<TriangleLinks>& links,
                 BarrierRecord& barrier)
-        : m_triangles(triangles), m_links(links), m_barrier(barrier)
+        : m_triangles(triangles)
+        , m_links(links)
+        , m_barrier(barrier)
     {
     }
 
@@ -188,8 +190,7 @@ private:
 
     // Crosses edge `exit` of `from` in `segment`: into the neighbour (returns true with the edge to
     // enter in next), or out of the triangulation, which ends the walk (returns false).
-    bool cross(std::int32_t from, std::int32_t exit, size_t segment, std::int32_t& nextTriangle,
-               std::int32_t& nextEdge)
+    bool cross(std::int32_t from, std::int32_t exit, size_t segment, std::int32_t& nextTriangle, std::int32_t& nextEdge)
     {
         TriangleLinks& here = links(from);
         const size_t f = static_cast<size_t>(exit);
@@ -232,8 +233,7 @@ void countSubsegments(const std::vector<BarrierTriangle>& triangles, BarrierReco
 
 std::string noStartEdgeMessage(long long barrier)
 {
-    return "No start edge left for barrier " + plainText(barrier)
-           + ": the triangulation has too few uncrossed edges.";
+    return "No start edge left for barrier " + plainText(barrier) + ": the triangulation has too few uncrossed edges.";
 }
 
 std::vector<BarrierTriangle> BuildBarrierTriangles(const DistinctLocations& locations,
@@ -386,8 +386,8 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
 MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
 {
     if (input.settings.barrierCount < 1)
-        throw AnalysisError("the number of barriers must be at least 1 (" + plainText(input.settings.barrierCount)
-                            + " given)");
+        throw AnalysisError("the number of barriers must be at least 1 (" + plainText(input.settings.barrierCount) +
+                            " given)");
     listener.status("Reading");
     const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
 

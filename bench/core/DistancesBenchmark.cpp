@@ -25,8 +25,7 @@ SampleTable table(DataType type, int samples)
     return reference::randomSampleTable(type, spec);
 }
 
-template <typename Build>
-void run(benchmark::State& state, DataType type, Build build)
+template <typename Build> void run(benchmark::State& state, DataType type, Build build)
 {
     const SampleTable data = table(type, static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -37,12 +36,30 @@ void run(benchmark::State& state, DataType type, Build build)
     state.counters["pairs"] = n * (n - 1) / 2;
 }
 
-void BM_AlleleFast(benchmark::State& s) { run(s, DataType::Codominant, AlleleDistanceMatrix); }
-void BM_AlleleLiteral(benchmark::State& s) { run(s, DataType::Codominant, reference::literalAlleleDistances); }
-void BM_GenotypeFast(benchmark::State& s) { run(s, DataType::Genotypes, GenotypeDistanceMatrix); }
-void BM_GenotypeLiteral(benchmark::State& s) { run(s, DataType::Genotypes, reference::literalGenotypeDistances); }
-void BM_SequenceFast(benchmark::State& s) { run(s, DataType::Sequences, SequenceDistanceMatrix); }
-void BM_SequenceLiteral(benchmark::State& s) { run(s, DataType::Sequences, reference::literalSequenceDistances); }
+void BM_AlleleFast(benchmark::State& s)
+{
+    run(s, DataType::Codominant, AlleleDistanceMatrix);
+}
+void BM_AlleleLiteral(benchmark::State& s)
+{
+    run(s, DataType::Codominant, reference::literalAlleleDistances);
+}
+void BM_GenotypeFast(benchmark::State& s)
+{
+    run(s, DataType::Genotypes, GenotypeDistanceMatrix);
+}
+void BM_GenotypeLiteral(benchmark::State& s)
+{
+    run(s, DataType::Genotypes, reference::literalGenotypeDistances);
+}
+void BM_SequenceFast(benchmark::State& s)
+{
+    run(s, DataType::Sequences, SequenceDistanceMatrix);
+}
+void BM_SequenceLiteral(benchmark::State& s)
+{
+    run(s, DataType::Sequences, reference::literalSequenceDistances);
+}
 void BM_GeographicPlanar(benchmark::State& s)
 {
     run(s, DataType::Genotypes, [](const SampleTable& t) { return BuildGeographicDistances(t, false); });

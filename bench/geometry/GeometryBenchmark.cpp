@@ -37,7 +37,10 @@ Triangulation fast(const std::vector<TriVertex>& points, RunListener& listener)
     return TriangulatePoints(points, listener);
 }
 
-void BM_TriangulateFast(benchmark::State& state) { run(state, randomLocations(state), fast); }
+void BM_TriangulateFast(benchmark::State& state)
+{
+    run(state, randomLocations(state), fast);
+}
 void BM_TriangulateLiteral(benchmark::State& state)
 {
     run(state, randomLocations(state), [](const std::vector<TriVertex>& points, RunListener& listener) {

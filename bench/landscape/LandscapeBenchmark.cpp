@@ -110,8 +110,7 @@ void BM_DelaunayNetworkLiteral(benchmark::State& state)
 {
     const Data& d = data(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        const auto edges =
-            reference::literalDelaunayNetwork(d.x, d.y, d.G, LandscapeHeightMode::Raw, false, false);
+        const auto edges = reference::literalDelaunayNetwork(d.x, d.y, d.G, LandscapeHeightMode::Raw, false, false);
         benchmark::DoNotOptimize(edges.data());
     }
 }

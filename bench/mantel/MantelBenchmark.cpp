@@ -11,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 using namespace tessaloc;

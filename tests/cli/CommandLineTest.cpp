@@ -142,9 +142,9 @@ TEST(RunCommandLine, DistancesRunOnEveryExample)
 TEST(RunCommandLine, MissingFileIsTheGeneralErrorWithItsReason)
 {
     TempFolder folder;
-    const CliRun result = run({"distances", (folder.path() / "absent.txt").string(),
-                            (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir",
-                            folder.path().string()});
+    const CliRun result =
+        run({"distances", (folder.path() / "absent.txt").string(),
+             (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir", folder.path().string()});
     EXPECT_EQ(result.exit, kExitAnalysisError);
     EXPECT_EQ(result.err.substr(0, kGeneralErrorMessage.size()), kGeneralErrorMessage);
     EXPECT_NE(result.err.find("absent.txt"), std::string::npos) << result.err;
@@ -160,7 +160,8 @@ TEST(RunCommandLine, DataProblemsExitWithOneAndWriteNothing)
     const auto out = folder.path() / "out";
     std::filesystem::create_directory(out);
 
-    const CliRun separator = run({"distances", coordinates.string(), noSeparator.string(), "--output-dir", out.string()});
+    const CliRun separator =
+        run({"distances", coordinates.string(), noSeparator.string(), "--output-dir", out.string()});
     EXPECT_EQ(separator.exit, kExitDataProblem);
     EXPECT_EQ(separator.err.substr(0, separator.err.find('\n')), kMissingSeparatorMessage);
 
@@ -174,8 +175,8 @@ TEST(RunCommandLine, UnwritableOutputFolderIsAnAnalysisError)
 {
     TempFolder folder;
     const CliRun result = run({"distances", (kExamples / "sequences" / "coordinates.txt").string(),
-                            (kExamples / "sequences" / "genotypes.txt").string(), "--type", "3", "--output-dir",
-                            (folder.path() / "no" / "such" / "folder").string()});
+                               (kExamples / "sequences" / "genotypes.txt").string(), "--type", "3", "--output-dir",
+                               (folder.path() / "no" / "such" / "folder").string()});
     EXPECT_EQ(result.exit, kExitAnalysisError);
     EXPECT_NE(result.err.find("GeneticDistances.csv"), std::string::npos) << result.err;
 }

@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "core/GeneticDistances.h"
+#include "core/Errors.h"
 #include "tests/support/LiteralDistances.h"
 
 #include <gtest/gtest.h>
@@ -94,9 +94,9 @@ TEST(GenotypeDistanceMatrix, ComparesTextsExactlyAndSkipsMissingCodes)
     EXPECT_EQ(pairDistance(DataType::Genotypes, "x\\y", "x\\y"), 0.0);
     const SquareMatrix d =
         BuildGeneticDistances(tableOf({{"A", "B", "C"}, {"A", "0", "D"}, {"B", "B", "0\\0"}}), DataType::Genotypes);
-    EXPECT_EQ(d(0, 1), 0.5);     // locus 2 left out: A = A, C != D
-    EXPECT_EQ(d(0, 2), 0.5);     // locus 3 left out: A != B, B = B
-    EXPECT_EQ(d(1, 2), 1.0);     // only locus 1 is usable: A != B
+    EXPECT_EQ(d(0, 1), 0.5); // locus 2 left out: A = A, C != D
+    EXPECT_EQ(d(0, 2), 0.5); // locus 3 left out: A != B, B = B
+    EXPECT_EQ(d(1, 2), 1.0); // only locus 1 is usable: A != B
 }
 
 TEST(SequenceDistanceMatrix, CaseDoesNotMatterAndIdenticalSequencesGiveZero)
@@ -141,8 +141,8 @@ TEST(BuildGeneticDistances, UnknownDataTypeLeavesZeros)
 // the same pair with the same message.
 bool bitIdentical(const SquareMatrix& a, const SquareMatrix& b)
 {
-    return a.size() == b.size()
-           && (a.values().empty() || std::memcmp(a.values().data(), b.values().data(), a.values().size() * sizeof(double)) == 0);
+    return a.size() == b.size() && (a.values().empty() || std::memcmp(a.values().data(), b.values().data(),
+                                                                      a.values().size() * sizeof(double)) == 0);
 }
 
 void expectSameAsLiteral(DataType type, const reference::RandomTableSpec& spec)

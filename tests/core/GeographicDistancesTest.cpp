@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "core/GeographicDistances.h"
+#include "core/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +58,8 @@ TEST(GreatCircleDistance, FollowsTheArcTangentFormTermByTerm)
     // The same steps written out: the program's pi, the three terms in their order, the arc tangent.
     const double pi = 3.14159265358979;
     const double x1 = 5.32 * pi / 180, y1 = 60.39 * pi / 180, x2 = 10.75 * pi / 180, y2 = 59.91 * pi / 180;
-    const double t = std::cos(y1) * std::cos(x1) * std::cos(y2) * std::cos(x2)
-                     + std::sin(x1) * std::cos(y1) * std::cos(y2) * std::sin(x2) + std::sin(y2) * std::sin(y1);
+    const double t = std::cos(y1) * std::cos(x1) * std::cos(y2) * std::cos(x2) +
+                     std::sin(x1) * std::cos(y1) * std::cos(y2) * std::sin(x2) + std::sin(y2) * std::sin(y1);
     const double expected = 6371 * (std::atan(-t / std::sqrt(-t * t + 1)) + 2 * std::atan(1.0));
     EXPECT_EQ(GreatCircleDistance(5.32, 60.39, 10.75, 59.91), expected);
     EXPECT_NEAR(expected, 305.0, 10.0); // Bergen to Oslo is about 305 km

@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "core/MatrixSums.h"
+#include "core/Errors.h"
 
 #include "tests/support/MatrixBuilders.h"
 

@@ -88,8 +88,8 @@ TEST(NumberText, AgreesWithPrintfOverManyMagnitudes)
     std::uniform_int_distribution<int> exponent(-320, 300);
     char buffer[512];
     for (int k = 0; k < 20000; ++k) {
-        const double value = k % 4 == 0 ? std::round(mantissa(engine) * 1e4) / 1e4
-                                        : mantissa(engine) * std::pow(10.0, exponent(engine));
+        const double value =
+            k % 4 == 0 ? std::round(mantissa(engine) * 1e4) / 1e4 : mantissa(engine) * std::pow(10.0, exponent(engine));
         std::snprintf(buffer, sizeof buffer, "%.15G", value == 0.0 ? 0.0 : value);
         ASSERT_EQ(plainText(value), buffer) << value;
         if (std::abs(value) < 1e30) {

@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "core/ReportWriter.h"
+#include "core/Errors.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
+#include "core/SampleTable.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"
-#include "core/SampleTable.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +69,9 @@ TEST(ReadCoordinateFile, KeepsLatin1BytesAsTheyAreAndSkipsAByteOrderMark)
     TempFolder folder;
     const SampleTable table = readCoordinates(folder, "Sj\xF6,1,2\n;\n");
     EXPECT_EQ(table.names.front(), "Sj\xF6");
-    expectRecords(readCoordinates(folder, "\xEF\xBB\xBF" "A,1,2\n;\n"), {"A"}, {"1"}, {"2"});
+    expectRecords(readCoordinates(folder, "\xEF\xBB\xBF"
+                                          "A,1,2\n;\n"),
+                  {"A"}, {"1"}, {"2"});
 }
 
 TEST(ReadCoordinateFile, FailuresNameTheFileAndLine)
@@ -111,8 +113,8 @@ TEST(ReadGenotypeFile, PairsRecordsByPositionAndIgnoresExtraRecords)
     TempFolder folder;
     SampleTable table;
     table.names = {"A", "B"};
-    ReadGenotypeFile(folder.write("geno.txt", "2\r\nZ,1\\2,3\\3\r\nY,4\\4,5\\6\r\nX,7\\7,8\\8\r\n"), DataType::Codominant,
-                     table);
+    ReadGenotypeFile(folder.write("geno.txt", "2\r\nZ,1\\2,3\\3\r\nY,4\\4,5\\6\r\nX,7\\7,8\\8\r\n"),
+                     DataType::Codominant, table);
     EXPECT_EQ(table.locusCount, 2);
     EXPECT_EQ(table.genotype(0, 0), "1\\2");
     EXPECT_EQ(table.genotype(1, 0), "3\\3");

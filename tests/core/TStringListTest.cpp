@@ -56,7 +56,8 @@ TEST(TStringList, RemoveKeepsOrderAndReportsAnEmptyList)
     RecordingListener listener;
     TStringList list(listener);
     list.remove("a");
-    EXPECT_EQ(listener.messages, std::vector<std::string>{"No items in string.  Please inform the author of this program."});
+    EXPECT_EQ(listener.messages,
+              std::vector<std::string>{"No items in string.  Please inform the author of this program."});
     list.add("a");
     list.add("b");
     list.add("c");

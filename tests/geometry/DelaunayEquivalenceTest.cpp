@@ -24,8 +24,7 @@ struct Outcome {
     std::string failure;
 };
 
-template <typename Triangulate>
-Outcome outcomeOf(Triangulate triangulate, const std::vector<TriVertex>& points)
+template <typename Triangulate> Outcome outcomeOf(Triangulate triangulate, const std::vector<TriVertex>& points)
 {
     Outcome outcome;
     RecordingListener listener;

@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "geometry/Delaunay.h"
+#include "core/Errors.h"
 #include "geometry/TriangulationCheck.h"
 #include "tests/geometry/PointSets.h"
 
@@ -14,7 +14,10 @@ namespace {
 
 using Corners = std::set<int>;
 
-Corners cornersOf(const TriangleRec& t) { return {t.CornerA.value, t.CornerB.value, t.CornerC.value}; }
+Corners cornersOf(const TriangleRec& t)
+{
+    return {t.CornerA.value, t.CornerB.value, t.CornerC.value};
+}
 
 std::set<Corners> cornerSets(const Triangulation& triangulation)
 {

@@ -46,7 +46,8 @@ TEST(GroupDistinctLocations, KeysAreThePlainTextForms)
 
 TEST(GroupDistinctLocations, SharingOnlyXOrOnlyYKeepsLocationsApart)
 {
-    const DistinctLocations grouped = GroupDistinctLocations(std::vector<double>{3, 3, 4}, std::vector<double>{1, 2, 2});
+    const DistinctLocations grouped =
+        GroupDistinctLocations(std::vector<double>{3, 3, 4}, std::vector<double>{1, 2, 2});
     EXPECT_EQ(grouped.count(), 3);
 }
 

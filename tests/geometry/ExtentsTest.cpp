@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "geometry/Extents.h"
+#include "core/Errors.h"
 
 #include <gtest/gtest.h>
 

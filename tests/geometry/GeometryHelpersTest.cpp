@@ -1,5 +1,5 @@
-#include "core/Errors.h"
 #include "geometry/GeometryHelpers.h"
+#include "core/Errors.h"
 #include "tests/geometry/PointSets.h"
 
 #include <gtest/gtest.h>
@@ -211,7 +211,8 @@ TEST(ConvexHull, RandomLocationsGiveAClosedConvexPolygon)
     // Counter-clockwise: every location lies left of (or on) every side.
     for (int k = 0; k + 1 < hull.size(); ++k) {
         for (size_t p = 0; p < x.size(); ++p) {
-            const double cross = (hull.x[k + 1] - hull.x[k]) * (y[p] - hull.y[k]) - (hull.y[k + 1] - hull.y[k]) * (x[p] - hull.x[k]);
+            const double cross =
+                (hull.x[k + 1] - hull.x[k]) * (y[p] - hull.y[k]) - (hull.y[k + 1] - hull.y[k]) * (x[p] - hull.x[k]);
             ASSERT_GE(cross, -1e-9) << "side " << k << ", location " << p;
         }
     }

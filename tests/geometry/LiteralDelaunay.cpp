@@ -18,7 +18,10 @@ struct LiteralEdge {
     std::int32_t end = 0;
 };
 
-std::int32_t whole(double number) { return static_cast<std::int32_t>(std::lround(number)); }
+std::int32_t whole(double number)
+{
+    return static_cast<std::int32_t>(std::lround(number));
+}
 
 } // namespace
 
@@ -86,8 +89,8 @@ Triangulation literalTriangulatePoints(std::span<const TriVertex> points, RunLis
         for (std::int32_t e = 1; e <= nedge - 1; ++e) {
             if (edges.at(e).start != 0 && edges.at(e).end != 0) {
                 for (std::int32_t k = e + 1; k <= nedge; ++k) {
-                    if (edges.at(k).start != 0 && edges.at(k).end != 0 && edges.at(e).start == edges.at(k).end
-                        && edges.at(e).end == edges.at(k).start) {
+                    if (edges.at(k).start != 0 && edges.at(k).end != 0 && edges.at(e).start == edges.at(k).end &&
+                        edges.at(e).end == edges.at(k).start) {
                         edges.at(e) = {0, 0};
                         edges.at(k) = {0, 0};
                     }

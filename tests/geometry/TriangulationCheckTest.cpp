@@ -7,7 +7,10 @@
 namespace tessaloc {
 namespace {
 
-TriangleRec triangle(int a, int b, int c) { return {VertexIndex(a), VertexIndex(b), VertexIndex(c)}; }
+TriangleRec triangle(int a, int b, int c)
+{
+    return {VertexIndex(a), VertexIndex(b), VertexIndex(c)};
+}
 
 // A kite: (0, 0), (4, -1), (8, 0), (4, 3). The short diagonal 1-3 is the Delaunay one (by hand, the
 // circle through 0, 1, 2 has its centre at (4, 7.5) and radius 8.5, and holds (4, 3)).
@@ -31,7 +34,8 @@ TEST(CheckTriangulation, TheOtherDiagonalBreaksTheEmptyCircle)
 
 TEST(CheckTriangulation, ACounterClockwiseTriangleIsReported)
 {
-    const TriangulationReport report = CheckTriangulation(kKite, std::vector<TriangleRec>{triangle(0, 1, 3), triangle(1, 3, 2)});
+    const TriangulationReport report =
+        CheckTriangulation(kKite, std::vector<TriangleRec>{triangle(0, 1, 3), triangle(1, 3, 2)});
     ASSERT_FALSE(report.sound());
     EXPECT_NE(report.problems.front().find("clockwise"), std::string::npos);
 }

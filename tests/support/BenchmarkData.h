@@ -36,7 +36,7 @@ inline const DistanceMatrices& benchmarkMatrices(int samples)
         const SampleTable& table = benchmarkTable(samples);
         it = cache
                  .emplace(samples, DistanceMatrices{BuildGeneticDistances(table, DataType::Codominant),
-                                                     BuildGeographicDistances(table, false)})
+                                                    BuildGeographicDistances(table, false)})
                  .first;
     }
     return it->second;

@@ -123,7 +123,8 @@ SquareMatrix literalSequenceDistances(const SampleTable& table)
                 if (siteCharacter(reduced[i], q - 1) != siteCharacter(reduced[j], q - 1))
                     count = count + 1;
             }
-            d.setPair(i - 1, j - 1, requireFinite(static_cast<double>(count) / static_cast<double>(len), "sequence distance"));
+            d.setPair(i - 1, j - 1,
+                      requireFinite(static_cast<double>(count) / static_cast<double>(len), "sequence distance"));
         }
     }
     return d;
@@ -143,7 +144,8 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec)
         table.yTexts.push_back(std::to_string(below(1000)));
     }
     table.locusCount = dataType == DataType::Sequences ? 1 : spec.loci;
-    table.genotypes.assign(static_cast<size_t>(table.locusCount), std::vector<std::string>(static_cast<size_t>(spec.samples)));
+    table.genotypes.assign(static_cast<size_t>(table.locusCount),
+                           std::vector<std::string>(static_cast<size_t>(spec.samples)));
     for (int l = 0; l < table.locusCount; ++l) {
         for (int k = 0; k < spec.samples; ++k) {
             std::string& field = table.genotypes[l][k];
@@ -155,8 +157,8 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec)
                     field = "0\\0";
                 } else {
                     const int left = below(spec.allelesPerLocus);
-                    const int right = left == 0 ? 1 + below(std::max(1, spec.allelesPerLocus - 1))
-                                                : below(spec.allelesPerLocus);
+                    const int right =
+                        left == 0 ? 1 + below(std::max(1, spec.allelesPerLocus - 1)) : below(spec.allelesPerLocus);
                     field = std::to_string(left) + "\\" + std::to_string(right);
                 }
                 break;

@@ -21,10 +21,10 @@ SquareMatrix literalSequenceDistances(const SampleTable& table);
 struct RandomTableSpec {
     int samples = 20;
     int loci = 5;
-    int allelesPerLocus = 4;   ///< data types 1 and 2: distinct texts per locus
-    double missingRate = 0.1;  ///< share of fields replaced by a missing code
-    int sequenceLength = 30;   ///< data type 3
-    int sequenceAlphabet = 4;  ///< data type 3: "ACGT..." letters in use
+    int allelesPerLocus = 4;  ///< data types 1 and 2: distinct texts per locus
+    double missingRate = 0.1; ///< share of fields replaced by a missing code
+    int sequenceLength = 30;  ///< data type 3
+    int sequenceAlphabet = 4; ///< data type 3: "ACGT..." letters in use
     std::uint32_t seed = 1;
 };
 SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec);

@@ -24,7 +24,6 @@ namespace {
 
 using Matrices = reference::DistanceMatrices;
 
-
 // Runs both; either both fail with an analysis error, or both give the same result.
 struct Comparison {
     bool failed = false;

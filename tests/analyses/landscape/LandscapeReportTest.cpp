@@ -34,9 +34,8 @@ TEST(LandscapeReport, DelaunayReportLinesAndColumns)
 {
     // Plain texts "1", "2.5", "0.125", "-0.0625": the longest has 7 characters, so w = 7: heads at
     // columns 1, 15 and 24, values at 1, 14 and 23.
-    const LandscapeShape shape =
-        shapeWith({edgeAt(1, 0.125, 0.5), edgeAt(2.5, -0.0625, -3)}, LandscapeNetwork::Delaunay,
-                  LandscapeHeightMode::Residual);
+    const LandscapeShape shape = shapeWith({edgeAt(1, 0.125, 0.5), edgeAt(2.5, -0.0625, -3)},
+                                           LandscapeNetwork::Delaunay, LandscapeHeightMode::Residual);
     const std::string expected = "'Landscape Shape' Analysis Results\r\n"
                                  "Coordinate File: coords.txt\r\n"
                                  "Genotype File: data/geno.txt\r\n"
@@ -50,9 +49,15 @@ TEST(LandscapeReport, DelaunayReportLinesAndColumns)
                                  "\r\n"
                                  "Residual genetic distances used as landscape 'Heights'.\r\n"
                                  "\r\n"
-                                 "X-coord" + blanks(7) + "Y-coord" + blanks(2) + "'Height'\r\n"
-                                 " 1 " + blanks(10) + " .125 " + blanks(3) + " .5 \r\n"
-                                 " 2.5 " + blanks(8) + "-.0625 " + blanks(2) + "-3 \r\n"
+                                 "X-coord" +
+                                 blanks(7) + "Y-coord" + blanks(2) +
+                                 "'Height'\r\n"
+                                 " 1 " +
+                                 blanks(10) + " .125 " + blanks(3) +
+                                 " .5 \r\n"
+                                 " 2.5 " +
+                                 blanks(8) + "-.0625 " + blanks(2) +
+                                 "-3 \r\n"
                                  "\r\n"
                                  "\r\n";
     EXPECT_EQ(LandscapeReport(shape), expected);
@@ -84,7 +89,8 @@ TEST(LandscapeReport, PairwiseReportHasItsOwnWordingAndNoTriangleLine)
         "Geographical distance-corrected genetic distances used as landscape 'Heights'.\r\n"
         "\r\n"
         // w = 1: "Y-coord" at column 9 ends past column 12, so "'Height'" goes to column 12 of the next line.
-        "X-coord" + blanks(1) + "Y-coord\r\n" + blanks(11) + "'Height'\r\n";
+        "X-coord" +
+        blanks(1) + "Y-coord\r\n" + blanks(11) + "'Height'\r\n";
     const std::string report = LandscapeReport(shape);
     EXPECT_NE(report.find(expectedMiddle), std::string::npos) << report;
     EXPECT_EQ(report.find("at the vertices of triangles."), std::string::npos);
@@ -95,8 +101,7 @@ TEST(LandscapeReport, AReportWithoutLinesStillHasItsHeadsAndClosingLines)
     const LandscapeShape shape = shapeWith({}, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     const std::string report = LandscapeReport(shape);
     // w = 0: heads at columns 1, 8 and 10; the line is past column 10, so the third goes to the next.
-    EXPECT_NE(report.find("\r\nX-coordY-coord\r\n" + blanks(9) + "'Height'\r\n\r\n\r\n"), std::string::npos)
-        << report;
+    EXPECT_NE(report.find("\r\nX-coordY-coord\r\n" + blanks(9) + "'Height'\r\n\r\n\r\n"), std::string::npos) << report;
 }
 
 TEST(InterpolationSection, OneNodeSection)
@@ -116,10 +121,12 @@ TEST(InterpolationSection, OneNodeSection)
                                  "# of X coordinate Bins: 1 \r\n"
                                  "# of Y coordinate Bins: 1 \r\n"
                                  "Distance weight value: 2.5 \r\n"
-                                 "XBin" + blanks(3) + "YBin" + blanks(3) + "xCoord" + blanks(7) + "yCoord"
-                                 + blanks(5) + "Height\r\n"
-                                 "1" + blanks(5) + "1" + blanks(6) + " 1.0000001 " + blanks(2) + "-.5 "
-                                 + blanks(7) + " .25 \r\n";
+                                 "XBin" +
+                                 blanks(3) + "YBin" + blanks(3) + "xCoord" + blanks(7) + "yCoord" + blanks(5) +
+                                 "Height\r\n"
+                                 "1" +
+                                 blanks(5) + "1" + blanks(6) + " 1.0000001 " + blanks(2) + "-.5 " + blanks(7) +
+                                 " .25 \r\n";
     EXPECT_EQ(InterpolationSection(grid), expected);
 }
 

@@ -66,8 +66,8 @@ SquareMatrix sharedLocationDistances()
 
 TEST(DelaunayNetwork, TwoObservationsAtOneLocationAreOneVertexAndEveryLineThereAveragesBoth)
 {
-    const LandscapeShape shape = runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Delaunay,
-                                       LandscapeHeightMode::Raw);
+    const LandscapeShape shape =
+        runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
     // Three locations, one triangle, three lines.
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     const LandscapeEdge* bottom = lineWithMidpoint(shape, 2, 0);
@@ -82,8 +82,8 @@ TEST(DelaunayNetwork, TwoObservationsAtOneLocationAreOneVertexAndEveryLineThereA
 
 TEST(PairwiseNetwork, TwoObservationsAtOneLocationDropTheirPairAndMergeTheirOtherPairs)
 {
-    const LandscapeShape shape = runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise,
-                                       LandscapeHeightMode::Raw);
+    const LandscapeShape shape =
+        runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     // Pairs in order: (1,2) skipped (length 0), (1,3) new, (1,4) new, (2,3) joins (1,3), (2,4) joins
     // (1,4), (3,4) new.
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
@@ -137,8 +137,8 @@ TEST(DelaunayNetwork, FourSquareCornersGiveFiveLinesInTheOrderOfTheTrianglesLine
     ASSERT_EQ(triangulation.TriangleCount(), 2);
     std::vector<Segment> expected;
     for (const TriangleRec& t : triangulation.TriangleTable) {
-        for (const auto& [a, b] : {std::pair{t.CornerA, t.CornerB}, std::pair{t.CornerA, t.CornerC},
-                                   std::pair{t.CornerB, t.CornerC}}) {
+        for (const auto& [a, b] :
+             {std::pair{t.CornerA, t.CornerB}, std::pair{t.CornerA, t.CornerC}, std::pair{t.CornerB, t.CornerC}}) {
             const Segment side{x[a.at()], y[a.at()], x[b.at()], y[b.at()]};
             bool seen = false;
             for (const Segment& s : expected)
@@ -201,18 +201,18 @@ TEST(DelaunayNetwork, LocationsOnOneLineEndTheRun)
 {
     const SquareMatrix G = fromPairs(3, {0.1, 0.2, 0.3});
     // Horizontal: the triangulation leaves no triangle.
-    EXPECT_THROW(runOn(tableOf({{"0", "0"}, {"1", "0"}, {"2", "0"}}), G, LandscapeNetwork::Delaunay,
-                       LandscapeHeightMode::Raw),
-                 AnalysisError);
+    EXPECT_THROW(
+        runOn(tableOf({{"0", "0"}, {"1", "0"}, {"2", "0"}}), G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw),
+        AnalysisError);
     // Sloped: a circumcircle is undefined.
-    EXPECT_THROW(runOn(tableOf({{"0", "0"}, {"1", "1"}, {"2", "2"}}), G, LandscapeNetwork::Delaunay,
-                       LandscapeHeightMode::Raw),
-                 AnalysisError);
+    EXPECT_THROW(
+        runOn(tableOf({{"0", "0"}, {"1", "1"}, {"2", "2"}}), G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw),
+        AnalysisError);
     // The pairwise network has no triangles to miss.
-    EXPECT_EQ(runOn(tableOf({{"0", "0"}, {"1", "1"}, {"2", "2"}}), G, LandscapeNetwork::Pairwise,
-                    LandscapeHeightMode::Raw)
-                  .LandscapeEdgeCount(),
-              3);
+    EXPECT_EQ(
+        runOn(tableOf({{"0", "0"}, {"1", "1"}, {"2", "2"}}), G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw)
+            .LandscapeEdgeCount(),
+        3);
 }
 
 std::vector<LandscapeEdge> withHeights(const std::vector<double>& heights)
@@ -228,7 +228,7 @@ TEST(LogTransformHeights, DelaunayShiftsBySmallestPositiveHeightWhenAZeroHeightE
     auto edges = withHeights({0.0, 0.5, 2.0});
     LogTransformHeights(edges, LandscapeNetwork::Delaunay);
     EXPECT_NEAR(edges[0].Height, -0.30102999566398, 1e-13); // log10(0 + 0.5)
-    EXPECT_EQ(edges[1].Height, 0.0);                         // log10(0.5 + 0.5) = ln 1 / ln 10
+    EXPECT_EQ(edges[1].Height, 0.0);                        // log10(0.5 + 0.5) = ln 1 / ln 10
     EXPECT_NEAR(edges[2].Height, 0.39794000867204, 1e-13);  // log10(2 + 0.5)
 }
 
@@ -264,8 +264,7 @@ TEST(DelaunayNetwork, PseudoslopesWithLogAndAZeroHeightAreShifted)
     // Observations 1 and 2 are genetically identical: the line between them has height 0.
     const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}, {"0", "3"}});
     const SquareMatrix G = fromPairs(3, {0.0, 0.3, 0.5});
-    const LandscapeShape shape =
-        runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Pseudoslope, true);
+    const LandscapeShape shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Pseudoslope, true);
     // Pseudoslopes 0 / 4, 0.3 / 3 = 0.1 and 0.5 / 5 = 0.1: shifted by 0.1.
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     EXPECT_NEAR(lineWithMidpoint(shape, 2, 0)->Height, -1.0, 1e-12);
@@ -354,8 +353,8 @@ TEST(BuildLandscapeShape, APseudoslopeOverALineOfLengthZeroEndsTheRun)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Delaunay;
     settings.heightMode = LandscapeHeightMode::Pseudoslope;
-    EXPECT_THROW(BuildLandscapeShape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true),
-                                     true, settings),
+    EXPECT_THROW(BuildLandscapeShape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true,
+                                     settings),
                  AnalysisError);
 }
 

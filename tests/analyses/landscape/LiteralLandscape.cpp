@@ -93,9 +93,10 @@ std::vector<LandscapeEdge> literalDelaunayNetwork(std::span<const double> x, std
         }
     }
     for (LandscapeEdge& line : candidates) {
-        line.Length = useLatLong ? GreatCircleDistance(line.X1, line.Y1, line.X2, line.Y2)
-                                 : std::sqrt((line.X1 - line.X2) * (line.X1 - line.X2)
-                                             + (line.Y1 - line.Y2) * (line.Y1 - line.Y2));
+        line.Length =
+            useLatLong
+                ? GreatCircleDistance(line.X1, line.Y1, line.X2, line.Y2)
+                : std::sqrt((line.X1 - line.X2) * (line.X1 - line.X2) + (line.Y1 - line.Y2) * (line.Y1 - line.Y2));
         line.MidX = Midpoint(line.X1, line.X2);
         line.MidY = Midpoint(line.Y1, line.Y2);
         line.Height = 0;

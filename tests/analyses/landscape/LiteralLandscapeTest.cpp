@@ -61,8 +61,7 @@ std::optional<std::vector<LandscapeEdge>> fastEdges(const RandomData& data, cons
     }
 }
 
-template <typename Literal>
-std::optional<std::vector<LandscapeEdge>> literalEdges(Literal literal)
+template <typename Literal> std::optional<std::vector<LandscapeEdge>> literalEdges(Literal literal)
 {
     try {
         return literal();
@@ -93,8 +92,8 @@ const Case kCases[] = {{60, 1, 6, 0.5}, {90, 2, 9, 1.25}, {120, 3, 0, 0}, {45, 4
 
 std::string labelOf(const Case& c, const LandscapeSettings& s, bool latLong)
 {
-    return "n " + std::to_string(c.n) + " seed " + std::to_string(c.seed) + " mode "
-           + std::to_string(static_cast<int>(s.heightMode)) + (s.logHeights ? " log" : "") + (latLong ? " latlong" : "");
+    return "n " + std::to_string(c.n) + " seed " + std::to_string(c.seed) + " mode " +
+           std::to_string(static_cast<int>(s.heightMode)) + (s.logHeights ? " log" : "") + (latLong ? " latlong" : "");
 }
 
 // Compares the network over every case, coordinate kind, height mode and log setting; returns how
@@ -110,8 +109,8 @@ int compareNetworks(LandscapeNetwork network, int largestCase)
             const SquareMatrix D = BuildGeographicDistances(data.table, latLong);
             SquareMatrix residuals = data.G;
             ResidualizeDistances(residuals, D);
-            for (const auto mode : {LandscapeHeightMode::Raw, LandscapeHeightMode::Pseudoslope,
-                                    LandscapeHeightMode::Residual}) {
+            for (const auto mode :
+                 {LandscapeHeightMode::Raw, LandscapeHeightMode::Pseudoslope, LandscapeHeightMode::Residual}) {
                 for (const bool logHeights : {false, true}) {
                     const LandscapeSettings settings{network, mode, logHeights};
                     const SquareMatrix& G = mode == LandscapeHeightMode::Residual ? residuals : data.G;
@@ -145,9 +144,8 @@ TEST(LiteralLandscape, LatticeDataMergeManyPairwiseLines)
 {
     // A check that the cases above exercise the merging: 60 observations on 36 places.
     const RandomData data = randomData(60, 1, 6, 0.5);
-    const auto edges = reference::literalPairwiseNetwork(data.x, data.y, data.G,
-                                                         BuildGeographicDistances(data.table, false),
-                                                         LandscapeHeightMode::Raw, false);
+    const auto edges = reference::literalPairwiseNetwork(
+        data.x, data.y, data.G, BuildGeographicDistances(data.table, false), LandscapeHeightMode::Raw, false);
     EXPECT_LT(edges.size(), 60u * 59u / 2u / 2u);
 }
 
@@ -172,8 +170,8 @@ TEST(LiteralLandscape, GridInterpolationMatchesTheLiteralProcedure)
             BuildLandscapeShape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
         for (const auto& [nx, ny, p] : {std::tuple{7, 5, 1.0}, std::tuple{23, 19, 2.5}, std::tuple{1, 1, 0.0},
                                         std::tuple{40, 3, -1.0}, std::tuple{2, 70, 0.3}}) {
-            const std::string label = "n " + std::to_string(c.n) + " grid " + std::to_string(nx) + " x "
-                                      + std::to_string(ny) + " p " + plainText(p);
+            const std::string label = "n " + std::to_string(c.n) + " grid " + std::to_string(nx) + " x " +
+                                      std::to_string(ny) + " p " + plainText(p);
             expectSameGrid(InterpolateLandscape(shape, nx, ny, p), reference::literalInterpolation(shape, nx, ny, p),
                            label);
         }

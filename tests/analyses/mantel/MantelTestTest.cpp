@@ -28,7 +28,6 @@ using testing::fromPairs;
 
 using Matrices = reference::DistanceMatrices;
 
-
 // log10 as the library computes it at run time; the compiler would fold a constant argument with
 // exact rounding, which the library's log10 need not match in the last bit.
 double runtimeLog10(double x)
@@ -117,9 +116,9 @@ TEST(MantelTest, UndefinedCorrelationIsAnAnalysisError)
 {
     RandomUniform random(1, 1);
     MantelSettings settings;
-    EXPECT_THROW(MantelTest(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random,
-                            RunListener::none()),
-                 AnalysisError);
+    EXPECT_THROW(
+        MantelTest(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random, RunListener::none()),
+        AnalysisError);
     EXPECT_THROW(MantelTest(fromPairs(2, {0.5}), fromPairs(2, {1}), settings, random, RunListener::none()),
                  AnalysisError);
 }
@@ -180,18 +179,18 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
         int permutations;
     };
     const std::vector<Case> cases = {
-        {DataType::Codominant, 3, 1, 1000, 50},  {DataType::Codominant, 17, 2, 1000, 99},
-        {DataType::Genotypes, 9, 3, 3, 200},     {DataType::Genotypes, 30, 4, 2, 101},
-        {DataType::Sequences, 23, 5, 1000, 77},  {DataType::Codominant, 64, 6, 5, 130},
-        {DataType::Genotypes, 41, 7, 4, 257},    {DataType::Sequences, 12, 8, 2, 33},
+        {DataType::Codominant, 3, 1, 1000, 50}, {DataType::Codominant, 17, 2, 1000, 99},
+        {DataType::Genotypes, 9, 3, 3, 200},    {DataType::Genotypes, 30, 4, 2, 101},
+        {DataType::Sequences, 23, 5, 1000, 77}, {DataType::Codominant, 64, 6, 5, 130},
+        {DataType::Genotypes, 41, 7, 4, 257},   {DataType::Sequences, 12, 8, 2, 33},
     };
     long long ties = 0;
     for (const Case& c : cases) {
         const Matrices m = reference::randomDistanceMatrices(c.type, c.samples, c.seed, c.coordinateRange);
         const double z = CrossProductSum(m.genetic, m.geographic);
         RandomUniform literalRandom(c.seed, 7 * c.seed);
-        const auto expected = reference::literalMantelPermutations(m.genetic, m.geographic, z, c.permutations,
-                                                                   literalRandom);
+        const auto expected =
+            reference::literalMantelPermutations(m.genetic, m.geographic, z, c.permutations, literalRandom);
         ties += expected.greaterOrEqual + expected.lessOrEqual - c.permutations;
         for (const int threads : {1, 2, 3, 8}) {
             RandomUniform random(c.seed, 7 * c.seed);
@@ -199,7 +198,8 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
             settings.permutations = c.permutations;
             const MantelResult result =
                 MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), PermutationOptions{threads});
-            EXPECT_EQ(result.greaterOrEqual, expected.greaterOrEqual) << c.samples << " samples, " << threads << " threads";
+            EXPECT_EQ(result.greaterOrEqual, expected.greaterOrEqual)
+                << c.samples << " samples, " << threads << " threads";
             EXPECT_EQ(result.lessOrEqual, expected.lessOrEqual) << c.samples << " samples, " << threads << " threads";
             EXPECT_EQ(random.state1(), literalRandom.state1()) << "both draw the same numbers";
             EXPECT_EQ(random.state2(), literalRandom.state2());
@@ -243,9 +243,9 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         DataType type;
         bool latLong;
     };
-    for (const Example& example : {Example{"microsatellites", DataType::Codominant, false},
-                                   Example{"haplotypes-latlong", DataType::Genotypes, true},
-                                   Example{"sequences", DataType::Sequences, false}}) {
+    for (const Example& example :
+         {Example{"microsatellites", DataType::Codominant, false},
+          Example{"haplotypes-latlong", DataType::Genotypes, true}, Example{"sequences", DataType::Sequences, false}}) {
         MantelInput input;
         input.coordinatePath = (examples / example.folder / "coordinates.txt").string();
         input.genotypePath = (examples / example.folder / "genotypes.txt").string();
@@ -272,8 +272,8 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         literal.z = CrossProductSum(literal.genetic, literal.geographic);
         literal.permutations = 199;
         RandomUniform literalRandom(4321, 8765);
-        const auto counts = reference::literalMantelPermutations(literal.genetic, literal.geographic, literal.z, 199,
-                                                                 literalRandom);
+        const auto counts =
+            reference::literalMantelPermutations(literal.genetic, literal.geographic, literal.z, 199, literalRandom);
         literal.pGreaterOrEqual = static_cast<double>(counts.greaterOrEqual + 1) / 200.0;
         literal.pLessOrEqual = static_cast<double>(counts.lessOrEqual + 1) / 200.0;
         EXPECT_EQ(report, MantelReport(literal)) << example.folder;

@@ -141,8 +141,8 @@ std::vector<TriangleLinks> literalNeighbours(const std::vector<BarrierTriangle>&
 }
 
 LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector<double>& y, const SquareMatrix& G,
-                                 const std::vector<TriangleRec>& triangles, bool useLatLong,
-                                 MonmonierDistanceKind kind, long long barrierCount)
+                                 const std::vector<TriangleRec>& triangles, bool useLatLong, MonmonierDistanceKind kind,
+                                 long long barrierCount)
 {
     const int N = static_cast<int>(x.size());
     // Step 7: locations by the texts of X and Y, 1-based.
@@ -204,7 +204,8 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
             if (useLatLong)
                 edge.Length = GreatCircleDistance(edge.X1, edge.Y1, edge.X2, edge.Y2);
             else
-                edge.Length = std::sqrt((edge.X1 - edge.X2) * (edge.X1 - edge.X2) + (edge.Y1 - edge.Y2) * (edge.Y1 - edge.Y2));
+                edge.Length =
+                    std::sqrt((edge.X1 - edge.X2) * (edge.X1 - edge.X2) + (edge.Y1 - edge.Y2) * (edge.Y1 - edge.Y2));
             double sum = 0;
             for (const int p : members[location[a]])
                 for (const int q : members[location[b]])
@@ -269,8 +270,8 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
                 segment.SubsegmentCount = U < 0 ? 0 : U;
             }
             for (int slot = from; slot <= U; ++slot)
-                barrier.SumOfValues = barrier.SumOfValues
-                                      + search.BarrierTriangles[segment.Triangles[slot]].Edges[segment.Edges[slot]].Value;
+                barrier.SumOfValues = barrier.SumOfValues +
+                                      search.BarrierTriangles[segment.Triangles[slot]].Edges[segment.Edges[slot]].Value;
             barrier.SubsegmentCount = barrier.SubsegmentCount + segment.SubsegmentCount;
         }
         barrier.AverageValue = barrier.SumOfValues / barrier.SubsegmentCount;
@@ -284,7 +285,8 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
             converted.VertexX[c - 1] = tri.VertexX[c];
             converted.VertexY[c - 1] = tri.VertexY[c];
             const Edge& edge = tri.Edges[c];
-            converted.Edges[c - 1] = {edge.X1, edge.Y1, edge.X2, edge.Y2, edge.MidX, edge.MidY, edge.Value, edge.Length};
+            converted.Edges[c - 1] = {edge.X1,   edge.Y1,   edge.X2,    edge.Y2,
+                                      edge.MidX, edge.MidY, edge.Value, edge.Length};
         }
         out.triangles.push_back(converted);
         out.links.push_back(zeroBasedLinks(search.TriangleLinks[t]));

@@ -24,8 +24,8 @@ struct LiteralBarriers {
 /// first appearance (vertex k is location k, as TriangulateLocations gives them).
 /// Throws AnalysisError as the fast search does when no start edge is left.
 LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector<double>& y, const SquareMatrix& G,
-                                 const std::vector<TriangleRec>& triangles, bool useLatLong,
-                                 MonmonierDistanceKind kind, long long barrierCount);
+                                 const std::vector<TriangleRec>& triangles, bool useLatLong, MonmonierDistanceKind kind,
+                                 long long barrierCount);
 
 /// Only the pairwise neighbour search, over triangles already built.
 std::vector<TriangleLinks> literalNeighbours(const std::vector<BarrierTriangle>& triangles);

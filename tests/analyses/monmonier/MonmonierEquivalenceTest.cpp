@@ -187,8 +187,8 @@ TEST(FindNeighboursEquivalence, MatchesThePairwiseSearch)
         const auto points = reference::randomPoints(50 * static_cast<int>(seed), 300 + seed, 10.0, 10.0, 1);
         const Case c = makeCase(points, 1, 0, seed);
         const DistinctLocations locations = GroupDistinctLocations(c.x, c.y);
-        const auto triangles = BuildBarrierTriangles(locations, TriangulateLocations(locations), c.G, false,
-                                                     MonmonierDistanceKind::Raw);
+        const auto triangles =
+            BuildBarrierTriangles(locations, TriangulateLocations(locations), c.G, false, MonmonierDistanceKind::Raw);
         const auto fast = FindNeighbours(triangles);
         const auto literal = reference::literalNeighbours(triangles);
         ASSERT_EQ(fast.size(), literal.size());

@@ -45,8 +45,7 @@ MonmonierResult tieOnOneTriangle()
     triangle.Edges = {edge(0, 0, 1, 0, 0.9), edge(1, 0, 0, 1, 0.5), edge(0, 1, 0, 0, 0.5)};
     result.BarrierTriangles = {triangle};
     BarrierRecord barrier;
-    barrier.Segments = {segment(1, {-1, 0, 0}, {-1, 0, 1}, 2), segment(3, {0, 0}, {0, 2}, 1),
-                        segment(2, {0}, {0}, 0)};
+    barrier.Segments = {segment(1, {-1, 0, 0}, {-1, 0, 1}, 2), segment(3, {0, 0}, {0, 2}, 1), segment(2, {0}, {0}, 0)};
     barrier.SubsegmentCount = 3;
     barrier.SumOfValues = 1.9;
     barrier.AverageValue = 1.9 / 3;
@@ -58,36 +57,35 @@ TEST(MonmonierReport, TheWholeReportOfATieOnOneTriangle)
 {
     // Written by hand: width 8 + 2 = 10, so rows put their items at columns 5, 15, 25, 35, 45 and
     // the heads at 6, 16, 26, 36, 46.
-    const std::string expected =
-        "Monmonier's Maximum Difference Algorithm Analysis Results\r\n"
-        "Coordinate File: c.txt\r\n"
-        "Genotype File: g.txt\r\n"
-        "Data type = 2 (codominant genotypes or dominant markers)\r\n"
-        "\r\n"
-        "Uncorrected genetic distances used in calculations.\r\n"
-        "# of barriers detected: 1\r\n"
-        "\r\n"
-        "Barrier 1\r\n"
-        "\r\n"
-        "     Number of segments: 3\r\n"
-        "     Number of subsegments: 3\r\n"
-        "     Sum of subsegment values: 1.9\r\n"
-        "     Average subsegment value: 0.633333333333333\r\n"
-        "\r\n"
-        "     Segment1: 2 subsegments\r\n"
-        "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
-        "    0         0         1         0         0.9\r\n"
-        "    1         0         0         1         0.5\r\n"
-        "\r\n"
-        "     Segment2: 1 subsegments\r\n"
-        "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
-        "    0         0         1         0          **Segment Connection Point**\r\n"
-        "    0         1         0         0         0.5\r\n"
-        "\r\n"
-        "     Segment3: 0 subsegments\r\n"
-        "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
-        "\r\n"
-        "\r\n";
+    const std::string expected = "Monmonier's Maximum Difference Algorithm Analysis Results\r\n"
+                                 "Coordinate File: c.txt\r\n"
+                                 "Genotype File: g.txt\r\n"
+                                 "Data type = 2 (codominant genotypes or dominant markers)\r\n"
+                                 "\r\n"
+                                 "Uncorrected genetic distances used in calculations.\r\n"
+                                 "# of barriers detected: 1\r\n"
+                                 "\r\n"
+                                 "Barrier 1\r\n"
+                                 "\r\n"
+                                 "     Number of segments: 3\r\n"
+                                 "     Number of subsegments: 3\r\n"
+                                 "     Sum of subsegment values: 1.9\r\n"
+                                 "     Average subsegment value: 0.633333333333333\r\n"
+                                 "\r\n"
+                                 "     Segment1: 2 subsegments\r\n"
+                                 "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
+                                 "    0         0         1         0         0.9\r\n"
+                                 "    1         0         0         1         0.5\r\n"
+                                 "\r\n"
+                                 "     Segment2: 1 subsegments\r\n"
+                                 "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
+                                 "    0         0         1         0          **Segment Connection Point**\r\n"
+                                 "    0         1         0         0         0.5\r\n"
+                                 "\r\n"
+                                 "     Segment3: 0 subsegments\r\n"
+                                 "     X-coord1  Y-coord1  X-coord2  Y-coord2  SubSegment Value\r\n"
+                                 "\r\n"
+                                 "\r\n";
     EXPECT_EQ(MonmonierReport(tieOnOneTriangle()), expected);
 }
 

@@ -51,9 +51,9 @@ struct Fan {
     DistinctLocations locations =
         GroupDistinctLocations(std::vector<double>{0, 0, 2, 0, -2}, std::vector<double>{0, -2, 0, 2, 0});
     Triangulation triangulation = tableOf({{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}});
-    SquareMatrix G = fromPairs(5, {0.6, 0.9, 0.8, 0.7, //
+    SquareMatrix G = fromPairs(5, {0.6, 0.9, 0.8, 0.7,                    //
                                    0.1, 0.3 /* P0P2, not an edge */, 0.4, //
-                                   0.2, 0.5 /* P1P3, not an edge */, //
+                                   0.2, 0.5 /* P1P3, not an edge */,      //
                                    0.3});
     std::vector<BarrierTriangle> triangles =
         BuildBarrierTriangles(locations, triangulation, G, false, MonmonierDistanceKind::Raw);
@@ -261,7 +261,10 @@ TEST(FindBarriers, ACountBelowOneIsAnAnalysisError)
 
 class CancelAfterChecks : public RunListener {
 public:
-    explicit CancelAfterChecks(int allowed) : m_allowed(allowed) {}
+    explicit CancelAfterChecks(int allowed)
+        : m_allowed(allowed)
+    {
+    }
     bool cancelled() const override { return m_checks++ >= m_allowed; }
 
 private:
@@ -426,8 +429,8 @@ TEST(RunMonmonier, LocationsSharingOnlyXOrOnlyYStayApart)
     StatusRecorder listener;
     const MonmonierResult result = RunMonmonier(files.input, listener);
     ASSERT_EQ(result.BarrierTriangles.size(), 1u);
-    EXPECT_EQ(listener.statuses,
-              (std::vector<std::string>{"Reading", "Calculating Distances", "Triangulating", "Implementing Algorithm"}));
+    EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Distances", "Triangulating",
+                                                           "Implementing Algorithm"}));
     // The edge to (0,1) from (0,0) averages observations 2 and 4: (1 + 1) / 2 = 1 by hand; to (0,1)
     // from (1,0) (B against A, C against A): 1; (0,0)-(1,0): A against A, 0.
     double total = 0.0;
@@ -501,7 +504,8 @@ TEST(RunMonmonier, ABarrierCountBelowOneFailsBeforeReading)
 
 TEST(NoStartEdgeMessage, NamesTheBarrierInPlainText)
 {
-    EXPECT_EQ(noStartEdgeMessage(12), "No start edge left for barrier 12: the triangulation has too few uncrossed edges.");
+    EXPECT_EQ(noStartEdgeMessage(12),
+              "No start edge left for barrier 12: the triangulation has too few uncrossed edges.");
 }
 
 } // namespace
