@@ -19,10 +19,10 @@ Subcommand aggregationCommand()
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<AggregationInput>(invocation);
-        input.options.permutationCount = permutationsOption(invocation);
+        input.settings.permutations = permutationsOption(invocation);
         if (invocation.values.count("--area") != 0) {
-            input.options.areaMode = AreaMode::Empirical;
-            input.options.empiricalArea = invocation.numberValue("--area", 0.0);
+            input.settings.areaMode = AreaMode::Empirical;
+            input.settings.empiricalArea = invocation.numberValue("--area", 0.0);
         }
 
         RandomUniform random = invocation.generator(seeds);

@@ -94,7 +94,7 @@ Subcommand landscapeCommand()
         input.settings.logHeights = invocation.flag("--log-heights");
         const std::vector<GridRequest> requests = gridRequests(invocation);
 
-        const LandscapeShape shape = BuildLandscapeShape(input, listener);
+        const LandscapeShape shape = RunLandscapeShape(input, listener);
 
         // Each grid is interpolated as pressing "Start" with its values would; one that fails leaves
         // its section out and the rest go on.

@@ -11,11 +11,8 @@ Subcommand sampleplotCommand()
     command.summary = "prints the area of the polygon around the sample locations and the polygon's corners";
     command.needsGenotypes = false;
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        listener.status("Reading");
-        SampleTable table;
-        ReadCoordinateFile(invocation.coordinatePath, table);
         CommandResult result;
-        result.text = samplePlotText(BuildSamplePlot(table));
+        result.text = samplePlotText(RunSamplePlot(commonInput<AnalysisInput>(invocation), listener));
         return result;
     };
     return command;

@@ -235,10 +235,10 @@ bool IsMissingCode(DataType dataType, const std::string& field)
 }
 
 AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                     const AaiaOptions& options, RandomUniform& random, RunListener& listener,
-                                     const PermutationOptions& permutationOptions)
+                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
+                                     const PermutationOptions& options)
 {
-    requirePermutationCount(options.permutationCount);
+    requirePermutationCount(settings.permutations);
     const int n = table.sampleCount();
     if (n < 2)
         throw AnalysisError("the aggregation analysis needs at least 2 observations, " + std::to_string(n) + " given");
@@ -246,7 +246,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     AggregationResult result;
     result.dataType = dataType;
     result.sampleCount = n;
-    result.permutations = options.permutationCount;
+    result.permutations = settings.permutations;
     // The distance matrix is needed only to sort the lists, which keep every distance themselves.
     const NeighbourLists lists(BuildGeographicDistances(table, useLatLong));
 
@@ -273,10 +273,10 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     for (int i = 0; i < n; ++i)
         nearestSum += lists.nearest(i);
     result.meanNearestNeighbour = nearestSum / n;
-    result.area = options.areaMode == AreaMode::Empirical ? options.empiricalArea : result.dx * result.dy;
+    result.area = settings.areaMode == AreaMode::Empirical ? settings.empiricalArea : result.dx * result.dy;
     if (result.area == 0.0)
         throw AnalysisError(
-            options.areaMode == AreaMode::Empirical
+            settings.areaMode == AreaMode::Empirical
                 ? "the empirical area is 0"
                 : "the area of the bounding rectangle is 0 (all observations lie on one vertical line)");
     const double density = requireFinite(n / result.area, "the density of sampled points");
@@ -312,7 +312,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
 
     if (dataType == DataType::Sequences)
         labelSequences(table, categories, result);
-    if (options.permutationCount == 0)
+    if (settings.permutations == 0)
         throw AnalysisError("the probabilities are undefined with 0 permutations");
 
     // The permutations, evaluated in parallel. A replicate keeps only how each of its Rj values
@@ -320,7 +320,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     // category, and whether its Rave is at most the observed Rave; they are counted in order.
     constexpr std::uint8_t kAtLeast = 1;
     constexpr std::uint8_t kAtMost = 2;
-    PermutationRunner runner(n, static_cast<int>(options.permutationCount), permutationOptions);
+    PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
     const size_t slots = static_cast<size_t>(runner.batchCapacity());
     std::vector<std::uint8_t> comparisons(slots * walkedCount);
     std::vector<std::uint8_t> raveAtMost(slots);
@@ -357,7 +357,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
         });
 
     // The observed arrangement is not counted among the replicates.
-    const double replicates = static_cast<double>(options.permutationCount);
+    const double replicates = static_cast<double>(settings.permutations);
     for (size_t w = 0; w < walkedCount; ++w) {
         const WalkedCategory& walked = categories.walked[w];
         CategoryResult& category =
@@ -372,12 +372,17 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
 }
 
 AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
-                                        const PermutationOptions& permutationOptions)
+                                        const PermutationOptions& options)
 {
-    requirePermutationCount(input.options.permutationCount);
-    const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-    AggregationResult result = AllelicAggregation(table, input.dataType, input.useLatLong, input.options, random,
-                                                  listener, permutationOptions);
+    requirePermutationCount(input.settings.permutations);
+    // Genotype texts are compared, not distances; the geographic distances are built by the analysis.
+    ReadingSteps steps;
+    steps.readingStatus = {};
+    steps.geographic = false;
+    steps.genetic = false;
+    const AnalysisData data = ReadAnalysisData(input, listener, steps);
+    AggregationResult result =
+        AllelicAggregation(data.table, input.dataType, input.useLatLong, input.settings, random, listener, options);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     return result;

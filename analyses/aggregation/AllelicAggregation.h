@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -19,23 +20,19 @@ enum class AreaMode {
 };
 
 /// The aggregation analysis's own settings.
-struct AaiaOptions {
+struct AggregationSettings {
     /// Random relabellings of the sample locations. At least 1: with 0 the probabilities are
     /// undefined, and a negative count is an error before anything is read.
-    long long permutationCount = 1000;
+    long long permutations = 1000;
     AreaMode areaMode = AreaMode::EstimatedRectangular;
     /// The area in Empirical mode: in the square of the coordinates' unit, or in square kilometres
     /// for latitude/longitude data.
     double empiricalArea = 0.0;
 };
 
-/// What a run reads: the two files as the user named them, and how to read them.
-struct AggregationInput {
-    std::string coordinatePath;
-    std::string genotypePath;
-    DataType dataType = DataType::Codominant;
-    bool useLatLong = false;
-    AaiaOptions options;
+/// What a run reads: the two files and how to read them, and the analysis's settings.
+struct AggregationInput : AnalysisInput {
+    AggregationSettings settings;
 };
 
 /// One category of a locus (an allele pair, genotype, marker state or sequence) with its results.
@@ -110,19 +107,19 @@ bool IsMissingCode(DataType dataType, const std::string& field);
 
 /// The analysis on a table already read. Builds the geographic distances (great-circle kilometres
 /// with `useLatLong`), computes R, every category's Rj and Rave, and tests them against
-/// `options.permutationCount` random relabellings of the sample locations, drawing from `random`.
+/// `settings.permutations` random relabellings of the sample locations, drawing from `random`.
 /// Reports "Replicate: 10", "Replicate: 20", ... and stops with RunCancelled when asked. Throws
 /// AnalysisError for fewer than 2 observations, an undefined area or expectation (an area of 0 or
 /// below), no included category, a permutation count below 1 and, for sequence data, a sequence
 /// of a later locus that the first locus lacks. The paths of the result are left empty.
 AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                     const AaiaOptions& options, RandomUniform& random, RunListener& listener,
-                                     const PermutationOptions& permutationOptions = {});
+                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
+                                     const PermutationOptions& options = {});
 
 /// A whole run: reads both files and runs the analysis. Throws AnalysisError for a negative
 /// permutation count before reading anything, DataProblem for the expected data problems.
 AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
-                                        const PermutationOptions& permutationOptions = {});
+                                        const PermutationOptions& options = {});
 
 /// The text of "AAIA-Results.txt", lines ending CR LF.
 std::string AggregationReport(const AggregationResult& result);

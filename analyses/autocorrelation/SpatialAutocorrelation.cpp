@@ -396,13 +396,12 @@ AutocorrelationResult RunSpatialAutocorrelation(const AutocorrelationInput& inpu
                                                 RunListener& listener, const PermutationOptions& options)
 {
     checkSettings(input.settings);
-    listener.status("Calculating");
-    const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-    SquareMatrix geographic = BuildGeographicDistances(table, input.useLatLong);
-    SquareMatrix genetic = BuildGeneticDistances(table, input.dataType);
+    ReadingSteps steps;
+    steps.readingStatus = "Calculating";
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
 
-    AutocorrelationResult result =
-        SpatialAutocorrelation(std::move(genetic), std::move(geographic), input.settings, random, listener, options);
+    AutocorrelationResult result = SpatialAutocorrelation(std::move(data.genetic), std::move(data.geographic),
+                                                          input.settings, random, listener, options);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -29,12 +30,8 @@ struct AutocorrelationSettings {
     ClassMode classMode = ClassMode::EqualDistances;
 };
 
-/// What a run reads: the two files as the user named them, and how to read them.
-struct AutocorrelationInput {
-    std::string coordinatePath;
-    std::string genotypePath;
-    DataType dataType = DataType::Codominant;
-    bool useLatLong = false;
+/// What a run reads: the two files and how to read them, and the analysis's settings.
+struct AutocorrelationInput : AnalysisInput {
     AutocorrelationSettings settings;
 };
 

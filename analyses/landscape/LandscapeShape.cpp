@@ -219,19 +219,17 @@ LandscapeShape BuildLandscapeShape(const SampleTable& table, SquareMatrix G, con
     return shape;
 }
 
-LandscapeShape BuildLandscapeShape(const LandscapeInput& input, RunListener& listener)
+LandscapeShape RunLandscapeShape(const LandscapeInput& input, RunListener& listener)
 {
-    listener.status("Reading");
-    const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-    const SquareMatrix D = BuildGeographicDistances(table, input.useLatLong);
+    AnalysisData data = ReadAnalysisData(input, listener);
 
     LandscapeShape shape;
     shape.coordinatePath = input.coordinatePath;
     shape.genotypePath = input.genotypePath;
     shape.dataType = input.dataType;
     shape.settings = input.settings;
-    describeSampleArea(shape, table, input.useLatLong);
-    buildNetwork(shape, BuildGeneticDistances(table, input.dataType), D, input.useLatLong, listener);
+    describeSampleArea(shape, data.table, input.useLatLong);
+    buildNetwork(shape, std::move(data.genetic), data.geographic, input.useLatLong, listener);
     return shape;
 }
 

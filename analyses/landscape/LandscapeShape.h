@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
 #include "core/GeographicRanges.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
@@ -53,12 +54,8 @@ struct LandscapeEdge {
     friend bool operator==(const LandscapeEdge&, const LandscapeEdge&) = default;
 };
 
-/// What a run reads: the two files as the user named them, and how to read them.
-struct LandscapeInput {
-    std::string coordinatePath;
-    std::string genotypePath;
-    DataType dataType = DataType::Codominant;
-    bool useLatLong = false;
+/// What a run reads: the two files and how to read them, and the analysis's settings.
+struct LandscapeInput : AnalysisInput {
     LandscapeSettings settings;
 };
 
@@ -133,7 +130,7 @@ LandscapeShape BuildLandscapeShape(const SampleTable& table, SquareMatrix G, con
 /// computes the network. Throws DataProblem for the expected data problems (a missing allele
 /// separator, a pair without a common locus) and AnalysisError for every other failure; no report
 /// is written by this function.
-LandscapeShape BuildLandscapeShape(const LandscapeInput& input, RunListener& listener = RunListener::none());
+LandscapeShape RunLandscapeShape(const LandscapeInput& input, RunListener& listener = RunListener::none());
 
 /// The text of "LandscapeShape.txt" as the run writes it, lines ending CR LF.
 std::string LandscapeReport(const LandscapeShape& shape);

@@ -158,17 +158,16 @@ MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunL
                            const PermutationOptions& options)
 {
     requirePermutationCount(input.settings.permutations);
-    listener.status("Calculating");
-    SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-    SquareMatrix geographic = BuildGeographicDistances(table, input.useLatLong);
-    SquareMatrix genetic = BuildGeneticDistances(table, input.dataType);
+    ReadingSteps steps;
+    steps.readingStatus = "Calculating";
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
 
     MantelResult result =
-        MantelTest(std::move(genetic), std::move(geographic), input.settings, random, listener, options);
+        MantelTest(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener, options);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
-    result.names = std::move(table.names);
+    result.names = std::move(data.table.names);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -22,12 +23,8 @@ struct MantelSettings {
     bool logGenetic = false;
 };
 
-/// What a run reads: the two files as the user named them, and how to read them.
-struct MantelInput {
-    std::string coordinatePath;
-    std::string genotypePath;
-    DataType dataType = DataType::Codominant;
-    bool useLatLong = false;
+/// What a run reads: the two files and how to read them, and the analysis's settings.
+struct MantelInput : AnalysisInput {
     MantelSettings settings;
 };
 

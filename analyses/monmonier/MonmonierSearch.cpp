@@ -388,11 +388,12 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     if (input.settings.barrierCount < 1)
         throw AnalysisError("the number of barriers must be at least 1 (" + plainText(input.settings.barrierCount) +
                             " given)");
-    listener.status("Reading");
-    const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
-
-    listener.status("Calculating Distances");
-    SquareMatrix geographic = BuildGeographicDistances(table, input.useLatLong);
+    ReadingSteps steps;
+    steps.distancesStatus = "Calculating Distances";
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
+    const SampleTable& table = data.table;
+    SquareMatrix& geographic = data.geographic;
+    SquareMatrix& G = data.genetic;
     std::vector<double> x(static_cast<size_t>(table.sampleCount()));
     std::vector<double> y(x.size());
     for (int i = 0; i < table.sampleCount(); ++i) {
@@ -403,7 +404,6 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     result.data = ComputeDataExtents(x, y);
     result.map = WidenByFivePercent(result.data);
 
-    SquareMatrix G = BuildGeneticDistances(table, input.dataType);
     if (input.settings.distanceKind == MonmonierDistanceKind::Residual) {
         listener.status("Calculating Residuals");
         ResidualizeDistances(G, geographic);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -86,12 +87,8 @@ struct MonmonierSettings {
     long long barrierCount = 1;
 };
 
-/// What a run reads: the two files as the user named them, and how to read them.
-struct MonmonierInput {
-    std::string coordinatePath;
-    std::string genotypePath;
-    DataType dataType = DataType::Codominant;
-    bool useLatLong = false;
+/// What a run reads: the two files and how to read them, and the analysis's settings.
+struct MonmonierInput : AnalysisInput {
     MonmonierSettings settings;
 };
 

@@ -27,6 +27,14 @@ SamplePlot BuildSamplePlot(const SampleTable& table)
     return plot;
 }
 
+SamplePlot RunSamplePlot(const AnalysisInput& input, RunListener& listener)
+{
+    listener.status("Reading");
+    SampleTable table;
+    ReadCoordinateFile(input.coordinatePath, table);
+    return BuildSamplePlot(table);
+}
+
 std::string polygonAreaCaption(double area)
 {
     return "Polygon Area: " + plainText(area);

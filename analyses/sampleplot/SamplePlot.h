@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AnalysisInput.h"
+#include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "geometry/Extents.h"
 
@@ -28,6 +30,11 @@ struct SamplePlot {
 /// used). Throws AnalysisError when a coordinate is not a number, when the table has no observation,
 /// or when an extent does not fit in single precision.
 SamplePlot BuildSamplePlot(const SampleTable& table);
+
+/// A whole run: status "Reading", reads the coordinate file only (the genotype file and the data type
+/// are not used) and computes the plot's data. Throws AnalysisError as ReadCoordinateFile and
+/// BuildSamplePlot do.
+SamplePlot RunSamplePlot(const AnalysisInput& input, RunListener& listener = RunListener::none());
 
 /// "Polygon Area: " followed by the area's plain text form, as the plot states it.
 std::string polygonAreaCaption(double area);

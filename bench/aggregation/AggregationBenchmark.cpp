@@ -21,8 +21,8 @@ void BM_AggregationFast(benchmark::State& state)
 {
     const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
     const PermutationOptions options{static_cast<int>(state.range(1))};
-    AaiaOptions settings;
-    settings.permutationCount = kPermutations;
+    AggregationSettings settings;
+    settings.permutations = kPermutations;
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
         const AggregationResult result =
@@ -34,8 +34,8 @@ void BM_AggregationFast(benchmark::State& state)
 void BM_AggregationLiteral(benchmark::State& state)
 {
     const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
-    AaiaOptions settings;
-    settings.permutationCount = state.range(1);
+    AggregationSettings settings;
+    settings.permutations = state.range(1);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
         const AggregationResult result =

@@ -42,8 +42,8 @@ AggregationResult run(const SampleTable& table, DataType type = DataType::Genoty
                       bool latLong = false, const PermutationOptions& options = {})
 {
     RandomUniform random(1, 1);
-    AaiaOptions settings;
-    settings.permutationCount = permutations;
+    AggregationSettings settings;
+    settings.permutations = permutations;
     return AllelicAggregation(table, type, latLong, settings, random, RunListener::none(), options);
 }
 
@@ -177,12 +177,12 @@ TEST(AllelicAggregation, AHeightOfExactlyOneKeepsTheAreaExpectation)
 TEST(AllelicAggregation, EmpiricalAreaReplacesTheRectangle)
 {
     RandomUniform random(1, 1);
-    AaiaOptions options;
-    options.permutationCount = 5;
-    options.areaMode = AreaMode::Empirical;
-    options.empiricalArea = 36.0;
+    AggregationSettings settings;
+    settings.permutations = 5;
+    settings.areaMode = AreaMode::Empirical;
+    settings.empiricalArea = 36.0;
     const AggregationResult result =
-        AllelicAggregation(twoPairs(), DataType::Genotypes, false, options, random, RunListener::none());
+        AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none());
     EXPECT_EQ(result.area, 36.0);
     // Expected 1 / (2 sqrt(5 / 36)) = 3 / sqrt 5; Rj of a pair: 1 / (1 / (2 sqrt(2 / 36))) = sqrt 2 / 3.
     EXPECT_DOUBLE_EQ(result.r, (4.0 + std::sqrt(5.0)) / 5.0 / (3.0 / std::sqrt(5.0)));
@@ -332,10 +332,10 @@ TEST(AllelicAggregation, FailuresAreAnalysisErrors)
 
     for (const double area : {0.0, -9.0}) {
         RandomUniform random(1, 1);
-        AaiaOptions options;
-        options.areaMode = AreaMode::Empirical;
-        options.empiricalArea = area;
-        EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, options, random, RunListener::none()),
+        AggregationSettings settings;
+        settings.areaMode = AreaMode::Empirical;
+        settings.empiricalArea = area;
+        EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none()),
                      AnalysisError)
             << "area " << area;
     }
@@ -347,7 +347,7 @@ TEST(AllelicAggregation, NegativePermutationCountFailsBeforeAnythingIsRead)
     AggregationInput input;
     input.coordinatePath = "no-such-coordinates.txt";
     input.genotypePath = "no-such-genotypes.txt";
-    input.options.permutationCount = -3;
+    input.settings.permutations = -3;
     try {
         RunAllelicAggregation(input, random, RunListener::none());
         FAIL() << "a negative count must fail";
@@ -376,9 +376,9 @@ TEST(AllelicAggregation, ProgressShowsEveryTenthReplicate)
          }) {
         RandomUniform random(1, 1);
         RecordingListener listener;
-        AaiaOptions options;
-        options.permutationCount = permutations;
-        AllelicAggregation(twoPairs(), DataType::Genotypes, false, options, random, listener);
+        AggregationSettings settings;
+        settings.permutations = permutations;
+        AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener);
         EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
     }
 }
@@ -388,9 +388,9 @@ TEST(AllelicAggregation, CancellingStopsTheRun)
     RandomUniform random(1, 1);
     RecordingListener listener;
     listener.cancelAfterFirstStatus = true;
-    AaiaOptions options;
-    options.permutationCount = 100000;
-    EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, options, random, listener), RunCancelled);
+    AggregationSettings settings;
+    settings.permutations = 100000;
+    EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener), RunCancelled);
 }
 
 // Whole reports of the engine and of the literal procedure, on random data of every data type, for
@@ -438,14 +438,14 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
             table.yTexts[static_cast<size_t>(k)] =
                 std::to_string(std::stoi(table.yTexts[static_cast<size_t>(k)]) % c.coordinateRange);
         }
-        AaiaOptions options;
-        options.permutationCount = c.permutations;
-        options.areaMode = c.area;
-        options.empiricalArea = 1234.5;
+        AggregationSettings settings;
+        settings.permutations = c.permutations;
+        settings.areaMode = c.area;
+        settings.empiricalArea = 1234.5;
 
         RandomUniform literalRandom(c.seed, 3 * c.seed);
         const AggregationResult literal =
-            reference::literalAllelicAggregation(table, c.type, c.latLong, options, literalRandom);
+            reference::literalAllelicAggregation(table, c.type, c.latLong, settings, literalRandom);
         for (const LocusResult& locus : literal.loci) {
             for (const CategoryResult& category : locus.categories)
                 strictlyBetween += category.computed() && category.pUpper > 0.0 && category.pUpper < 1.0;
@@ -454,7 +454,7 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
 
         for (const int threads : {1, 2, 3, 8}) {
             RandomUniform random(c.seed, 3 * c.seed);
-            const AggregationResult result = AllelicAggregation(table, c.type, c.latLong, options, random,
+            const AggregationResult result = AllelicAggregation(table, c.type, c.latLong, settings, random,
                                                                 RunListener::none(), PermutationOptions{threads});
             EXPECT_EQ(AggregationReport(result), expected) << "case " << c.seed << ", " << threads << " threads";
             EXPECT_EQ(result.r, literal.r) << "case " << c.seed;
@@ -492,14 +492,14 @@ TEST(AllelicAggregation, ReportsOfTheExamplesMatchTheLiteralProcedure)
         input.genotypePath = (examples / example.folder / "genotypes.txt").string();
         input.dataType = example.type;
         input.useLatLong = example.latLong;
-        input.options.permutationCount = 99;
+        input.settings.permutations = 99;
         RandomUniform random(4321, 8765);
         const std::string report = AggregationReport(RunAllelicAggregation(input, random, RunListener::none()));
 
         const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
         RandomUniform literalRandom(4321, 8765);
         AggregationResult literal =
-            reference::literalAllelicAggregation(table, example.type, example.latLong, input.options, literalRandom);
+            reference::literalAllelicAggregation(table, example.type, example.latLong, input.settings, literalRandom);
         literal.coordinatePath = input.coordinatePath;
         literal.genotypePath = input.genotypePath;
         EXPECT_EQ(report, AggregationReport(literal)) << example.folder;

@@ -118,7 +118,7 @@ double meanOverIncluded(const std::vector<Locus>& loci, const std::vector<std::v
 } // namespace
 
 AggregationResult literalAllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                            const AaiaOptions& options, RandomUniform& random)
+                                            const AggregationSettings& settings, RandomUniform& random)
 {
     const int n = table.sampleCount();
     const int m = table.locusCount;
@@ -171,7 +171,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     AggregationResult result;
     result.dataType = dataType;
     result.sampleCount = n;
-    result.permutations = options.permutationCount;
+    result.permutations = settings.permutations;
 
     // R.
     double nnSum = 0.0;
@@ -197,7 +197,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     const bool flat = dy == 0.0;
     if (flat)
         dy = 1.0;
-    const double area = options.areaMode == AreaMode::Empirical ? options.empiricalArea : dx * dy;
+    const double area = settings.areaMode == AreaMode::Empirical ? settings.empiricalArea : dx * dy;
     const double expected = flat ? 1.0 / (2.0 * (n / area)) : 1.0 / (2.0 * std::sqrt(n / area));
     result.dx = dx;
     result.dy = dy;
@@ -268,11 +268,11 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     }
 
     // The replicates.
-    if (options.permutationCount <= 0)
+    if (settings.permutations <= 0)
         throw AnalysisError("no replicates");
     double raveCounter = 0.0;
     std::vector<std::vector<double>> randomMean = mean, randomRj = rj;
-    for (long long rep = 1; rep <= options.permutationCount; ++rep) {
+    for (long long rep = 1; rep <= settings.permutations; ++rep) {
         for (int exchange = 1; exchange <= n; ++exchange) {
             const int r1 = static_cast<int>(random.next() * n) + 1;
             int r2 = static_cast<int>(random.next() * n) + 1;
@@ -300,7 +300,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
             raveCounter += 1;
     }
 
-    const double count = static_cast<double>(options.permutationCount);
+    const double count = static_cast<double>(settings.permutations);
     result.raveCount = static_cast<long long>(raveCounter);
     result.pRave = raveCounter / count;
     for (int l = 1; l <= m; ++l) {

@@ -13,6 +13,6 @@ namespace tessaloc::reference {
 /// category; latitude/longitude data measured in kilometres throughout; the one-dimensional
 /// expectation only when the observations share one Y). The paths of the result are left empty.
 AggregationResult literalAllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                            const AaiaOptions& options, RandomUniform& random);
+                                            const AggregationSettings& settings, RandomUniform& random);
 
 } // namespace tessaloc::reference

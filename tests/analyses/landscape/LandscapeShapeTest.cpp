@@ -327,7 +327,7 @@ TEST(BuildLandscapeShape, AWholeRunReadsTheFilesAndNamesThem)
     input.dataType = DataType::Genotypes;
     input.settings.heightMode = LandscapeHeightMode::Raw;
     RecordingListener listener;
-    const LandscapeShape shape = BuildLandscapeShape(input, listener);
+    const LandscapeShape shape = RunLandscapeShape(input, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Surface"}));
     EXPECT_EQ(shape.coordinatePath, input.coordinatePath);
     EXPECT_EQ(shape.dataType, DataType::Genotypes);

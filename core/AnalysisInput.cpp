@@ -1,0 +1,23 @@
+#include "core/AnalysisInput.h"
+
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+
+namespace tessaloc {
+
+AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener, const ReadingSteps& steps)
+{
+    AnalysisData data;
+    if (!steps.readingStatus.empty())
+        listener.status(steps.readingStatus);
+    data.table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
+    if (!steps.distancesStatus.empty())
+        listener.status(steps.distancesStatus);
+    if (steps.geographic)
+        data.geographic = BuildGeographicDistances(data.table, input.useLatLong);
+    if (steps.genetic)
+        data.genetic = BuildGeneticDistances(data.table, input.dataType);
+    return data;
+}
+
+} // namespace tessaloc
