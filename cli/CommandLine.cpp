@@ -131,7 +131,7 @@ void checkInputOpens(const std::string& path, const char* role)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in || std::filesystem::is_directory(path))
-        throw AnalysisError(std::string("cannot open the ") + role + " \"" + path +
+        throw AnalysisError(std::string("cannot open the ") + role + " \"" + escapeControlCharacters(path) +
                             "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
@@ -146,7 +146,7 @@ long long Invocation::integerValue(const std::string& name, long long fallback, 
     const auto value = parseWholeNumber(it->second);
     if (!value || *value < minimum || *value > maximum)
         throw UsageError(name + " takes a whole number from " + std::to_string(minimum) + " to " +
-                         std::to_string(maximum) + ", not \"" + it->second + "\"");
+                         std::to_string(maximum) + ", not " + quotedField(it->second));
     return *value;
 }
 
@@ -157,7 +157,7 @@ double Invocation::numberValue(const std::string& name, double fallback) const
         return fallback;
     const auto value = parseDecimal(it->second);
     if (!value)
-        throw UsageError(name + " takes a number, not \"" + it->second + "\"");
+        throw UsageError(name + " takes a number, not " + quotedField(it->second));
     return *value;
 }
 
@@ -206,7 +206,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         if (!option)
             option = findOption(command.options, argument);
         if (!option)
-            throw UsageError("unknown option " + argument + " for " + command.name);
+            throw UsageError("unknown option " + quotedField(argument) + " for " + command.name);
 
         std::string value;
         if (option->valueName.empty()) {
@@ -223,7 +223,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         if (argument == "--type") {
             const auto type = parseWholeNumber(value);
             if (!type || *type < 1 || *type > 3)
-                throw UsageError("--type takes 1, 2 or 3, not \"" + value + "\"");
+                throw UsageError("--type takes 1, 2 or 3, not " + quotedField(value));
             invocation.dataType = static_cast<DataType>(*type);
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
@@ -273,7 +273,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             command = &candidate;
     }
     if (!command) {
-        err << "tessaloc-cli: unknown analysis \"" << arguments[0] << "\"; 'tessaloc-cli --help' lists them\n";
+        err << "tessaloc-cli: unknown analysis " << quotedField(arguments[0]) << "; 'tessaloc-cli --help' lists them\n";
         return kExitUsageError;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Errors.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -94,7 +95,7 @@ T choiceValue(const Invocation& invocation, const std::string& name, const std::
         names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ") + std::string(choice);
         ++index;
     }
-    throw UsageError(name + " takes " + names + ", not \"" + text + "\"");
+    throw UsageError(name + " takes " + names + ", not " + quotedField(text));
 }
 
 /// The --permutations option of the permutation tests: any 32-bit count (the analyses reject the
