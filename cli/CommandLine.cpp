@@ -113,6 +113,11 @@ public:
         finishLine();
         m_err << text << '\n';
     }
+    void warning(std::string_view text) override
+    {
+        finishLine();
+        m_err << "tessaloc-cli: warning: " << text << '\n';
+    }
     void finishLine()
     {
         if (m_lineOpen)
