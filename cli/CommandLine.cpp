@@ -236,10 +236,14 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             const size_t comma = value.find(',');
             const auto first = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(0, comma));
             const auto second = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(comma + 1));
-            if (!first || !second || *first < 0 || *second < 0 || *first > RandomUniform::kMaxSeed ||
-                *second > RandomUniform::kMaxSeed)
-                throw UsageError("--seed takes two whole numbers from 0 to " + std::to_string(RandomUniform::kMaxSeed) +
-                                 " as S1,S2, not \"" + value + "\"");
+            // Outside these ranges a component of the generator stays constant, and with both
+            // constant a permutation test could never draw two different observations.
+            if (!first || !second || !RandomUniform::validSeed(*first, *second))
+                throw UsageError("--seed takes S1,S2 with S1 a whole number from " +
+                                 std::to_string(RandomUniform::kSmallestSeed) + " to " +
+                                 std::to_string(RandomUniform::kLargestSeed1) + " and S2 from " +
+                                 std::to_string(RandomUniform::kSmallestSeed) + " to " +
+                                 std::to_string(RandomUniform::kLargestSeed2) + ", not " + quotedField(value));
             invocation.seed = std::make_pair(*first, *second);
         } else if (argument == "--output-dir") {
             if (value.empty())
