@@ -2,9 +2,11 @@
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "core/ReportWriter.h"
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -140,7 +142,29 @@ void checkInputOpens(const std::string& path, const char* role)
                             "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
+void removeReportsAndEnd(int signal)
+{
+    removeUnfinishedReportFiles();
+    // The handler was reset to the default on entry, and the signal stays blocked until this handler
+    // returns; then it ends the program as if no handler had been there.
+    std::raise(signal);
+}
+
 } // namespace
+
+void installReportCleanupOnSignals()
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction cleanup {};
+        cleanup.sa_handler = removeReportsAndEnd;
+        sigemptyset(&cleanup.sa_mask);
+        cleanup.sa_flags = SA_RESETHAND;
+        sigaction(signal, &cleanup, nullptr);
+    }
+}
 
 long long Invocation::integerValue(const std::string& name, long long fallback, long long minimum,
                                    long long maximum) const

@@ -139,6 +139,11 @@ Subcommand sampleplotCommand();
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
 
+/// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of any report being written before the
+/// program ends of the signal as it would have without the handler. A signal the program was started
+/// to ignore stays ignored. The batch program calls it once, first thing.
+void installReportCleanupOnSignals();
+
 /// The whole batch program: parses, runs, reports on `out` and `err`, and returns the exit status.
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 

@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include "core/AnalysisInput.h"
 #include "core/DistanceCsv.h"
-#include "core/GeneticDistances.h"
-#include "core/GeographicDistances.h"
+#include "core/Errors.h"
 #include "core/ReportWriter.h"
 
 namespace tessaloc::cli {
@@ -14,26 +14,24 @@ Subcommand distancesCommand()
     command.summary = "writes the genetic and geographic distance matrices as GeneticDistances.csv and "
                       "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        listener.status("Reading");
-        const SampleTable table =
-            ReadSampleTable(invocation.coordinatePath, invocation.genotypePath, invocation.dataType);
-        listener.status("Calculating");
-        const SquareMatrix geographic = BuildGeographicDistances(table, invocation.useLatLong);
-        const SquareMatrix genetic = BuildGeneticDistances(table, invocation.dataType);
+        ReadingSteps steps;
+        steps.distancesStatus = "Calculating";
+        const AnalysisData data = ReadAnalysisData(commonInput<AnalysisInput>(invocation), listener, steps);
+        // The two matrices belong together: both are written before either is put in place, and a
+        // run that finds one of them replaced by another run's at the same time says so.
+        const WrittenReportFiles written =
+            writeReportFiles(invocation.outputDirectory,
+                             {{"GeneticDistances.csv",
+                               [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, data.table.names, data.genetic); }},
+                              {"GeographicDistances.csv", [&](ReportWriter& out) {
+                                   WriteDistanceMatrixCsv(out, data.table.names, data.geographic);
+                               }}});
         CommandResult result;
-        result.written.push_back(
-            writeReportFile(invocation.outputDirectory, "GeneticDistances.csv",
-                            [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, genetic); }));
-        try {
-            result.written.push_back(
-                writeReportFile(invocation.outputDirectory, "GeographicDistances.csv",
-                                [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, geographic); }));
-        } catch (...) {
-            // Both matrices or neither.
-            std::error_code ignored;
-            std::filesystem::remove(result.written.front(), ignored);
-            throw;
-        }
+        result.written = written.paths;
+        if (!written.together)
+            result.problems = "GeneticDistances.csv and GeographicDistances.csv in \"" +
+                              escapeControlCharacters(invocation.outputDirectory.string()) +
+                              "\" may not belong together: another run wrote one of them at the same time";
         return result;
     };
     return command;
