@@ -1,6 +1,6 @@
 #pragma once
 
-// Word-for-word implementations of the genetic distance builders, kept as the reference that the
+// Direct implementations of the genetic distance builders, kept as the reference that the
 // fast builders of the core are compared against (tests) and measured against (benchmarks).
 
 #include "core/SampleTable.h"

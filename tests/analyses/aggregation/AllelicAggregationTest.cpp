@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
-#include "tests/analyses/aggregation/LiteralAggregation.h"
+#include "tests/support/LiteralAggregation.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/TempFiles.h"
 

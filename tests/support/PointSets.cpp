@@ -1,4 +1,4 @@
-#include "tests/geometry/PointSets.h"
+#include "tests/support/PointSets.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,9 @@
-#include "LiteralLandscape.h"
+#include "tests/support/LiteralLandscape.h"
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
 #include "core/TStringList.h"
 #include "geometry/Delaunay.h"
@@ -21,7 +22,7 @@ double parsed(const std::string& text)
 
 void literalLog(std::vector<LandscapeEdge>& edges, bool alwaysShift)
 {
-    double minPos = 1.7976931348623E+308;
+    double minPos = kNearMaximum14Digits;
     bool zeroSeen = false;
     for (const LandscapeEdge& edge : edges) {
         if (edge.Height > 0 && edge.Height <= minPos)

@@ -1,8 +1,9 @@
-#include "tests/analyses/monmonier/LiteralMonmonier.h"
+#include "tests/support/LiteralMonmonier.h"
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
 #include "geometry/GeometryHelpers.h"
 
@@ -145,7 +146,7 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
                                  long long barrierCount)
 {
     const int N = static_cast<int>(x.size());
-    // Step 7: locations by the texts of X and Y, 1-based.
+    // The locations, by the texts of X and Y, 1-based.
     std::vector<std::string> xTexts{""}, yTexts{""};
     std::vector<double> LocX{0}, LocY{0};
     for (int i = 1; i <= N; ++i) {
@@ -163,7 +164,7 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
         }
     }
     const int M = static_cast<int>(LocX.size()) - 1;
-    // Step 8: members by numeric equality, observation numbers 1-based.
+    // Their members by numeric equality, observation numbers 1-based.
     std::vector<int> count(static_cast<size_t>(M) + 1, 0);
     std::vector<std::vector<int>> members(static_cast<size_t>(M) + 1);
     for (int j = 1; j <= M; ++j)
@@ -173,7 +174,7 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
                 members[j].push_back(i);
             }
 
-    // Step 10.
+    // The triangles with their edges, lengths and values.
     Search search;
     search.T = static_cast<int>(triangles.size());
     const int T = search.T;
@@ -216,14 +217,14 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
         }
     }
 
-    // Step 11.
+    // The neighbours.
     search.TriangleLinks.resize(static_cast<size_t>(T) + 1);
     literalNeighbourSearch(search.BarrierTriangles, search.TriangleLinks, T);
 
-    // Steps 12 to 14.
+    // The barriers, one after the other.
     search.BarrierList.resize(static_cast<size_t>(barrierCount) + 1);
     for (int b = 1; b <= barrierCount; ++b) {
-        double best = -1.7976931348623E+308;
+        double best = -kNearMaximum14Digits;
         int ts = 0, es = 0;
         for (int t = 1; t <= T; ++t)
             for (int e = 1; e <= 3; ++e)

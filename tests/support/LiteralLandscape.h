@@ -1,6 +1,6 @@
 #pragma once
 
-// Word-for-word transcriptions of the landscape shape procedures: string lists for the distinct
+// The landscape shape procedures done the direct way: string lists for the distinct
 // locations and their members, the candidate lines listed in full, every candidate compared with
 // every listed line, end points found again by their texts, and a grid whose nodes weigh every edge
 // one after the other on one thread. The fast engine is compared against them (tests) and measured

@@ -1,6 +1,6 @@
 #pragma once
 
-// A word-for-word transcription of the triangulation with its 1-based tables, vertex numbers held
+// The triangulation done the direct way, with its 1-based tables, vertex numbers held
 // as doubles, the edge buffer at full capacity and every triangle tested for every point. The fast
 // TriangulatePoints is compared against it (tests) and measured against it (benchmarks).
 

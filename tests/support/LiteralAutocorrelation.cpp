@@ -1,6 +1,7 @@
-#include "tests/analyses/autocorrelation/LiteralAutocorrelation.h"
+#include "tests/support/LiteralAutocorrelation.h"
 
 #include "core/Errors.h"
+#include "tests/support/LiteralMantel.h"
 
 #include <cmath>
 #include <cstdint>
@@ -34,7 +35,7 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
     const int n = genetic.size();
     const int k = static_cast<int>(settings.classCount);
     const long long p = static_cast<long long>(n) * (n - 1) / 2;
-    // 1-based arrays, as the old procedure kept them.
+    // 1-based arrays, like every table of this procedure.
     auto g = [&](SquareMatrix& m, int i, int j) -> double& { return m(i - 1, j - 1); };
     auto d = [&](int i, int j) { return geographic(i - 1, j - 1); };
 
@@ -117,16 +118,7 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
     double vCounter = 0.0;
     std::vector<double> ayStar(k + 1, 0.0);
     for (long long rep = 1; rep <= settings.permutations; ++rep) {
-        for (int exchange = 1; exchange <= n; ++exchange) {
-            const int r1 = static_cast<int>(random.next() * n) + 1;
-            int r2 = static_cast<int>(random.next() * n) + 1;
-            while (r2 == r1)
-                r2 = static_cast<int>(random.next() * n) + 1;
-            for (int column = 1; column <= n; ++column)
-                std::swap(g(m, r1, column), g(m, r2, column));
-            for (int row = 1; row <= n; ++row)
-                std::swap(g(m, row, r1), g(m, row, r2));
-        }
+        literalExchangeReplicate(m, random);
         classMeans(ayStar);
         for (int f = 1; f <= k; ++f) {
             if (ayStar[f] >= ay[f])

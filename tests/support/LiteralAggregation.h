@@ -1,6 +1,6 @@
 #pragma once
 
-// The allelic aggregation analysis exactly as the old procedure ran it: the geographic matrix
+// The allelic aggregation analysis done the direct way: the geographic matrix
 // itself is rearranged, N row-and-column exchanges per replicate, cumulatively; every replicate
 // rebuilds and Shell-sorts all N neighbour lists and walks them category by category. The reference
 // for the engine (tests) and its yardstick (benchmarks).

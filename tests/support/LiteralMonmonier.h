@@ -1,8 +1,8 @@
 #pragma once
 
-// A word-for-word transcription of the barrier search after the triangulation: locations by text
-// lists and numeric members, 1-based tables, vertices matched to locations by search, the pairwise
-// neighbour search and the recursive walk. The fast search is compared against it (tests) and
+// The barrier search after the triangulation done the direct way: locations by text lists and
+// numeric members, 1-based tables, vertices matched to locations by search, the pairwise neighbour
+// search and the recursive walk. The fast search is compared against it (tests) and
 // measured against it (benchmarks).
 
 #include "analyses/monmonier/MonmonierSearch.h"

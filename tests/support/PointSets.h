@@ -27,11 +27,4 @@ std::vector<TriVertex> shuffled(std::vector<TriVertex> points, std::uint32_t see
 /// Every coordinate multiplied by `factor`.
 std::vector<TriVertex> scaled(std::vector<TriVertex> points, double factor);
 
-/// A listener that keeps every message.
-class RecordingListener : public RunListener {
-public:
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    std::vector<std::string> messages;
-};
-
 } // namespace tessaloc::reference

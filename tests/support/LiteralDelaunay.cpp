@@ -1,4 +1,4 @@
-#include "tests/geometry/LiteralDelaunay.h"
+#include "tests/support/LiteralDelaunay.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,10 +1,12 @@
-#include "tests/analyses/aggregation/LiteralAggregation.h"
+#include "tests/support/LiteralAggregation.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
 #include "core/GeographicRanges.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
 #include "core/TStringList.h"
+#include "tests/support/LiteralMantel.h"
 
 #include <cmath>
 #include <utility>
@@ -17,7 +19,7 @@ struct Neighbour {
     double d;
 };
 
-// The exchanged matrix, indexed from 1 as the old procedure indexed it.
+// The exchanged matrix, indexed from 1 like every table of this procedure.
 class Distances {
 public:
     explicit Distances(SquareMatrix matrix)
@@ -25,6 +27,7 @@ public:
     {
     }
     double& operator()(int i, int j) { return m_matrix(i - 1, j - 1); }
+    SquareMatrix& matrix() { return m_matrix; }
 
 private:
     SquareMatrix m_matrix;
@@ -176,7 +179,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     // R.
     double nnSum = 0.0;
     for (int i = 1; i <= n; ++i) {
-        double nn = 1.79769313486231E+308;
+        double nn = kNearMaximum15Digits;
         for (int j = 1; j <= n; ++j) {
             if (j == i)
                 continue;
@@ -273,16 +276,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     double raveCounter = 0.0;
     std::vector<std::vector<double>> randomMean = mean, randomRj = rj;
     for (long long rep = 1; rep <= settings.permutations; ++rep) {
-        for (int exchange = 1; exchange <= n; ++exchange) {
-            const int r1 = static_cast<int>(random.next() * n) + 1;
-            int r2 = static_cast<int>(random.next() * n) + 1;
-            while (r2 == r1)
-                r2 = static_cast<int>(random.next() * n) + 1;
-            for (int column = 1; column <= n; ++column)
-                std::swap(d(r1, column), d(r2, column));
-            for (int row = 1; row <= n; ++row)
-                std::swap(d(row, r1), d(row, r2));
-        }
+        literalExchangeReplicate(d.matrix(), random);
         lists = buildNeighbourLists(d, n);
         computeCategories(loci, text, lists, n, area, randomMean, randomRj);
         for (int l = 1; l <= m; ++l) {
