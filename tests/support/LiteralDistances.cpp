@@ -163,8 +163,10 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec)
                 }
                 break;
             case DataType::Genotypes:
-                field = chance(spec.missingRate) ? (chance(0.5) ? "0" : "0\\0")
-                                                 : "g" + std::to_string(below(spec.allelesPerLocus));
+                if (chance(spec.missingRate))
+                    field = chance(0.5) ? "0" : "0\\0";
+                else
+                    field = std::string("g").append(std::to_string(below(spec.allelesPerLocus)));
                 break;
             case DataType::Sequences: {
                 // Lengths vary a little so that short sequences and shifted sites are exercised.
