@@ -73,33 +73,29 @@ struct TailCounts {
     void add(double replicate, double observed) { add(compareTails(replicate, observed)); }
 };
 
-/// The tail outcomes of `statistics` statistics for each of `slotCount` slots of a batch, two bits
-/// each. Evaluators on several threads may set the outcomes of different slots at once: each slot
-/// has bytes of its own.
+/// The tail outcomes of `statistics` statistics for each of `slotCount` slots of a batch, a byte
+/// each. Evaluators on several threads may set the outcomes of different slots at once.
 class TailOutcomes {
 public:
     TailOutcomes(size_t statistics, int slotCount)
-        : m_stride((2 * statistics + 7) / 8)
-        , m_bits(m_stride * static_cast<size_t>(slotCount))
+        : m_statistics(statistics)
+        , m_outcomes(statistics * static_cast<size_t>(slotCount))
     {
     }
 
     /// Stores the outcome of `statistic` in `slot`, replacing the one of an earlier batch.
     void set(int slot, size_t statistic, std::uint8_t outcome)
     {
-        std::uint8_t& byte = m_bits[m_stride * static_cast<size_t>(slot) + statistic / 4];
-        const unsigned shift = 2 * (statistic % 4);
-        byte = static_cast<std::uint8_t>((byte & ~(3u << shift)) | (static_cast<unsigned>(outcome & 3u) << shift));
+        m_outcomes[m_statistics * static_cast<size_t>(slot) + statistic] = outcome;
     }
     std::uint8_t get(int slot, size_t statistic) const
     {
-        const std::uint8_t byte = m_bits[m_stride * static_cast<size_t>(slot) + statistic / 4];
-        return static_cast<std::uint8_t>((byte >> (2 * (statistic % 4))) & 3u);
+        return m_outcomes[m_statistics * static_cast<size_t>(slot) + statistic];
     }
 
 private:
-    size_t m_stride;
-    std::vector<std::uint8_t> m_bits;
+    size_t m_statistics;
+    std::vector<std::uint8_t> m_outcomes;
 };
 
 /// The status text a permutation test shows after `replicate`: `prefix` followed by the

@@ -10,12 +10,13 @@
 
 namespace tessaloc {
 
-// The one pass of the permutation tests over the genetic matrix G: four rearranged arrangements at
-// once (lanes l = 0..3, arrangement G(p_l(i), p_l(j))), row i by row i. A caller sums what it
-// needs from each row, pair by pair in its own fixed order; the four lanes' sums are independent
-// chains of additions, which the processor overlaps. Every lane's sum receives exactly the terms,
-// in exactly the order, that the same sum over the rearranged matrix would, so it is equal to it
-// bit for bit.
+// The pass of the permutation tests over the genetic matrix G: four rearranged arrangements at
+// once (lanes l = 0..3, arrangement G(p_l(i), p_l(j))), row i by row i. permutedLanes(G, p) gives
+// the four arrangements and its row(i) their row i; a caller sums what it needs from each row,
+// pair by pair in its own fixed order. The four lanes' sums are independent chains of additions,
+// which the processor overlaps. Every lane's sum receives exactly the terms, in exactly the order,
+// that the same sum over the rearranged matrix would, so it is equal to it bit for bit. The row
+// loop stays in the caller, so that its sums and positions stay in registers.
 
 /// Row i of the four arrangements, read through 16-bit codes with the four permutations packed side
 /// by side: one 64-bit load gives the four positions p_l(j), and four rows of codes fit the
@@ -105,24 +106,46 @@ private:
     const double* m_row3;
 };
 
-/// Calls `body(i, rows)` for i = 0..N-2 in ascending order, `rows` being row i of the four
-/// arrangements given by the permutations `p` (four of them, N entries each, N <= 65536) read
-/// through the codes.
-template <typename Body> void forEachPermutedRow(const DistanceCodes& genetic, const std::int32_t* const* p, Body&& body)
-{
-    const int n = genetic.size();
-    thread_local std::vector<std::uint64_t> packed;
-    packFourPermutations(p, n, packed);
-    for (int i = 0; i < n - 1; ++i)
-        body(i, CodedPermutedRows(genetic, packed.data(), i));
-}
+/// The four arrangements of a coded matrix given by the permutations `p` (four of them, N entries
+/// each, N <= 65536), packed once; row(i) gives their row i.
+class CodedPermutedMatrix {
+public:
+    CodedPermutedMatrix(const DistanceCodes& genetic, const std::int32_t* const* p)
+        : m_genetic(genetic)
+    {
+        thread_local std::vector<std::uint64_t> packed;
+        packFourPermutations(p, genetic.size(), packed);
+        m_packed = packed.data();
+    }
+    CodedPermutedRows row(int i) const { return CodedPermutedRows(m_genetic, m_packed, i); }
+
+private:
+    const DistanceCodes& m_genetic;
+    const std::uint64_t* m_packed = nullptr;
+};
 
 /// The same over the matrix of doubles, for any N.
-template <typename Body> void forEachPermutedRow(const SquareMatrix& genetic, const std::int32_t* const* p, Body&& body)
+class PlainPermutedMatrix {
+public:
+    PlainPermutedMatrix(const SquareMatrix& genetic, const std::int32_t* const* p)
+        : m_genetic(genetic)
+        , m_p(p)
+    {
+    }
+    PlainPermutedRows row(int i) const { return PlainPermutedRows(m_genetic, m_p, i); }
+
+private:
+    const SquareMatrix& m_genetic;
+    const std::int32_t* const* m_p;
+};
+
+inline CodedPermutedMatrix permutedLanes(const DistanceCodes& genetic, const std::int32_t* const* p)
 {
-    const int n = genetic.size();
-    for (int i = 0; i < n - 1; ++i)
-        body(i, PlainPermutedRows(genetic, p, i));
+    return CodedPermutedMatrix(genetic, p);
+}
+inline PlainPermutedMatrix permutedLanes(const SquareMatrix& genetic, const std::int32_t* const* p)
+{
+    return PlainPermutedMatrix(genetic, p);
 }
 
 /// Runs `pass(G, lanes)` with the codes when the matrix could be coded, else with the matrix itself.

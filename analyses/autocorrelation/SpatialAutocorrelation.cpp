@@ -107,9 +107,12 @@ constexpr size_t kLanes = PermutationRunner::kGroupSize;
 template <typename Genetic, typename Column>
 void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::int32_t* const* p, double* sums)
 {
+    const int n = genetic.size();
+    const auto lanes = permutedLanes(genetic, p);
     const Column* column = runs.columns.data();
     size_t run = 0;
-    forEachPermutedRow(genetic, p, [&](int i, const auto& rows) {
+    for (int i = 0; i < n - 1; ++i) {
+        const auto rows = lanes.row(i);
         for (const size_t rowEnd = runs.rowEnd[static_cast<size_t>(i)]; run < rowEnd; ++run) {
             double* s = sums + static_cast<size_t>(runs.runClass[run]) * kLanes;
             double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
@@ -120,7 +123,7 @@ void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::i
             s[2] = s2;
             s[3] = s3;
         }
-    });
+    }
 }
 
 // The observed statistics and the permutation test, with columns of the width `Column`.

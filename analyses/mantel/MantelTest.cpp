@@ -23,11 +23,13 @@ void crossProductSums(const Genetic& genetic, const SquareMatrix& geographic, co
 {
     const int n = geographic.size();
     double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    forEachPermutedRow(genetic, permutations, [&](int i, const auto& rows) {
+    const auto lanes = permutedLanes(genetic, permutations);
+    for (int i = 0; i < n - 1; ++i) {
+        const auto rows = lanes.row(i);
         const double* geoRow = geographic.row(i);
         for (int j = i + 1; j < n; ++j)
             rows.addTimes(static_cast<size_t>(j), geoRow[j], s0, s1, s2, s3);
-    });
+    }
     sums[0] = s0;
     sums[1] = s1;
     sums[2] = s2;

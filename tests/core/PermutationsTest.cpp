@@ -30,7 +30,7 @@ TEST(TailCounts, TiesCountInBothTails)
     EXPECT_EQ(counts.atMost, 4);
 }
 
-TEST(TailOutcomes, KeepsTwoBitsPerStatisticAndSlotApart)
+TEST(TailOutcomes, KeepsEveryStatisticAndSlotApart)
 {
     TailOutcomes outcomes(5, 3);
     for (int slot = 0; slot < 3; ++slot)
