@@ -1,8 +1,6 @@
 #include "cli/CommandLine.h"
 
 #include "core/DistanceCsv.h"
-#include "core/GeneticDistances.h"
-#include "core/GeographicDistances.h"
 #include "core/ReportWriter.h"
 
 namespace tessaloc::cli {
@@ -11,23 +9,19 @@ Subcommand distancesCommand()
 {
     Subcommand command;
     command.name = "distances";
-    command.summary = "writes the genetic and geographic distance matrices as GeneticDistances.csv and "
-                      "GeographicDistances.csv";
+    command.summary = std::string("writes the genetic and geographic distance matrices as ") +
+                      kGeneticDistancesFileName + " and " + kGeographicDistancesFileName;
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        listener.status("Reading");
-        const SampleTable table =
-            ReadSampleTable(invocation.coordinatePath, invocation.genotypePath, invocation.dataType);
-        listener.status("Calculating");
-        const SquareMatrix geographic = BuildGeographicDistances(table, invocation.useLatLong);
-        const SquareMatrix genetic = BuildGeneticDistances(table, invocation.dataType);
+        const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
         CommandResult result;
         result.written.push_back(
-            writeReportFile(invocation.outputDirectory, "GeneticDistances.csv",
-                            [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, genetic); }));
+            writeReportFile(invocation.outputDirectory, kGeneticDistancesFileName,
+                            [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, data.table.names, data.genetic); }));
         try {
             result.written.push_back(
-                writeReportFile(invocation.outputDirectory, "GeographicDistances.csv",
-                                [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, table.names, geographic); }));
+                writeReportFile(invocation.outputDirectory, kGeographicDistancesFileName, [&](ReportWriter& out) {
+                    WriteDistanceMatrixCsv(out, data.table.names, data.geographic);
+                }));
         } catch (...) {
             // Both matrices or neither.
             std::error_code ignored;
