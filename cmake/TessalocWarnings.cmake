@@ -14,5 +14,14 @@ if(TESSALOC_SANITIZE)
   target_link_options(tessaloc_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(TESSALOC_SANITIZE_THREAD)
+  if(TESSALOC_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer: "
+                        "set only one of TESSALOC_SANITIZE and TESSALOC_SANITIZE_THREAD")
+  endif()
+  target_compile_options(tessaloc_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(tessaloc_options INTERFACE -fsanitize=thread)
+endif()
+
 # Sources live beside each other in layer folders and are included as "core/...", "cli/..." and so on.
 target_include_directories(tessaloc_options INTERFACE ${PROJECT_SOURCE_DIR})
