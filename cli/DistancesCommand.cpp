@@ -9,8 +9,8 @@ Subcommand distancesCommand()
 {
     Subcommand command;
     command.name = "distances";
-    command.summary = std::string("writes the genetic and geographic distance matrices as ") +
-                      kGeneticDistancesFileName + " and " + kGeographicDistancesFileName;
+    command.summary = "writes the genetic and geographic distance matrices as GeneticDistances.csv and "
+                      "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
         CommandResult result;

@@ -8,12 +8,6 @@ if(TESSALOC_WARNINGS_AS_ERRORS)
   target_compile_options(tessaloc_options INTERFACE -Werror)
 endif()
 
-if(TESSALOC_SANITIZE)
-  target_compile_options(tessaloc_options INTERFACE -fsanitize=address,undefined
-                                                    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
-  target_link_options(tessaloc_options INTERFACE -fsanitize=address,undefined)
-endif()
-
 if(TESSALOC_SANITIZE_THREAD)
   if(TESSALOC_SANITIZE)
     message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer: "
@@ -21,6 +15,12 @@ if(TESSALOC_SANITIZE_THREAD)
   endif()
   target_compile_options(tessaloc_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(tessaloc_options INTERFACE -fsanitize=thread)
+endif()
+
+if(TESSALOC_SANITIZE)
+  target_compile_options(tessaloc_options INTERFACE -fsanitize=address,undefined
+                                                    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(tessaloc_options INTERFACE -fsanitize=address,undefined)
 endif()
 
 # Sources live beside each other in layer folders and are included as "core/...", "cli/..." and so on.

@@ -12,7 +12,7 @@ class RandomUniform {
 public:
     static constexpr std::int64_t kModulus1 = 2147483563;
     static constexpr std::int64_t kModulus2 = 2147483399;
-    /// Largest state a caller may seed with: the states are 32-bit whole numbers.
+    /// Largest state a caller may seed with (the old design held the states as 32-bit integers).
     static constexpr std::int64_t kMaxSeed = 2147483647;
 
     /// `state1` and `state2` are whole numbers in 0..kMaxSeed.

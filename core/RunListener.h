@@ -19,8 +19,7 @@ public:
     virtual void progress(long long /*done*/, long long /*total*/) {}
     /// True once the caller wants the run to stop; the engine then throws RunCancelled.
     virtual bool cancelled() const { return false; }
-    /// A message the user acknowledges (the window program shows it in a message box with an OK
-    /// button); the run goes on.
+    /// A message the old design showed in a message box with an OK button; the run goes on.
     virtual void message(std::string_view /*text*/) {}
 
     /// A listener that ignores everything and never cancels.
