@@ -2,7 +2,7 @@
 #include "GuiTestSupport.h"
 
 #include "ui/HelpViewer.h"
-#include "ui/MantelPlotForm.h"
+#include "ui/MantelResultsWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RichText.h"
 
@@ -53,11 +53,11 @@ class ResultsWindowTest : public QObject {
     QTemporaryDir m_saved;
 
     /// A results window over the example's run, its report in a fresh private folder.
-    std::unique_ptr<MantelPlotForm> makeWindow()
+    std::unique_ptr<MantelResultsWindow> makeWindow()
     {
         auto folder = std::make_unique<QTemporaryDir>();
         writeReportFile(QFile::encodeName(folder->path()).toStdString(), kMantelReportFileName, MantelReport(m_result));
-        auto window = std::make_unique<MantelPlotForm>(m_state, m_result, std::move(folder));
+        auto window = std::make_unique<MantelResultsWindow>(m_state, m_result, std::move(folder));
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->resize(700, 500);
         window->show();
