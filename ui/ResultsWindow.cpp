@@ -11,7 +11,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -23,6 +22,16 @@
 #include <QTemporaryDir>
 
 namespace tessaloc::ui {
+
+QFont reportFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("Liberation Mono"), QStringLiteral("Monospace")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
 
 ResultsWindow::ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> reportDirectory,
                              QWidget* parent)
@@ -63,7 +72,7 @@ QPlainTextEdit* ResultsWindow::addReportPage(const QString& title)
     m_report->setObjectName(QStringLiteral("RichTextBox1"));
     m_report->setReadOnly(true);
     m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_report->setFont(reportFont());
     m_tabs->addTab(m_report, title);
     return m_report;
 }

@@ -2,6 +2,7 @@
 
 #include "ui/Chart.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,9 +27,14 @@ struct SymbolMenuCaptions {
     QString square = QStringLiteral("Square");
 };
 
-/// What every results window shares: the tab pages (`SSTab1`), the report page in a fixed-pitch
-/// font (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save,
-/// symbol and help menus. A window adds its pages and menus and fills them; the base owns the run's
+/// The font of every report page: fixed pitch, so that the report's columns stay aligned whatever
+/// fonts the machine has. The family list names common fixed-pitch fonts; the style hint lets the
+/// font matching fall back to any other one.
+QFont reportFont();
+
+/// What every results window shares: the tab pages (`SSTab1`), the report page in the report font
+/// (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save, symbol
+/// and help menus. A window adds its pages and menus and fills them; the base owns the run's
 /// private report directory and removes it, report included, when the window closes.
 class ResultsWindow : public QMainWindow {
     Q_OBJECT
