@@ -4,6 +4,7 @@
 
 #include "analyses/mantel/MantelTest.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QColor>
 #include <QString>
@@ -42,4 +43,19 @@ QString examplePath(const QString& relative);
 /// A Mantel run of the example in `folder` (codominant data, planar coordinates).
 MantelInput exampleMantelInput(const QString& folder, long long permutations);
 
+/// Runs the QtTest object `test` under the QApplication already made. When the environment variable
+/// TESSALOC_EXPECT_DECIMAL_POINT is set, it first checks that the locale the test was started in has
+/// taken effect (its decimal point is that text), so that a run meant for another locale fails
+/// rather than passing in the "C" locale.
+int runGuiTest(QObject& test, int argc, char** argv);
+
 } // namespace tessaloc::ui::test
+
+/// The main function of a window test: QTEST_MAIN with the locale check of runGuiTest.
+#define TESSALOC_GUI_TEST_MAIN(TestClass)                                                                              \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        QApplication application(argc, argv);                                                                          \
+        TestClass test;                                                                                                \
+        return tessaloc::ui::test::runGuiTest(test, argc, argv);                                                       \
+    }

@@ -428,5 +428,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+TESSALOC_GUI_TEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -26,6 +26,8 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include <limits>
+
 using namespace tessaloc;
 using namespace tessaloc::ui;
 using tessaloc::ui::test::ScriptedDialogs;
@@ -69,6 +71,14 @@ private slots:
         QCOMPARE(numericValue(QStringLiteral("2e")), 2.0);
         QCOMPARE(numericValue(QStringLiteral(".5")), 0.5);
         QCOMPARE(numericValue(QStringLiteral("-")), 0.0);
+        // The point is the decimal point in every locale, and a comma ends the number.
+        QCOMPARE(numericValue(QStringLiteral("150.7")), 150.7);
+        QCOMPARE(numericValue(QStringLiteral("99,5")), 99.0);
+        QCOMPARE(numericValue(QStringLiteral("1e400")), std::numeric_limits<double>::max());
+        QCOMPARE(numericValue(QStringLiteral("-1e400")), std::numeric_limits<double>::lowest());
+        QCOMPARE(numericValue(QStringLiteral("1e-400")), 0.0);
+        QCOMPARE(numericValue(QStringLiteral("0.001e-330")), 0.0);
+        QCOMPARE(numericValue(QStringLiteral("123456e305")), std::numeric_limits<double>::max());
         QCOMPARE(roundHalfEven32(99.5), 100);
         QCOMPARE(roundHalfEven32(98.5), 98);
         QCOMPARE(roundHalfEven32(-0.5), 0);
@@ -404,5 +414,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(OptionsWindowsTest)
+TESSALOC_GUI_TEST_MAIN(OptionsWindowsTest)
 #include "OptionsWindowsTest.moc"

@@ -361,5 +361,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ResultsWindowTest)
+TESSALOC_GUI_TEST_MAIN(ResultsWindowTest)
 #include "ResultsWindowTest.moc"
