@@ -61,16 +61,17 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     setWindowTitle(QStringLiteral("Tessaloc"));
     m_generator = [this] { return m_state.seeds.seedFromClock(); };
 
+    // Made in the order Tab visits them: each file box, then its own "Browse".
     m_controls = new QWidget(this);
     auto* grid = new QGridLayout(m_controls);
     grid->setContentsMargins(0, 0, 0, 0);
+    auto* coordinateLabel = named(new QLabel(QStringLiteral("Select coordinate file"), m_controls), "Label1");
     m_coordinateFileEdit = named(new QLineEdit(m_controls), "Text1");
-    m_genotypeFileEdit = named(new QLineEdit(m_controls), "Text2");
     m_coordinateFileEdit->setMinimumWidth(380);
     auto* coordinateBrowse = named(new QPushButton(QStringLiteral("Browse"), m_controls), "Command1");
-    auto* genotypeBrowse = named(new QPushButton(QStringLiteral("Browse"), m_controls), "Command2");
-    auto* coordinateLabel = named(new QLabel(QStringLiteral("Select coordinate file"), m_controls), "Label1");
     auto* genotypeLabel = named(new QLabel(QStringLiteral("Select genotype file"), m_controls), "Label2");
+    m_genotypeFileEdit = named(new QLineEdit(m_controls), "Text2");
+    auto* genotypeBrowse = named(new QPushButton(QStringLiteral("Browse"), m_controls), "Command2");
     coordinateLabel->setBuddy(m_coordinateFileEdit);
     genotypeLabel->setBuddy(m_genotypeFileEdit);
     grid->addWidget(coordinateLabel, 0, 0, 1, 2);
@@ -125,9 +126,12 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     statusRow->addWidget(m_progress, 1);
     statusRow->addWidget(m_cancelButton);
 
+    // A taller window grows the empty space above the status line, never the gaps between the
+    // controls or the status line itself, so that every label stays by its box.
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(m_controls);
+    layout->addStretch(1);
     layout->addWidget(line);
     layout->addLayout(statusRow);
     setCentralWidget(central);

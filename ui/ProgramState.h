@@ -26,11 +26,14 @@ struct ProgramSettings {
 };
 
 /// What the window program holds for as long as it runs: the settings, the directory of the last
-/// run and the one platform generator that seeds every run.
+/// run, the folder of the last saved report and the one platform generator that seeds every run.
 struct ProgramState {
     ProgramSettings settings;
     /// The working directory when the last run started; empty before the first run.
     QString RunDirectory;
+    /// The folder in which a report was last saved; the save dialogs start there. Empty before the
+    /// first save.
+    QString lastSaveFolder;
     SeedSource seeds;
 };
 

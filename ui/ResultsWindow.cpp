@@ -4,6 +4,7 @@
 #include "ui/ProgramState.h"
 #include "ui/RichText.h"
 #include "ui/UiHooks.h"
+#include "ui/WindowParts.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -148,9 +151,10 @@ void ResultsWindow::copyText()
 
 void ResultsWindow::saveText()
 {
-    const QString fileName = uiHooks().saveFileName(this, QStringLiteral("Save Text File"));
+    const QString fileName = uiHooks().saveFileName(this, QStringLiteral("Save Text File"), m_state.lastSaveFolder);
     if (fileName.isEmpty())
         return;
+    m_state.lastSaveFolder = QFileInfo(fileName).absolutePath();
     saveTextTo(fileName);
 }
 
@@ -234,6 +238,15 @@ void ResultsWindow::addHelpMenu(const QString& objectName, const QString& captio
     // A menu-bar entry without items that acts when chosen, as the window's help command.
     QAction* help = menuBar()->addAction(caption, this, &ResultsWindow::showHelp);
     help->setObjectName(objectName);
+}
+
+void ResultsWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        centreOverParent(*this);
+    }
 }
 
 void ResultsWindow::closeEvent(QCloseEvent* event)

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -62,6 +63,14 @@ SplashScreen::SplashScreen(QWidget* parent, int milliseconds)
     m_closeTimer->setInterval(milliseconds);
     connect(m_closeTimer, &QTimer::timeout, this, &QDialog::accept);
     m_closeTimer->start();
+}
+
+void SplashScreen::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The dialog's own placement leaves room for a title bar that a splash does not have.
+    if (!event->spontaneous())
+        centreOverParent(*this);
 }
 
 void SplashScreen::keyPressEvent(QKeyEvent* /*event*/)

@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tessaloc::ui {
 
@@ -46,6 +49,23 @@ QHBoxLayout* labelled(QWidget* parent, const char* labelName, const QString& cap
     row->addWidget(label);
     row->addWidget(box);
     return row;
+}
+
+void centreOverParent(QWidget& window)
+{
+    const QWidget* parent = window.parentWidget();
+    if (!parent)
+        return;
+    const QWidget* over = parent->window();
+    const QRect frame = window.frameGeometry();
+    QPoint topLeft = over->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2);
+    if (const QScreen* screen = over->screen()) {
+        // A window larger than its parent stays on the screen rather than hanging off its edge.
+        const QRect area = screen->availableGeometry();
+        topLeft.setX(std::max(area.left(), std::min(topLeft.x(), area.right() + 1 - frame.width())));
+        topLeft.setY(std::max(area.top(), std::min(topLeft.y(), area.bottom() + 1 - frame.height())));
+    }
+    window.move(topLeft);
 }
 
 } // namespace tessaloc::ui

@@ -34,4 +34,8 @@ QVBoxLayout* fixedSizeLayout(QDialog* dialog);
 /// A label with its entry box to the right; the label is the box's buddy.
 QHBoxLayout* labelled(QWidget* parent, const char* labelName, const QString& caption, QLineEdit* box);
 
+/// Moves the top-level `window` so that its centre lies over the centre of its parent's window,
+/// kept inside the available area of the parent's screen. Without a parent nothing moves.
+void centreOverParent(QWidget& window);
+
 } // namespace tessaloc::ui

@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     tessaloc::ui::ProgramState state;
     tessaloc::ui::MainWindow window(state);
     window.show();
-    // The splash comes once the main window is on the screen.
+    // The splash comes once the main window is on the screen, centred over it.
     QTimer::singleShot(0, &window, [&window] {
         tessaloc::ui::SplashScreen splash(&window);
         splash.exec();

@@ -20,8 +20,9 @@ ScriptedDialogs::ScriptedDialogs()
         dialogTitles << title;
         return openAnswer;
     };
-    hooks.saveFileName = [this](QWidget*, const QString& title) {
+    hooks.saveFileName = [this](QWidget*, const QString& title, const QString& startFolder) {
         dialogTitles << title;
+        saveFolders << startFolder;
         return saveAnswer;
     };
     hooks.chooseColor = [this](QWidget*, const QColor&) { return colorAnswer; };

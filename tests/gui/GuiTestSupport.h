@@ -28,6 +28,7 @@ public:
     QStringList dialogTitles; ///< titles of the file dialogs asked for
     QString openAnswer;       ///< the file an open dialog returns (empty: cancelled)
     QString saveAnswer;       ///< the file a save dialog returns (empty: cancelled)
+    QStringList saveFolders;  ///< the folders the save dialogs were asked to start in
     std::optional<QColor> colorAnswer;
     QString printToPdf; ///< print dialogs print to this PDF file (empty: cancelled)
 };

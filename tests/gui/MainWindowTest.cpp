@@ -393,6 +393,59 @@ private slots:
         QCOMPARE(state.settings.mantel.permutations, 1000);
     }
 
+    void tabGoesFromEachFileBoxToItsOwnBrowse()
+    {
+        ProgramState state;
+        MainWindow window(state);
+        window.show();
+        // The next control that Tab reaches from `from`: enabled, shown, and taking focus by Tab.
+        const auto nextTabStop = [](QWidget* from) {
+            QWidget* next = from->nextInFocusChain();
+            while (next != from && !(next->isEnabled() && next->isVisible() && (next->focusPolicy() & Qt::TabFocus)))
+                next = next->nextInFocusChain();
+            return next;
+        };
+        QWidget* coordinates = child<QLineEdit>(window, "Text1");
+        QWidget* coordinateBrowse = child<QPushButton>(window, "Command1");
+        QWidget* genotypes = child<QLineEdit>(window, "Text2");
+        QWidget* genotypeBrowse = child<QPushButton>(window, "Command2");
+        QCOMPARE(nextTabStop(coordinates), coordinateBrowse);
+        QCOMPARE(nextTabStop(coordinateBrowse), genotypes);
+        QCOMPARE(nextTabStop(genotypes), genotypeBrowse);
+        QCOMPARE(nextTabStop(genotypeBrowse), child<QRadioButton>(window, "Option1"));
+    }
+
+    void aTallerWindowKeepsLabelsByTheirBoxesAndTheStatusLineAtTheBottom()
+    {
+        ProgramState state;
+        MainWindow window(state);
+        window.show();
+        const std::pair<const char*, const char*> pairs[] = {
+            {"Label1", "Text1"}, {"Label2", "Text2"}, {"Label4", "Combo1"}};
+        // For each pair: the space between label and box, and how far their left edges differ.
+        const auto placement = [&] {
+            QList<int> result;
+            for (const auto& [label, box] : pairs) {
+                const QRect labelArea = child<QWidget>(window, label)->geometry();
+                const QRect boxArea = child<QWidget>(window, box)->geometry();
+                result << boxArea.top() - labelArea.bottom() << boxArea.left() - labelArea.left();
+            }
+            return result;
+        };
+        const QList<int> before = placement();
+        for (qsizetype i = 0; i < before.size(); i += 2) {
+            QVERIFY(before[i] >= 0 && before[i] <= 12);
+            QCOMPARE(before[i + 1], 0);
+        }
+        // The extra height goes below the controls: the status line moves down, keeping its height.
+        QWidget* status = child<QLabel>(window, "Label5");
+        const auto topAndHeight = [&] { return QPoint(status->mapTo(&window, QPoint(0, 0)).y(), status->height()); };
+        const QPoint statusBefore = topAndHeight();
+        window.resize(window.size() + QSize(200, 150));
+        QTRY_COMPARE(topAndHeight(), statusBefore + QPoint(150, 0));
+        QCOMPARE(placement(), before);
+    }
+
     void helpOpensTheWelcomePageAndAboutShowsTheCitation()
     {
         ProgramState state;

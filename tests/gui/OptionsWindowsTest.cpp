@@ -412,6 +412,18 @@ private slots:
         SplashScreen standard;
         QCOMPARE(child<QTimer>(standard, "Timer1")->interval(), 5000);
     }
+
+    void splashOpensCentredOverTheMainWindow()
+    {
+        QWidget mainWindow;
+        mainWindow.setGeometry(330, 260, 140, 80);
+        mainWindow.show();
+        SplashScreen splash(&mainWindow, 60000);
+        splash.show();
+        const QPoint offset = splash.frameGeometry().center() - mainWindow.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
+    }
 };
 
 TESSALOC_GUI_TEST_MAIN(OptionsWindowsTest)

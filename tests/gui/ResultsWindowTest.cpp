@@ -54,11 +54,11 @@ class ResultsWindowTest : public QObject {
     QTemporaryDir m_saved;
 
     /// A results window over the example's run, its report in a fresh private folder.
-    std::unique_ptr<MantelResultsWindow> makeWindow()
+    std::unique_ptr<MantelResultsWindow> makeWindow(QWidget* parent = nullptr)
     {
         auto folder = std::make_unique<QTemporaryDir>();
         writeReportFile(QFile::encodeName(folder->path()).toStdString(), kMantelReportFileName, MantelReport(m_result));
-        auto window = std::make_unique<MantelResultsWindow>(m_state, m_result, std::move(folder));
+        auto window = std::make_unique<MantelResultsWindow>(m_state, m_result, std::move(folder), parent);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->resize(700, 500);
         window->show();
@@ -126,6 +126,21 @@ private slots:
             if (c >= QLatin1Char(' ') && metrics.horizontalAdvance(c) != width && !wider.contains(c))
                 wider += c;
         QVERIFY2(wider.isEmpty(), qPrintable(QStringLiteral("characters of another width: ") + wider));
+    }
+
+    void opensCentredOverTheMainWindow()
+    {
+        QWidget mainWindow;
+        mainWindow.setGeometry(300, 250, 200, 100);
+        mainWindow.show();
+        auto folder = std::make_unique<QTemporaryDir>();
+        MantelResultsWindow window(m_state, m_result, std::move(folder), &mainWindow);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.resize(400, 300);
+        window.show();
+        const QPoint offset = window.frameGeometry().center() - mainWindow.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
     }
 
     void plotsEveryPairAndTheRegressionLine()
@@ -281,6 +296,21 @@ private slots:
     {
         const QString text = QStringLiteral("a\\b {c} \u00e9\u00df\u20ac\nnext\tline");
         QCOMPARE(rtfToPlainText(plainTextToRtf(text)), text);
+    }
+
+    void theSaveDialogStartsInTheFolderOfTheLastSave()
+    {
+        ScriptedDialogs dialogs;
+        m_state.lastSaveFolder.clear();
+        QTemporaryDir elsewhere;
+        dialogs.saveAnswer = elsewhere.filePath(QStringLiteral("first.txt"));
+        makeWindow()->saveText();
+        dialogs.saveAnswer = m_saved.filePath(QStringLiteral("second.txt"));
+        makeWindow()->saveText();
+        dialogs.saveAnswer.clear();
+        makeWindow()->saveText(); // cancelled: the folder stays
+        makeWindow()->saveText();
+        QCOMPARE(dialogs.saveFolders, (QStringList{QString(), elsewhere.path(), m_saved.path(), m_saved.path()}));
     }
 
     void aCancelledOrFailedSaveWritesAndShowsNothing()
