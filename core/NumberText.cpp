@@ -80,6 +80,13 @@ std::string printFormSingle(float value)
     return withSignColumn(withoutLeadingZero(general(static_cast<double>(value), 7)));
 }
 
+std::string plainTextSingle(float value)
+{
+    if (value == 0.0f)
+        value = 0.0f;
+    return general(static_cast<double>(value), 7);
+}
+
 std::string formatMask(double value, NumberMask mask)
 {
     switch (mask) {

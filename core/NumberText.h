@@ -24,6 +24,9 @@ inline std::string printForm(int value)
 }
 /// Print form of a single-precision value, with 7 significant digits ("%.7G" of the float).
 std::string printFormSingle(float value);
+/// Plain text form of a single-precision value: 7 significant digits, the zero before the point and
+/// no blanks ("0.5", "-12.25", "1.5E+09").
+std::string plainTextSingle(float value);
 
 /// The number masks of the reports. Each always shows its fixed number of decimals; the masks
 /// starting with '.' or '#' drop a zero integer part (".5000000000", "-.2500000000"), those

@@ -53,6 +53,17 @@ DataExtents ComputeDataExtents(std::span<const double> x, std::span<const double
     return extents;
 }
 
+ScaleMark MapScaleMark(const MapExtents& map)
+{
+    const float rangeX = map.MapMaxX - map.MapMinX;
+    const float rangeY = map.MapMaxY - map.MapMinY;
+    ScaleMark mark;
+    mark.length = static_cast<float>(0.1 * (map.MapMaxY >= map.MapMaxX ? rangeY : rangeX));
+    mark.x0 = static_cast<float>(map.MapMinX + 0.025 * rangeX);
+    mark.y0 = static_cast<float>(map.MapMinY + 0.025 * rangeY);
+    return mark;
+}
+
 MapExtents WidenByFivePercent(const DataExtents& data)
 {
     MapExtents map;

@@ -33,4 +33,17 @@ DataExtents ComputeDataExtents(std::span<const double> x, std::span<const double
 /// precision (an empty data set leaves -1.79769313486231E+308 as a maximum, which does not).
 MapExtents WidenByFivePercent(const DataExtents& data);
 
+/// The scale mark that the maps draw in their lower left corner: a vertical line from (x0, y0) to
+/// (x0, y0 + length) and a horizontal line from (x0, y0) to (x0 + length, y0), in map coordinates.
+struct ScaleMark {
+    float x0 = 0.0f;
+    float y0 = 0.0f;
+    float length = 0.0f;
+};
+
+/// The scale mark of a map: length 0.1 x (MapMaxY - MapMinY) when MapMaxY >= MapMaxX, otherwise
+/// 0.1 x (MapMaxX - MapMinX); corner 2.5 % of each range in from MapMinX and MapMinY. Differences are
+/// single, products and sums formed in double and stored rounded to single.
+ScaleMark MapScaleMark(const MapExtents& map);
+
 } // namespace tessaloc

@@ -52,6 +52,14 @@ TEST(PrintForm, SinglePrecisionShowsSevenDigitsOfTheFloat)
     EXPECT_EQ(printFormSingle(123456789.0f), " 1.234568E+08");
 }
 
+TEST(PlainText, SinglePrecisionKeepsTheZeroAndNoBlank)
+{
+    EXPECT_EQ(plainTextSingle(0.1f), "0.1");
+    EXPECT_EQ(plainTextSingle(-2.0f / 3.0f), "-0.6666667");
+    EXPECT_EQ(plainTextSingle(-0.0f), "0");
+    EXPECT_EQ(plainTextSingle(123456789.0f), "1.234568E+08");
+}
+
 TEST(FormatMask, PointMasksDropTheZeroIntegerPart)
 {
     EXPECT_EQ(formatMask(0.5, NumberMask::Point10), ".5000000000");

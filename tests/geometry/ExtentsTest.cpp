@@ -46,6 +46,26 @@ TEST(WidenByFivePercent, ValuesAreRoundedToSinglePrecision)
     EXPECT_EQ(map.MapMinX, -880803.8125f);
 }
 
+TEST(MapScaleMark, TenthOfTheYRangeWhenTheTopLiesAtOrAboveTheRightEdge)
+{
+    // By hand: Y runs -1..21 and its top 21 is above X's right edge 10, so the length is 2.2; the
+    // corner is 2.5 % of each range in: -0.5 + 0.025 x 10.5 and -1 + 0.025 x 22.
+    const ScaleMark mark = MapScaleMark({-0.5f, 10.0f, -1.0f, 21.0f});
+    EXPECT_EQ(mark.length, static_cast<float>(0.1 * 22.0));
+    EXPECT_EQ(mark.x0, static_cast<float>(-0.5 + 0.025 * 10.5));
+    EXPECT_EQ(mark.y0, static_cast<float>(-1.0 + 0.025 * 22.0));
+}
+
+TEST(MapScaleMark, TenthOfTheXRangeWhenTheRightEdgeLiesAboveTheTop)
+{
+    // The rule compares the two maxima, not the ranges: X 100..300 against Y -50..150 takes the
+    // X range although both ranges are 200.
+    EXPECT_EQ(MapScaleMark({100.0f, 300.0f, -50.0f, 150.0f}).length, static_cast<float>(0.1 * 200.0));
+    EXPECT_EQ(MapScaleMark({100.0f, 300.0f, -50.0f, 100.0f}).length, static_cast<float>(0.1 * 200.0));
+    EXPECT_EQ(MapScaleMark({0.0f, 10.0f, 0.0f, 10.0f}).length, 1.0f);
+    EXPECT_EQ(MapScaleMark({0.0f, 10.0f, 0.0f, 5.0f}).length, 1.0f);
+}
+
 TEST(WidenByFivePercent, ExtentsBeyondSinglePrecisionAreAnAnalysisError)
 {
     EXPECT_THROW(WidenByFivePercent({0, 1e39, 0, 1}), AnalysisError);

@@ -8,12 +8,12 @@ namespace tessaloc::ui {
 
 /// "Mantel Test Analysis Results": the scatterplot of genetic against geographic distance with its
 /// regression line on the "Scatterplot" page, the report "IBDResults.txt" on the "Results" page.
-class MantelPlotForm : public ResultsWindow {
+class MantelResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
     /// Shows `result`; the report lies in `reportDirectory` and goes when the window closes.
-    MantelPlotForm(ProgramState& state, const MantelResult& result, std::unique_ptr<QTemporaryDir> reportDirectory,
-                   QWidget* parent = nullptr);
+    MantelResultsWindow(ProgramState& state, const MantelResult& result, std::unique_ptr<QTemporaryDir> reportDirectory,
+                        QWidget* parent = nullptr);
 };
 
 } // namespace tessaloc::ui

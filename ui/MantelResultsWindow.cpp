@@ -1,4 +1,4 @@
-#include "ui/MantelPlotForm.h"
+#include "ui/MantelResultsWindow.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -6,8 +6,8 @@
 
 namespace tessaloc::ui {
 
-MantelPlotForm::MantelPlotForm(ProgramState& state, const MantelResult& result,
-                               std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
+MantelResultsWindow::MantelResultsWindow(ProgramState& state, const MantelResult& result,
+                                         std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
     : ResultsWindow(state, QStringLiteral("Mantel Test"), std::move(reportDirectory), parent)
 {
     setObjectName(QStringLiteral("MantelPlotForm"));
