@@ -1,6 +1,5 @@
 #include "cli/CommandLine.h"
 
-#include "core/AnalysisInput.h"
 #include "core/DistanceCsv.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
@@ -14,23 +13,21 @@ Subcommand distancesCommand()
     command.summary = "writes the genetic and geographic distance matrices as GeneticDistances.csv and "
                       "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        ReadingSteps steps;
-        steps.distancesStatus = "Calculating";
-        const AnalysisData data = ReadAnalysisData(commonInput<AnalysisInput>(invocation), listener, steps);
+        const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
         // The two matrices belong together: both are written before either is put in place, and a
         // run that finds one of them replaced by another run's at the same time says so.
         const WrittenReportFiles written =
             writeReportFiles(invocation.outputDirectory,
-                             {{"GeneticDistances.csv",
+                             {{kGeneticDistancesFileName,
                                [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, data.table.names, data.genetic); }},
-                              {"GeographicDistances.csv", [&](ReportWriter& out) {
+                              {kGeographicDistancesFileName, [&](ReportWriter& out) {
                                    WriteDistanceMatrixCsv(out, data.table.names, data.geographic);
                                }}});
         CommandResult result;
         result.written = written.paths;
         if (!written.together)
-            result.problems = "GeneticDistances.csv and GeographicDistances.csv in \"" +
-                              escapeControlCharacters(invocation.outputDirectory.string()) +
+            result.problems = std::string(kGeneticDistancesFileName) + " and " + kGeographicDistancesFileName +
+                              " in \"" + escapeControlCharacters(invocation.outputDirectory.string()) +
                               "\" may not belong together: another run wrote one of them at the same time";
         return result;
     };

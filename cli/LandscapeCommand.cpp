@@ -105,7 +105,9 @@ Subcommand landscapeCommand()
                 grids.push_back(InterpolateLandscape(shape, request.xBinCount, request.yBinCount,
                                                      request.distanceWeight, listener));
             } catch (const DataProblem& problem) {
-                failures += (failures.empty() ? "" : "\n") + std::string(problem.what());
+                if (!failures.empty())
+                    failures += '\n';
+                failures += problem.what();
             }
         }
 

@@ -8,6 +8,15 @@ if(TESSALOC_WARNINGS_AS_ERRORS)
   target_compile_options(tessaloc_options INTERFACE -Werror)
 endif()
 
+if(TESSALOC_SANITIZE_THREAD)
+  if(TESSALOC_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer: "
+                        "set only one of TESSALOC_SANITIZE and TESSALOC_SANITIZE_THREAD")
+  endif()
+  target_compile_options(tessaloc_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(tessaloc_options INTERFACE -fsanitize=thread)
+endif()
+
 if(TESSALOC_SANITIZE)
   target_compile_options(tessaloc_options INTERFACE -fsanitize=address,undefined
                                                     -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -1,6 +1,7 @@
 #include "core/Permutations.h"
 
 #include "core/Errors.h"
+#include "core/NumberText.h"
 
 #include <numeric>
 #include <string>
@@ -16,6 +17,13 @@ void packFourPermutations(const std::int32_t* const* permutations, int n, std::v
             word |= static_cast<std::uint64_t>(permutations[lane][j]) << (16 * lane);
         packed[j] = word;
     }
+}
+
+std::string replicateStatus(std::string_view prefix, int replicate)
+{
+    if (replicate % 10 != 0)
+        return {};
+    return std::string(prefix) + printForm(replicate);
 }
 
 void requirePermutationCount(long long permutations)
@@ -83,7 +91,7 @@ PermutationRunner::PermutationRunner(int observations, int replicates, const Per
     m_batchCapacity = static_cast<int>(std::clamp<long long>(std::min(wanted, byMemory), kGroupSize, 4096));
 }
 
-void PermutationRunner::run(RandomUniform& random, RunListener& listener, const ProgressText& progressText,
+void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
                             const Evaluate& evaluate, const Consume& consume)
 {
     if (m_replicates == 0)
@@ -126,8 +134,8 @@ void PermutationRunner::run(RandomUniform& random, RunListener& listener, const 
         for (int slot = 0; slot < count; ++slot) {
             const int replicate = first + slot;
             consume(replicate, slot);
-            if (const std::string text = progressText(replicate); !text.empty())
-                listener.status(text);
+            if (replicate % 10 == 0)
+                listener.status(replicateStatus(progressPrefix, replicate));
         }
         listener.progress(first + count - 1, m_replicates);
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -26,7 +27,8 @@ public:
     /// The identity arrangement of `n` observations; n must be at least 2.
     explicit ObservationShuffle(int n);
 
-    /// Makes the N exchanges of one replicate, drawing from `random` in the specified order.
+    /// Makes the N exchanges of one replicate, drawing a, then b (again until b != a), exchange by
+    /// exchange.
     void nextReplicate(RandomUniform& random);
 
     /// p: the observation whose data stand at position i of the permuted matrix (0-based).
@@ -45,6 +47,62 @@ void packFourPermutations(const std::int32_t* const* permutations, int n, std::v
 /// computes anything (a negative count would otherwise give meaningless probabilities).
 void requirePermutationCount(long long permutations);
 
+/// How one replicate's statistic lies against the observed value, as bits: kAtLeast when it is at
+/// least as large, kAtMost when it is at most as large. A tie sets both, so it counts in both tails.
+enum TailOutcome : std::uint8_t {
+    kAtLeast = 1,
+    kAtMost = 2,
+};
+
+/// The TailOutcome bits of `replicate` against `observed`.
+inline std::uint8_t compareTails(double replicate, double observed)
+{
+    return static_cast<std::uint8_t>((replicate >= observed ? kAtLeast : 0) | (replicate <= observed ? kAtMost : 0));
+}
+
+/// The replicates of a permutation test counted in each tail of one statistic.
+struct TailCounts {
+    long long atLeast = 0; ///< replicates whose statistic is >= the observed one
+    long long atMost = 0;  ///< replicates whose statistic is <= the observed one
+
+    void add(std::uint8_t outcome)
+    {
+        atLeast += (outcome & kAtLeast) != 0;
+        atMost += (outcome & kAtMost) != 0;
+    }
+    void add(double replicate, double observed) { add(compareTails(replicate, observed)); }
+};
+
+/// The tail outcomes of `statistics` statistics for each of `slotCount` slots of a batch, a byte
+/// each. Evaluators on several threads may set the outcomes of different slots at once.
+class TailOutcomes {
+public:
+    TailOutcomes(size_t statistics, int slotCount)
+        : m_statistics(statistics)
+        , m_outcomes(statistics * static_cast<size_t>(slotCount))
+    {
+    }
+
+    /// Stores the outcome of `statistic` in `slot`, replacing the one of an earlier batch.
+    void set(int slot, size_t statistic, std::uint8_t outcome)
+    {
+        m_outcomes[m_statistics * static_cast<size_t>(slot) + statistic] = outcome;
+    }
+    std::uint8_t get(int slot, size_t statistic) const
+    {
+        return m_outcomes[m_statistics * static_cast<size_t>(slot) + statistic];
+    }
+
+private:
+    size_t m_statistics;
+    std::vector<std::uint8_t> m_outcomes;
+};
+
+/// The status text a permutation test shows after `replicate`: `prefix` followed by the
+/// replicate's print form ("Replicate: " gives "Replicate:  10") for every 10th replicate, empty
+/// otherwise.
+std::string replicateStatus(std::string_view prefix, int replicate);
+
 /// How a permutation test may use the machine.
 struct PermutationOptions {
     /// Threads that evaluate replicates; 0 means one per core.
@@ -60,9 +118,9 @@ struct PermutationOptions {
 /// worker threads with `count` (1..kGroupSize) permutations of consecutive slots starting at
 /// `firstSlot`; it must store its statistics per slot (slots run 0..batchCapacity()-1) and touch
 /// nothing shared. Then `consume(replicate, slot)` runs on the calling thread for each replicate of
-/// the batch in order (replicates numbered from 1), and `progressText(replicate)` gives the status
-/// text shown after that replicate (empty: none). Cancellation is checked between batches and
-/// throws RunCancelled.
+/// the batch in order (replicates numbered from 1), and the listener is shown
+/// replicateStatus(progressPrefix, replicate) after every 10th. Cancellation is checked between
+/// batches and throws RunCancelled.
 class PermutationRunner {
 public:
     /// Statistics are evaluated this many replicates at a time, so that an evaluator can interleave
@@ -71,14 +129,13 @@ public:
 
     using Evaluate = std::function<void(const std::int32_t* const* permutations, int count, int firstSlot)>;
     using Consume = std::function<void(int replicate, int slot)>;
-    using ProgressText = std::function<std::string(int replicate)>;
 
     PermutationRunner(int observations, int replicates, const PermutationOptions& options = {});
 
     /// Slots an evaluator must provide storage for.
     int batchCapacity() const { return m_batchCapacity; }
 
-    void run(RandomUniform& random, RunListener& listener, const ProgressText& progressText, const Evaluate& evaluate,
+    void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, const Evaluate& evaluate,
              const Consume& consume);
 
 private:

@@ -1,6 +1,7 @@
 #include "geometry/Extents.h"
 
 #include "core/Errors.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace tessaloc {
 namespace {
 
 constexpr double kMinimumStart = 3.402823E+38;
-constexpr double kMaximumStart = -1.79769313486231E+308;
+constexpr double kMaximumStart = -kNearMaximum15Digits;
 
 // Storing a value beyond the single range overflowed.
 float toSingle(double value, const char* what)

@@ -21,7 +21,7 @@ struct MapExtents {
 };
 
 /// Running minima that start at 3.402823E+38 and running maxima that start at
-/// -1.79769313486231E+308, over all entries; an equal value replaces the running one. With no
+/// -1.79769313486231E+308 (-kNearMaximum15Digits), over all entries; an equal value replaces the running one. With no
 /// entries the start values remain; coordinates all above 3.402823E+38 leave that start value as the
 /// minimum. Preconditions: x and y have one entry per observation.
 DataExtents ComputeDataExtents(std::span<const double> x, std::span<const double> y);

@@ -41,7 +41,10 @@ struct MapTransform {
     }
 
     QPointF operator()(double x, double y) const { return {left + (x - minX) * scaleX, top + (maxY - y) * scaleY}; }
-    QLineF operator()(const QLineF& line) const { return {(*this)(line.x1(), line.y1()), (*this)(line.x2(), line.y2())}; }
+    QLineF operator()(const QLineF& line) const
+    {
+        return {(*this)(line.x1(), line.y1()), (*this)(line.x2(), line.y2())};
+    }
 
     double minX;
     double maxY;

@@ -8,7 +8,9 @@ namespace tessaloc::ui {
 
 /// The numeric value of a text box: the number at the start of the text after leading blanks
 /// (optional sign, digits, decimal point, exponent), 0 when the text does not start with a number.
-/// "  1000" gives 1000, "12abc" gives 12, "abc" and "" give 0.
+/// "  1000" gives 1000, "12abc" gives 12, "abc" and "" give 0. The decimal point is "." in every
+/// locale ("99,5" gives 99). A number beyond the range of a double gives the largest double of its
+/// sign, one too close to 0 gives 0.
 double numericValue(const QString& text);
 
 /// `value` rounded to the nearest whole number, halves to the even neighbour (99.5 -> 100,

@@ -4,6 +4,7 @@
 #include "ui/ProgramState.h"
 #include "ui/RichText.h"
 #include "ui/UiHooks.h"
+#include "ui/WindowParts.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -11,7 +12,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,10 +20,21 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
 namespace tessaloc::ui {
+
+QFont reportFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("Liberation Mono"), QStringLiteral("Monospace")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
 
 ResultsWindow::ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> reportDirectory,
                              QWidget* parent)
@@ -63,7 +75,7 @@ QPlainTextEdit* ResultsWindow::addReportPage(const QString& title)
     m_report->setObjectName(QStringLiteral("RichTextBox1"));
     m_report->setReadOnly(true);
     m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_report->setFont(reportFont());
     m_tabs->addTab(m_report, title);
     return m_report;
 }
@@ -139,9 +151,10 @@ void ResultsWindow::copyText()
 
 void ResultsWindow::saveText()
 {
-    const QString fileName = uiHooks().saveFileName(this, QStringLiteral("Save Text File"));
+    const QString fileName = uiHooks().saveFileName(this, QStringLiteral("Save Text File"), m_state.lastSaveFolder);
     if (fileName.isEmpty())
         return;
+    m_state.lastSaveFolder = QFileInfo(fileName).absolutePath();
     saveTextTo(fileName);
 }
 
@@ -225,6 +238,15 @@ void ResultsWindow::addHelpMenu(const QString& objectName, const QString& captio
     // A menu-bar entry without items that acts when chosen, as the window's help command.
     QAction* help = menuBar()->addAction(caption, this, &ResultsWindow::showHelp);
     help->setObjectName(objectName);
+}
+
+void ResultsWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        centreOverParent(*this);
+    }
 }
 
 void ResultsWindow::closeEvent(QCloseEvent* event)

@@ -2,6 +2,7 @@
 
 #include "ui/Chart.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,10 +27,16 @@ struct SymbolMenuCaptions {
     QString square = QStringLiteral("Square");
 };
 
-/// What every results window shares: the tab pages (`SSTab1`), the report page in a fixed-pitch
-/// font (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save,
-/// symbol and help menus. A window adds its pages and menus and fills them; the base owns the run's
-/// private report directory and removes it, report included, when the window closes.
+/// The font of every report page: fixed pitch, so that the report's columns stay aligned whatever
+/// fonts the machine has. The family list names common fixed-pitch fonts; the style hint lets the
+/// font matching fall back to any other one.
+QFont reportFont();
+
+/// What every results window shares: the tab pages (`SSTab1`), the report page in the report font
+/// (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save, symbol
+/// and help menus. A window adds its pages and menus and fills them; the base owns the run's
+/// private report directory and removes it, report included, when the window closes. When first
+/// shown it centres itself over its parent.
 class ResultsWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -58,8 +65,9 @@ public slots:
     void copyPicture(const QImage& picture);
     /// Puts the report on the clipboard as plain text.
     void copyText();
-    /// Asks for a file name ("Save Text File") and saves the report there; a cancel or a failure
-    /// writes nothing and shows nothing.
+    /// Asks for a file name ("Save Text File"), starting in the folder of the last save of this
+    /// program run, and saves the report there; a cancel or a failure writes nothing and shows
+    /// nothing.
     void saveText();
     /// Saves the report as plain text when `fileName` ends in .txt, as rich text otherwise. The
     /// file is replaced only when the whole text was written. Returns false on failure.
@@ -82,6 +90,7 @@ protected:
     /// Adds a menu title that acts as the window's help command.
     void addHelpMenu(const QString& objectName, const QString& caption = QStringLiteral("Help"));
 
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
     ProgramState& m_state;
@@ -95,6 +104,7 @@ private:
     QTabWidget* m_tabs;
     Chart* m_chart = nullptr;
     QPlainTextEdit* m_report = nullptr;
+    bool m_placed = false;
 };
 
 } // namespace tessaloc::ui

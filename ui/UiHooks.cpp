@@ -22,8 +22,8 @@ UiHooks platformDialogs()
     hooks.openFileName = [](QWidget* parent, const QString& title, const QString& startPath) {
         return QFileDialog::getOpenFileName(parent, title, startPath);
     };
-    hooks.saveFileName = [](QWidget* parent, const QString& title) {
-        QFileDialog dialog(parent, title);
+    hooks.saveFileName = [](QWidget* parent, const QString& title, const QString& startFolder) {
+        QFileDialog dialog(parent, title, startFolder);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters({QStringLiteral("Rich text (*.rtf)"), QStringLiteral("Plain text (*.txt)")});
         // A name typed without an ending gets the ending of the chosen kind.

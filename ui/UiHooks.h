@@ -26,8 +26,9 @@ struct UiHooks {
     std::function<void(QWidget* parent, const Message& message)> showMessage;
     /// An existing file to open, or an empty text when the user cancelled.
     std::function<QString(QWidget* parent, const QString& title, const QString& startPath)> openFileName;
-    /// A file name to save to, or an empty text when the user cancelled.
-    std::function<QString(QWidget* parent, const QString& title)> saveFileName;
+    /// A file name to save to, or an empty text when the user cancelled. The dialog starts in
+    /// `startFolder` (the current folder when it is empty).
+    std::function<QString(QWidget* parent, const QString& title, const QString& startFolder)> saveFileName;
     /// A colour, or nothing when the user cancelled.
     std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColor;
     /// Lets the user choose and set up a printer (or a PDF file); false when cancelled.

@@ -1,6 +1,6 @@
-#include "ui/AboutForms.h"
-#include "ui/MainForm.h"
+#include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
+#include "ui/SplashScreen.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,11 +14,11 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tessaloc.svg")));
 
     tessaloc::ui::ProgramState state;
-    tessaloc::ui::mainform window(state);
+    tessaloc::ui::MainWindow window(state);
     window.show();
-    // The splash comes once the main window is on the screen.
+    // The splash comes once the main window is on the screen, centred over it.
     QTimer::singleShot(0, &window, [&window] {
-        tessaloc::ui::frmSplash1 splash(&window);
+        tessaloc::ui::SplashScreen splash(&window);
         splash.exec();
     });
     return QApplication::exec();

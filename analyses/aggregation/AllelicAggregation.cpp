@@ -315,46 +315,37 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     if (settings.permutations == 0)
         throw AnalysisError("the probabilities are undefined with 0 permutations");
 
-    // The permutations, evaluated in parallel. A replicate keeps only how each of its Rj values
-    // compares with the observed one (bit 0: at least as large, bit 1: at most as large), a byte per
-    // category, and whether its Rave is at most the observed Rave; they are counted in order.
-    constexpr std::uint8_t kAtLeast = 1;
-    constexpr std::uint8_t kAtMost = 2;
+    // The permutations, evaluated in parallel. A replicate keeps only the tail outcome of each of its
+    // Rj values against the observed one, and of its Rave against the observed Rave (last); they are
+    // counted in order.
     PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
-    const size_t slots = static_cast<size_t>(runner.batchCapacity());
-    std::vector<std::uint8_t> comparisons(slots * walkedCount);
-    std::vector<std::uint8_t> raveAtMost(slots);
-    std::vector<long long> upper(walkedCount, 0);
-    std::vector<long long> lower(walkedCount, 0);
+    TailOutcomes outcomes(walkedCount + 1, runner.batchCapacity());
+    std::vector<TailCounts> categoryTails(walkedCount);
+    TailCounts raveTails;
     runner.run(
-        random, listener,
-        [](int replicate) { return replicate % 10 == 0 ? "Replicate:" + printForm(replicate) : std::string(); },
+        random, listener, "Replicate:",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             thread_local std::vector<double> replicateSums;
             replicateSums.resize(walkedCount);
             for (int lane = 0; lane < count; ++lane) {
-                const size_t slot = static_cast<size_t>(firstSlot + lane);
+                const int slot = firstSlot + lane;
                 nearestBearerSums(lists, categories, n, permutations[lane], replicateSums.data());
-                std::uint8_t* compared = comparisons.data() + slot * walkedCount;
                 double sum = 0.0;
                 for (size_t w = 0; w < walkedCount; ++w) {
                     const double rj = categoryRj(replicateSums[w], categories.walked[w]);
-                    compared[w] = static_cast<std::uint8_t>((rj >= observedRj[w] ? kAtLeast : 0) |
-                                                            (rj <= observedRj[w] ? kAtMost : 0));
+                    outcomes.set(slot, w, compareTails(rj, observedRj[w]));
                     if (categories.walked[w].included)
                         sum += rj;
                 }
-                raveAtMost[slot] = sum / result.includedCategories <= result.rave;
+                outcomes.set(slot, walkedCount, compareTails(sum / result.includedCategories, result.rave));
             }
         },
         [&](int, int slot) {
-            const std::uint8_t* compared = comparisons.data() + static_cast<size_t>(slot) * walkedCount;
-            for (size_t w = 0; w < walkedCount; ++w) {
-                upper[w] += (compared[w] & kAtLeast) != 0;
-                lower[w] += (compared[w] & kAtMost) != 0;
-            }
-            result.raveCount += raveAtMost[static_cast<size_t>(slot)];
+            for (size_t w = 0; w < walkedCount; ++w)
+                categoryTails[w].add(outcomes.get(slot, w));
+            raveTails.add(outcomes.get(slot, walkedCount));
         });
+    result.raveCount = raveTails.atMost;
 
     // The observed arrangement is not counted among the replicates.
     const double replicates = static_cast<double>(settings.permutations);
@@ -362,10 +353,10 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
         const WalkedCategory& walked = categories.walked[w];
         CategoryResult& category =
             result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
-        category.upperCount = upper[w];
-        category.lowerCount = lower[w];
-        category.pUpper = static_cast<double>(upper[w]) / replicates;
-        category.pLower = static_cast<double>(lower[w]) / replicates;
+        category.upperCount = categoryTails[w].atLeast;
+        category.lowerCount = categoryTails[w].atMost;
+        category.pUpper = static_cast<double>(category.upperCount) / replicates;
+        category.pLower = static_cast<double>(category.lowerCount) / replicates;
     }
     result.pRave = static_cast<double>(result.raveCount) / replicates;
     return result;

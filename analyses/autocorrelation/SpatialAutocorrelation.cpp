@@ -5,6 +5,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/NumberText.h"
+#include "core/PermutedRows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,39 +100,24 @@ template <typename Column> struct RowRuns {
 // The class sums of four rearranged genetic matrices at once: every pair (i, j) adds G(p(i), p(j))
 // to its class's sum, rows in order and within a row class by class, so each class's sum receives
 // its pairs in pair order and equals the sum over the rearranged matrix bit for bit. `sums` holds
-// K + 1 classes (the last for pairs in no class) of four lanes each and must be zero on entry.
-// The four sums of a run are independent chains of additions that the processor overlaps.
-constexpr int kLanes = PermutationRunner::kGroupSize;
-static_assert(kLanes == 4, "the coded pass packs four 16-bit positions into one 64-bit word");
+// K + 1 classes (the last for pairs in no class) of four lanes each and must be zero on entry. A
+// run's four sums stay in registers while its columns are read.
+constexpr size_t kLanes = PermutationRunner::kGroupSize;
 
-// Genetic distances as 16-bit codes, the four permutations packed side by side: one 64-bit load
-// gives the four positions p(j), and four rows of codes fit the first-level cache together.
-template <typename Column>
-void codedClassSums(const DistanceCodes& genetic, const RowRuns<Column>& runs, const std::int32_t* const* p,
-                    double* sums)
+template <typename Genetic, typename Column>
+void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::int32_t* const* p, double* sums)
 {
     const int n = genetic.size();
-    const double* values = genetic.values();
-    thread_local std::vector<std::uint64_t> packed;
-    packFourPermutations(p, n, packed);
+    const auto lanes = permutedLanes(genetic, p);
     const Column* column = runs.columns.data();
     size_t run = 0;
     for (int i = 0; i < n - 1; ++i) {
-        const std::uint64_t rows = packed[i];
-        const std::uint16_t* row0 = genetic.row(static_cast<int>(rows & 0xFFFF));
-        const std::uint16_t* row1 = genetic.row(static_cast<int>((rows >> 16) & 0xFFFF));
-        const std::uint16_t* row2 = genetic.row(static_cast<int>((rows >> 32) & 0xFFFF));
-        const std::uint16_t* row3 = genetic.row(static_cast<int>(rows >> 48));
+        const auto rows = lanes.row(i);
         for (const size_t rowEnd = runs.rowEnd[static_cast<size_t>(i)]; run < rowEnd; ++run) {
             double* s = sums + static_cast<size_t>(runs.runClass[run]) * kLanes;
             double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
-            for (const Column* end = column + runs.runLength[run]; column < end; ++column) {
-                const std::uint64_t at = packed[*column];
-                s0 += values[row0[at & 0xFFFF]];
-                s1 += values[row1[(at >> 16) & 0xFFFF]];
-                s2 += values[row2[(at >> 32) & 0xFFFF]];
-                s3 += values[row3[at >> 48]];
-            }
+            for (const Column* end = column + runs.runLength[run]; column < end; ++column)
+                rows.add(*column, s0, s1, s2, s3);
             s[0] = s0;
             s[1] = s1;
             s[2] = s2;
@@ -139,67 +125,6 @@ void codedClassSums(const DistanceCodes& genetic, const RowRuns<Column>& runs, c
         }
     }
 }
-
-// Matrices with more distinct values than codes are read as doubles.
-template <typename Column>
-void plainClassSums(const SquareMatrix& genetic, const RowRuns<Column>& runs, const std::int32_t* const* p,
-                    double* sums)
-{
-    const int n = genetic.size();
-    const std::int32_t* p0 = p[0];
-    const std::int32_t* p1 = p[1];
-    const std::int32_t* p2 = p[2];
-    const std::int32_t* p3 = p[3];
-    const Column* column = runs.columns.data();
-    size_t run = 0;
-    for (int i = 0; i < n - 1; ++i) {
-        const double* row0 = genetic.row(p0[i]);
-        const double* row1 = genetic.row(p1[i]);
-        const double* row2 = genetic.row(p2[i]);
-        const double* row3 = genetic.row(p3[i]);
-        for (const size_t rowEnd = runs.rowEnd[static_cast<size_t>(i)]; run < rowEnd; ++run) {
-            double* s = sums + static_cast<size_t>(runs.runClass[run]) * kLanes;
-            double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
-            for (const Column* end = column + runs.runLength[run]; column < end; ++column) {
-                const Column j = *column;
-                s0 += row0[p0[j]];
-                s1 += row1[p1[j]];
-                s2 += row2[p2[j]];
-                s3 += row3[p3[j]];
-            }
-            s[0] = s0;
-            s[1] = s1;
-            s[2] = s2;
-            s[3] = s3;
-        }
-    }
-}
-
-// Per replicate, two bits per class (bit 0: Ay* >= Ay, bit 1: Ay* <= Ay) and one for V* >= V.
-class TailOutcomes {
-public:
-    TailOutcomes(int classCount, int slots)
-        : m_classCount(classCount)
-        , m_stride((2 * static_cast<size_t>(classCount) + 1 + 7) / 8)
-        , m_bits(m_stride * static_cast<size_t>(slots))
-    {
-    }
-    void clear(int slot) { std::fill_n(slotBits(slot), m_stride, std::uint8_t{0}); }
-    void set(int slot, size_t bit) { slotBits(slot)[bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8)); }
-    bool test(int slot, size_t bit) const { return (slotBits(slot)[bit / 8] >> (bit % 8)) & 1u; }
-
-    static size_t upperBit(int f) { return 2 * static_cast<size_t>(f); }
-    static size_t lowerBit(int f) { return 2 * static_cast<size_t>(f) + 1; }
-    size_t vBit() const { return 2 * static_cast<size_t>(m_classCount); }
-
-private:
-    std::uint8_t* slotBits(int slot) { return m_bits.data() + m_stride * static_cast<size_t>(slot); }
-    const std::uint8_t* slotBits(int slot) const { return m_bits.data() + m_stride * static_cast<size_t>(slot); }
-
-    int m_classCount;
-    size_t m_stride;
-    std::vector<std::uint8_t> m_bits;
-};
 
 // The observed statistics and the permutation test, with columns of the width `Column`.
 template <typename Column>
@@ -260,48 +185,42 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     const RowRuns<Column> runs(n, classes);
     const DistanceCodes codes(genetic);
     classes = {};
-    result.upperTailCounts.assign(static_cast<size_t>(k), 0);
-    result.lowerTailCounts.assign(static_cast<size_t>(k), 0);
     PermutationRunner runner(n, static_cast<int>(permutations), options);
-    TailOutcomes outcomes(k, runner.batchCapacity());
+    // Per replicate, the tail outcome of every class's Ay* against Ay, and of V* against V (last).
+    TailOutcomes outcomes(static_cast<size_t>(k) + 1, runner.batchCapacity());
+    std::vector<TailCounts> classTails(static_cast<size_t>(k));
+    TailCounts vTails;
     const double v = result.v;
     runner.run(
-        random, listener,
-        [](int replicate) { return replicate % 10 == 0 ? "Rep: " + printForm(replicate) : std::string(); },
+        random, listener, "Rep: ",
         [&](const std::int32_t* const* permutationsOfGroup, int count, int firstSlot) {
-            const std::int32_t* lanes[kLanes];
-            for (int lane = 0; lane < kLanes; ++lane)
-                lanes[lane] = permutationsOfGroup[std::min(lane, count - 1)];
             thread_local std::vector<double> laneSums;
             laneSums.assign((static_cast<size_t>(k) + 1) * kLanes, 0.0);
-            if (codes.coded())
-                codedClassSums(codes, runs, lanes, laneSums.data());
-            else
-                plainClassSums(genetic, runs, lanes, laneSums.data());
+            withPermutedLanes(codes, genetic, permutationsOfGroup, count, [&](const auto& values, const auto* lanes) {
+                classSums(values, runs, lanes, laneSums.data());
+            });
             for (int lane = 0; lane < count; ++lane) {
                 const int slot = firstSlot + lane;
-                outcomes.clear(slot);
                 auto ayStar = [&](int f) {
-                    return laneSums[static_cast<size_t>(f) * kLanes + lane] / pairsPerClass[f];
+                    return laneSums[static_cast<size_t>(f) * kLanes + static_cast<size_t>(lane)] / pairsPerClass[f];
                 };
-                for (int f = 0; f < k; ++f) {
-                    const double value = ayStar(f);
-                    if (value >= ay[f])
-                        outcomes.set(slot, TailOutcomes::upperBit(f));
-                    if (value <= ay[f])
-                        outcomes.set(slot, TailOutcomes::lowerBit(f));
-                }
-                if (rootMeanSquare(ayStar) >= v)
-                    outcomes.set(slot, outcomes.vBit());
+                for (int f = 0; f < k; ++f)
+                    outcomes.set(slot, static_cast<size_t>(f), compareTails(ayStar(f), ay[f]));
+                outcomes.set(slot, static_cast<size_t>(k), compareTails(rootMeanSquare(ayStar), v));
             }
         },
         [&](int, int slot) {
-            for (int f = 0; f < k; ++f) {
-                result.upperTailCounts[f] += outcomes.test(slot, TailOutcomes::upperBit(f));
-                result.lowerTailCounts[f] += outcomes.test(slot, TailOutcomes::lowerBit(f));
-            }
-            result.vCount += outcomes.test(slot, outcomes.vBit());
+            for (int f = 0; f < k; ++f)
+                classTails[static_cast<size_t>(f)].add(outcomes.get(slot, static_cast<size_t>(f)));
+            vTails.add(outcomes.get(slot, static_cast<size_t>(k)));
         });
+    result.upperTailCounts.resize(static_cast<size_t>(k));
+    result.lowerTailCounts.resize(static_cast<size_t>(k));
+    for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+        result.upperTailCounts[f] = classTails[f].atLeast;
+        result.lowerTailCounts[f] = classTails[f].atMost;
+    }
+    result.vCount = vTails.atLeast;
 
     // The observed arrangement is not counted among the replicates.
     const double replicates = static_cast<double>(permutations);

@@ -4,7 +4,9 @@
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
+#include "geometry/Edges.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <array>
@@ -17,28 +19,11 @@ namespace {
 
 using landscape_detail::LineIndex;
 
-// The running minimum of the positive heights starts here rather than at the largest double.
-constexpr double kMinimumStart = 1.7976931348623E+308;
-
 void requireTriangulable(int locationCount)
 {
     if (locationCount < 3)
         throw AnalysisError("the Delaunay network needs at least three distinct sample locations, " +
                             std::to_string(locationCount) + " found");
-}
-
-double lineLength(double x1, double y1, double x2, double y2, bool useLatLong)
-{
-    if (useLatLong)
-        return GreatCircleDistance(x1, y1, x2, y2);
-    const double dx = x1 - x2;
-    const double dy = y1 - y2;
-    return requireFinite(std::sqrt(dx * dx + dy * dy), "the length of a network line");
-}
-
-double pseudoslope(double height, double length)
-{
-    return requireFinite(height / length, "a pseudoslope (height divided by the line's length)");
 }
 
 // The parts of the result that depend on the coordinates only, in the order the run computes them.
@@ -109,7 +94,7 @@ std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locat
             line.Y1 = p1.y;
             line.X2 = p2.x;
             line.Y2 = p2.y;
-            line.Length = lineLength(p1.x, p1.y, p2.x, p2.y, useLatLong);
+            line.Length = EdgeLength(p1.x, p1.y, p2.x, p2.y, useLatLong);
             line.MidX = Midpoint(line.X1, line.X2);
             line.MidY = Midpoint(line.Y1, line.Y2);
             if (listed.find(line) >= 0)
@@ -125,16 +110,7 @@ std::vector<LandscapeEdge> DelaunayLandscapeEdges(const DistinctLocations& locat
         const SampleLocation& p2 = locations[ends[k].second];
         if (ends[k].first == ends[k].second)
             listener.message(kProblemReconciliationMessage);
-        double sum = 0.0;
-        for (const ObservationIndex o1 : p1.members) {
-            for (const ObservationIndex o2 : p2.members)
-                sum += G(o1.value, o2.value);
-        }
-        const double pairs = static_cast<double>(p1.members.size()) * static_cast<double>(p2.members.size());
-        double height = requireFinite(sum / pairs, "the mean genetic distance of a network line");
-        if (heightMode == LandscapeHeightMode::Pseudoslope)
-            height = pseudoslope(height, edges[k].Length);
-        edges[k].Height = height;
+        edges[k].Height = EdgeValue(p1, p2, G, edges[k].Length, heightMode);
     }
     return edges;
 }
@@ -176,7 +152,7 @@ std::vector<LandscapeEdge> PairwiseLandscapeEdges(std::span<const double> x, std
         double height = requireFinite(edges[k].Height / static_cast<double>(counts[k]),
                                       "the mean genetic distance of a network line");
         if (heightMode == LandscapeHeightMode::Pseudoslope)
-            height = pseudoslope(height, edges[k].Length);
+            height = Pseudoslope(height, edges[k].Length);
         edges[k].Height = height;
     }
     return edges;
@@ -184,7 +160,7 @@ std::vector<LandscapeEdge> PairwiseLandscapeEdges(std::span<const double> x, std
 
 void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork network)
 {
-    double minimumPositive = kMinimumStart;
+    double minimumPositive = kNearMaximum14Digits;
     bool zeroSeen = false;
     for (const LandscapeEdge& edge : edges) {
         if (edge.Height > 0.0 && edge.Height <= minimumPositive)

@@ -7,6 +7,7 @@
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
 #include "geometry/DistinctLocations.h"
+#include "geometry/Edges.h"
 #include "geometry/Extents.h"
 
 #include <span>
@@ -22,12 +23,9 @@ enum class LandscapeNetwork {
     Delaunay = 1, ///< the edges of the Delaunay triangulation of the distinct locations
 };
 
-/// What a line's height is made of (`LandscapeHeightMode`).
-enum class LandscapeHeightMode {
-    Raw = 0,         ///< the genetic distances as built
-    Pseudoslope = 1, ///< the genetic distance divided by the line's geographic length
-    Residual = 2,    ///< the residuals of the regression of genetic on geographic distance
-};
+/// What a line's height is made of (`LandscapeHeightMode`): raw genetic distances, pseudoslopes
+/// (divided by the line's geographic length) or residuals of genetic on geographic distance.
+using LandscapeHeightMode = EdgeValueKind;
 
 /// The landscape shape analysis's own settings, with their start-up values.
 struct LandscapeSettings {
@@ -112,7 +110,7 @@ std::vector<LandscapeEdge> PairwiseLandscapeEdges(std::span<const double> x, std
                                                   LandscapeHeightMode heightMode);
 
 /// log10 of every height, computed as ln(v) / ln(10). With m the smallest height above 0 (or
-/// 1.7976931348623E+308 when there is none): the Delaunay network takes log10(h + m) when some height
+/// kNearMaximum14Digits when there is none): the Delaunay network takes log10(h + m) when some height
 /// is exactly 0 and log10(h) otherwise; the pairwise network always takes log10(h + m).
 /// Throws AnalysisError when a logarithm's argument is 0 or negative (or the sum overflows); the
 /// heights are then unchanged.

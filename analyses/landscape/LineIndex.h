@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "geometry/Edges.h"
 #include "geometry/GeometryHelpers.h"
 
-#include <bit>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -52,26 +52,8 @@ private:
 
     std::size_t mask() const { return m_slots.size() - 1; }
 
-    // Equal coordinates must give equal bits: 0 and -0 compare equal, so both hash as 0.
-    static std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value == 0.0 ? 0.0 : value); }
-
-    static std::uint64_t mix(std::uint64_t value)
-    {
-        value ^= value >> 31;
-        value *= 0x7fb5d329728ea185ULL;
-        value ^= value >> 27;
-        value *= 0x81dadef4bc2dd44dULL;
-        value ^= value >> 33;
-        return value;
-    }
-
-    // Symmetric in the two end points, so a line and its reverse land in the same place.
-    static std::size_t hash(const Edge& line)
-    {
-        const std::uint64_t first = mix(bits(line.X1) * 0x9e3779b97f4a7c15ULL ^ mix(bits(line.Y1)));
-        const std::uint64_t second = mix(bits(line.X2) * 0x9e3779b97f4a7c15ULL ^ mix(bits(line.Y2)));
-        return static_cast<std::size_t>(mix(first + second) ^ mix(first ^ second));
-    }
+    // SameEdge-equal lines, in either direction, have equal keys and so equal hashes.
+    static std::size_t hash(const Edge& line) { return static_cast<std::size_t>(EdgeHash(EdgeKeyOf(line))); }
 
     void place(std::size_t position)
     {

@@ -3,72 +3,21 @@
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
+#include "core/NearMaximum.h"
 #include "core/NumberText.h"
+#include "geometry/Edges.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <stdexcept>
 
 namespace tessaloc {
 namespace {
 
-// The start-edge search begins below every value an edge can have (a value of exactly this or less
-// is never a start edge, as in the program this search comes from).
-constexpr double kLowestStart = -1.7976931348623E+308;
-
-double edgeLength(const TriangleEdge& edge, bool useLatLong)
-{
-    if (useLatLong)
-        return GreatCircleDistance(edge.X1, edge.Y1, edge.X2, edge.Y2);
-    const double dx = edge.X1 - edge.X2;
-    const double dy = edge.Y1 - edge.Y2;
-    return requireFinite(std::sqrt(dx * dx + dy * dy), "the length of a triangle edge");
-}
-
-// The mean of G over all pairs of a member of `first` (outer sum) and a member of `second` (inner
-// sum), added up in that order.
-double meanDistance(const SampleLocation& first, const SampleLocation& second, const SquareMatrix& G)
-{
-    double sum = 0.0;
-    for (const ObservationIndex p : first.members) {
-        const double* row = G.row(p.value);
-        for (const ObservationIndex q : second.members)
-            sum += row[q.at()];
-    }
-    return sum / (static_cast<double>(first.members.size()) * static_cast<double>(second.members.size()));
-}
-
-// An undirected edge by its two end points, the lower (x, then y) first. A negative zero becomes a
-// zero, so keys are equal exactly when SameEdge compares the coordinates equal.
-struct EdgeKey {
-    std::array<std::uint64_t, 4> bits{};
-
-    friend bool operator==(const EdgeKey&, const EdgeKey&) = default;
-};
-
-EdgeKey keyOf(const TriangleEdge& edge)
-{
-    double x1 = edge.X1 + 0.0, y1 = edge.Y1 + 0.0, x2 = edge.X2 + 0.0, y2 = edge.Y2 + 0.0;
-    if (x2 < x1 || (x2 == x1 && y2 < y1)) {
-        std::swap(x1, x2);
-        std::swap(y1, y2);
-    }
-    return {{std::bit_cast<std::uint64_t>(x1), std::bit_cast<std::uint64_t>(y1), std::bit_cast<std::uint64_t>(x2),
-             std::bit_cast<std::uint64_t>(y2)}};
-}
-
-std::uint64_t hashOf(const EdgeKey& key)
-{
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL;
-    for (const std::uint64_t word : key.bits) {
-        h ^= word + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-        h *= 0xBF58476D1CE4E5B9ULL;
-        h ^= h >> 31;
-    }
-    return h;
-}
+// The start-edge search begins at the negated 14-digit near-maximum: an edge whose value is below
+// it is never a start edge.
+constexpr double kLowestStart = -kNearMaximum14Digits;
 
 // Numbers every edge occurrence (3 t + e) by the undirected edge it is, through an open-addressing
 // table of the keys. Returns the group of each occurrence and sets `groups` to their number.
@@ -88,8 +37,8 @@ std::vector<std::int32_t> groupEdges(const std::vector<BarrierTriangle>& triangl
     std::vector<std::int32_t> groupOf(occurrences);
     groups = 0;
     for (size_t occurrence = 0; occurrence < occurrences; ++occurrence) {
-        const EdgeKey key = keyOf(triangles[occurrence / 3].Edges[occurrence % 3]);
-        size_t slot = static_cast<size_t>(hashOf(key)) & (capacity - 1);
+        const EdgeKey key = EdgeKeyOf(triangles[occurrence / 3].Edges[occurrence % 3]);
+        size_t slot = static_cast<size_t>(EdgeHash(key)) & (capacity - 1);
         while (table[slot].group >= 0 && !(table[slot].key == key))
             slot = (slot + 1) & (capacity - 1);
         if (table[slot].group < 0)
@@ -263,11 +212,8 @@ std::vector<BarrierTriangle> BuildBarrierTriangles(const DistinctLocations& loca
             edge.Y2 = second.y;
             edge.MidX = Midpoint(edge.X1, edge.X2);
             edge.MidY = Midpoint(edge.Y1, edge.Y2);
-            edge.Length = edgeLength(edge, useLatLong);
-            edge.Value = meanDistance(first, second, G);
-            if (kind == MonmonierDistanceKind::Pseudoslope)
-                edge.Value = requireFinite(edge.Value / edge.Length,
-                                           "the pseudoslope of an edge of length " + plainText(edge.Length));
+            edge.Length = EdgeLength(edge.X1, edge.Y1, edge.X2, edge.Y2, useLatLong);
+            edge.Value = EdgeValue(first, second, G, edge.Length, kind);
         }
         triangles.push_back(triangle);
     }

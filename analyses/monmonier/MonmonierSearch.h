@@ -7,6 +7,7 @@
 #include "core/SquareMatrix.h"
 #include "geometry/Delaunay.h"
 #include "geometry/DistinctLocations.h"
+#include "geometry/Edges.h"
 #include "geometry/Extents.h"
 
 #include <array>
@@ -16,12 +17,9 @@
 
 namespace tessaloc {
 
-/// What the edge values are made of.
-enum class MonmonierDistanceKind {
-    Raw = 0,         ///< the genetic distances as built
-    Pseudoslope = 1, ///< genetic distance divided by the length of the edge
-    Residual = 2,    ///< residuals of the regression of genetic on geographic distance
-};
+/// What the edge values are made of: raw genetic distances, pseudoslopes (divided by the edge's
+/// length) or residuals of genetic on geographic distance.
+using MonmonierDistanceKind = EdgeValueKind;
 
 /// One edge of a triangle, as that triangle runs it. The first four fields are those SameEdge reads.
 struct TriangleEdge {

@@ -5,8 +5,8 @@
 // the two, divided by 8, is its time per replicate.
 
 #include "analyses/aggregation/AllelicAggregation.h"
-#include "tests/analyses/aggregation/LiteralAggregation.h"
 #include "tests/support/BenchmarkData.h"
+#include "tests/support/LiteralAggregation.h"
 
 #include <benchmark/benchmark.h>
 

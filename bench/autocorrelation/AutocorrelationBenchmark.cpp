@@ -5,8 +5,8 @@
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
-#include "tests/analyses/autocorrelation/LiteralAutocorrelation.h"
 #include "tests/support/BenchmarkData.h"
+#include "tests/support/LiteralAutocorrelation.h"
 
 #include <benchmark/benchmark.h>
 

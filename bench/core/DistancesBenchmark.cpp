@@ -14,15 +14,15 @@ using namespace tessaloc;
 
 SampleTable table(DataType type, int samples)
 {
-    reference::RandomTableSpec spec;
-    spec.samples = samples;
-    spec.loci = 20;
-    spec.allelesPerLocus = 12;
-    spec.missingRate = 0.05;
-    spec.sequenceLength = 500;
-    spec.sequenceAlphabet = 4;
-    spec.seed = 2026;
-    return reference::randomSampleTable(type, spec);
+    reference::RandomTableRecipe recipe;
+    recipe.samples = samples;
+    recipe.loci = 20;
+    recipe.allelesPerLocus = 12;
+    recipe.missingRate = 0.05;
+    recipe.sequenceLength = 500;
+    recipe.sequenceAlphabet = 4;
+    recipe.seed = 2026;
+    return reference::randomSampleTable(type, recipe);
 }
 
 template <typename Build> void run(benchmark::State& state, DataType type, Build build)

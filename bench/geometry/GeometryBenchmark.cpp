@@ -5,8 +5,8 @@
 
 #include "geometry/Delaunay.h"
 #include "geometry/GeometryHelpers.h"
-#include "tests/geometry/LiteralDelaunay.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/LiteralDelaunay.h"
+#include "tests/support/PointSets.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 #include "analyses/landscape/LandscapeShape.h"
 #include "core/GeographicDistances.h"
 #include "core/NumberText.h"
-#include "tests/analyses/landscape/LiteralLandscape.h"
+#include "tests/support/LiteralLandscape.h"
 
 #include <benchmark/benchmark.h>
 

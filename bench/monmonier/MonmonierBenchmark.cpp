@@ -7,8 +7,8 @@
 // matrix: the same work per edge, read from a matrix that stays in the cache.
 
 #include "analyses/monmonier/MonmonierSearch.h"
-#include "tests/analyses/monmonier/LiteralMonmonier.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/LiteralMonmonier.h"
+#include "tests/support/PointSets.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,6 +15,7 @@ TEST(RequireFinite, PassesFiniteValuesAndRejectsUndefinedOnes)
     EXPECT_THROW(requireFinite(std::numeric_limits<double>::infinity(), "r"), AnalysisError);
     try {
         requireFinite(0.0 / std::sqrt(0.0), "the matrix correlation");
+        FAIL() << "0/0 is not a number and must be refused";
     } catch (const AnalysisError& error) {
         EXPECT_EQ(std::string(error.what()), "the matrix correlation is undefined (not a number)");
     }

@@ -145,9 +145,9 @@ bool bitIdentical(const SquareMatrix& a, const SquareMatrix& b)
                                                                       a.values().size() * sizeof(double)) == 0);
 }
 
-void expectSameAsLiteral(DataType type, const reference::RandomTableSpec& spec)
+void expectSameAsLiteral(DataType type, const reference::RandomTableRecipe& recipe)
 {
-    const SampleTable table = reference::randomSampleTable(type, spec);
+    const SampleTable table = reference::randomSampleTable(type, recipe);
     auto literal = [&] {
         switch (type) {
         case DataType::Codominant:
@@ -171,48 +171,48 @@ void expectSameAsLiteral(DataType type, const reference::RandomTableSpec& spec)
     } catch (const DataProblem& problem) {
         fastProblem = problem.what();
     }
-    EXPECT_EQ(fastProblem, literalProblem) << "seed " << spec.seed;
-    EXPECT_TRUE(bitIdentical(actual, expected)) << "type " << static_cast<int>(type) << " seed " << spec.seed;
+    EXPECT_EQ(fastProblem, literalProblem) << "seed " << recipe.seed;
+    EXPECT_TRUE(bitIdentical(actual, expected)) << "type " << static_cast<int>(type) << " seed " << recipe.seed;
 }
 
 TEST(BuildGeneticDistances, FastBuildersMatchTheLiteralProcedureBitForBit)
 {
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
-        reference::RandomTableSpec spec;
-        spec.seed = seed;
-        spec.samples = 5 + static_cast<int>(seed) * 7;
-        spec.loci = 1 + static_cast<int>(seed % 9);
-        spec.allelesPerLocus = 2 + static_cast<int>(seed % 4);
-        spec.missingRate = seed % 3 == 0 ? 0.0 : 0.15;
-        spec.sequenceLength = 10 + static_cast<int>(seed) * 5;
-        spec.sequenceAlphabet = seed % 2 == 0 ? 4 : 14;
-        expectSameAsLiteral(DataType::Codominant, spec);
-        expectSameAsLiteral(DataType::Genotypes, spec);
-        expectSameAsLiteral(DataType::Sequences, spec);
+        reference::RandomTableRecipe recipe;
+        recipe.seed = seed;
+        recipe.samples = 5 + static_cast<int>(seed) * 7;
+        recipe.loci = 1 + static_cast<int>(seed % 9);
+        recipe.allelesPerLocus = 2 + static_cast<int>(seed % 4);
+        recipe.missingRate = seed % 3 == 0 ? 0.0 : 0.15;
+        recipe.sequenceLength = 10 + static_cast<int>(seed) * 5;
+        recipe.sequenceAlphabet = seed % 2 == 0 ? 4 : 14;
+        expectSameAsLiteral(DataType::Codominant, recipe);
+        expectSameAsLiteral(DataType::Genotypes, recipe);
+        expectSameAsLiteral(DataType::Sequences, recipe);
     }
 }
 
 TEST(BuildGeneticDistances, FastBuildersStopAtTheSamePairAsTheLiteralProcedure)
 {
     for (std::uint32_t seed = 100; seed < 110; ++seed) {
-        reference::RandomTableSpec spec;
-        spec.seed = seed;
+        reference::RandomTableRecipe recipe;
+        recipe.seed = seed;
         // Large enough tables are split over threads; the first failing pair must still win.
-        spec.samples = seed % 2 == 0 ? 30 : 400;
-        spec.loci = seed % 2 == 0 ? 2 : 4;
-        spec.missingRate = seed % 2 == 0 ? 0.5 : 0.55;
-        expectSameAsLiteral(DataType::Codominant, spec);
-        expectSameAsLiteral(DataType::Genotypes, spec);
+        recipe.samples = seed % 2 == 0 ? 30 : 400;
+        recipe.loci = seed % 2 == 0 ? 2 : 4;
+        recipe.missingRate = seed % 2 == 0 ? 0.5 : 0.55;
+        expectSameAsLiteral(DataType::Codominant, recipe);
+        expectSameAsLiteral(DataType::Genotypes, recipe);
     }
 }
 
 TEST(BuildGeneticDistances, OnlyFailingPairDeepInALargeTableIsFound)
 {
-    reference::RandomTableSpec spec;
-    spec.samples = 300;
-    spec.loci = 3;
-    spec.missingRate = 0.0;
-    SampleTable table = reference::randomSampleTable(DataType::Codominant, spec);
+    reference::RandomTableRecipe recipe;
+    recipe.samples = 300;
+    recipe.loci = 3;
+    recipe.missingRate = 0.0;
+    SampleTable table = reference::randomSampleTable(DataType::Codominant, recipe);
     // Observation 201 keeps only locus 1, observation 251 lacks exactly that locus.
     table.genotypes[1][200] = "0\\0";
     table.genotypes[2][200] = "0\\0";
@@ -223,13 +223,13 @@ TEST(BuildGeneticDistances, OnlyFailingPairDeepInALargeTableIsFound)
 TEST(AlleleDistanceMatrix, LocusWithThousandsOfGenotypesMatchesTheLiteralProcedure)
 {
     // More distinct genotypes at a locus than the term table takes: terms are computed per pair.
-    reference::RandomTableSpec spec;
-    spec.samples = 800;
-    spec.loci = 2;
-    spec.allelesPerLocus = 120;
-    spec.missingRate = 0.0;
-    spec.seed = 77;
-    expectSameAsLiteral(DataType::Codominant, spec);
+    reference::RandomTableRecipe recipe;
+    recipe.samples = 800;
+    recipe.loci = 2;
+    recipe.allelesPerLocus = 120;
+    recipe.missingRate = 0.0;
+    recipe.seed = 77;
+    expectSameAsLiteral(DataType::Codominant, recipe);
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 
 #include "core/Errors.h"
 #include "geometry/Delaunay.h"
-#include "tests/geometry/LiteralDelaunay.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/LiteralDelaunay.h"
+#include "tests/support/PointSets.h"
+#include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 namespace tessaloc {
 namespace {
 
-using reference::RecordingListener;
+using testing::RecordingListener;
 
 struct Outcome {
     Triangulation result;

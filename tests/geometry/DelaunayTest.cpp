@@ -1,7 +1,8 @@
 #include "geometry/Delaunay.h"
 #include "core/Errors.h"
 #include "geometry/TriangulationCheck.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/PointSets.h"
+#include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
 
@@ -168,7 +169,7 @@ TEST(TriangulatePoints, PointsOnOneLineGiveNoTriangle)
 {
     // Every triangle that joins them would use a corner of the enclosing triangle.
     EXPECT_EQ(TriangulatePoints(std::vector<TriVertex>{{0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {3, 3, 0}}).TriangleCount(), 0);
-    reference::RecordingListener listener;
+    testing::RecordingListener listener;
     EXPECT_EQ(TriangulatePoints(std::vector<TriVertex>{{0, 5, 0}, {1, 5, 0}, {3, 5, 0}}, listener).TriangleCount(), 0);
     EXPECT_TRUE(listener.messages.empty());
 }
@@ -177,7 +178,7 @@ TEST(TriangulatePoints, LevelCornersGiveTheCoincidentMessageAtEveryTest)
 {
     // One point: the enclosing triangle has no size, so all its corners are at one y. It is tested
     // (and kept) for each of the three points and then removed.
-    reference::RecordingListener listener;
+    testing::RecordingListener listener;
     const std::vector<TriVertex> points{{2, 2, 0}, {2, 2, 0}, {2, 2, 0}};
     EXPECT_EQ(TriangulatePoints(points, listener).TriangleCount(), 0);
     EXPECT_EQ(listener.messages, std::vector<std::string>(3, std::string(kCoincidentPointsMessage)));

@@ -1,6 +1,7 @@
 #include "geometry/GeometryHelpers.h"
 #include "core/Errors.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/PointSets.h"
+#include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
 
@@ -239,7 +240,7 @@ TEST(SegmentsIntersect, CrossingParallelAndTouching)
 
 TEST(SegmentsIntersect, TwoVerticalSegmentsGiveTheMessageAndFalse)
 {
-    reference::RecordingListener listener;
+    testing::RecordingListener listener;
     EXPECT_FALSE(SegmentsIntersect(1, 0, 1, 2, 1, 1, 1, 3, listener));
     EXPECT_EQ(listener.messages, std::vector<std::string>{"Overlapping lines undefined slopes."});
 }

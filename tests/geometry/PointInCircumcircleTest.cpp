@@ -1,6 +1,7 @@
 #include "core/Errors.h"
 #include "geometry/Delaunay.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/PointSets.h"
+#include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ TEST(PointInCircumcircle, GeneralCaseMeetsBothBisectors)
 
 TEST(PointInCircumcircle, ThreeCornersAtOneYGiveTheMessageAndOutside)
 {
-    reference::RecordingListener listener;
+    testing::RecordingListener listener;
     double xc = 99, yc = 99, r = 99;
     EXPECT_FALSE(PointInCircumcircle(1, 5, 0, 5, 1, 5, 2, 5, xc, yc, r, listener));
     EXPECT_EQ(listener.messages, std::vector<std::string>{"INCIRCUM - F - Points are coincident !!"});
@@ -62,7 +63,7 @@ TEST(PointInCircumcircle, ThreeCornersAtOneYGiveTheMessageAndOutside)
 
 TEST(PointInCircumcircle, YDifferencesBelowTheToleranceCountAsLevel)
 {
-    reference::RecordingListener listener;
+    testing::RecordingListener listener;
     double xc = 0, yc = 0, r = 0;
     EXPECT_FALSE(PointInCircumcircle(0, 0, 0, 0, 1, 1e-52, 2, 0, xc, yc, r, listener));
     EXPECT_EQ(listener.messages.size(), 1u);

@@ -2,6 +2,10 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QTest>
+
+#include <clocale>
+#include <cstdio>
 
 namespace tessaloc::ui::test {
 
@@ -16,8 +20,9 @@ ScriptedDialogs::ScriptedDialogs()
         dialogTitles << title;
         return openAnswer;
     };
-    hooks.saveFileName = [this](QWidget*, const QString& title) {
+    hooks.saveFileName = [this](QWidget*, const QString& title, const QString& startFolder) {
         dialogTitles << title;
+        saveFolders << startFolder;
         return saveAnswer;
     };
     hooks.chooseColor = [this](QWidget*, const QColor&) { return colorAnswer; };
@@ -115,6 +120,22 @@ MantelInput exampleMantelInput(const QString& folder, long long permutations)
     input.genotypePath = QFile::encodeName(examplePath(folder + QStringLiteral("/genotypes.txt"))).toStdString();
     input.settings.permutations = permutations;
     return input;
+}
+
+int runGuiTest(QObject& test, int argc, char** argv)
+{
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    // QApplication has set the locale from the environment by now.
+    const QByteArray expected = qgetenv("TESSALOC_EXPECT_DECIMAL_POINT");
+    const char* decimalPoint = std::localeconv()->decimal_point;
+    if (!expected.isEmpty() && expected != decimalPoint) {
+        std::fprintf(stderr,
+                     "FAIL: the locale \"%s\" did not take effect (decimal point \"%s\", expected \"%s\"); "
+                     "scripts/install-deps generates it\n",
+                     qgetenv("LC_ALL").constData(), decimalPoint, expected.constData());
+        return 1;
+    }
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace tessaloc::ui::test

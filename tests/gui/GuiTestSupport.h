@@ -4,6 +4,7 @@
 
 #include "analyses/mantel/MantelTest.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QColor>
 #include <QString>
@@ -27,6 +28,7 @@ public:
     QStringList dialogTitles; ///< titles of the file dialogs asked for
     QString openAnswer;       ///< the file an open dialog returns (empty: cancelled)
     QString saveAnswer;       ///< the file a save dialog returns (empty: cancelled)
+    QStringList saveFolders;  ///< the folders the save dialogs were asked to start in
     std::optional<QColor> colorAnswer;
     QString printToPdf; ///< print dialogs print to this PDF file (empty: cancelled)
 };
@@ -42,4 +44,19 @@ QString examplePath(const QString& relative);
 /// A Mantel run of the example in `folder` (codominant data, planar coordinates).
 MantelInput exampleMantelInput(const QString& folder, long long permutations);
 
+/// Runs the QtTest object `test` under the QApplication already made. When the environment variable
+/// TESSALOC_EXPECT_DECIMAL_POINT is set, it first checks that the locale the test was started in has
+/// taken effect (its decimal point is that text), so that a run meant for another locale fails
+/// rather than passing in the "C" locale.
+int runGuiTest(QObject& test, int argc, char** argv);
+
 } // namespace tessaloc::ui::test
+
+/// The main function of a window test: QTEST_MAIN with the locale check of runGuiTest.
+#define TESSALOC_GUI_TEST_MAIN(TestClass)                                                                              \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        QApplication application(argc, argv);                                                                          \
+        TestClass test;                                                                                                \
+        return tessaloc::ui::test::runGuiTest(test, argc, argv);                                                       \
+    }

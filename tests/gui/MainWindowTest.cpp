@@ -1,11 +1,11 @@
 // The main window driven as a user drives it: runs, failures, cancelling, menus.
 #include "GuiTestSupport.h"
 
-#include "ui/AboutForms.h"
+#include "ui/AboutDialog.h"
 #include "ui/HelpViewer.h"
-#include "ui/MainForm.h"
-#include "ui/MantelPlotForm.h"
-#include "ui/OptionsForms.h"
+#include "ui/MainWindow.h"
+#include "ui/MantelOptionsDialog.h"
+#include "ui/MantelResultsWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 
@@ -55,7 +55,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    template <typename T> T* child(const mainform& window, const char* name)
+    template <typename T> T* child(const MainWindow& window, const char* name)
     {
         T* found = window.findChild<T*>(QLatin1String(name));
         if (!found)
@@ -63,7 +63,7 @@ private:
         return found;
     }
 
-    void pickExample(mainform& window, const QString& folder)
+    void pickExample(MainWindow& window, const QString& folder)
     {
         child<QLineEdit>(window, "Text1")->setText(examplePath(folder + QStringLiteral("/coordinates.txt")));
         child<QLineEdit>(window, "Text2")->setText(examplePath(folder + QStringLiteral("/genotypes.txt")));
@@ -71,9 +71,9 @@ private:
 
     /// A shown main window with the microsatellite example picked and the runs seeded with fixed
     /// states.
-    std::unique_ptr<mainform> readyWindow(ProgramState& state)
+    std::unique_ptr<MainWindow> readyWindow(ProgramState& state)
     {
-        auto window = std::make_unique<mainform>(state);
+        auto window = std::make_unique<MainWindow>(state);
         window->setRunGenerator([] { return RandomUniform(kSeed1, kSeed2); });
         window->show();
         pickExample(*window, QStringLiteral("microsatellites"));
@@ -81,9 +81,9 @@ private:
     }
 
     /// Presses "Go" and waits until the run has ended; returns its outcome.
-    RunOutcome go(mainform& window, int timeoutMs = 120000)
+    RunOutcome go(MainWindow& window, int timeoutMs = 120000)
     {
-        QSignalSpy finished(&window, &mainform::runFinished);
+        QSignalSpy finished(&window, &MainWindow::runFinished);
         child<QPushButton>(window, "Command3")->click();
         if (finished.isEmpty() && !finished.wait(timeoutMs))
             return static_cast<RunOutcome>(-1);
@@ -91,10 +91,11 @@ private:
     }
 
 private slots:
-    void startsWithTheSpecifiedControls()
+    void startsWithItsControlsCaptionsAndMenus()
     {
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
+        QCOMPARE(window.objectName(), QStringLiteral("mainform"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Tessaloc"));
         QVERIFY(child<QLineEdit>(window, "Text1")->text().isEmpty());
         QVERIFY(child<QLineEdit>(window, "Text2")->text().isEmpty());
@@ -135,7 +136,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         dialogs.openAnswer = examplePath(QStringLiteral("microsatellites/coordinates.txt"));
         child<QPushButton>(window, "Command1")->click();
         QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QDir::toNativeSeparators(dialogs.openAnswer));
@@ -153,9 +154,9 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.MantelPermutations = 200;
+        state.settings.mantel.permutations = 200;
         auto owned = readyWindow(state);
-        mainform& window = *owned;
+        MainWindow& window = *owned;
         auto* controller = window.findChild<RunController*>();
         QVERIFY(controller);
         QSignalSpy statuses(controller, &RunController::statusChanged);
@@ -170,7 +171,7 @@ private slots:
 
         QPointer<ResultsWindow> results = window.resultsWindow();
         QVERIFY(results);
-        QVERIFY(qobject_cast<MantelPlotForm*>(results.data()));
+        QVERIFY(qobject_cast<MantelResultsWindow*>(results.data()));
         QCOMPARE(results->windowTitle(), QStringLiteral("Mantel Test Analysis Results"));
         QCOMPARE(results->windowModality(), Qt::ApplicationModal);
         QVERIFY(results->isVisible());
@@ -201,7 +202,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         child<QLineEdit>(window, "Text1")->setText(examplePath(QStringLiteral("no-such-file.txt")));
         child<QLineEdit>(window, "Text2")->setText(examplePath(QStringLiteral("microsatellites/genotypes.txt")));
         QCOMPARE(go(window), RunOutcome::AnalysisError);
@@ -216,7 +217,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         QCOMPARE(go(window), RunOutcome::AnalysisError);
         QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
     }
@@ -225,7 +226,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         // Haploid-style genotypes read as codominant alleles lack the allele separator.
         pickExample(window, QStringLiteral("haplotypes-latlong"));
         QCOMPARE(go(window), RunOutcome::DataProblem);
@@ -238,7 +239,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         QTemporaryDir folder;
         const QString coordinates = folder.filePath(QStringLiteral("coordinates.txt"));
         QFile file(coordinates);
@@ -256,7 +257,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         pickExample(window, QStringLiteral("microsatellites"));
         for (int analysis = 1; analysis <= 5; ++analysis) {
             child<QComboBox>(window, "Combo1")->setCurrentIndex(analysis);
@@ -274,12 +275,12 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.MantelPermutations = 2000000000;
+        state.settings.mantel.permutations = 2000000000;
         auto owned = readyWindow(state);
-        mainform& window = *owned;
+        MainWindow& window = *owned;
         auto* controller = window.findChild<RunController*>();
         QSignalSpy statuses(controller, &RunController::statusChanged);
-        QSignalSpy finished(&window, &mainform::runFinished);
+        QSignalSpy finished(&window, &MainWindow::runFinished);
 
         child<QPushButton>(window, "Command3")->click();
         QVERIFY(window.running());
@@ -319,10 +320,10 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.MantelPermutations = 2000000000;
+        state.settings.mantel.permutations = 2000000000;
         QString folder;
         {
-            mainform window(state);
+            MainWindow window(state);
             window.show();
             pickExample(window, QStringLiteral("microsatellites"));
             child<QPushButton>(window, "Command3")->click();
@@ -342,16 +343,16 @@ private slots:
         ScriptedDialogs dialogs;
         ProgramState state;
         auto owned = readyWindow(state);
-        mainform& window = *owned;
+        MainWindow& window = *owned;
         // The Mantel options window opened from the menu, answered as a user would.
         QTimer::singleShot(0, [&window] {
-            auto* options = window.findChild<MantelForm*>();
+            auto* options = window.findChild<MantelOptionsDialog*>();
             QVERIFY(options);
             options->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("0"));
             options->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
         });
         window.findChild<QAction*>(QStringLiteral("analysisoptions0"))->trigger();
-        QCOMPARE(state.settings.MantelPermutations, 0);
+        QCOMPARE(state.settings.mantel.permutations, 0);
         QCOMPARE(go(window), RunOutcome::Success);
         QTRY_VERIFY(window.resultsWindow());
         QVERIFY(window.resultsWindow()->reportText().contains(QStringLiteral("\r\n 0 replicates performed\r\n")));
@@ -361,34 +362,94 @@ private slots:
     void eachOptionsItemOpensItsWindow()
     {
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         window.show();
-        const std::pair<const char*, QString> items[] = {
-            {"analysisoptions0", QStringLiteral("Mantel Test Options")},
-            {"analysisoptions1", QStringLiteral("Spatial Autocorrelation Options")},
-            {"analysisoptions3", QStringLiteral("AAIA Options")},
-            {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape")},
-            {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options")},
+        struct Item {
+            const char* action;
+            QString title;
+            QString objectName;
         };
-        for (const auto& [item, title] : items) {
+        const Item items[] = {
+            {"analysisoptions0", QStringLiteral("Mantel Test Options"), QStringLiteral("MantelForm")},
+            {"analysisoptions1", QStringLiteral("Spatial Autocorrelation Options"),
+             QStringLiteral("SpatialAutocorrForm")},
+            {"analysisoptions3", QStringLiteral("AAIA Options"), QStringLiteral("AAIAForm")},
+            {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape"),
+             QStringLiteral("InterpolateOptions")},
+            {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options"), QStringLiteral("MonMonierOptionsForm")},
+        };
+        for (const Item& item : items) {
             QString opened;
             QTimer::singleShot(0, [&opened] {
                 auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 if (!dialog)
                     return;
-                opened = dialog->windowTitle();
+                opened = dialog->windowTitle() + QLatin1Char('/') + dialog->objectName();
                 dialog->reject();
             });
-            window.findChild<QAction*>(QLatin1String(item))->trigger();
-            QCOMPARE(opened, title);
+            window.findChild<QAction*>(QLatin1String(item.action))->trigger();
+            QCOMPARE(opened, item.title + QLatin1Char('/') + item.objectName);
         }
-        QCOMPARE(state.settings.MantelPermutations, 1000);
+        QCOMPARE(state.settings.mantel.permutations, 1000);
+    }
+
+    void tabGoesFromEachFileBoxToItsOwnBrowse()
+    {
+        ProgramState state;
+        MainWindow window(state);
+        window.show();
+        // The next control that Tab reaches from `from`: enabled, shown, and taking focus by Tab.
+        const auto nextTabStop = [](QWidget* from) {
+            QWidget* next = from->nextInFocusChain();
+            while (next != from && !(next->isEnabled() && next->isVisible() && (next->focusPolicy() & Qt::TabFocus)))
+                next = next->nextInFocusChain();
+            return next;
+        };
+        QWidget* coordinates = child<QLineEdit>(window, "Text1");
+        QWidget* coordinateBrowse = child<QPushButton>(window, "Command1");
+        QWidget* genotypes = child<QLineEdit>(window, "Text2");
+        QWidget* genotypeBrowse = child<QPushButton>(window, "Command2");
+        QCOMPARE(nextTabStop(coordinates), coordinateBrowse);
+        QCOMPARE(nextTabStop(coordinateBrowse), genotypes);
+        QCOMPARE(nextTabStop(genotypes), genotypeBrowse);
+        QCOMPARE(nextTabStop(genotypeBrowse), child<QRadioButton>(window, "Option1"));
+    }
+
+    void aTallerWindowKeepsLabelsByTheirBoxesAndTheStatusLineAtTheBottom()
+    {
+        ProgramState state;
+        MainWindow window(state);
+        window.show();
+        const std::pair<const char*, const char*> pairs[] = {
+            {"Label1", "Text1"}, {"Label2", "Text2"}, {"Label4", "Combo1"}};
+        // For each pair: the space between label and box, and how far their left edges differ.
+        const auto placement = [&] {
+            QList<int> result;
+            for (const auto& [label, box] : pairs) {
+                const QRect labelArea = child<QWidget>(window, label)->geometry();
+                const QRect boxArea = child<QWidget>(window, box)->geometry();
+                result << boxArea.top() - labelArea.bottom() << boxArea.left() - labelArea.left();
+            }
+            return result;
+        };
+        const QList<int> before = placement();
+        for (qsizetype i = 0; i < before.size(); i += 2) {
+            QVERIFY(before[i] >= 0 && before[i] <= 12);
+            QCOMPARE(before[i + 1], 0);
+        }
+        // The extra height goes below the controls: the status line moves down, keeping its height.
+        QWidget* status = child<QLabel>(window, "Label5");
+        const auto topAndHeight = [&] { return QPoint(status->mapTo(&window, QPoint(0, 0)).y(), status->height()); };
+        const QPoint statusBefore = topAndHeight();
+        window.resize(window.size() + QSize(200, 150));
+        QTRY_COMPARE(topAndHeight(), statusBefore + QPoint(150, 0));
+        QCOMPARE(placement(), before);
     }
 
     void helpOpensTheWelcomePageAndAboutShowsTheCitation()
     {
         ProgramState state;
-        mainform window(state);
+        MainWindow window(state);
         window.show();
         child<QPushButton>(window, "Command4")->click();
         auto* help = window.findChild<HelpWindow*>();
@@ -398,7 +459,7 @@ private slots:
 
         bool sawAbout = false;
         QTimer::singleShot(0, [&window, &sawAbout] {
-            auto* about = window.findChild<frmAbout*>();
+            auto* about = window.findChild<AboutDialog*>();
             sawAbout = about && about->isVisible() && about->windowTitle() == QStringLiteral("About Tessaloc");
             if (about)
                 about->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
@@ -411,8 +472,8 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.MantelPermutations = -1;
-        mainform window(state);
+        state.settings.mantel.permutations = -1;
+        MainWindow window(state);
         pickExample(window, QStringLiteral("microsatellites"));
         QCOMPARE(go(window), RunOutcome::AnalysisError);
         QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
@@ -420,5 +481,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+TESSALOC_GUI_TEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -1,4 +1,6 @@
 // The map of the landscape and barrier windows: coordinates, drawing, readout, tooltips, figures.
+#include "GuiTestSupport.h"
+
 #include "ui/MapView.h"
 
 #include <QSvgRenderer>
@@ -122,5 +124,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MapViewTest)
+TESSALOC_GUI_TEST_MAIN(MapViewTest)
 #include "MapViewTest.moc"

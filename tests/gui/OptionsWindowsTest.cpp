@@ -1,11 +1,19 @@
 // The options windows, the numeric reading of their boxes, help, about and splash.
 #include "GuiTestSupport.h"
 
-#include "ui/AboutForms.h"
+#include "ui/AboutDialog.h"
+#include "ui/AggregationOptionsDialog.h"
+#include "ui/AutocorrelationOptionsDialog.h"
+#include "ui/BarrierEditorDialog.h"
 #include "ui/HelpViewer.h"
+#include "ui/LandscapeOptionsDialog.h"
+#include "ui/MantelOptionsDialog.h"
+#include "ui/MonmonierOptionsDialog.h"
 #include "ui/NumericText.h"
-#include "ui/OptionsForms.h"
+#include "ui/PairedSampleOptionsDialog.h"
 #include "ui/ProgramState.h"
+#include "ui/SplashScreen.h"
+#include "ui/ZoomDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +26,9 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include <limits>
+
+using namespace tessaloc;
 using namespace tessaloc::ui;
 using tessaloc::ui::test::ScriptedDialogs;
 
@@ -60,6 +71,14 @@ private slots:
         QCOMPARE(numericValue(QStringLiteral("2e")), 2.0);
         QCOMPARE(numericValue(QStringLiteral(".5")), 0.5);
         QCOMPARE(numericValue(QStringLiteral("-")), 0.0);
+        // The point is the decimal point in every locale, and a comma ends the number.
+        QCOMPARE(numericValue(QStringLiteral("150.7")), 150.7);
+        QCOMPARE(numericValue(QStringLiteral("99,5")), 99.0);
+        QCOMPARE(numericValue(QStringLiteral("1e400")), std::numeric_limits<double>::max());
+        QCOMPARE(numericValue(QStringLiteral("-1e400")), std::numeric_limits<double>::lowest());
+        QCOMPARE(numericValue(QStringLiteral("1e-400")), 0.0);
+        QCOMPARE(numericValue(QStringLiteral("0.001e-330")), 0.0);
+        QCOMPARE(numericValue(QStringLiteral("123456e305")), std::numeric_limits<double>::max());
         QCOMPARE(roundHalfEven32(99.5), 100);
         QCOMPARE(roundHalfEven32(98.5), 98);
         QCOMPARE(roundHalfEven32(-0.5), 0);
@@ -71,13 +90,13 @@ private slots:
     void mantelOptionsKeepTheCountWhenOkIsPressedWithoutTyping()
     {
         ProgramState state;
-        MantelForm window(state);
+        MantelOptionsDialog window(state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Mantel Test Options"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral(" 1000"));
         QVERIFY(!child<QCheckBox>(window, "Check1")->isChecked());
         press(window, "OKButton");
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(state.settings.MantelPermutations, 1000);
+        QCOMPARE(state.settings.mantel.permutations, 1000);
     }
 
     void mantelOptionsRoundHalvesToEven_data()
@@ -96,33 +115,33 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, stored);
         ProgramState state;
-        MantelForm window(state);
+        MantelOptionsDialog window(state);
         box(window, "Text1")->setText(text);
         child<QCheckBox>(window, "Check1")->setChecked(true);
         press(window, "OKButton");
-        QCOMPARE(state.settings.MantelPermutations, stored);
-        QCOMPARE(state.settings.MantelLogGeo, std::int16_t{1});
-        QCOMPARE(state.settings.MantelLogGen, std::int16_t{0});
+        QCOMPARE(state.settings.mantel.permutations, stored);
+        QVERIFY(state.settings.mantel.logGeographic);
+        QVERIFY(!state.settings.mantel.logGenetic);
 
-        MantelForm again(state);
+        MantelOptionsDialog again(state);
         QVERIFY(child<QCheckBox>(again, "Check1")->isChecked());
     }
 
     void closingAnOptionsWindowWithoutOkStoresNothing()
     {
         ProgramState state;
-        MantelForm window(state);
+        MantelOptionsDialog window(state);
         box(window, "Text1")->setText(QStringLiteral("5"));
         child<QCheckBox>(window, "Check2")->setChecked(true);
         window.reject();
-        QCOMPARE(state.settings.MantelPermutations, 1000);
-        QCOMPARE(state.settings.MantelLogGen, std::int16_t{0});
+        QCOMPARE(state.settings.mantel.permutations, 1000);
+        QVERIFY(!state.settings.mantel.logGenetic);
     }
 
     void spatialAutocorrelationOptions()
     {
         ProgramState state;
-        SpatialAutocorrForm window(state);
+        AutocorrelationOptionsDialog window(state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Spatial Autocorrelation Options"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral("10"));
         QCOMPARE(box(window, "Text2")->text(), QStringLiteral("1000"));
@@ -131,10 +150,10 @@ private slots:
         box(window, "Text2")->setText(QStringLiteral("99.5"));
         option(window, "Option2")->setChecked(true);
         press(window, "Command1");
-        QCOMPARE(state.settings.saa.classCount, 12);
-        QCOMPARE(state.settings.saa.permutationCount, 100);
-        QCOMPARE(state.settings.saa.classMode, std::int16_t{1});
-        SpatialAutocorrForm again(state);
+        QCOMPARE(state.settings.autocorrelation.classCount, 12);
+        QCOMPARE(state.settings.autocorrelation.permutations, 100);
+        QCOMPARE(state.settings.autocorrelation.classMode, ClassMode::EqualCounts);
+        AutocorrelationOptionsDialog again(state);
         QVERIFY(option(again, "Option2")->isChecked());
         QCOMPARE(box(again, "Text1")->text(), QStringLiteral("12"));
     }
@@ -142,7 +161,7 @@ private slots:
     void pairedSampleOptions()
     {
         ProgramState state;
-        PairGenDistForm window(state);
+        PairedSampleOptionsDialog window(state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Paired-Sample Genetic Distance Analysis"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral(" 1000"));
         box(window, "Text1")->setText(QStringLiteral("98.5"));
@@ -154,7 +173,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        AAIAForm window(state);
+        AggregationOptionsDialog window(state);
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("AAIA Options"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral("1000"));
@@ -167,9 +186,9 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please provide your empirical area estimate.")});
         QVERIFY(window.isVisible());
         // What was read is stored already.
-        QCOMPARE(state.settings.aaia.permutationCount, 500);
-        QCOMPARE(state.settings.aaia.areaMode, std::int16_t{1});
-        QCOMPARE(state.settings.aaia.empiricalArea, 0.0);
+        QCOMPARE(state.settings.aggregation.permutations, 500);
+        QCOMPARE(state.settings.aggregation.areaMode, AreaMode::Empirical);
+        QCOMPARE(state.settings.aggregation.empiricalArea, 0.0);
 
         box(window, "Text2")->setText(QStringLiteral("0"));
         press(window, "Command1");
@@ -178,22 +197,22 @@ private slots:
         press(window, "Command1");
         QCOMPARE(dialogs.messages.size(), 2);
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(state.settings.aaia.empiricalArea, -12.5);
+        QCOMPARE(state.settings.aggregation.empiricalArea, -12.5);
 
-        AAIAForm again(state);
+        AggregationOptionsDialog again(state);
         QVERIFY(option(again, "Option2")->isChecked());
         QVERIFY(box(again, "Text2")->isEnabled());
         QCOMPARE(box(again, "Text2")->text(), QStringLiteral("-12.5"));
         option(again, "Option1")->click();
         QVERIFY(!box(again, "Text2")->isEnabled());
         press(again, "Command1");
-        QCOMPARE(state.settings.aaia.areaMode, std::int16_t{0});
+        QCOMPARE(state.settings.aggregation.areaMode, AreaMode::EstimatedRectangular);
     }
 
     void landscapeLogBoxIsEnabledOnlyWithPseudoslopes()
     {
         ProgramState state;
-        InterpolateOptions window(state);
+        LandscapeOptionsDialog window(state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Options for Interpolation of Landscape Shape"));
         QVERIFY(option(window, "Option1")->isChecked());
         QVERIFY(option(window, "Option5")->isChecked());
@@ -208,19 +227,19 @@ private slots:
         QVERIFY(log->isChecked());
         option(window, "Option5")->click();
         press(window, "Command1");
-        QCOMPARE(state.settings.LandscapeLogHeights, false);
-        QCOMPARE(state.settings.LandscapeHeightMode, std::int16_t{2});
+        QVERIFY(!state.settings.landscape.logHeights);
+        QCOMPARE(state.settings.landscape.heightMode, LandscapeHeightMode::Residual);
 
-        InterpolateOptions second(state);
+        LandscapeOptionsDialog second(state);
         option(second, "Option2")->click();
         option(second, "Option4")->click();
         child<QCheckBox>(second, "Check2")->setChecked(true);
         press(second, "Command1");
-        QCOMPARE(state.settings.LandscapeNetwork, std::int16_t{0});
-        QCOMPARE(state.settings.LandscapeHeightMode, std::int16_t{1});
-        QCOMPARE(state.settings.LandscapeLogHeights, true);
+        QCOMPARE(state.settings.landscape.network, LandscapeNetwork::Pairwise);
+        QCOMPARE(state.settings.landscape.heightMode, LandscapeHeightMode::Pseudoslope);
+        QVERIFY(state.settings.landscape.logHeights);
 
-        InterpolateOptions third(state);
+        LandscapeOptionsDialog third(state);
         QVERIFY(option(third, "Option2")->isChecked());
         QVERIFY(option(third, "Option4")->isChecked());
         QVERIFY(child<QCheckBox>(third, "Check2")->isEnabled());
@@ -241,7 +260,7 @@ private slots:
         QFETCH(QString, text);
         ScriptedDialogs dialogs;
         ProgramState state;
-        MonMonierOptionsForm window(state);
+        MonmonierOptionsDialog window(state);
         window.show();
         QCOMPARE(window.windowTitle(), QStringLiteral("Monmonier Algorithm Options"));
         QVERIFY(option(window, "OptionResiduals")->isChecked());
@@ -251,24 +270,24 @@ private slots:
         press(window, "OKButton");
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Number of barriers must be a non-zero integer.")});
         QVERIFY(window.isVisible());
-        QCOMPARE(state.settings.MonmonierDistanceKind, std::int16_t{0});
-        QCOMPARE(state.settings.MonmonierBarrierCount, 1);
+        QCOMPARE(state.settings.monmonier.distanceKind, MonmonierDistanceKind::Raw);
+        QCOMPARE(state.settings.monmonier.barrierCount, 1);
     }
 
     void monmonierBarrierCountIsRoundedDown()
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        MonMonierOptionsForm window(state);
+        MonmonierOptionsDialog window(state);
         option(window, "OptionPseudoslopes")->click();
         box(window, "BarrierCount")->setText(QStringLiteral("2.9"));
         press(window, "OKButton");
         QVERIFY(dialogs.messages.isEmpty());
-        QCOMPARE(state.settings.MonmonierBarrierCount, 2);
-        QCOMPARE(state.settings.MonmonierDistanceKind, std::int16_t{1});
+        QCOMPARE(state.settings.monmonier.barrierCount, 2);
+        QCOMPARE(state.settings.monmonier.distanceKind, MonmonierDistanceKind::Pseudoslope);
         box(window, "BarrierCount")->setText(QStringLiteral("-3"));
         press(window, "OKButton");
-        QCOMPARE(state.settings.MonmonierBarrierCount, -3);
+        QCOMPARE(state.settings.monmonier.barrierCount, -3);
     }
 
     void barrierEditorStoresOnOkOnly()
@@ -278,7 +297,7 @@ private slots:
         BarrierStyle style{QColor(0, 0, 128), 2, true};
         int redraws = 0;
         {
-            Barriereditform window(state, 3, style, [&redraws] { ++redraws; });
+            BarrierEditorDialog window(state, 3, style, [&redraws] { ++redraws; });
             QCOMPARE(window.windowTitle(), QStringLiteral("Edit Barrier3"));
             auto* thickness = child<QComboBox>(window, "LineThickness");
             QCOMPARE(thickness->count(), 5);
@@ -295,7 +314,7 @@ private slots:
         QCOMPARE(style.color, QColor(0, 0, 128));
         QCOMPARE(redraws, 0);
 
-        Barriereditform window(state, 1, style, [&redraws] { ++redraws; });
+        BarrierEditorDialog window(state, 1, style, [&redraws] { ++redraws; });
         child<QComboBox>(window, "LineThickness")->setCurrentIndex(4);
         dialogs.colorAnswer.reset(); // a cancelled colour dialog keeps the colour
         press(window, "SelectColor");
@@ -304,7 +323,7 @@ private slots:
         QCOMPARE(style.color, QColor(0, 0, 128));
         QCOMPARE(redraws, 1);
 
-        Barriereditform recolour(state, 1, style, {});
+        BarrierEditorDialog recolour(state, 1, style, {});
         dialogs.colorAnswer = QColor(Qt::darkGreen);
         press(recolour, "SelectColor");
         QCOMPARE(recolour.currentColor(), QColor(Qt::darkGreen));
@@ -318,7 +337,7 @@ private slots:
 
     void zoomTakesTheWholeNumberBelow()
     {
-        ZoomForm window;
+        ZoomDialog window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Specify Zoom Value"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral("100"));
         box(window, "Text1")->setText(QStringLiteral("150.7"));
@@ -352,7 +371,7 @@ private slots:
     void optionsHelpButtonsOpenTheirTopics()
     {
         ProgramState state;
-        AAIAForm window(state);
+        AggregationOptionsDialog window(state);
         window.show();
         press(window, "Command2");
         auto* help = window.findChild<HelpWindow*>();
@@ -362,7 +381,7 @@ private slots:
 
     void aboutWindowShowsVersionAndCitation()
     {
-        frmAbout window;
+        AboutDialog window;
         QCOMPARE(window.windowTitle(), QStringLiteral("About Tessaloc"));
         QCOMPARE(child<QLabel>(window, "Label1")->text(), QStringLiteral("Version 1.0"));
         QCOMPARE(child<QLabel>(window, "lblDisclaimer")->text(), QStringLiteral("Please Cite as"));
@@ -375,25 +394,37 @@ private slots:
 
     void splashClosesOnAKeyOrAClickOrAfterItsTime()
     {
-        frmSplash1 byKey(nullptr, 60000);
+        SplashScreen byKey(nullptr, 60000);
         byKey.show();
         QCOMPARE(child<QLabel>(byKey, "lblVersion")->text(), QStringLiteral("Version 1.0"));
         QTest::keyClick(&byKey, Qt::Key_Space);
         QVERIFY(!byKey.isVisible());
 
-        frmSplash1 byClick(nullptr, 60000);
+        SplashScreen byClick(nullptr, 60000);
         byClick.show();
         QTest::mouseClick(child<QLabel>(byClick, "Image1"), Qt::LeftButton);
         QVERIFY(!byClick.isVisible());
 
-        frmSplash1 byTime(nullptr, 50);
+        SplashScreen byTime(nullptr, 50);
         byTime.show();
         QTRY_VERIFY_WITH_TIMEOUT(!byTime.isVisible(), 5000);
         QCOMPARE(child<QTimer>(byTime, "Timer1")->interval(), 50);
-        frmSplash1 standard;
+        SplashScreen standard;
         QCOMPARE(child<QTimer>(standard, "Timer1")->interval(), 5000);
+    }
+
+    void splashOpensCentredOverTheMainWindow()
+    {
+        QWidget mainWindow;
+        mainWindow.setGeometry(330, 260, 140, 80);
+        mainWindow.show();
+        SplashScreen splash(&mainWindow, 60000);
+        splash.show();
+        const QPoint offset = splash.frameGeometry().center() - mainWindow.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
     }
 };
 
-QTEST_MAIN(OptionsWindowsTest)
+TESSALOC_GUI_TEST_MAIN(OptionsWindowsTest)
 #include "OptionsWindowsTest.moc"

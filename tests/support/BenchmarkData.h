@@ -17,13 +17,13 @@ inline const SampleTable& benchmarkTable(int samples)
     static std::map<int, SampleTable> cache;
     auto it = cache.find(samples);
     if (it == cache.end()) {
-        RandomTableSpec spec;
-        spec.samples = samples;
-        spec.loci = 10;
-        spec.allelesPerLocus = 8;
-        spec.missingRate = 0.02;
-        spec.seed = 99;
-        it = cache.emplace(samples, randomSampleTable(DataType::Codominant, spec)).first;
+        RandomTableRecipe recipe;
+        recipe.samples = samples;
+        recipe.loci = 10;
+        recipe.allelesPerLocus = 8;
+        recipe.missingRate = 0.02;
+        recipe.seed = 99;
+        it = cache.emplace(samples, randomSampleTable(DataType::Codominant, recipe)).first;
     }
     return it->second;
 }

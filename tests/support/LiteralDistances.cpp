@@ -130,47 +130,49 @@ SquareMatrix literalSequenceDistances(const SampleTable& table)
     return d;
 }
 
-SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec)
+SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe)
 {
-    std::mt19937 random(spec.seed);
+    std::mt19937 random(recipe.seed);
     auto below = [&](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(random) < p; };
     static const std::string letters = "ACGTacgtNRYKM-";
 
     SampleTable table;
-    for (int k = 0; k < spec.samples; ++k) {
+    for (int k = 0; k < recipe.samples; ++k) {
         table.names.push_back("obs" + std::to_string(k + 1));
         table.xTexts.push_back(std::to_string(below(1000)));
         table.yTexts.push_back(std::to_string(below(1000)));
     }
-    table.locusCount = dataType == DataType::Sequences ? 1 : spec.loci;
+    table.locusCount = dataType == DataType::Sequences ? 1 : recipe.loci;
     table.genotypes.assign(static_cast<size_t>(table.locusCount),
-                           std::vector<std::string>(static_cast<size_t>(spec.samples)));
+                           std::vector<std::string>(static_cast<size_t>(recipe.samples)));
     for (int l = 0; l < table.locusCount; ++l) {
-        for (int k = 0; k < spec.samples; ++k) {
+        for (int k = 0; k < recipe.samples; ++k) {
             std::string& field = table.genotypes[l][k];
             switch (dataType) {
             case DataType::Codominant:
                 // Allele "0" is an ordinary allele; only the whole field "0\0" is missing, and only
                 // missingRate decides how often a field is missing.
-                if (chance(spec.missingRate)) {
+                if (chance(recipe.missingRate)) {
                     field = "0\\0";
                 } else {
-                    const int left = below(spec.allelesPerLocus);
+                    const int left = below(recipe.allelesPerLocus);
                     const int right =
-                        left == 0 ? 1 + below(std::max(1, spec.allelesPerLocus - 1)) : below(spec.allelesPerLocus);
+                        left == 0 ? 1 + below(std::max(1, recipe.allelesPerLocus - 1)) : below(recipe.allelesPerLocus);
                     field = std::to_string(left) + "\\" + std::to_string(right);
                 }
                 break;
             case DataType::Genotypes:
-                field = chance(spec.missingRate) ? (chance(0.5) ? "0" : "0\\0")
-                                                 : "g" + std::to_string(below(spec.allelesPerLocus));
+                if (chance(recipe.missingRate))
+                    field = chance(0.5) ? "0" : "0\\0";
+                else
+                    field = std::string("g").append(std::to_string(below(recipe.allelesPerLocus)));
                 break;
             case DataType::Sequences: {
                 // Lengths vary a little so that short sequences and shifted sites are exercised.
-                const int length = spec.sequenceLength - (chance(0.2) ? below(3) : 0);
+                const int length = recipe.sequenceLength - (chance(0.2) ? below(3) : 0);
                 for (int p = 0; p < length; ++p)
-                    field += letters[below(std::min<int>(spec.sequenceAlphabet, static_cast<int>(letters.size())))];
+                    field += letters[below(std::min<int>(recipe.sequenceAlphabet, static_cast<int>(letters.size())))];
                 break;
             }
             }

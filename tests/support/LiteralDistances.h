@@ -1,6 +1,6 @@
 #pragma once
 
-// Word-for-word implementations of the genetic distance builders, kept as the reference that the
+// Direct implementations of the genetic distance builders, kept as the reference that the
 // fast builders of the core are compared against (tests) and measured against (benchmarks).
 
 #include "core/SampleTable.h"
@@ -18,7 +18,7 @@ SquareMatrix literalAlleleDistances(const SampleTable& table);
 SquareMatrix literalSequenceDistances(const SampleTable& table);
 
 /// Random but reproducible sample tables for equivalence tests and benchmarks.
-struct RandomTableSpec {
+struct RandomTableRecipe {
     int samples = 20;
     int loci = 5;
     int allelesPerLocus = 4;  ///< data types 1 and 2: distinct texts per locus
@@ -27,6 +27,6 @@ struct RandomTableSpec {
     int sequenceAlphabet = 4; ///< data type 3: "ACGT..." letters in use
     std::uint32_t seed = 1;
 };
-SampleTable randomSampleTable(DataType dataType, const RandomTableSpec& spec);
+SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe);
 
 } // namespace tessaloc::reference

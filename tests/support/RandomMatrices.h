@@ -20,13 +20,13 @@ struct DistanceMatrices {
 inline DistanceMatrices randomDistanceMatrices(DataType type, int samples, std::uint32_t seed,
                                                int coordinateRange = 1000, bool latLong = false)
 {
-    RandomTableSpec spec;
-    spec.samples = samples;
-    spec.seed = seed;
-    spec.loci = type == DataType::Genotypes ? 1 + static_cast<int>(seed % 3) : 4;
-    spec.allelesPerLocus = 2 + static_cast<int>(seed % 3);
-    spec.missingRate = 0.0;
-    SampleTable table = randomSampleTable(type, spec);
+    RandomTableRecipe recipe;
+    recipe.samples = samples;
+    recipe.seed = seed;
+    recipe.loci = type == DataType::Genotypes ? 1 + static_cast<int>(seed % 3) : 4;
+    recipe.allelesPerLocus = 2 + static_cast<int>(seed % 3);
+    recipe.missingRate = 0.0;
+    SampleTable table = randomSampleTable(type, recipe);
     for (int k = 0; k < samples; ++k) {
         table.xTexts[k] = std::to_string(std::stoi(table.xTexts[k]) % coordinateRange);
         table.yTexts[k] = std::to_string(std::stoi(table.yTexts[k]) % coordinateRange);

@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
-#include "tests/analyses/aggregation/LiteralAggregation.h"
+#include "tests/support/LiteralAggregation.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/TempFiles.h"
 
@@ -423,15 +423,15 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
     };
     int strictlyBetween = 0;
     for (const Case& c : cases) {
-        reference::RandomTableSpec spec;
-        spec.samples = c.samples;
-        spec.loci = c.loci;
-        spec.allelesPerLocus = c.alleles;
-        spec.missingRate = c.missing;
-        spec.sequenceLength = 3;
-        spec.sequenceAlphabet = 2;
-        spec.seed = c.seed;
-        SampleTable table = reference::randomSampleTable(c.type, spec);
+        reference::RandomTableRecipe recipe;
+        recipe.samples = c.samples;
+        recipe.loci = c.loci;
+        recipe.allelesPerLocus = c.alleles;
+        recipe.missingRate = c.missing;
+        recipe.sequenceLength = 3;
+        recipe.sequenceAlphabet = 2;
+        recipe.seed = c.seed;
+        SampleTable table = reference::randomSampleTable(c.type, recipe);
         for (int k = 0; k < c.samples; ++k) {
             table.xTexts[static_cast<size_t>(k)] =
                 std::to_string(std::stoi(table.xTexts[static_cast<size_t>(k)]) % c.coordinateRange);

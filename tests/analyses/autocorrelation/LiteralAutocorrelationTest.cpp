@@ -1,7 +1,7 @@
 // The fast engine against the literal procedure: same limits, counts, statistics and whole report,
 // for any number of threads.
 
-#include "tests/analyses/autocorrelation/LiteralAutocorrelation.h"
+#include "tests/support/LiteralAutocorrelation.h"
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
 
 #include "core/Errors.h"

@@ -218,6 +218,7 @@ TEST(SpatialAutocorrelation, AClassWithNoPairIsAnAnalysisError)
         EXPECT_THROW(run(steppedGenetic(4), fromPairs(4, {1, 2, 3, 4, 5, 6}), settingsOf(7, 5, mode)), AnalysisError);
     try {
         run(steppedGenetic(4), gap, settingsOf(4, 5, ClassMode::EqualDistances));
+        FAIL() << "the second class holds no pair";
     } catch (const AnalysisError& error) {
         EXPECT_EQ(std::string(error.what()), "distance class 2 (from 2.5 to 5) holds no pair");
     }

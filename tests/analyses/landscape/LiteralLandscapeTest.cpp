@@ -1,7 +1,7 @@
 // The engine against the literal procedures on random data: the same lines in the same order with
 // bit-identical heights, and bit-identical grids.
 
-#include "LiteralLandscape.h"
+#include "tests/support/LiteralLandscape.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"

@@ -4,6 +4,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/MatrixSums.h"
+#include "core/NearMaximum.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/LiteralMantel.h"
 #include "tests/support/TempFiles.h"
@@ -50,7 +51,7 @@ TEST(Log10DistanceTransform, ShiftsEveryPairByTheSmallestPositiveDistanceWhenOne
 TEST(Log10DistanceTransform, WithoutZeroTakesThePlainLogarithm)
 {
     SquareMatrix d = fromPairs(3, {1.0, 10.0, 1000.0});
-    Log10DistanceTransform(d, 1.79769313486231E+308);
+    Log10DistanceTransform(d, kNearMaximum15Digits);
     EXPECT_EQ(d(0, 1), 0.0);
     EXPECT_EQ(d(0, 2), 1.0);
     EXPECT_EQ(d(1, 2), 3.0);
@@ -256,7 +257,7 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         RandomUniform random(4321, 8765);
         const std::string report = MantelReport(RunMantelTest(input, random, RunListener::none()));
 
-        // The same run by the literal procedure: the matrices as the old driver built them, the
+        // The same run by the literal procedure: the matrices built straight from the table, the
         // genetic matrix rearranged in place replicate after replicate.
         const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
         MantelResult literal;
@@ -266,7 +267,7 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         literal.names = table.names;
         literal.geographic = BuildGeographicDistances(table, example.latLong);
         if (example.latLong)
-            Log10DistanceTransform(literal.geographic, 1.79769313486231E+308);
+            Log10DistanceTransform(literal.geographic, kNearMaximum15Digits);
         literal.genetic = BuildGeneticDistances(table, example.type);
         literal.r = MatrixCorrelation(literal.genetic, literal.geographic);
         literal.z = CrossProductSum(literal.genetic, literal.geographic);

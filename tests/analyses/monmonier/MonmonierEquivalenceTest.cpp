@@ -5,8 +5,8 @@
 #include "analyses/monmonier/MonmonierSearch.h"
 
 #include "core/Errors.h"
-#include "tests/analyses/monmonier/LiteralMonmonier.h"
-#include "tests/geometry/PointSets.h"
+#include "tests/support/LiteralMonmonier.h"
+#include "tests/support/PointSets.h"
 
 #include <gtest/gtest.h>
 

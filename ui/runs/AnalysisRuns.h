@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/AnalysisTable.h"
+
+#include "analyses/mantel/MantelTest.h"
+
+namespace tessaloc::ui {
+
+// The analyses as the window program runs them, one file each in this folder. Each runs on the
+// worker thread: it fills its analysis's input from the context, runs the engine, writes the report
+// into the run's folder and returns what its results window shows.
+
+MantelResult runMantelTest(RunContext& context, RunListener& listener);
+
+} // namespace tessaloc::ui
