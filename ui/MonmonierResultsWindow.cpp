@@ -39,8 +39,7 @@ QColor toColor(const PaletteColor& color)
 
 MonmonierResultsWindow::MonmonierResultsWindow(ProgramState& state, const MonmonierResult& result,
                                                std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Monmonier Maximum Difference Algorithm"), std::move(reportDirectory),
-                    parent)
+    : ResultsWindow(state, QStringLiteral("Monmonier Maximum Difference Algorithm"), std::move(reportDirectory), parent)
 {
     setObjectName(QStringLiteral("Monmonierform"));
     setWindowTitle(QStringLiteral("Monmonier Maximum Difference Algorithm"));
@@ -85,8 +84,8 @@ void MonmonierResultsWindow::addMenus()
 {
     QMenu* copyPrintSave = menuBar()->addMenu(QStringLiteral("Copy/Print/Save"));
     copyPrintSave->setObjectName(QStringLiteral("CopyPrintSaveMenu"));
-    copyPrintSave->addAction(QStringLiteral("Copy to Figure Clipboard as Bitmap"), this,
-                             &MonmonierResultsWindow::copyFigure)
+    copyPrintSave
+        ->addAction(QStringLiteral("Copy to Figure Clipboard as Bitmap"), this, &MonmonierResultsWindow::copyFigure)
         ->setObjectName(QStringLiteral("CopyFigure"));
     copyPrintSave->addAction(QStringLiteral("Save Figure..."), this, &MonmonierResultsWindow::saveFigure)
         ->setObjectName(QStringLiteral("SaveFigure"));
@@ -145,8 +144,7 @@ void MonmonierResultsWindow::showReadout(const QPointF& point)
 
 void MonmonierResultsWindow::redrawMap()
 {
-    m_map->setLayerStyle(0, m_triangulationStyle.color, m_triangulationStyle.lineWidth,
-                         m_triangulationStyle.visible);
+    m_map->setLayerStyle(0, m_triangulationStyle.color, m_triangulationStyle.lineWidth, m_triangulationStyle.visible);
     for (int barrier = 1; barrier <= barrierCount(); ++barrier) {
         const BarrierStyle& style = barrierStyle(barrier);
         m_map->setLayerStyle(barrier, style.color, style.lineWidth, style.visible);
@@ -181,8 +179,8 @@ void MonmonierResultsWindow::editBarrier(int barrier)
 {
     if (barrier < 1 || barrier > barrierCount())
         return;
-    BarrierEditorDialog editor(m_state, barrier, m_barrierStyles[static_cast<size_t>(barrier - 1)],
-                               [this] { redrawMap(); }, this);
+    BarrierEditorDialog editor(
+        m_state, barrier, m_barrierStyles[static_cast<size_t>(barrier - 1)], [this] { redrawMap(); }, this);
     editor.exec();
 }
 
@@ -199,10 +197,10 @@ void MonmonierResultsWindow::copyFigure()
 
 void MonmonierResultsWindow::saveFigure()
 {
-    const QString fileName = uiHooks().saveFileNameOfType(
-        this, QStringLiteral("Save Figure"), m_state.lastSaveFolder,
-        {QStringLiteral("SVG drawing (*.svg)"), QStringLiteral("PDF document (*.pdf)"),
-         QStringLiteral("PNG picture (*.png)")});
+    const QString fileName =
+        uiHooks().saveFileNameOfType(this, QStringLiteral("Save Figure"), m_state.lastSaveFolder,
+                                     {QStringLiteral("SVG drawing (*.svg)"), QStringLiteral("PDF document (*.pdf)"),
+                                      QStringLiteral("PNG picture (*.png)")});
     if (fileName.isEmpty())
         return;
     QString reason;

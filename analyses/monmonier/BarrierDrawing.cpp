@@ -9,8 +9,8 @@ std::vector<Segment> TriangulationLines(const std::vector<BarrierTriangle>& tria
     for (const BarrierTriangle& triangle : triangles) {
         for (size_t corner = 0; corner < 3; ++corner) {
             const size_t next = (corner + 1) % 3;
-            lines.push_back({triangle.VertexX[corner], triangle.VertexY[corner], triangle.VertexX[next],
-                             triangle.VertexY[next]});
+            lines.push_back(
+                {triangle.VertexX[corner], triangle.VertexY[corner], triangle.VertexX[next], triangle.VertexY[next]});
         }
     }
     return lines;

@@ -44,7 +44,8 @@ namespace {
 
 MonmonierResult exampleResult(long long barriers)
 {
-    const MonmonierInput input{exampleFiles(QStringLiteral("microsatellites")), {MonmonierDistanceKind::Residual, barriers}};
+    const MonmonierInput input{exampleFiles(QStringLiteral("microsatellites")),
+                               {MonmonierDistanceKind::Residual, barriers}};
     return RunMonmonier(input);
 }
 
@@ -330,8 +331,8 @@ private slots:
         QVERIFY(renderer.isValid());
         QCOMPARE(renderer.viewBox().size(), window->map()->size());
         const QByteArray svg = readAll(dialogs.saveAnswer);
-        QVERIFY(svg.contains("#123456"));  // the background
-        QVERIFY(svg.contains("#000080"));  // barrier 1
+        QVERIFY(svg.contains("#123456")); // the background
+        QVERIFY(svg.contains("#000080")); // barrier 1
         QCOMPARE(m_state.lastSaveFolder, m_saved.path());
     }
 

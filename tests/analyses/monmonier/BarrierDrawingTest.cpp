@@ -75,8 +75,7 @@ TEST(BarrierLines, ABranchAtATieStartsAtTheEdgeItLeavesFrom)
     // Segment 1 goes from edge 0 out through edge 1 (midpoint (0.5, 0.5)); the kind 3 branch leaves
     // edge 0 through edge 2 (midpoint (0, 0.5)); the second direction has only its slot 0.
     ASSERT_EQ(barriers[0].Segments.size(), 3u);
-    EXPECT_EQ(linesOf(BarrierLines(triangles, barriers[0])),
-              (std::vector<Line>{{0.5, 0, 0.5, 0.5}, {0.5, 0, 0, 0.5}}));
+    EXPECT_EQ(linesOf(BarrierLines(triangles, barriers[0])), (std::vector<Line>{{0.5, 0, 0.5, 0.5}, {0.5, 0, 0, 0.5}}));
 }
 
 TEST(BarrierStartColor, BarriersOneToFourteenTakeTheirPaletteEntryAndLaterOnesBlack)
@@ -86,14 +85,13 @@ TEST(BarrierStartColor, BarriersOneToFourteenTakeTheirPaletteEntryAndLaterOnesBl
         PaletteColor color;
     };
     const Case cases[] = {
-        {1, {0, 0, 128}},    {2, {0, 128, 0}},     {3, {0, 128, 128}}, {7, {192, 192, 192}},
-        {8, {128, 128, 128}}, {12, {255, 0, 0}},    {14, {255, 255, 0}}, {15, {0, 0, 0}},
-        {16, {0, 0, 0}},      {1000, {0, 0, 0}},
+        {1, {0, 0, 128}},  {2, {0, 128, 0}},    {3, {0, 128, 128}}, {7, {192, 192, 192}}, {8, {128, 128, 128}},
+        {12, {255, 0, 0}}, {14, {255, 255, 0}}, {15, {0, 0, 0}},    {16, {0, 0, 0}},      {1000, {0, 0, 0}},
     };
     for (const Case& c : cases) {
         const PaletteColor color = BarrierStartColor(c.barrier);
-        EXPECT_EQ(color, c.color) << "barrier " << c.barrier << ": " << int(color.red) << "," << int(color.green)
-                                  << "," << int(color.blue);
+        EXPECT_EQ(color, c.color) << "barrier " << c.barrier << ": " << int(color.red) << "," << int(color.green) << ","
+                                  << int(color.blue);
     }
     EXPECT_EQ(BarrierPaletteIndex(14), 14);
     EXPECT_EQ(BarrierPaletteIndex(15), 0);
