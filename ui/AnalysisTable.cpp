@@ -6,6 +6,7 @@
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/MonmonierOptionsDialog.h"
+#include "ui/MonmonierResultsWindow.h"
 #include "ui/runs/AnalysisRuns.h"
 
 namespace tessaloc::ui {
@@ -30,7 +31,7 @@ const std::vector<AnalysisEntry>& analysisTable()
          {}},
         {QStringLiteral("Monmonier Maximum Difference Algorithm"),
          {QStringLiteral("Monmonier's Algorithm"), 5, &makeOptionsWindow<MonmonierOptionsDialog>},
-         {}},
+         startWith(&runMonmonier, &makeResultsWindow<MonmonierResultsWindow, MonmonierResult>)},
         {QStringLiteral("Show Plot of Sample Locations"),
          {},
          {}},

@@ -3,6 +3,7 @@
 #include "ui/AnalysisTable.h"
 
 #include "analyses/mantel/MantelTest.h"
+#include "analyses/monmonier/MonmonierSearch.h"
 
 namespace tessaloc::ui {
 
@@ -11,5 +12,6 @@ namespace tessaloc::ui {
 // into the run's folder and returns what its results window shows.
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
+MonmonierResult runMonmonier(RunContext& context, RunListener& listener);
 
 } // namespace tessaloc::ui
