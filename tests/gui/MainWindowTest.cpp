@@ -258,6 +258,37 @@ private slots:
         QVERIFY(!dialogs.details.constFirst().isEmpty());
     }
 
+    void aRecordThatSlipsOffItsLineWarnsInTheStatusLineAfterTheRun()
+    {
+        // One locus declared, two fields per record: the second record's name is read as a
+        // genotype, which the readers warn of without stopping the run.
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        auto window = readyWindow(state);
+        QTemporaryDir folder;
+        const auto write = [&](const char* name, const char* text) {
+            QFile file(folder.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        write("coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
+        write("genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
+        child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
+        child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
+        child<QRadioButton>(*window, "Option2")->setChecked(true);
+        state.settings.mantel.permutations = 9;
+        QCOMPARE(go(*window), RunOutcome::Success);
+        const QString status = child<QLabel>(*window, "Label5")->text();
+        QVERIFY2(status.startsWith(QStringLiteral("Warning: ")), qPrintable(status));
+        QVERIFY(status.contains(QStringLiteral("does not start a line")));
+
+        window->resultsWindow()->close();
+        pickExample(*window, QStringLiteral("microsatellites"));
+        child<QRadioButton>(*window, "Option1")->setChecked(true);
+        QCOMPARE(go(*window), RunOutcome::Success);
+        QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
+    }
+
     void analysesWithoutAWindowSayTheyAreNotAvailable()
     {
         ScriptedDialogs dialogs;
