@@ -1,7 +1,10 @@
 #pragma once
 
 #include "ui/AnalysisTable.h"
+#include "ui/SamplePlotWindow.h"
 
+#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/autocorrelation/SpatialAutocorrelation.h"
 #include "analyses/mantel/MantelTest.h"
 
 namespace tessaloc::ui {
@@ -11,5 +14,8 @@ namespace tessaloc::ui {
 // into the run's folder and returns what its results window shows.
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
+AutocorrelationResult runSpatialAutocorrelation(RunContext& context, RunListener& listener);
+AggregationResult runAllelicAggregation(RunContext& context, RunListener& listener);
+SamplePlotResult runSamplePlot(RunContext& context, RunListener& listener);
 
 } // namespace tessaloc::ui
