@@ -1,12 +1,15 @@
 #include "ui/AnalysisTable.h"
 
 #include "ui/AggregationOptionsDialog.h"
+#include "ui/AggregationResultsWindow.h"
 #include "ui/AutocorrelationOptionsDialog.h"
+#include "ui/AutocorrelationResultsWindow.h"
 #include "ui/LandscapeOptionsDialog.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/MonmonierOptionsDialog.h"
 #include "ui/MonmonierResultsWindow.h"
+#include "ui/SamplePlotWindow.h"
 #include "ui/runs/AnalysisRuns.h"
 
 namespace tessaloc::ui {
@@ -22,10 +25,11 @@ const std::vector<AnalysisEntry>& analysisTable()
          startWith(&runMantelTest, &makeResultsWindow<MantelResultsWindow, MantelResult>)},
         {QStringLiteral("Spatial Autocorrelation Analysis"),
          {QStringLiteral("Spatial Autocorrelation"), 1, &makeOptionsWindow<AutocorrelationOptionsDialog>},
-         {}},
+         startWith(&runSpatialAutocorrelation,
+                   &makeResultsWindow<AutocorrelationResultsWindow, AutocorrelationResult>)},
         {QStringLiteral("Allelic Aggregation Index Analysis"),
          {QStringLiteral("AAIA"), 3, &makeOptionsWindow<AggregationOptionsDialog>},
-         {}},
+         startWith(&runAllelicAggregation, &makeResultsWindow<AggregationResultsWindow, AggregationResult>)},
         {QStringLiteral("Interpolate Genetic Landscape Shape"),
          {QStringLiteral("Landscape Shape Interpolation"), 4, &makeOptionsWindow<LandscapeOptionsDialog>},
          {}},
@@ -34,7 +38,7 @@ const std::vector<AnalysisEntry>& analysisTable()
          startWith(&runMonmonier, &makeResultsWindow<MonmonierResultsWindow, MonmonierResult>)},
         {QStringLiteral("Show Plot of Sample Locations"),
          {},
-         {}},
+         startWith(&runSamplePlot, &makeResultsWindow<SamplePlotWindow, SamplePlotResult>)},
     };
     // clang-format on
     return table;
