@@ -2,7 +2,6 @@
 
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QTabWidget>
 
 namespace tessaloc::ui {
@@ -15,7 +14,7 @@ AggregationResultsWindow::AggregationResultsWindow(ProgramState& state, const Ag
     setWindowTitle(QStringLiteral("AAIA Results"));
 
     // The report is the window's only page, so no tab is shown.
-    QPlainTextEdit* report = addReportPage(QStringLiteral("Results"));
+    ReportView* report = addReportPage(QStringLiteral("Results"));
     tabs()->setTabBarAutoHide(true);
     QFont font = reportFont();
     font.setPointSize(10);

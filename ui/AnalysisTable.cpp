@@ -12,7 +12,18 @@
 #include "ui/SamplePlotWindow.h"
 #include "ui/runs/AnalysisRuns.h"
 
+#include <QFile>
+
 namespace tessaloc::ui {
+
+std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>>
+indexRunReports(const std::filesystem::path& folder, RunListener& listener)
+{
+    auto indexes =
+        indexReportFolder(QFile::decodeName(folder.string().c_str()), [&listener] { return listener.cancelled(); });
+    listener.throwIfCancelled();
+    return indexes;
+}
 
 const std::vector<AnalysisEntry>& analysisTable()
 {

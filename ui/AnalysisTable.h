@@ -72,31 +72,48 @@ template <typename Dialog> std::unique_ptr<QDialog> makeOptionsWindow(ProgramSta
     return std::make_unique<Dialog>(state, parent);
 }
 
+/// Makes a `Window` over `result`, which it may keep (a window that holds large matrices takes
+/// them over rather than copying them).
 template <typename Window, typename Result>
-ResultsWindow* makeResultsWindow(ProgramState& state, const Result& result, std::unique_ptr<QTemporaryDir> folder,
+ResultsWindow* makeResultsWindow(ProgramState& state, Result&& result, std::unique_ptr<QTemporaryDir> folder,
                                  QWidget* parent)
 {
-    return new Window(state, result, std::move(folder), parent);
+    return new Window(state, std::move(result), std::move(folder), parent);
 }
+
+/// The line indexes of the reports a run wrote into `folder`, made on the worker thread as the
+/// run's last step so that the results window need not read a large report through again. Throws
+/// RunCancelled when the run is cancelled meanwhile.
+std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>>
+indexRunReports(const std::filesystem::path& folder, RunListener& listener);
 
 /// The start function of an analysis whose `run` gives a `Result` that `window` shows. `run` works
 /// on the worker thread (fills the analysis's input from the context, runs the engine, writes the
-/// report into the context's folder); `window` is called on the window's thread after it succeeded.
+/// report into the context's folder), which then indexes the report's lines; `window` is called on
+/// the window's thread after it succeeded, once, and takes the result over.
 template <typename Result>
 StartFunction startWith(Result (*run)(RunContext& context, RunListener& listener),
-                        ResultsWindow* (*window)(ProgramState&, const Result&, std::unique_ptr<QTemporaryDir>,
-                                                 QWidget*))
+                        ResultsWindow* (*window)(ProgramState&, Result&&, std::unique_ptr<QTemporaryDir>, QWidget*))
 {
     return [run, window](RunContext context) {
-        // Written by the worker thread, read by the window's thread only after the worker has ended.
-        auto result = std::make_shared<std::optional<Result>>();
-        PreparedRun prepared;
-        prepared.work = [run, result, context = std::move(context)](RunListener& listener) mutable {
-            result->emplace(run(context, listener));
+        struct Outcome {
+            std::optional<Result> result;
+            std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>> reports;
         };
-        prepared.openResults = [window, result](ProgramState& state, std::unique_ptr<QTemporaryDir> folder,
-                                                QWidget* parent) {
-            return window(state, **result, std::move(folder), parent);
+        // Written by the worker thread, read by the window's thread only after the worker has ended.
+        auto outcome = std::make_shared<Outcome>();
+        PreparedRun prepared;
+        prepared.work = [run, outcome, context = std::move(context)](RunListener& listener) mutable {
+            outcome->result.emplace(run(context, listener));
+            outcome->reports = indexRunReports(context.folder, listener);
+        };
+        prepared.openResults = [window, outcome](ProgramState& state, std::unique_ptr<QTemporaryDir> folder,
+                                                 QWidget* parent) {
+            for (auto& [path, index] : outcome->reports)
+                state.reportIndexes.put(path, std::move(index));
+            ResultsWindow* opened = window(state, std::move(*outcome->result), std::move(folder), parent);
+            state.reportIndexes.clear();
+            return opened;
         };
         return prepared;
     };

@@ -55,7 +55,8 @@ MonmonierResultsWindow::MonmonierResultsWindow(ProgramState& state, const Monmon
     addReportPage(QStringLiteral("Text Results"));
     tabs()->setCurrentIndex(0);
 
-    // The report stays on its page only; the file goes at once, so that the text page is the one copy.
+    // The report goes from the folder at once, so that the text page is the one copy: the page keeps
+    // the file open and reads it through that handle until the window closes.
     const QString reportName = QString::fromLatin1(kMonmonierReportFileName);
     if (loadReport(reportName))
         QFile::remove(QDir(reportDirectoryPath()).filePath(reportName));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ReportFile.h"
+
 #include "analyses/aggregation/AllelicAggregation.h"
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
 #include "analyses/landscape/LandscapeShape.h"
@@ -35,6 +37,9 @@ struct ProgramState {
     /// first save.
     QString lastSaveFolder;
     SeedSource seeds;
+    /// The line indexes a run made of its reports, handed to the results window that loads them
+    /// (see startWith); empty between runs.
+    ReportIndexCache reportIndexes;
 };
 
 } // namespace tessaloc::ui

@@ -17,7 +17,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QShowEvent>
@@ -70,13 +69,12 @@ Chart* ResultsWindow::addChartPage(const QString& title)
     return m_chart;
 }
 
-QPlainTextEdit* ResultsWindow::addReportPage(const QString& title)
+ReportView* ResultsWindow::addReportPage(const QString& title)
 {
-    m_report = new QPlainTextEdit(m_tabs);
+    m_report = new ReportView(m_tabs);
     m_report->setObjectName(QStringLiteral("RichTextBox1"));
-    m_report->setReadOnly(true);
-    m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_report->setFont(reportFont());
+    m_report->setReportFile(m_reportFile);
     m_tabs->addTab(m_report, title);
     return m_report;
 }
@@ -85,16 +83,19 @@ bool ResultsWindow::loadReport(const QString& fileName)
 {
     if (!m_reportDirectory)
         return false;
-    QFile file(QDir(m_reportDirectory->path()).filePath(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString path = QDir(m_reportDirectory->path()).filePath(fileName);
+    std::shared_ptr<ReportFile> file = ReportFile::open(path, m_state.reportIndexes.take(path));
+    if (!file)
         return false;
-    m_reportText = QString::fromLatin1(file.readAll());
-    if (m_report) {
-        QString shown = m_reportText;
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        m_report->setPlainText(shown);
-    }
+    m_reportFile = std::move(file);
+    if (m_report)
+        m_report->setReportFile(m_reportFile);
     return true;
+}
+
+QString ResultsWindow::reportText() const
+{
+    return m_reportFile ? m_reportFile->wholeText() : QString();
 }
 
 void ResultsWindow::copyChart()
@@ -143,11 +144,15 @@ void ResultsWindow::copyPicture(const QImage& picture)
 
 void ResultsWindow::copyText()
 {
-    QString text = m_reportText;
+    if (m_reportFile && !confirmLargeCopy(this, m_reportFile->size(), QStringLiteral("The report")))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString text = reportText();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
+    QApplication::restoreOverrideCursor();
 }
 
 void ResultsWindow::saveText()
@@ -167,17 +172,25 @@ void ResultsWindow::saveTextAs(const QString& dialogTitle)
 bool ResultsWindow::saveTextTo(const QString& fileName)
 {
     const bool plain = fileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
-    QString text = m_reportText;
-    if (plain) {
-        // The report's own line ends (CR LF) and bytes, as the program writes report files.
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    }
-    const QByteArray bytes = plain ? text.toLatin1() : plainTextToRtf(text);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    const auto write = [&file](const QByteArray& bytes) { return file.write(bytes) == bytes.size(); };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Plain text: the report file's own bytes and line ends (CR LF). Rich text: converted a piece
+    // of whole lines at a time.
+    bool written = plain || write(rtfOpening());
+    if (written && m_reportFile)
+        written = m_reportFile->forEachPiece([&](const QByteArray& piece) {
+            if (plain)
+                return write(piece);
+            QByteArray rtf;
+            appendRtfText(rtf, QString::fromLatin1(piece));
+            return write(rtf);
+        });
+    written = written && (plain || write(rtfClosing()));
+    QApplication::restoreOverrideCursor();
+    if (!written) {
         file.cancelWriting();
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/Chart.h"
+#include "ui/ReportView.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -10,7 +11,6 @@
 #include <memory>
 
 class QMenu;
-class QPlainTextEdit;
 class QPrinter;
 class QTabWidget;
 
@@ -45,6 +45,9 @@ QFont reportFont();
 /// and help menus. A window adds its pages and menus and fills them; the base owns the run's
 /// private report directory and removes it, report included, when the window closes. When first
 /// shown it centres itself over its parent.
+///
+/// The report page shows the report from its file, reading the lines it shows; copy and save read
+/// the file too, so that a report of gigabytes costs the window little more than its line index.
 class ResultsWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -53,14 +56,17 @@ public:
                   QWidget* parent = nullptr);
     ~ResultsWindow() override;
 
-    /// The report as loaded from its file (lines ending CR LF), or empty.
-    const QString& reportText() const { return m_reportText; }
+    /// The whole report as its file holds it (lines ending CR LF), or empty; read from the file at
+    /// each call.
+    QString reportText() const;
+    /// The report loaded last, or null.
+    ReportFile* reportFile() const { return m_reportFile.get(); }
     /// The path of the run's report directory, empty once it has been removed.
     QString reportDirectoryPath() const;
 
     QTabWidget* tabs() const { return m_tabs; }
     Chart* chart() const { return m_chart; }
-    QPlainTextEdit* reportView() const { return m_report; }
+    ReportView* reportView() const { return m_report; }
 
 public slots:
     /// Puts the chart on the clipboard as an SVG drawing and as a bitmap.
@@ -71,7 +77,7 @@ public slots:
     bool printChartTo(QPrinter& printer);
     /// Puts `picture` on the clipboard as a bitmap.
     void copyPicture(const QImage& picture);
-    /// Puts the report on the clipboard as plain text.
+    /// Puts the report on the clipboard as plain text; asks first when it is larger than about 50 MB.
     void copyText();
     /// Asks for a file name ("Save Text File"), starting in the folder of the last save of this
     /// program run, and saves the report there; a cancel or a failure writes nothing and shows
@@ -79,8 +85,9 @@ public slots:
     void saveText();
     /// The same with a save dialog titled `dialogTitle` (empty: a dialog without a title).
     void saveTextAs(const QString& dialogTitle);
-    /// Saves the report as plain text when `fileName` ends in .txt, as rich text otherwise. The
-    /// file is replaced only when the whole text was written. Returns false on failure.
+    /// Saves the report as plain text when `fileName` ends in .txt (the report file's bytes as they
+    /// are), as rich text otherwise, read from the report file piece by piece. The file is replaced
+    /// only when the whole text was written. Returns false on failure.
     bool saveTextTo(const QString& fileName);
     void chooseSymbolColor();
     void setSymbolShape(tessaloc::ui::SymbolShape shape);
@@ -92,8 +99,11 @@ protected:
     /// Adds the chart page titled `title`.
     Chart* addChartPage(const QString& title);
     /// Adds the report page titled `title`.
-    QPlainTextEdit* addReportPage(const QString& title);
-    /// Loads the report file `fileName` of the run's directory (Latin-1 text) into the report page.
+    ReportView* addReportPage(const QString& title);
+    /// Shows the report file `fileName` of the run's directory (Latin-1 text) on the report page,
+    /// from its first line, with the line index the run made of it when there is one. The file
+    /// stays open while the window shows it. Loading it again (after it was rewritten) shows the new
+    /// text. False, keeping what was shown, when the file cannot be read.
     bool loadReport(const QString& fileName);
     /// Adds the symbol menus (colour, shape, size of series 0) under `parent`.
     void addSymbolMenus(QMenu* parent, const SymbolMenuCaptions& captions);
@@ -118,10 +128,10 @@ private:
 
     QString m_helpKeyword;
     std::unique_ptr<QTemporaryDir> m_reportDirectory;
-    QString m_reportText;
+    std::shared_ptr<ReportFile> m_reportFile;
     QTabWidget* m_tabs;
     Chart* m_chart = nullptr;
-    QPlainTextEdit* m_report = nullptr;
+    ReportView* m_report = nullptr;
     bool m_placed = false;
 };
 

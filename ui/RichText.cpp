@@ -4,15 +4,32 @@ namespace tessaloc::ui {
 
 QByteArray plainTextToRtf(const QString& text)
 {
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
-                     "{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}"
-                     "\\f0\\fs20 ";
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (const QChar c : normalized) {
-        const char16_t code = c.unicode();
-        if (code == u'\n') {
+    QByteArray rtf = rtfOpening();
+    appendRtfText(rtf, text);
+    rtf += rtfClosing();
+    return rtf;
+}
+
+QByteArray rtfOpening()
+{
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
+           "{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}"
+           "\\f0\\fs20 ";
+}
+
+QByteArray rtfClosing()
+{
+    return "}\n";
+}
+
+void appendRtfText(QByteArray& rtf, QStringView text)
+{
+    rtf.reserve(rtf.size() + text.size() + text.size() / 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t code = text[i].unicode();
+        if (code == u'\r' || code == u'\n') {
+            if (code == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
             rtf += "\\par\n";
         } else if (code == u'\\' || code == u'{' || code == u'}') {
             rtf += '\\';
@@ -30,8 +47,6 @@ QByteArray plainTextToRtf(const QString& text)
             rtf += "\\u" + QByteArray::number(static_cast<qint16>(code)) + "?";
         }
     }
-    rtf += "}\n";
-    return rtf;
 }
 
 } // namespace tessaloc::ui

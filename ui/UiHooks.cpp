@@ -46,6 +46,13 @@ UiHooks platformDialogs()
             box.setDetailedText(message.detail);
         box.exec();
     };
+    hooks.askToProceed = [](QWidget* parent, const Message& question) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Tessaloc"), question.text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        if (!question.detail.isEmpty())
+            box.setDetailedText(question.detail);
+        return box.exec() == QMessageBox::Yes;
+    };
     hooks.openFileName = [](QWidget* parent, const QString& title, const QString& startPath) {
         return QFileDialog::getOpenFileName(parent, title, startPath);
     };

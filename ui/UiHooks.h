@@ -25,6 +25,8 @@ struct Message {
 struct UiHooks {
     /// Shows a message box with an OK button only, titled with the program's name.
     std::function<void(QWidget* parent, const Message& message)> showMessage;
+    /// Asks a yes-or-no question; true when the user answered yes.
+    std::function<bool(QWidget* parent, const Message& question)> askToProceed;
     /// An existing file to open, or an empty text when the user cancelled.
     std::function<QString(QWidget* parent, const QString& title, const QString& startPath)> openFileName;
     /// A file name to save to, or an empty text when the user cancelled. The dialog starts in

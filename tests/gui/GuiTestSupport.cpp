@@ -32,6 +32,10 @@ ScriptedDialogs::ScriptedDialogs()
         messages << message.text;
         details << message.detail;
     };
+    hooks.askToProceed = [this](QWidget*, const Message& question) {
+        questions << question.text;
+        return proceedAnswer;
+    };
     hooks.openFileName = [this](QWidget*, const QString& title, const QString&) {
         dialogTitles << title;
         return openAnswer;

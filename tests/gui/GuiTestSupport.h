@@ -45,6 +45,8 @@ public:
 
     QStringList messages;           ///< texts of the message boxes, in order
     QStringList details;            ///< their details
+    QStringList questions;          ///< the yes-or-no questions asked, in order
+    bool proceedAnswer = true;      ///< the answer to every question (true: yes)
     QStringList dialogTitles;       ///< titles of the file dialogs asked for
     QString openAnswer;             ///< the file an open dialog returns (empty: cancelled)
     QString saveAnswer;             ///< the file a save dialog returns (empty: cancelled)
