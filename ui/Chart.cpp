@@ -1,8 +1,13 @@
 #include "ui/Chart.h"
 
+#include "ui/ChartPoints.h"
+#include "ui/PointDensity.h"
+
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QHelpEvent>
 #include <QLineSeries>
@@ -10,6 +15,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgGenerator>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -25,6 +31,9 @@ int symbolPixels(int size)
 {
     return 2 * size + 1;
 }
+
+/// Room beneath the density legend, in pixels.
+constexpr double kLegendMargin = 6.0;
 
 /// Draws one symbol of `side` pixels across, centred on `centre`, with the painter's pen and brush.
 void drawSymbol(QPainter& painter, SymbolShape shape, const QPointF& centre, double side)
@@ -58,7 +67,9 @@ QPointF valuePosition(const QRectF& area, const QValueAxis& x, const QValueAxis&
 
 /// The points of series 0, drawn over the plot area of the chart in one paint call. On screen
 /// each point is a copy of one prepared symbol picture; on printers and in SVG drawings the
-/// symbols are drawn as shapes, so that they stay sharp.
+/// symbols are drawn as shapes, so that they stay sharp. In density mode the layer draws a picture
+/// of the points shaded by overlap (kept between paints and made again only when the plot area,
+/// the axes, the points or the symbol change) and the legend beneath the plot.
 class PointLayer : public QGraphicsItem {
 public:
     PointLayer(QChart* chart, QValueAxis* axisX, QValueAxis* axisY)
@@ -71,9 +82,13 @@ public:
         setZValue(3.5);
     }
 
-    void setPoints(const QList<QPointF>* points)
+    void setPoints(const ChartPoints* points, bool density)
     {
+        prepareGeometryChange();
         m_data = points;
+        m_density = density;
+        m_counts = DensityCounts{};
+        m_picture = DensityPicture{};
         update();
     }
     void setSymbol(SymbolShape shape, int pixels, const QColor& color)
@@ -83,6 +98,7 @@ public:
         m_color = color;
         m_stamp = QPixmap();
         m_hollowStamp = QPixmap();
+        m_picture = DensityPicture{};
         update();
     }
     /// Which points are hollow: `hollow` (may be null) holds one flag per point.
@@ -104,12 +120,22 @@ public:
         prepareGeometryChange();
         update();
     }
+    /// Called when a density picture was drawn stretched from an earlier size, to have it made
+    /// anew a little later (once a resize has come to rest).
+    void setRefreshRequest(std::function<void()> request) { m_requestRefresh = std::move(request); }
+    /// Makes the density picture anew at the next paint.
+    void refresh()
+    {
+        m_refreshNow = true;
+        update();
+    }
+    void setLegend(const QString& text) { m_legend = text; }
 
-    QRectF boundingRect() const override { return m_chart->plotArea(); }
+    QRectF boundingRect() const override { return m_density ? m_chart->rect() : m_chart->plotArea(); }
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
     {
-        if (!m_data || m_data->isEmpty())
+        if (!m_data || m_data->size() == 0)
             return;
         const QRectF area = m_chart->plotArea();
         const double spanX = m_axisX->max() - m_axisX->min();
@@ -117,29 +143,33 @@ public:
         if (!(spanX > 0.0) || !(spanY > 0.0))
             return;
         const auto place = [&](const QPointF& p) { return valuePosition(area, *m_axisX, *m_axisY, p); };
+        const bool screen = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
+                            painter->transform().isIdentity();
         painter->save();
         painter->setClipRect(area.adjusted(-m_pixels, -m_pixels, m_pixels, m_pixels));
         if (m_line.style() != Qt::NoPen)
             drawLine(*painter, place);
-        const bool screen = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
-                            painter->transform().isIdentity();
-        const qsizetype count = m_data->size();
-        if (screen) {
+        if (m_density) {
+            drawDensity(*painter, area, screen);
+        } else if (screen) {
             if (m_stamp.isNull())
                 m_stamp = stamp(false);
             if (m_hollow && m_hollowStamp.isNull())
                 m_hollowStamp = stamp(true);
             const QPointF offset(m_stamp.width() / 2.0, m_stamp.height() / 2.0);
-            for (qsizetype i = 0; i < count; ++i)
-                painter->drawPixmap(place((*m_data)[i]) - offset, hollow(i) ? m_hollowStamp : m_stamp);
+            m_data->forEach([&](qsizetype i, const QPointF& p) {
+                painter->drawPixmap(place(p) - offset, hollow(i) ? m_hollowStamp : m_stamp);
+            });
         } else {
             painter->setRenderHint(QPainter::Antialiasing);
-            for (qsizetype i = 0; i < count; ++i) {
+            m_data->forEach([&](qsizetype i, const QPointF& p) {
                 preparePainter(*painter, hollow(i));
-                drawSymbol(*painter, m_shape, place((*m_data)[i]), m_pixels);
-            }
+                drawSymbol(*painter, m_shape, place(p), m_pixels);
+            });
         }
         painter->restore();
+        if (m_density)
+            drawLegend(*painter, area);
     }
 
 private:
@@ -149,12 +179,97 @@ private:
     {
         QPolygonF line;
         line.reserve(m_data->size());
-        for (const QPointF& p : *m_data)
-            line << place(p);
+        m_data->forEach([&](qsizetype, const QPointF& p) { line << place(p); });
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(m_line);
         painter.setBrush(Qt::NoBrush);
         painter.drawPolyline(line);
+    }
+
+    /// The values the plot area shows, as countPointsPerPixel takes them.
+    QRectF shownValues() const
+    {
+        return QRectF(QPointF(m_axisX->min(), m_axisY->min()), QPointF(m_axisX->max(), m_axisY->max()));
+    }
+
+    void drawDensity(QPainter& painter, const QRectF& area, bool screen)
+    {
+        // Pixels of the device: a printer page has many more than the screen.
+        const QTransform& transform = painter.transform();
+        const double scale = std::max(1.0, std::hypot(transform.m11(), transform.m12()));
+        const QSize pixels(std::clamp(static_cast<int>(std::lround(area.width() * scale)), 1, kMaxDensityPixels),
+                           std::clamp(static_cast<int>(std::lround(area.height() * scale)), 1, kMaxDensityPixels));
+        DensityPicture printed;
+        const DensityPicture* picture = &printed;
+        QSize counted = pixels;
+        if (screen) {
+            const bool stale = m_counts.size != pixels || m_countedValues != shownValues();
+            if (stale && !m_picture.image.isNull() && m_countMilliseconds > kSlowCountMilliseconds && !m_refreshNow) {
+                // Counting many points at every step of a resize would make it jerky: the last
+                // picture is stretched over the new area until the resize comes to rest.
+                counted = m_counts.size;
+                picture = &m_picture;
+                if (m_requestRefresh)
+                    m_requestRefresh();
+            } else {
+                if (stale) {
+                    QElapsedTimer clock;
+                    clock.start();
+                    m_counts = countPointsPerPixel(*m_data, shownValues(), pixels);
+                    m_countedValues = shownValues();
+                    m_countMilliseconds = clock.elapsed();
+                    m_picture = DensityPicture{};
+                }
+                if (m_picture.image.isNull())
+                    m_picture = shadeDensity(m_counts, symbolPicture(1.0), m_color);
+                m_refreshNow = false;
+                picture = &m_picture;
+            }
+        } else {
+            printed = shadeDensity(countPointsPerPixel(*m_data, shownValues(), pixels), symbolPicture(scale), m_color);
+        }
+        const double perX = area.width() / counted.width();
+        const double perY = area.height() / counted.height();
+        const QRectF target(area.left() + picture->offset.x() * perX, area.top() + picture->offset.y() * perY,
+                            picture->image.width() * perX, picture->image.height() * perY);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, picture->image);
+        m_legendMaxOverlap = picture->maxOverlap;
+    }
+
+    /// The legend beneath the plot: its text, then swatches of the shades of 1, 10, 100, ...
+    /// overlapping symbols, as far as the densest place goes.
+    void drawLegend(QPainter& painter, const QRectF& area) const
+    {
+        painter.save();
+        const QFont font = m_axisX->labelsFont();
+        painter.setFont(font);
+        const QFontMetricsF metrics(font);
+        const double height = metrics.height();
+        const double top = m_chart->rect().bottom() - kLegendMargin - height;
+        const double swatch = std::round(height * 0.8);
+        std::vector<double> levels;
+        for (double level = 1.0; level <= std::max(1.0, m_legendMaxOverlap) && levels.size() < 7; level *= 10.0)
+            levels.push_back(level);
+        double x = area.left();
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(x, top + metrics.ascent()), m_legend);
+        x += metrics.horizontalAdvance(m_legend) + swatch / 2;
+        for (const double level : levels) {
+            const double opacity = densityOpacity(level, m_legendMaxOverlap);
+            const QRectF box(x, top + (height - swatch) / 2, swatch, swatch);
+            painter.fillRect(box, Qt::white);
+            QColor shade = m_color;
+            shade.setAlphaF(static_cast<float>(opacity));
+            painter.fillRect(box, shade);
+            painter.setPen(QColor(160, 160, 160));
+            painter.drawRect(box);
+            painter.setPen(Qt::black);
+            const QString label = QString::number(level, 'f', 0);
+            painter.drawText(QPointF(box.right() + 3, top + metrics.ascent()), label);
+            x = box.right() + 3 + metrics.horizontalAdvance(label) + swatch;
+        }
+        painter.restore();
     }
 
     void preparePainter(QPainter& painter, bool hollow) const
@@ -172,21 +287,31 @@ private:
         }
     }
 
-    QPixmap stamp(bool hollow) const
+    QPixmap stamp(bool hollow) const { return QPixmap::fromImage(symbolPicture(1.0, hollow)); }
+
+    /// One symbol drawn `scale` times its size on a transparent picture of an odd number of pixels
+    /// across, centred on the middle pixel.
+    QImage symbolPicture(double scale, bool hollow = false) const
     {
-        QPixmap picture(m_pixels + 2, m_pixels + 2);
+        const double side = m_pixels * scale;
+        const int size = 2 * static_cast<int>(std::ceil(side / 2.0)) + 1 + 2 * static_cast<int>(std::ceil(scale));
+        QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
         picture.fill(Qt::transparent);
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
         preparePainter(painter, hollow);
-        drawSymbol(painter, m_shape, QPointF(picture.width() / 2.0, picture.height() / 2.0), m_pixels);
+        drawSymbol(painter, m_shape, QPointF(size / 2.0, size / 2.0) / scale, m_pixels);
         return picture;
     }
+
+    static constexpr int kMaxDensityPixels = 4096;
+    static constexpr qint64 kSlowCountMilliseconds = 40;
 
     QChart* m_chart;
     QValueAxis* m_axisX;
     QValueAxis* m_axisY;
-    const QList<QPointF>* m_data = nullptr;
+    const ChartPoints* m_data = nullptr;
     const QList<bool>* m_hollow = nullptr;
     QPen m_line = QPen(Qt::NoPen);
     SymbolShape m_shape = SymbolShape::Circle;
@@ -194,6 +319,15 @@ private:
     QColor m_color = Qt::blue;
     QPixmap m_stamp;
     QPixmap m_hollowStamp;
+    bool m_density = false;
+    DensityCounts m_counts;
+    QRectF m_countedValues;
+    qint64 m_countMilliseconds = 0;
+    DensityPicture m_picture;
+    bool m_refreshNow = false;
+    std::function<void()> m_requestRefresh;
+    QString m_legend;
+    double m_legendMaxOverlap = 0.0;
 };
 
 namespace {
@@ -251,6 +385,7 @@ Chart::Chart(QWidget* parent)
     m_chart->setBackgroundBrush(Qt::white);
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
+    m_margins = m_chart->margins();
     for (QValueAxis* axis : {m_axisX, m_axisY}) {
         axis->setGridLineVisible(false);
         axis->setMinorGridLineVisible(false);
@@ -259,8 +394,12 @@ Chart::Chart(QWidget* parent)
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_layer = new PointLayer(m_chart, m_axisX, m_axisY);
-    m_layer->setPoints(&m_points);
     m_layer->setHollow(&m_hollow);
+    m_densityRefresh = new QTimer(this);
+    m_densityRefresh->setSingleShot(true);
+    m_densityRefresh->setInterval(150);
+    connect(m_densityRefresh, &QTimer::timeout, this, [this] { m_layer->refresh(); });
+    m_layer->setRefreshRequest([this] { m_densityRefresh->start(); });
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { m_layer->areaChanged(); });
     for (QValueAxis* axis : {m_axisX, m_axisY})
         connect(axis, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
@@ -275,6 +414,8 @@ Chart::Chart(QWidget* parent)
     layout->addWidget(m_view);
 }
 
+Chart::~Chart() = default;
+
 void Chart::setTitle(const QString& title)
 {
     m_chart->setTitle(title);
@@ -288,37 +429,59 @@ void Chart::setAxisTitles(const QString& bottom, const QString& left)
 
 void Chart::setPoints(const QList<QPointF>& points, const QColor& color)
 {
+    setPoints(std::make_shared<const PointList>(points), color);
+}
+
+void Chart::setPoints(std::shared_ptr<const ChartPoints> points, const QColor& color)
+{
     m_symbolColor = color;
-    m_points = points;
+    m_points = std::move(points);
+    m_summary = m_points ? PointSummary::of(*m_points) : PointSummary{};
+    m_index.reset();
     m_hollow.clear();
-    m_toolTips.clear();
+    m_toolTip = nullptr;
+    updateDensityMode();
     applySymbol();
     fitAxes();
 }
 
+bool Chart::drawsDensity() const
+{
+    return m_summary.count > kDensityThreshold;
+}
+
+QString Chart::densityLegend() const
+{
+    if (!drawsDensity())
+        return {};
+    return QStringLiteral("%1 points, shaded by how many symbols overlap:").arg(m_summary.count);
+}
+
+void Chart::updateDensityMode()
+{
+    const bool density = drawsDensity();
+    m_layer->setPoints(m_points.get(), density);
+    m_layer->setLegend(densityLegend());
+    // Room beneath the axis title for the legend's line.
+    QMargins margins = m_margins;
+    if (density)
+        margins.setBottom(margins.bottom() +
+                          static_cast<int>(std::ceil(QFontMetricsF(m_axisX->labelsFont()).height() + kLegendMargin)));
+    m_chart->setMargins(margins);
+}
+
 void Chart::addRegressionLine()
 {
-    const QList<QPointF>& scatter = m_points;
-    if (scatter.size() < 2)
+    if (m_summary.count < 2)
         return;
-    double meanX = 0.0;
-    double meanY = 0.0;
-    for (const QPointF& p : scatter) {
-        meanX += p.x();
-        meanY += p.y();
-    }
-    meanX /= static_cast<double>(scatter.size());
-    meanY /= static_cast<double>(scatter.size());
+    const double meanX = m_summary.sumX / static_cast<double>(m_summary.count);
+    const double meanY = m_summary.sumY / static_cast<double>(m_summary.count);
     double sxx = 0.0;
     double sxy = 0.0;
-    double minX = scatter.front().x();
-    double maxX = minX;
-    for (const QPointF& p : scatter) {
+    m_points->forEach([&](qsizetype, const QPointF& p) {
         sxx += (p.x() - meanX) * (p.x() - meanX);
         sxy += (p.x() - meanX) * (p.y() - meanY);
-        minX = std::min(minX, p.x());
-        maxX = std::max(maxX, p.x());
-    }
+    });
     if (!(sxx > 0.0) || !std::isfinite(sxx) || !std::isfinite(sxy))
         return;
     const double slope = sxy / sxx;
@@ -327,16 +490,19 @@ void Chart::addRegressionLine()
         lineSeries()->setName(QStringLiteral("Series1"));
         m_line->setPen(QPen(QColor(200, 0, 0), 2));
     }
-    m_line->replace({QPointF(minX, intercept + slope * minX), QPointF(maxX, intercept + slope * maxX)});
+    m_line->replace({QPointF(m_summary.minX, intercept + slope * m_summary.minX),
+                     QPointF(m_summary.maxX, intercept + slope * m_summary.maxX)});
     fitAxes();
 }
 
 void Chart::clear()
 {
-    m_points.clear();
+    m_points.reset();
+    m_summary = PointSummary{};
+    m_index.reset();
     m_hollow.clear();
-    m_toolTips.clear();
-    m_layer->update();
+    m_toolTip = nullptr;
+    updateDensityMode();
     if (m_line) {
         m_chart->removeSeries(m_line);
         delete m_line;
@@ -351,13 +517,21 @@ int Chart::seriesCount() const
 
 int Chart::pointCount(int index) const
 {
-    return static_cast<int>(points(index).size());
+    if (index == 0)
+        return static_cast<int>(m_summary.count);
+    return index == 1 && m_line ? static_cast<int>(m_line->count()) : 0;
 }
 
 QList<QPointF> Chart::points(int index) const
 {
-    if (index == 0)
-        return m_points;
+    if (index == 0) {
+        QList<QPointF> copy;
+        if (m_points) {
+            copy.reserve(m_summary.count);
+            m_points->forEach([&copy](qsizetype, const QPointF& p) { copy.append(p); });
+        }
+        return copy;
+    }
     if (index == 1 && m_line)
         return m_line->points();
     return {};
@@ -390,16 +564,15 @@ void Chart::fitAxes()
 {
     if (m_fixedAxes)
         return;
-    QList<QPointF> all = m_points;
-    if (m_line)
-        all += m_line->points();
-    if (all.isEmpty())
+    const bool anyPoint = m_summary.finiteCount > 0;
+    const QList<QPointF> line = m_line ? m_line->points() : QList<QPointF>();
+    if (!anyPoint && line.isEmpty())
         return;
-    double minX = all.front().x();
-    double maxX = minX;
-    double minY = all.front().y();
-    double maxY = minY;
-    for (const QPointF& p : all) {
+    double minX = anyPoint ? m_summary.minX : line.front().x();
+    double maxX = anyPoint ? m_summary.maxX : minX;
+    double minY = anyPoint ? m_summary.minY : line.front().y();
+    double maxY = anyPoint ? m_summary.maxY : minY;
+    for (const QPointF& p : line) {
         minX = std::min(minX, p.x());
         maxX = std::max(maxX, p.x());
         minY = std::min(minY, p.y());
@@ -496,44 +669,50 @@ bool Chart::isHollow(int index) const
 
 void Chart::setPointToolTips(const QStringList& texts)
 {
-    m_toolTips = texts;
+    setPointToolTips([texts](qsizetype index) { return index < texts.size() ? texts[index] : QString(); });
+}
+
+void Chart::setPointToolTips(std::function<QString(qsizetype index)> text)
+{
+    m_toolTip = std::move(text);
     m_view->viewport()->removeEventFilter(this);
     m_view->viewport()->installEventFilter(this);
 }
 
-QPoint Chart::pointPosition(int index) const
+QPoint Chart::pointPosition(qsizetype index) const
 {
-    if (index < 0 || index >= m_points.size() || !(m_axisX->max() > m_axisX->min()) ||
+    if (index < 0 || index >= m_summary.count || !(m_axisX->max() > m_axisX->min()) ||
         !(m_axisY->max() > m_axisY->min()))
         return {};
-    const QPointF inChart = valuePosition(m_chart->plotArea(), *m_axisX, *m_axisY, m_points[index]);
+    const QPointF inChart = valuePosition(m_chart->plotArea(), *m_axisX, *m_axisY, m_points->at(index));
     const QPoint inViewport = m_view->mapFromScene(m_chart->mapToScene(inChart));
     return m_view->viewport()->mapTo(this, inViewport);
 }
 
-int Chart::pointAt(const QPoint& position) const
+qsizetype Chart::pointAt(const QPoint& position) const
 {
+    const QRectF area = m_chart->plotArea();
+    const double spanX = m_axisX->max() - m_axisX->min();
+    const double spanY = m_axisY->max() - m_axisY->min();
+    if (m_summary.count == 0 || !(spanX > 0.0) || !(spanY > 0.0) || area.isEmpty())
+        return -1;
+    if (!m_index)
+        m_index = std::make_unique<PointIndex>(*m_points);
+    const QPointF inChart = m_chart->mapFromScene(m_view->mapToScene(m_view->viewport()->mapFrom(this, position)));
+    const QPointF scale(area.width() / spanX, area.height() / spanY);
+    const QPointF value(m_axisX->min() + (inChart.x() - area.left()) / scale.x(),
+                        m_axisY->min() + (area.bottom() - inChart.y()) / scale.y());
     // Within the symbol, or a few pixels from a small one, so that the smallest size can be hit.
     const double reach = std::max(symbolPixels(m_symbolSize) / 2.0 + 1.0, 4.0);
-    int nearest = -1;
-    double nearestDistance = reach * reach;
-    for (int i = 0; i < m_points.size(); ++i) {
-        const QPointF offset = QPointF(pointPosition(i) - position);
-        const double distance = QPointF::dotProduct(offset, offset);
-        if (distance <= nearestDistance) {
-            nearestDistance = distance;
-            nearest = i;
-        }
-    }
-    return nearest;
+    return m_index->nearest(*m_points, value, scale, reach);
 }
 
 QString Chart::toolTipAt(const QPoint& position) const
 {
-    if (m_toolTips.isEmpty())
+    if (!m_toolTip)
         return {};
-    const int index = pointAt(position);
-    return index >= 0 && index < m_toolTips.size() ? m_toolTips[index] : QString();
+    const qsizetype index = pointAt(position);
+    return index >= 0 ? m_toolTip(index) : QString();
 }
 
 bool Chart::eventFilter(QObject* watched, QEvent* event)

@@ -1,19 +1,26 @@
 #pragma once
 
+#include "ui/ChartPoints.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QMargins>
 #include <QPen>
 #include <QPointF>
 #include <QStringList>
 #include <QWidget>
+
+#include <functional>
+#include <memory>
 
 class QChart;
 class QChartView;
 class QLineSeries;
 class QPainter;
 class QPrinter;
+class QTimer;
 class QValueAxis;
 
 namespace tessaloc::ui {
@@ -29,17 +36,30 @@ class PointLayer;
 ///
 /// Series 0 is painted by the chart's own point layer in one pass: a scatter series of the chart
 /// library makes one graphics item per point and needs minutes for the 125 000 pairs of 500
-/// observations.
+/// observations. Beyond kDensityThreshold points, where symbols pile up into one solid block, the
+/// layer shades the plot by how many symbols cover each pixel, with a legend beneath the plot
+/// saying so; the symbol's colour, shape and size still apply. The chart reads the points from
+/// where they are kept (ChartPoints) and holds only a picture of them.
 class Chart : public QWidget {
     Q_OBJECT
 public:
+    /// Up to this many points of series 0 are drawn symbol by symbol.
+    static constexpr qsizetype kDensityThreshold = 50000;
+
     explicit Chart(QWidget* parent = nullptr);
+    ~Chart() override;
 
     void setTitle(const QString& title);
     void setAxisTitles(const QString& bottom, const QString& left);
 
     /// Replaces the points of series 0, drawn in `color`.
     void setPoints(const QList<QPointF>& points, const QColor& color);
+    /// The same for points read from `points` (which the chart shares) rather than copied.
+    void setPoints(std::shared_ptr<const ChartPoints> points, const QColor& color);
+    /// True when series 0 has more than kDensityThreshold points and is drawn shaded by density.
+    bool drawsDensity() const;
+    /// The legend's text while the chart draws density, else empty.
+    QString densityLegend() const;
     /// Adds series 1: the least-squares regression line of y on x through the points of series 0,
     /// drawn across their x range. No line when the x values do not vary (the slope is undefined).
     void addRegressionLine();
@@ -50,7 +70,7 @@ public:
     int seriesCount() const;
     /// Number of points of series `index`, 0 for a series that does not exist.
     int pointCount(int index) const;
-    /// The points of series `index`.
+    /// The points of series `index` (a copy: for a few points).
     QList<QPointF> points(int index) const;
 
     /// Symbol settings of series 0. Sizes run 1..5; a symbol of size s is 2s + 1 pixels across.
@@ -80,11 +100,14 @@ public:
     /// The texts shown when the mouse rests on a point of series 0, one per point; an empty text
     /// shows none.
     void setPointToolTips(const QStringList& texts);
+    /// The same with the text of point `index` made when it is needed.
+    void setPointToolTips(std::function<QString(qsizetype index)> text);
     /// The point of series 0 drawn under `position` (in this widget's coordinates), the nearest one
-    /// where symbols overlap; -1 when there is none.
-    int pointAt(const QPoint& position) const;
+    /// where symbols overlap (the lowest index of equally near ones); -1 when there is none. Found
+    /// through a grid of the points built at the first call.
+    qsizetype pointAt(const QPoint& position) const;
     /// Where the centre of point `index` of series 0 is drawn, in this widget's coordinates.
-    QPoint pointPosition(int index) const;
+    QPoint pointPosition(qsizetype index) const;
     /// The tooltip of the point under `position`, or an empty text.
     QString toolTipAt(const QPoint& position) const;
 
@@ -113,15 +136,20 @@ protected:
 private:
     void applySymbol();
     void fitAxes();
+    void updateDensityMode();
     QLineSeries* lineSeries();
 
     QChart* m_chart;
     QChartView* m_view;
-    QList<QPointF> m_points;
+    std::shared_ptr<const ChartPoints> m_points;
+    PointSummary m_summary;
+    mutable std::unique_ptr<PointIndex> m_index;
     PointLayer* m_layer;
+    QTimer* m_densityRefresh;
+    QMargins m_margins;
     QLineSeries* m_line = nullptr;
     QList<bool> m_hollow;
-    QStringList m_toolTips;
+    std::function<QString(qsizetype)> m_toolTip;
     QString m_pointsTitle;
     bool m_fixedAxes = false;
     QValueAxis* m_axisX;

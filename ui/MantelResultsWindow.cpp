@@ -1,14 +1,35 @@
 #include "ui/MantelResultsWindow.h"
 
+#include "ui/ChartPoints.h"
+
+#include "core/NumberText.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
 
 namespace tessaloc::ui {
 
-MantelResultsWindow::MantelResultsWindow(ProgramState& state, const MantelResult& result,
+namespace {
+
+QString masked(double value)
+{
+    return QString::fromStdString(formatMask(value, NumberMask::Point10));
+}
+
+/// The name of observation `index` (from 0), or its number when the result holds no names.
+QString nameOf(const MantelResult& result, int index)
+{
+    const auto at = static_cast<size_t>(index);
+    return at < result.names.size() ? QString::fromLatin1(result.names[at]) : QString::number(index + 1);
+}
+
+} // namespace
+
+MantelResultsWindow::MantelResultsWindow(ProgramState& state, MantelResult result,
                                          std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
     : ResultsWindow(state, QStringLiteral("Mantel Test"), std::move(reportDirectory), parent)
+    , m_result(std::make_shared<const MantelResult>(std::move(result)))
 {
     setObjectName(QStringLiteral("MantelPlotForm"));
     setWindowTitle(QStringLiteral("Mantel Test Analysis Results"));
@@ -20,14 +41,18 @@ MantelResultsWindow::MantelResultsWindow(ProgramState& state, const MantelResult
 
     plot->setTitle(QStringLiteral("Mantel Test Results"));
     plot->setAxisTitles(QStringLiteral("Geographical Distance"), QStringLiteral("Genetic Distance"));
-    const int n = result.sampleCount();
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(n) * (n - 1) / 2);
-    for (int i = 0; i < n - 1; ++i)
-        for (int j = i + 1; j < n; ++j)
-            points.append(QPointF(result.geographic(i, j), result.genetic(i, j)));
-    plot->setPoints(points, Qt::blue);
+    // The pairs i < j in the report's order, read from the result's matrices.
+    auto pairs =
+        std::make_shared<const MatrixPairs>(std::shared_ptr<const SquareMatrix>(m_result, &m_result->geographic),
+                                            std::shared_ptr<const SquareMatrix>(m_result, &m_result->genetic));
+    plot->setPoints(pairs, Qt::blue);
     plot->addRegressionLine();
+    plot->setPointToolTips([result = m_result, pairs](qsizetype index) {
+        const auto [i, j] = pairs->pairOf(index);
+        return QStringLiteral("%1, %2\nGeographical Distance %3\nGenetic Distance %4")
+            .arg(nameOf(*result, i), nameOf(*result, j), masked(result->geographic(i, j)),
+                 masked(result->genetic(i, j)));
+    });
 
     QMenu* copyPrintSave = menuBar()->addMenu(QStringLiteral("Copy/Print/Save"));
     copyPrintSave->setObjectName(QStringLiteral("MantelPlotMnu"));

@@ -14,7 +14,6 @@
 #include "analyses/monmonier/MonmonierSearch.h"
 #include "tests/support/PointSets.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -119,16 +118,3 @@ void BM_AntialiasedBarrierMapPicture(benchmark::State& state)
 BENCHMARK(BM_OpenBarrierMapWindow)->Arg(2500)->Arg(25000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintBarrierMap)->Arg(2500)->Arg(25000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AntialiasedBarrierMapPicture)->Arg(2500)->Arg(25000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
