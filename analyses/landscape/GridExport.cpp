@@ -134,6 +134,10 @@ void WriteGridFile(const std::filesystem::path& path, const InterpolationGrid& g
     std::filesystem::path directory = path.parent_path();
     if (directory.empty())
         directory = ".";
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(directory, ignored))
+        throw AnalysisError("cannot write the grid file \"" + path.string() + "\": there is no folder \"" +
+                            directory.string() + "\"");
     writeReportFile(directory, path.filename().string(), [&](ReportWriter& out) {
         if (format == GridFileFormat::Csv)
             WriteGridCsv(out, grid);
