@@ -143,13 +143,7 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::cancelRun);
     connect(m_runs, &RunController::finished, this, &MainWindow::onRunFinished);
-    connect(m_runs, &RunController::statusChanged, m_statusLabel, &QLabel::setText);
-    connect(m_runs, &RunController::progressChanged, this, [this](qint64 done, qint64 total) {
-        // Shown in thousandths, since counts may pass the bar's int range.
-        m_progress->setRange(0, 1000);
-        m_progress->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-    });
-    connect(m_runs, &RunController::messageRequested, this, [this](const QString& text) { showMessage(this, text); });
+    showRunProgress(*m_runs, *m_statusLabel, *m_progress, *this);
 }
 
 MainWindow::~MainWindow()

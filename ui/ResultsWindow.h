@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -89,6 +90,9 @@ protected:
     void addSymbolMenus(QMenu* parent, const SymbolMenuCaptions& captions);
     /// Adds a menu title that acts as the window's help command.
     void addHelpMenu(const QString& objectName, const QString& caption = QStringLiteral("Help"));
+    /// Lets the user choose a printer (or a PDF file), landscape, and has `draw` print on it; shows
+    /// `failure` when `draw` returns false. A cancelled dialog prints nothing.
+    void printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -36,6 +36,29 @@ UiHooks platformDialogs()
             return QString();
         return dialog.selectedFiles().constFirst();
     };
+    hooks.saveFileNameOfKind = [](QWidget* parent, const QString& title, const QString& startFolder,
+                                  const QStringList& filters) {
+        QFileDialog dialog(parent, title, startFolder);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters);
+        // The ending of a kind is that of its first pattern: "Table (*.csv)" gives "csv".
+        const auto endingOf = [](const QString& filter) {
+            const qsizetype start = filter.indexOf(QStringLiteral("*."));
+            if (start < 0)
+                return QString();
+            qsizetype end = start + 2;
+            while (end < filter.size() && filter[end].isLetterOrNumber())
+                ++end;
+            return filter.mid(start + 2, end - start - 2);
+        };
+        if (!filters.isEmpty())
+            dialog.setDefaultSuffix(endingOf(filters.constFirst()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, endingOf](const QString& filter) { dialog.setDefaultSuffix(endingOf(filter)); });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
     hooks.chooseColor = [](QWidget* parent, const QColor& initial) -> std::optional<QColor> {
         const QColor chosen = QColorDialog::getColor(initial, parent);
         if (!chosen.isValid())

@@ -25,6 +25,13 @@ ScriptedDialogs::ScriptedDialogs()
         saveFolders << startFolder;
         return saveAnswer;
     };
+    hooks.saveFileNameOfKind = [this](QWidget*, const QString& title, const QString& startFolder,
+                                      const QStringList& filters) {
+        dialogTitles << title;
+        saveFolders << startFolder;
+        saveFilters << filters;
+        return saveAnswer;
+    };
     hooks.chooseColor = [this](QWidget*, const QColor&) { return colorAnswer; };
     hooks.preparePrinter = [this](QWidget*, QPrinter& printer) {
         if (printToPdf.isEmpty())

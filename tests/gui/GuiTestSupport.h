@@ -23,12 +23,13 @@ public:
     ScriptedDialogs(const ScriptedDialogs&) = delete;
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
-    QStringList messages;     ///< texts of the message boxes, in order
-    QStringList details;      ///< their details
-    QStringList dialogTitles; ///< titles of the file dialogs asked for
-    QString openAnswer;       ///< the file an open dialog returns (empty: cancelled)
-    QString saveAnswer;       ///< the file a save dialog returns (empty: cancelled)
-    QStringList saveFolders;  ///< the folders the save dialogs were asked to start in
+    QStringList messages;           ///< texts of the message boxes, in order
+    QStringList details;            ///< their details
+    QStringList dialogTitles;       ///< titles of the file dialogs asked for
+    QString openAnswer;             ///< the file an open dialog returns (empty: cancelled)
+    QString saveAnswer;             ///< the file a save dialog returns (empty: cancelled)
+    QStringList saveFolders;        ///< the folders the save dialogs were asked to start in
+    QList<QStringList> saveFilters; ///< the kinds of file the save dialogs that offer kinds offered
     std::optional<QColor> colorAnswer;
     QString printToPdf; ///< print dialogs print to this PDF file (empty: cancelled)
 };
