@@ -3,6 +3,7 @@
 #include "ui/AggregationOptionsDialog.h"
 #include "ui/AutocorrelationOptionsDialog.h"
 #include "ui/LandscapeOptionsDialog.h"
+#include "ui/LandscapeResultsWindow.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/MonmonierOptionsDialog.h"
@@ -27,7 +28,7 @@ const std::vector<AnalysisEntry>& analysisTable()
          {}},
         {QStringLiteral("Interpolate Genetic Landscape Shape"),
          {QStringLiteral("Landscape Shape Interpolation"), 4, &makeOptionsWindow<LandscapeOptionsDialog>},
-         {}},
+         startWith(&runLandscapeShape, &makeResultsWindow<LandscapeResultsWindow, LandscapeShape>)},
         {QStringLiteral("Monmonier Maximum Difference Algorithm"),
          {QStringLiteral("Monmonier's Algorithm"), 5, &makeOptionsWindow<MonmonierOptionsDialog>},
          {}},

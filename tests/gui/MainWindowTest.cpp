@@ -259,13 +259,13 @@ private slots:
         ProgramState state;
         MainWindow window(state);
         pickExample(window, QStringLiteral("microsatellites"));
-        for (int analysis = 1; analysis <= 5; ++analysis) {
+        for (const int analysis : {1, 2, 4, 5}) {
             child<QComboBox>(window, "Combo1")->setCurrentIndex(analysis);
             child<QPushButton>(window, "Command3")->click();
             QVERIFY(!window.running());
             QVERIFY(window.runFolder().isEmpty());
         }
-        QCOMPARE(dialogs.messages.size(), 5);
+        QCOMPARE(dialogs.messages.size(), 4);
         for (const QString& message : dialogs.messages)
             QCOMPARE(message, QStringLiteral("This analysis is not available in this version."));
         QVERIFY(state.RunDirectory.isEmpty());

@@ -2,6 +2,7 @@
 
 #include "ui/AnalysisTable.h"
 
+#include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
 
 namespace tessaloc::ui {
@@ -11,5 +12,6 @@ namespace tessaloc::ui {
 // into the run's folder and returns what its results window shows.
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
+LandscapeShape runLandscapeShape(RunContext& context, RunListener& listener);
 
 } // namespace tessaloc::ui
