@@ -2,9 +2,11 @@
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "core/ReportWriter.h"
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -113,6 +115,11 @@ public:
         finishLine();
         m_err << text << '\n';
     }
+    void warning(std::string_view text) override
+    {
+        finishLine();
+        m_err << "tessaloc-cli: warning: " << text << '\n';
+    }
     void finishLine()
     {
         if (m_lineOpen)
@@ -131,11 +138,33 @@ void checkInputOpens(const std::string& path, const char* role)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in || std::filesystem::is_directory(path))
-        throw AnalysisError(std::string("cannot open the ") + role + " \"" + path +
+        throw AnalysisError(std::string("cannot open the ") + role + " \"" + escapeControlCharacters(path) +
                             "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
+void removeReportsAndEnd(int signal)
+{
+    removeUnfinishedReportFiles();
+    // The handler was reset to the default on entry, and the signal stays blocked until this handler
+    // returns; then it ends the program as if no handler had been there.
+    std::raise(signal);
+}
+
 } // namespace
+
+void installReportCleanupOnSignals()
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction cleanup {};
+        cleanup.sa_handler = removeReportsAndEnd;
+        sigemptyset(&cleanup.sa_mask);
+        cleanup.sa_flags = SA_RESETHAND;
+        sigaction(signal, &cleanup, nullptr);
+    }
+}
 
 long long Invocation::integerValue(const std::string& name, long long fallback, long long minimum,
                                    long long maximum) const
@@ -146,7 +175,7 @@ long long Invocation::integerValue(const std::string& name, long long fallback, 
     const auto value = parseWholeNumber(it->second);
     if (!value || *value < minimum || *value > maximum)
         throw UsageError(name + " takes a whole number from " + std::to_string(minimum) + " to " +
-                         std::to_string(maximum) + ", not \"" + it->second + "\"");
+                         std::to_string(maximum) + ", not " + quotedField(it->second));
     return *value;
 }
 
@@ -157,7 +186,7 @@ double Invocation::numberValue(const std::string& name, double fallback) const
         return fallback;
     const auto value = parseDecimal(it->second);
     if (!value)
-        throw UsageError(name + " takes a number, not \"" + it->second + "\"");
+        throw UsageError(name + " takes a number, not " + quotedField(it->second));
     return *value;
 }
 
@@ -206,7 +235,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         if (!option)
             option = findOption(command.options, argument);
         if (!option)
-            throw UsageError("unknown option " + argument + " for " + command.name);
+            throw UsageError("unknown option " + quotedField(argument) + " for " + command.name);
 
         std::string value;
         if (option->valueName.empty()) {
@@ -223,7 +252,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         if (argument == "--type") {
             const auto type = parseWholeNumber(value);
             if (!type || *type < 1 || *type > 3)
-                throw UsageError("--type takes 1, 2 or 3, not \"" + value + "\"");
+                throw UsageError("--type takes 1, 2 or 3, not " + quotedField(value));
             invocation.dataType = static_cast<DataType>(*type);
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
@@ -231,10 +260,14 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             const size_t comma = value.find(',');
             const auto first = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(0, comma));
             const auto second = comma == std::string::npos ? std::nullopt : parseWholeNumber(value.substr(comma + 1));
-            if (!first || !second || *first < 0 || *second < 0 || *first > RandomUniform::kMaxSeed ||
-                *second > RandomUniform::kMaxSeed)
-                throw UsageError("--seed takes two whole numbers from 0 to " + std::to_string(RandomUniform::kMaxSeed) +
-                                 " as S1,S2, not \"" + value + "\"");
+            // Outside these ranges a component of the generator stays constant, and with both
+            // constant a permutation test could never draw two different observations.
+            if (!first || !second || !RandomUniform::validSeed(*first, *second))
+                throw UsageError("--seed takes S1,S2 with S1 a whole number from " +
+                                 std::to_string(RandomUniform::kSmallestSeed) + " to " +
+                                 std::to_string(RandomUniform::kLargestSeed1) + " and S2 from " +
+                                 std::to_string(RandomUniform::kSmallestSeed) + " to " +
+                                 std::to_string(RandomUniform::kLargestSeed2) + ", not " + quotedField(value));
             invocation.seed = std::make_pair(*first, *second);
         } else if (argument == "--output-dir") {
             if (value.empty())
@@ -273,7 +306,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             command = &candidate;
     }
     if (!command) {
-        err << "tessaloc-cli: unknown analysis \"" << arguments[0] << "\"; 'tessaloc-cli --help' lists them\n";
+        err << "tessaloc-cli: unknown analysis " << quotedField(arguments[0]) << "; 'tessaloc-cli --help' lists them\n";
         return kExitUsageError;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Errors.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -94,7 +95,7 @@ T choiceValue(const Invocation& invocation, const std::string& name, const std::
         names += (index == 0 ? "" : index + 1 == choices.size() ? " or " : ", ") + std::string(choice);
         ++index;
     }
-    throw UsageError(name + " takes " + names + ", not \"" + text + "\"");
+    throw UsageError(name + " takes " + names + ", not " + quotedField(text));
 }
 
 /// The --permutations option of the permutation tests: any 32-bit count (the analyses reject the
@@ -139,6 +140,11 @@ Subcommand sampleplotCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
+
+/// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of any report being written before the
+/// program ends of the signal as it would have without the handler. A signal the program was started
+/// to ignore stays ignored. The batch program calls it once, first thing.
+void installReportCleanupOnSignals();
 
 /// The whole batch program: parses, runs, reports on `out` and `err`, and returns the exit status.
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "core/DistanceCsv.h"
+#include "core/Errors.h"
 #include "core/ReportWriter.h"
 
 namespace tessaloc::cli {
@@ -13,21 +14,21 @@ Subcommand distancesCommand()
                       "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
+        // The two matrices belong together: both are written before either is put in place, and a
+        // run that finds one of them replaced by another run's at the same time says so.
+        const WrittenReportFiles written =
+            writeReportFiles(invocation.outputDirectory,
+                             {{kGeneticDistancesFileName,
+                               [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, data.table.names, data.genetic); }},
+                              {kGeographicDistancesFileName, [&](ReportWriter& out) {
+                                   WriteDistanceMatrixCsv(out, data.table.names, data.geographic);
+                               }}});
         CommandResult result;
-        result.written.push_back(
-            writeReportFile(invocation.outputDirectory, kGeneticDistancesFileName,
-                            [&](ReportWriter& out) { WriteDistanceMatrixCsv(out, data.table.names, data.genetic); }));
-        try {
-            result.written.push_back(
-                writeReportFile(invocation.outputDirectory, kGeographicDistancesFileName, [&](ReportWriter& out) {
-                    WriteDistanceMatrixCsv(out, data.table.names, data.geographic);
-                }));
-        } catch (...) {
-            // Both matrices or neither.
-            std::error_code ignored;
-            std::filesystem::remove(result.written.front(), ignored);
-            throw;
-        }
+        result.written = written.paths;
+        if (!written.together)
+            result.problems = std::string(kGeneticDistancesFileName) + " and " + kGeographicDistancesFileName +
+                              " in \"" + escapeControlCharacters(invocation.outputDirectory.string()) +
+                              "\" may not belong together: another run wrote one of them at the same time";
         return result;
     };
     return command;

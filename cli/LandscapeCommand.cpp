@@ -60,7 +60,7 @@ std::vector<GridRequest> gridRequests(const Invocation& invocation)
                 numbers.push_back(*value);
         }
         if (parts.size() != 3 || numbers.size() != 3)
-            throw UsageError("--grid takes three numbers NX,NY,P, not \"" + text + "\"");
+            throw UsageError("--grid takes three numbers NX,NY,P, not " + quotedField(text));
         requests.push_back({text, binCount(numbers[0]), binCount(numbers[1]), numbers[2]});
     }
     return requests;

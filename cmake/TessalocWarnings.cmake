@@ -23,5 +23,13 @@ if(TESSALOC_SANITIZE)
   target_link_options(tessaloc_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The fuzz harnesses need coverage feedback from every library they call.
+if(TESSALOC_BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "TESSALOC_BUILD_FUZZERS needs clang (libFuzzer); use the fuzz preset")
+  endif()
+  target_compile_options(tessaloc_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Sources live beside each other in layer folders and are included as "core/...", "cli/..." and so on.
 target_include_directories(tessaloc_options INTERFACE ${PROJECT_SOURCE_DIR})

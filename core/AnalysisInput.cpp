@@ -10,7 +10,7 @@ AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener,
     AnalysisData data;
     if (!steps.readingStatus.empty())
         listener.status(steps.readingStatus);
-    data.table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType);
+    data.table = ReadSampleTable(input.coordinatePath, input.genotypePath, input.dataType, listener);
     if (!steps.distancesStatus.empty())
         listener.status(steps.distancesStatus);
     if (steps.geographic)

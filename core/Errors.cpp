@@ -4,6 +4,32 @@
 
 namespace tessaloc {
 
+std::string escapeControlCharacters(std::string_view text)
+{
+    static constexpr char kHexDigits[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\x";
+            escaped += kHexDigits[byte >> 4];
+            escaped += kHexDigits[byte & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string quotedField(std::string_view field)
+{
+    const bool cut = field.size() > kQuotedFieldLength;
+    std::string quoted = "\"" + escapeControlCharacters(field.substr(0, kQuotedFieldLength));
+    quoted += cut ? "...\"" : "\"";
+    return quoted;
+}
+
 double requireFinite(double value, std::string_view what)
 {
     if (std::isfinite(value))

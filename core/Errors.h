@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -86,6 +87,20 @@ template <typename Body> RunStatus runGuarded(Body&& body)
         return {RunOutcome::AnalysisError, other.what(), {}};
     }
 }
+
+/// At most this many bytes of a field are shown when a message quotes it.
+inline constexpr size_t kQuotedFieldLength = 60;
+
+/// `text` with every control character (bytes 0 to 31, NUL included, and 127) written as \xHH, so
+/// that a message can show bytes from a file or the command line without moving a terminal's
+/// cursor, changing its colours or being cut short at a NUL. Other bytes are kept, backslashes too
+/// (they separate the alleles of a field).
+std::string escapeControlCharacters(std::string_view text);
+
+/// A field of an input file or of the command line as every message quotes it: in double quotes,
+/// control characters escaped, and only its first kQuotedFieldLength bytes followed by "..." when it
+/// is longer, so that a field of megabytes still gives a message of one line.
+std::string quotedField(std::string_view field);
 
 /// Returns `value` when it is finite. Otherwise the computation was undefined (division by zero,
 /// 0/0, square root or logarithm out of range, overflow) and the run ends with an AnalysisError

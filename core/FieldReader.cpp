@@ -27,21 +27,36 @@ FieldReader::FieldReader(const std::filesystem::path& path, std::string role)
     , m_role(std::move(role))
 {
     std::ifstream in(path, std::ios::binary);
+    const std::string shownPath = escapeControlCharacters(path.string());
     if (!in)
-        throw AnalysisError("cannot open the " + m_role + " \"" + path.string() + "\": " + std::strerror(errno));
+        throw AnalysisError("cannot open the " + m_role + " \"" + shownPath + "\": " + std::strerror(errno));
     if (std::filesystem::is_directory(path))
-        throw AnalysisError("the " + m_role + " \"" + path.string() + "\" is a folder, not a file");
+        throw AnalysisError("the " + m_role + " \"" + shownPath + "\" is a folder, not a file");
     m_content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad())
-        throw AnalysisError("cannot read the " + m_role + " \"" + path.string() + "\"");
+        throw AnalysisError("cannot read the " + m_role + " \"" + shownPath + "\"");
     // Editors on other systems may start a text file with a UTF-8 byte order mark; it is no field.
     if (m_content.starts_with("\xEF\xBB\xBF"))
         m_position = 3;
 }
 
+FieldReader FieldReader::fromText(std::string content, std::string role, std::filesystem::path name,
+                                  std::int64_t firstLine)
+{
+    FieldReader reader;
+    reader.m_path = std::move(name);
+    reader.m_role = std::move(role);
+    reader.m_content = std::move(content);
+    reader.m_line = firstLine;
+    reader.m_fieldLine = firstLine;
+    if (reader.m_content.starts_with("\xEF\xBB\xBF"))
+        reader.m_position = 3;
+    return reader;
+}
+
 std::string FieldReader::where() const
 {
-    return m_role + " \"" + m_path.string() + "\", line " + std::to_string(m_fieldLine);
+    return m_role + " \"" + escapeControlCharacters(m_path.string()) + "\", line " + std::to_string(m_fieldLine);
 }
 
 bool FieldReader::atLineEnd() const
@@ -55,6 +70,7 @@ void FieldReader::skipLineEnd()
         ++m_position;
     ++m_position;
     ++m_line;
+    m_atLineStart = true;
 }
 
 void FieldReader::skipBlanks()
@@ -74,14 +90,16 @@ std::optional<std::string> FieldReader::nextNumber()
 
 std::optional<std::string> FieldReader::next(bool numeric)
 {
+    m_fieldStartsLine = m_atLineStart;
     skipBlanks();
     m_fieldLine = m_line;
     if (m_position >= m_content.size()) {
         // After a final line end there is no further line; messages name the last one.
-        if (m_line > 1 && (m_content.back() == '\n' || m_content.back() == '\r'))
+        if (m_position > 0 && (m_content.back() == '\n' || m_content.back() == '\r'))
             m_fieldLine = m_line - 1;
         return std::nullopt;
     }
+    m_atLineStart = false;
 
     std::string value;
     const size_t size = m_content.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,19 +21,29 @@ public:
     /// `role` names the file in messages ("coordinate file").
     FieldReader(const std::filesystem::path& path, std::string role);
 
+    /// A reader of `content` as if it were the file `name` whose first line is `firstLine`; for
+    /// checking text that is already in memory.
+    static FieldReader fromText(std::string content, std::string role, std::filesystem::path name,
+                                std::int64_t firstLine = 1);
+
     /// The next field read as text, or nothing when the file has no field left.
     std::optional<std::string> nextText();
     /// The next field read as a number: like nextText(), but it also ends at a blank or tab.
     std::optional<std::string> nextNumber();
 
     /// The line (from 1) on which the field last returned started; after the end of the file, the
-    /// last line of the file.
-    int fieldLine() const { return m_fieldLine; }
+    /// last line of the file. Counted in 64 bits: a file may have more lines than a 32-bit count holds.
+    std::int64_t fieldLine() const { return m_fieldLine; }
+    /// True when nothing but blanks and tabs stands before the field last returned on its line.
+    bool fieldStartsLine() const { return m_fieldStartsLine; }
+    /// Bytes not yet read; the file holds at most one field more than this.
+    size_t remainingBytes() const { return m_content.size() - m_position; }
     /// "coordinate file "path", line 7" for messages.
     std::string where() const;
     const std::filesystem::path& path() const { return m_path; }
 
 private:
+    FieldReader() = default;
     std::optional<std::string> next(bool numeric);
     bool atLineEnd() const;
     void skipLineEnd();
@@ -42,8 +53,10 @@ private:
     std::string m_role;
     std::string m_content;
     size_t m_position = 0;
-    int m_line = 1;
-    int m_fieldLine = 1;
+    std::int64_t m_line = 1;
+    std::int64_t m_fieldLine = 1;
+    bool m_atLineStart = true;
+    bool m_fieldStartsLine = true;
 };
 
 /// Parses a decimal number with optional sign, decimal point and exponent ("-12.5", ".5", "1E-3",

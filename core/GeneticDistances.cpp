@@ -301,34 +301,43 @@ SquareMatrix SequenceDistanceMatrix(const SampleTable& table)
     }
 
     // Each observation's characters at the variable sites; a site beyond its end contributes
-    // nothing, so its later characters move up. Reduced lengths never exceed the first one's.
-    const size_t sites = variableSites.size();
-    std::vector<unsigned char> reduced(static_cast<size_t>(n) * sites);
-    std::vector<size_t> reducedLength(static_cast<size_t>(n));
+    // nothing, so its later characters move up. Reduced lengths never exceed the first one's, nor
+    // the observation's own length, so they are stored one after another at their own lengths: a
+    // long first sequence beside many short ones costs no more than the sequences themselves.
+    std::vector<size_t> reducedStart(static_cast<size_t>(n) + 1, 0);
+    for (int k = 0; k < n; ++k) {
+        const size_t own = sequence(k).size();
+        const size_t used = static_cast<size_t>(std::lower_bound(variableSites.begin(), variableSites.end(), own) -
+                                                variableSites.begin());
+        reducedStart[static_cast<size_t>(k) + 1] = reducedStart[static_cast<size_t>(k)] + used;
+    }
+    std::vector<unsigned char> reduced(reducedStart.back());
     for (int k = 0; k < n; ++k) {
         const std::string& s = sequence(k);
-        unsigned char* out = reduced.data() + static_cast<size_t>(k) * sites;
-        size_t used = 0;
+        unsigned char* out = reduced.data() + reducedStart[static_cast<size_t>(k)];
         for (const size_t p : variableSites) {
-            if (p < s.size())
-                out[used++] = foldSequenceCase(static_cast<unsigned char>(s[p]));
+            if (p >= s.size())
+                break;
+            *out++ = foldSequenceCase(static_cast<unsigned char>(s[p]));
         }
-        reducedLength[k] = used;
     }
+    auto reducedLength = [&](int k) {
+        return reducedStart[static_cast<size_t>(k) + 1] - reducedStart[static_cast<size_t>(k)];
+    };
 
     // The first sequence is empty: every distance is 0/0.
     if (length == 0)
         requireFinite(0.0 / static_cast<double>(length), "the sequence distance (the first sequence is empty)");
     forEachRowInParallel(n - 1, [&](int i) {
-        const unsigned char* a = reduced.data() + static_cast<size_t>(i) * sites;
+        const unsigned char* a = reduced.data() + reducedStart[static_cast<size_t>(i)];
         for (int j = i + 1; j < n; ++j) {
-            const unsigned char* b = reduced.data() + static_cast<size_t>(j) * sites;
-            const size_t common = std::min(reducedLength[i], reducedLength[j]);
+            const unsigned char* b = reduced.data() + reducedStart[static_cast<size_t>(j)];
+            const size_t common = std::min(reducedLength(i), reducedLength(j));
             size_t count = 0;
             for (size_t q = 0; q < common; ++q)
                 count += a[q] != b[q];
             // Where only one reduced sequence still has characters, every position differs.
-            count += std::max(reducedLength[i], reducedLength[j]) - common;
+            count += std::max(reducedLength(i), reducedLength(j)) - common;
             distances.setPair(i, j, static_cast<double>(count) / static_cast<double>(length));
         }
     });

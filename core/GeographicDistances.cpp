@@ -51,6 +51,20 @@ double GreatCircleDistance(double x1, double y1, double x2, double y2)
     return greatCircle(PreparedPoint(x1, y1), PreparedPoint(x2, y2));
 }
 
+void requireOnGlobe(const SampleTable& table, int index, double longitude, double latitude)
+{
+    const bool longitudeOff = !(longitude >= -180.0 && longitude <= 180.0);
+    const bool latitudeOff = !(latitude >= -90.0 && latitude <= 90.0);
+    if (!longitudeOff && !latitudeOff)
+        return;
+    const std::string& text = longitudeOff ? table.xTexts[index] : table.yTexts[index];
+    throw DataProblem(std::string("The ") + (longitudeOff ? "longitude (X)" : "latitude (Y)") + " of observation " +
+                          std::to_string(index + 1) + " (" + quotedField(table.names[index]) + "), " +
+                          quotedField(text) + ", lies outside " + (longitudeOff ? "-180 to 180" : "-90 to 90") +
+                          " decimal degrees.",
+                      "With latitude/longitude data X is the longitude and Y the latitude, in decimal degrees.");
+}
+
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
 {
     const int n = table.sampleCount();
@@ -59,6 +73,8 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
     for (int k = 0; k < n; ++k) {
         x[k] = table.coordinateX(k);
         y[k] = table.coordinateY(k);
+        if (useLatLong)
+            requireOnGlobe(table, k, x[k], y[k]);
     }
 
     std::vector<PreparedPoint> prepared;

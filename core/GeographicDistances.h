@@ -12,8 +12,16 @@ inline constexpr double kEarthRadiusKm = 6371.0;
 
 /// Pairwise geographic distances: great-circle kilometres when `useLatLong` (X longitude, Y latitude
 /// in decimal degrees), otherwise planar distances in the unit of the coordinates. Symmetric with a
-/// zero diagonal. Throws AnalysisError when a coordinate is not a number or a distance overflows.
+/// zero diagonal. Throws AnalysisError when a coordinate is not a number or a distance overflows, and
+/// with `useLatLong` DataProblem for the first observation whose longitude lies outside -180..180 or
+/// latitude outside -90..90 (see requireOnGlobe).
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong);
+
+/// Throws DataProblem naming observation `index` (0-based) when `longitude` lies outside -180..180
+/// or `latitude` outside -90..90 decimal degrees: such a point is on no map, and a file whose
+/// columns are swapped or whose coordinates are planar would otherwise give distances that look
+/// plausible.
+void requireOnGlobe(const SampleTable& table, int index, double longitude, double latitude);
 
 /// Great-circle distance in kilometres between (longitude x1, latitude y1) and (x2, y2), all in
 /// decimal degrees. Identical points give exactly 0. The cosine of the central angle is clamped to

@@ -36,6 +36,20 @@ void requirePermutationCount(long long permutations)
                             " given)");
 }
 
+namespace {
+
+std::string stuckDrawMessage(int draws, int a, int n, const RandomUniform& random)
+{
+    if (n < 2)
+        return "a permutation test needs at least two observations to exchange, not " + std::to_string(n);
+    return "the permutation test cannot draw two different observations: " + std::to_string(draws) +
+           " draws in a row gave observation " + std::to_string(a) + " of " + std::to_string(n) +
+           "; the random generator is stuck at states " + std::to_string(random.state1()) + "," +
+           std::to_string(random.state2());
+}
+
+} // namespace
+
 ObservationShuffle::ObservationShuffle(int n)
     : m_permutation(static_cast<size_t>(n))
 {
@@ -44,12 +58,21 @@ ObservationShuffle::ObservationShuffle(int n)
 
 void ObservationShuffle::nextReplicate(RandomUniform& random)
 {
+    // b is drawn again while it equals a. With N >= 2 observations each draw equals a with
+    // probability 1/N <= 1/2, so kMaxRedraws equal draws in a row have probability below 2^-1000,
+    // and will not happen once in the whole period of the generator (about 2.3e18 draws). Such a run
+    // only comes from a generator that no longer moves (both states at 0), or from a single
+    // observation, where no b can differ; without a bound either would spin forever.
+    constexpr int kMaxRedraws = 1000;
     const int n = static_cast<int>(m_permutation.size());
     for (int exchange = 0; exchange < n; ++exchange) {
         const int a = random.nextObservation(n);
         int b = random.nextObservation(n);
-        while (b == a)
+        for (int redraws = 0; b == a; ++redraws) {
+            if (redraws == kMaxRedraws)
+                throw AnalysisError(stuckDrawMessage(kMaxRedraws, a, n, random));
             b = random.nextObservation(n);
+        }
         std::swap(m_permutation[a - 1], m_permutation[b - 1]);
     }
 }

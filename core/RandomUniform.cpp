@@ -41,7 +41,17 @@ RandomUniform SeedSource::seedAt(int secondsSinceMidnight)
     // generate_canonical may round up to 1 itself; the seed needs a value below 1.
     if (r >= 1.0)
         r = std::nextafter(1.0, 0.0);
-    return RandomUniform(secondsSinceMidnight, static_cast<std::int64_t>(r * 2147483390.0));
+    return seedFrom(secondsSinceMidnight, r);
+}
+
+RandomUniform SeedSource::seedFrom(int secondsSinceMidnight, double r)
+{
+    constexpr std::int64_t kSecondsPerDay = 86400;
+    constexpr double kSecondRange = 2147483390.0;
+    const std::int64_t state1 = secondsSinceMidnight == 0 ? kSecondsPerDay : secondsSinceMidnight;
+    const auto drawn = static_cast<std::int64_t>(r * kSecondRange);
+    const std::int64_t state2 = drawn == 0 ? static_cast<std::int64_t>(kSecondRange) : drawn;
+    return RandomUniform(state1, state2);
 }
 
 } // namespace tessaloc

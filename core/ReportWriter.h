@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaloc {
 
@@ -52,8 +53,10 @@ private:
 };
 
 /// Writes a finished report as `directory`/`fileName`, replacing a file of that name. The text goes
-/// to a temporary file first and is renamed into place, so a failed write never leaves half a report.
-/// Returns the path written; throws AnalysisError when the file cannot be written.
+/// to a temporary file of its own in that folder (see writeReportFiles) and is renamed into place, so
+/// a failed write never leaves half a report and two runs writing the same report each leave a whole
+/// one (the last rename wins). Returns the path written; throws AnalysisError when the file cannot
+/// be written.
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       std::string_view content);
 
@@ -61,5 +64,46 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 /// file. An exception from `write` removes the partial file and is passed on.
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       const std::function<void(ReportWriter&)>& write);
+
+/// One file of a set of reports that belong together.
+struct ReportFilePart {
+    std::string fileName;
+    std::function<void(ReportWriter&)> write;
+};
+
+/// What writeReportFiles wrote.
+struct WrittenReportFiles {
+    std::vector<std::filesystem::path> paths;
+    /// False when, right after this run had renamed all its files into place, one of them had
+    /// already been replaced by another run's file of the same name: the folder may then hold files
+    /// of two runs side by side.
+    bool together = true;
+};
+
+/// Writes several report files that belong together into `directory`. Each file is first written
+/// in full to a temporary file of its own, created in that folder under a fresh name
+/// ("<fileName>.<random>.part") that must not exist yet and is never reached through a symbolic
+/// link; its data are flushed to the disk. Only when every file is written are they renamed into
+/// place, in order, and then checked. Of several runs writing the same set into one folder at once,
+/// the one that renames last into a mixed set always finds it (`together` false), so no run leaves
+/// files of two runs without saying so.
+///
+/// Throws AnalysisError when a file cannot be written; an exception from a part's `write` is passed
+/// on. Either way every temporary file is removed, and a file already renamed into place is removed
+/// again when a later one fails, so a failed call leaves the set as it was or without this run's
+/// files. Temporary files are also removed on SIGINT and SIGTERM when the program calls
+/// removeUnfinishedReportFiles from its signal handler.
+WrittenReportFiles writeReportFiles(const std::filesystem::path& directory, const std::vector<ReportFilePart>& parts);
+
+/// Creates the file `path` for writing only if nothing has that name, not even a symbolic link
+/// (dangling or not), which is never followed; its permissions are those of any new file, 0666 less
+/// the umask. Returns the open descriptor, or -1 with errno set (EEXIST when the name is taken).
+int createNewFile(const std::filesystem::path& path);
+
+/// Removes the temporary file of every report this process is still writing. Safe in a signal
+/// handler: it reads lock-free atomics and calls unlink, nothing else. The table of temporary files
+/// it reads is the core's only program-wide state, kept because a signal handler can reach nothing
+/// else; it tracks up to 16 files being written at once (more are written but not tracked).
+void removeUnfinishedReportFiles() noexcept;
 
 } // namespace tessaloc

@@ -19,8 +19,12 @@ public:
     virtual void progress(long long /*done*/, long long /*total*/) {}
     /// True once the caller wants the run to stop; the engine then throws RunCancelled.
     virtual bool cancelled() const { return false; }
-    /// A message the old design showed in a message box with an OK button; the run goes on.
+    /// A message the user acknowledges (a message box with an OK button); the run goes on.
     virtual void message(std::string_view /*text*/) {}
+    /// Something about the input that looks wrong but may be meant (a record that does not start a
+    /// line); the run goes on. The batch program writes it as a line on standard error, the window
+    /// program shows it in its status line.
+    virtual void warning(std::string_view /*text*/) {}
 
     /// A listener that ignores everything and never cancels.
     static RunListener& none();

@@ -7,6 +7,7 @@
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/MonmonierOptionsDialog.h"
+#include "ui/MonmonierResultsWindow.h"
 #include "ui/runs/AnalysisRuns.h"
 
 namespace tessaloc::ui {
@@ -31,7 +32,7 @@ const std::vector<AnalysisEntry>& analysisTable()
          startWith(&runLandscapeShape, &makeResultsWindow<LandscapeResultsWindow, LandscapeShape>)},
         {QStringLiteral("Monmonier Maximum Difference Algorithm"),
          {QStringLiteral("Monmonier's Algorithm"), 5, &makeOptionsWindow<MonmonierOptionsDialog>},
-         {}},
+         startWith(&runMonmonier, &makeResultsWindow<MonmonierResultsWindow, MonmonierResult>)},
         {QStringLiteral("Show Plot of Sample Locations"),
          {},
          {}},

@@ -452,7 +452,7 @@ void LandscapeResultsWindow::saveGrid()
 {
     if (!m_grid)
         return;
-    QString fileName = uiHooks().saveFileNameOfKind(
+    QString fileName = uiHooks().saveFileNameOfType(
         this, QStringLiteral("Save Grid"), m_state.lastSaveFolder,
         {QStringLiteral("ESRI ASCII grid (*.asc)"), QStringLiteral("Table of the nodes (*.csv)")});
     if (fileName.isEmpty())

@@ -117,6 +117,7 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 
     m_statusLabel = named(new QLabel(this), "Label5");
     m_statusLabel->setMinimumWidth(160);
+    m_statusLabel->setWordWrap(true);
     m_progress = named(new QProgressBar(this), "RunProgress");
     m_cancelButton = named(new QPushButton(QStringLiteral("Cancel"), this), "CancelRun");
     m_progress->hide();
@@ -144,6 +145,12 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::cancelRun);
     connect(m_runs, &RunController::finished, this, &MainWindow::onRunFinished);
     showRunProgress(*m_runs, *m_statusLabel, *m_progress, *this);
+    // A warning does not stop the run: it shows at once and again once the run has ended, so that a
+    // user who looked away still reads it.
+    connect(m_runs, &RunController::warningRaised, this, [this](const QString& text) {
+        m_runWarning = QStringLiteral("Warning: ") + text;
+        m_statusLabel->setText(m_runWarning);
+    });
 }
 
 MainWindow::~MainWindow()
@@ -276,11 +283,12 @@ void MainWindow::setRunning(bool isRunning)
     m_cancelButton->setVisible(isRunning);
     m_cancelButton->setEnabled(isRunning);
     if (isRunning) {
+        m_runWarning.clear();
         m_progress->setRange(0, 0); // busy until the first count arrives
         QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
         QApplication::restoreOverrideCursor();
-        m_statusLabel->clear();
+        m_statusLabel->setText(m_runWarning);
     }
 }
 

@@ -100,6 +100,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_runFolder;
     ResultsWindowOpener m_openResults;
     QPointer<ResultsWindow> m_results;
+    /// What the run warned of ("Warning: ..."), shown in the status line until the next run.
+    QString m_runWarning;
 };
 
 } // namespace tessaloc::ui

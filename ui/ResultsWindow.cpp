@@ -157,7 +157,12 @@ void ResultsWindow::copyText()
 
 void ResultsWindow::saveText()
 {
-    const QString fileName = uiHooks().saveFileName(this, QStringLiteral("Save Text File"), m_state.lastSaveFolder);
+    saveTextAs(QStringLiteral("Save Text File"));
+}
+
+void ResultsWindow::saveTextAs(const QString& dialogTitle)
+{
+    const QString fileName = uiHooks().saveFileName(this, dialogTitle, m_state.lastSaveFolder);
     if (fileName.isEmpty())
         return;
     m_state.lastSaveFolder = QFileInfo(fileName).absolutePath();

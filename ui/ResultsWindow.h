@@ -70,6 +70,8 @@ public slots:
     /// program run, and saves the report there; a cancel or a failure writes nothing and shows
     /// nothing.
     void saveText();
+    /// The same with a save dialog titled `dialogTitle` (empty: a dialog without a title).
+    void saveTextAs(const QString& dialogTitle);
     /// Saves the report as plain text when `fileName` ends in .txt, as rich text otherwise. The
     /// file is replaced only when the whole text was written. Returns false on failure.
     bool saveTextTo(const QString& fileName);

@@ -50,6 +50,11 @@ void WindowRunListener::message(std::string_view text)
     emit messageRequested(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+void WindowRunListener::warning(std::string_view text)
+{
+    emit warningRaised(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 RunController::RunController(QObject* parent)
     : QObject(parent)
     , m_listener(new WindowRunListener(this))
@@ -77,6 +82,7 @@ bool RunController::start(std::function<void(RunListener&)> body)
     connect(listener, &WindowRunListener::progressChanged, this, &RunController::progressChanged, Qt::QueuedConnection);
     connect(listener, &WindowRunListener::messageRequested, this, &RunController::messageRequested,
             Qt::QueuedConnection);
+    connect(listener, &WindowRunListener::warningRaised, this, &RunController::warningRaised, Qt::QueuedConnection);
     m_worker = std::thread([this, listener, work = std::move(body)] {
         RunStatus status = runGuarded([&] { work(*listener); });
         // Queued to the controller's thread; dropped when the controller is gone.

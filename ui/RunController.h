@@ -33,6 +33,7 @@ public:
     void progress(long long done, long long total) override;
     bool cancelled() const override { return m_cancelled.load(); }
     void message(std::string_view text) override;
+    void warning(std::string_view text) override;
 
     /// Asks the engine to stop at its next check; callable from any thread.
     void cancel() { m_cancelled = true; }
@@ -41,6 +42,7 @@ signals:
     void statusChanged(const QString& text);
     void progressChanged(qint64 done, qint64 total);
     void messageRequested(const QString& text);
+    void warningRaised(const QString& text);
 
 private:
     /// True when enough time has passed since the last signal of this kind.
@@ -75,6 +77,7 @@ signals:
     void statusChanged(const QString& text);
     void progressChanged(qint64 done, qint64 total);
     void messageRequested(const QString& text);
+    void warningRaised(const QString& text);
 
 private:
     void joinWorker();

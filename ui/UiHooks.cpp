@@ -10,6 +10,33 @@ namespace tessaloc::ui {
 
 namespace {
 
+/// The ending of the first pattern of a name filter: "rtf" for "Rich text (*.rtf)".
+QString endingOf(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return {};
+    qsizetype end = star + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber())
+        ++end;
+    return filter.mid(star + 2, end - star - 2);
+}
+
+QString saveDialog(QWidget* parent, const QString& title, const QString& startFolder, const QStringList& nameFilters)
+{
+    QFileDialog dialog(parent, title, startFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(nameFilters);
+    // A name typed without an ending gets the ending of the chosen kind.
+    if (!nameFilters.isEmpty())
+        dialog.setDefaultSuffix(endingOf(nameFilters.constFirst()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(endingOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 UiHooks platformDialogs()
 {
     UiHooks hooks;
@@ -23,42 +50,10 @@ UiHooks platformDialogs()
         return QFileDialog::getOpenFileName(parent, title, startPath);
     };
     hooks.saveFileName = [](QWidget* parent, const QString& title, const QString& startFolder) {
-        QFileDialog dialog(parent, title, startFolder);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({QStringLiteral("Rich text (*.rtf)"), QStringLiteral("Plain text (*.txt)")});
-        // A name typed without an ending gets the ending of the chosen kind.
-        dialog.setDefaultSuffix(QStringLiteral("rtf"));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-            dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.txt")) ? QStringLiteral("txt")
-                                                                             : QStringLiteral("rtf"));
-        });
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return QString();
-        return dialog.selectedFiles().constFirst();
+        return saveDialog(parent, title, startFolder,
+                          {QStringLiteral("Rich text (*.rtf)"), QStringLiteral("Plain text (*.txt)")});
     };
-    hooks.saveFileNameOfKind = [](QWidget* parent, const QString& title, const QString& startFolder,
-                                  const QStringList& filters) {
-        QFileDialog dialog(parent, title, startFolder);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters(filters);
-        // The ending of a kind is that of its first pattern: "Table (*.csv)" gives "csv".
-        const auto endingOf = [](const QString& filter) {
-            const qsizetype start = filter.indexOf(QStringLiteral("*."));
-            if (start < 0)
-                return QString();
-            qsizetype end = start + 2;
-            while (end < filter.size() && filter[end].isLetterOrNumber())
-                ++end;
-            return filter.mid(start + 2, end - start - 2);
-        };
-        if (!filters.isEmpty())
-            dialog.setDefaultSuffix(endingOf(filters.constFirst()));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, endingOf](const QString& filter) { dialog.setDefaultSuffix(endingOf(filter)); });
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return QString();
-        return dialog.selectedFiles().constFirst();
-    };
+    hooks.saveFileNameOfType = saveDialog;
     hooks.chooseColor = [](QWidget* parent, const QColor& initial) -> std::optional<QColor> {
         const QColor chosen = QColorDialog::getColor(initial, parent);
         if (!chosen.isValid())

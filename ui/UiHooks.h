@@ -30,11 +30,11 @@ struct UiHooks {
     /// A file name to save to, or an empty text when the user cancelled. The dialog starts in
     /// `startFolder` (the current folder when it is empty).
     std::function<QString(QWidget* parent, const QString& title, const QString& startFolder)> saveFileName;
-    /// The same for a file of one of the kinds `filters` names ("ESRI ASCII grid (*.asc)", the
-    /// first one offered first); a name typed without an ending gets the ending of the chosen kind.
+    /// The same for files of the kinds `nameFilters` lists ("SVG drawing (*.svg)", ...); a name typed
+    /// without an ending gets the ending of the kind chosen.
     std::function<QString(QWidget* parent, const QString& title, const QString& startFolder,
-                          const QStringList& filters)>
-        saveFileNameOfKind;
+                          const QStringList& nameFilters)>
+        saveFileNameOfType;
     /// A colour, or nothing when the user cancelled.
     std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)> chooseColor;
     /// Lets the user choose and set up a printer (or a PDF file); false when cancelled.

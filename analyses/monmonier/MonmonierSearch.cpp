@@ -372,6 +372,9 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
     result.settings = input.settings;
+    result.SampleNames = table.names;
+    result.SampleX = std::move(x);
+    result.SampleY = std::move(y);
     return result;
 }
 

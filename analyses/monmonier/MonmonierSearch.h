@@ -103,6 +103,10 @@ struct MonmonierResult {
     std::vector<BarrierTriangle> BarrierTriangles;
     /// One per barrier, in the order they were found.
     std::vector<BarrierRecord> BarrierList;
+    /// The observations' names, X and Y as read, in file order: where the map names the samples.
+    std::vector<std::string> SampleNames;
+    std::vector<double> SampleX;
+    std::vector<double> SampleY;
 };
 
 /// The report's file name.

@@ -45,5 +45,46 @@ TEST(RunGuarded, KeepsTheThreeOutcomesApart)
     EXPECT_EQ(runGuarded([] { throw std::bad_alloc(); }).outcome, RunOutcome::AnalysisError);
 }
 
+TEST(QuotedField, ShowsAtMostSixtyBytesAndEscapesControlCharacters)
+{
+    const std::string sixty(60, 'a');
+    const struct {
+        std::string field;
+        std::string quoted;
+    } cases[] = {
+        {"", "\"\""},
+        {"104\\108", "\"104\\108\""},          // backslashes stay as they are
+        {"Sj\xF6", "\"Sj\xF6\""},              // Latin-1 letters too
+        {sixty, "\"" + sixty + "\""},          // exactly 60 bytes: no ellipsis
+        {sixty + "b", "\"" + sixty + "...\""}, // one more: cut, with an ellipsis
+        {"\x1b[31mred", "\"\\x1b[31mred\""},   // ESC would colour the terminal
+        {"bell\a", "\"bell\\x07\""},
+        {std::string("a\0b", 3), "\"a\\x00b\""}, // a NUL would cut the message
+        {"tab\tand\r\n", "\"tab\\x09and\\x0d\\x0a\""},
+        {"del\x7f", "\"del\\x7f\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedField(c.field), c.quoted) << escapeControlCharacters(c.field);
+}
+
+TEST(QuotedField, HundredMegabyteFieldGivesAShortMessage)
+{
+    const std::string huge(100u << 20, 'G');
+    const std::string quoted = quotedField(huge);
+    EXPECT_EQ(quoted.size(), kQuotedFieldLength + 5); // two quotes and "..."
+    const AnalysisError error("not a number: " + quotedField(std::string("x\0y", 3)));
+    EXPECT_EQ(std::string(error.what()), "not a number: \"x\\x00y\"");
+}
+
+TEST(QuotedField, EscapesBeforeCuttingSoAnEscapeIsNeverHalved)
+{
+    // Sixty control characters become sixty escapes of four characters each.
+    const std::string quoted = quotedField(std::string(61, '\x01'));
+    std::string expected = "\"";
+    for (int k = 0; k < 60; ++k)
+        expected += "\\x01";
+    EXPECT_EQ(quoted, expected + "...\"");
+}
+
 } // namespace
 } // namespace tessaloc

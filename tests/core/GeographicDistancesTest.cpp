@@ -41,6 +41,42 @@ TEST(BuildGeographicDistances, LatLongUsesGreatCircleKilometres)
     EXPECT_EQ(d(0, 1), GreatCircleDistance(10, 0, 11, 0));
 }
 
+TEST(BuildGeographicDistances, LatLongOffTheGlobeIsADataProblemNamingTheObservation)
+{
+    const struct {
+        const char* x;
+        const char* y;
+        const char* message;
+    } cases[] = {
+        {"10", "90.0001",
+         "The latitude (Y) of observation 2 (\"p2\"), \"90.0001\", lies outside -90 to 90 decimal degrees."},
+        {"10", "-91", "The latitude (Y) of observation 2 (\"p2\"), \"-91\", lies outside -90 to 90 decimal degrees."},
+        {"180.5", "0",
+         "The longitude (X) of observation 2 (\"p2\"), \"180.5\", lies outside -180 to 180 decimal degrees."},
+        {"-1e3", "45",
+         "The longitude (X) of observation 2 (\"p2\"), \"-1e3\", lies outside -180 to 180 decimal degrees."},
+        // Both off: the longitude is named first.
+        {"200", "100",
+         "The longitude (X) of observation 2 (\"p2\"), \"200\", lies outside -180 to 180 decimal degrees."},
+    };
+    for (const auto& c : cases) {
+        try {
+            BuildGeographicDistances(tableAt({{"0", "0"}, {c.x, c.y}, {"1", "1"}}), true);
+            ADD_FAILURE() << c.x << "," << c.y << " must not pass";
+        } catch (const DataProblem& problem) {
+            EXPECT_EQ(std::string(problem.what()), c.message);
+            EXPECT_FALSE(problem.detail().empty());
+        }
+    }
+}
+
+TEST(BuildGeographicDistances, LatLongAtTheEdgesOfTheGlobeAndPlanarBeyondThemPass)
+{
+    const auto corners = tableAt({{"-180", "-90"}, {"180", "90"}, {"0", "0"}});
+    EXPECT_NO_THROW(BuildGeographicDistances(corners, true));
+    EXPECT_NO_THROW(BuildGeographicDistances(tableAt({{"500", "-300"}, {"0", "0"}}), false));
+}
+
 TEST(GreatCircleDistance, IdenticalPointsGiveExactlyZero)
 {
     EXPECT_EQ(GreatCircleDistance(12.5, 45.25, 12.5, 45.25), 0.0);

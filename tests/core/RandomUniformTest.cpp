@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 namespace tessaloc {
 namespace {
 
@@ -50,6 +53,30 @@ TEST(RandomUniform, ZeroFirstStateStaysZeroAndValuesStayInside)
     }
 }
 
+TEST(RandomUniform, SeedsOutsideTheValidRangesLeaveTheGeneratorConstant)
+{
+    // The ranges follow from the moduli: a state of 0 stays 0, and a state equal to its modulus
+    // turns into 0 at the first draw (Schrage's step gives (m - q k) a - r k = r a - a r = 0).
+    const std::pair<std::int64_t, std::int64_t> constant[] = {
+        {0, 0}, {2147483563, 2147483399}, {0, 2147483399}, {2147483563, 0}};
+    for (const auto& [s1, s2] : constant) {
+        EXPECT_FALSE(RandomUniform::validSeed(s1, s2)) << s1 << "," << s2;
+        RandomUniform random(s1, s2);
+        const double first = random.next();
+        for (int draw = 0; draw < 100; ++draw)
+            ASSERT_EQ(random.next(), first) << s1 << "," << s2;
+    }
+    EXPECT_EQ(RandomUniform::kLargestSeed1, 2147483562);
+    EXPECT_EQ(RandomUniform::kLargestSeed2, 2147483398);
+    EXPECT_TRUE(RandomUniform::validSeed(1, 1));
+    EXPECT_TRUE(RandomUniform::validSeed(2147483562, 2147483398));
+    EXPECT_FALSE(RandomUniform::validSeed(0, 5));
+    EXPECT_FALSE(RandomUniform::validSeed(5, 0));
+    EXPECT_FALSE(RandomUniform::validSeed(2147483563, 5));
+    EXPECT_FALSE(RandomUniform::validSeed(5, 2147483399));
+    EXPECT_FALSE(RandomUniform::validSeed(-1, 5));
+}
+
 TEST(RandomUniform, ObservationDrawsCoverOneToN)
 {
     RandomUniform random(17, 29);
@@ -76,6 +103,36 @@ TEST(SeedSource, SameSecondGivesSameFirstStateButNewSecondState)
     EXPECT_LT(first.state2(), 2147483390);
 }
 
+TEST(SeedSource, MidnightCountsAsTheEndOfTheDayBefore)
+{
+    // At 00:00:00 the seconds since midnight are 0, which would keep the first component at 0.
+    EXPECT_EQ(SeedSource::seedFrom(0, 0.5).state1(), 86400);
+    EXPECT_EQ(SeedSource::seedFrom(1, 0.5).state1(), 1);
+    EXPECT_EQ(SeedSource::seedFrom(86399, 0.5).state1(), 86399);
+    SeedSource seeds;
+    EXPECT_EQ(seeds.seedAt(0).state1(), 86400);
+}
+
+TEST(SeedSource, SecondStateOfZeroCountsAsTheFirstNumberBeyondItsRange)
+{
+    // Int(r x 2147483390) is 0 for r below 1 / 2147483390.
+    EXPECT_EQ(SeedSource::seedFrom(5, 0.0).state2(), 2147483390);
+    EXPECT_EQ(SeedSource::seedFrom(5, 4e-10).state2(), 2147483390);
+    EXPECT_EQ(SeedSource::seedFrom(5, 5e-10).state2(), 1);
+    EXPECT_EQ(SeedSource::seedFrom(5, 0.5).state2(), 1073741695);
+    EXPECT_EQ(SeedSource::seedFrom(5, std::nextafter(1.0, 0.0)).state2(), 2147483389);
+}
+
+TEST(SeedSource, EveryClockReadingGivesAValidSeed)
+{
+    for (const double r : {0.0, 1e-12, 0.25, std::nextafter(1.0, 0.0)}) {
+        for (int seconds = 0; seconds < 86400; ++seconds) {
+            const RandomUniform random = SeedSource::seedFrom(seconds, r);
+            ASSERT_TRUE(RandomUniform::validSeed(random.state1(), random.state2())) << seconds << " " << r;
+        }
+    }
+}
+
 TEST(SeedSource, FollowsTheSameSequenceAfterEveryProgramStart)
 {
     SeedSource firstStart;
@@ -83,8 +140,8 @@ TEST(SeedSource, FollowsTheSameSequenceAfterEveryProgramStart)
     for (int run = 0; run < 5; ++run)
         EXPECT_EQ(firstStart.seedAt(0).state2(), secondStart.seedAt(0).state2());
     const RandomUniform clock = firstStart.seedFromClock();
-    EXPECT_GE(clock.state1(), 0);
-    EXPECT_LE(clock.state1(), 86399);
+    EXPECT_GE(clock.state1(), 1);
+    EXPECT_LE(clock.state1(), 86400);
 }
 
 } // namespace

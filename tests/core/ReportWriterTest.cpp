@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tessaloc {
 namespace {
 
@@ -64,7 +69,7 @@ TEST(WriteReportFile, WritesBytesAndReplacesAnOldReport)
     const auto path = writeReportFile(folder.path(), "IBDResults.txt", "new\r\n");
     EXPECT_EQ(path, folder.path() / "IBDResults.txt");
     EXPECT_EQ(testing::readFile(path), "new\r\n");
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "IBDResults.txt.part"));
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"IBDResults.txt"});
 }
 
 TEST(WriteReportFile, MissingFolderIsAnAnalysisErrorAndWritesNothing)
@@ -72,6 +77,155 @@ TEST(WriteReportFile, MissingFolderIsAnAnalysisErrorAndWritesNothing)
     TempFolder folder;
     EXPECT_THROW(writeReportFile(folder.path() / "absent", "r.txt", "x"), AnalysisError);
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST(CreateNewFile, RefusesEveryNameThatIsTakenAndNeverFollowsALink)
+{
+    TempFolder folder;
+    const auto victim = folder.write("victim.txt", "precious");
+    std::filesystem::create_symlink(victim, folder.path() / "link");
+    std::filesystem::create_symlink(folder.path() / "nowhere.txt", folder.path() / "dangling");
+    folder.write("existing", "old");
+    for (const char* name : {"link", "dangling", "existing", "victim.txt"}) {
+        errno = 0;
+        EXPECT_EQ(createNewFile(folder.path() / name), -1) << name;
+        EXPECT_EQ(errno, EEXIST) << name;
+    }
+    EXPECT_EQ(testing::readFile(victim), "precious");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere.txt"));
+    EXPECT_EQ(testing::readFile(folder.path() / "existing"), "old");
+}
+
+TEST(CreateNewFile, GivesTheModeOfAnyNewFile)
+{
+    TempFolder folder;
+    const mode_t previous = ::umask(027);
+    const int descriptor = createNewFile(folder.path() / "new.txt");
+    ::umask(previous);
+    ASSERT_GE(descriptor, 0);
+    ::close(descriptor);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder.path() / "new.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(WriteReportFile, PlantedSymlinksAreNeverFollowed)
+{
+    // At the fixed temporary name of earlier versions the link stays as it is; at the report's own
+    // name it is replaced by the report.
+    const struct {
+        const char* linkName;
+        std::vector<std::string> namesAfter;
+    } cases[] = {
+        {"IBDResults.txt.part", {"IBDResults.txt", "IBDResults.txt.part", "victim.txt"}},
+        {"IBDResults.txt", {"IBDResults.txt", "victim.txt"}},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const auto victim = folder.write("victim.txt", "precious");
+        std::filesystem::create_symlink(victim, folder.path() / c.linkName);
+        writeReportFile(folder.path(), "IBDResults.txt", "report\r\n");
+        EXPECT_EQ(testing::readFile(victim), "precious") << c.linkName;
+        EXPECT_FALSE(std::filesystem::is_symlink(folder.path() / "IBDResults.txt")) << c.linkName;
+        EXPECT_EQ(testing::readFile(folder.path() / "IBDResults.txt"), "report\r\n") << c.linkName;
+        EXPECT_EQ(testing::fileNamesIn(folder.path()), c.namesAfter) << c.linkName;
+    }
+}
+
+TEST(WriteReportFile, FailingWriterLeavesNoTemporaryFileAndTheOldReport)
+{
+    TempFolder folder;
+    folder.write("IBDResults.txt", "old");
+    EXPECT_THROW(writeReportFile(folder.path(), "IBDResults.txt",
+                                 [](ReportWriter& out) {
+                                     for (int line = 0; line < 100000; ++line)
+                                         out.line("a line of the report");
+                                     throw AnalysisError("stopped half way");
+                                 }),
+                 AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"IBDResults.txt"});
+    EXPECT_EQ(testing::readFile(folder.path() / "IBDResults.txt"), "old");
+}
+
+TEST(WriteReportFile, WritesThroughATemporaryFileOfItsOwnInTheTargetFolder)
+{
+    TempFolder folder;
+    std::vector<std::string> seenWhileWriting;
+    writeReportFile(folder.path(), "IBDResults.txt", [&](ReportWriter& out) {
+        out.line("first");
+        seenWhileWriting = testing::fileNamesIn(folder.path());
+    });
+    ASSERT_EQ(seenWhileWriting.size(), 1u);
+    EXPECT_TRUE(seenWhileWriting[0].starts_with("IBDResults.txt."));
+    EXPECT_TRUE(seenWhileWriting[0].ends_with(".part"));
+    EXPECT_NE(seenWhileWriting[0], "IBDResults.txt.part");
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"IBDResults.txt"});
+}
+
+TEST(RemoveUnfinishedReportFiles, RemovesTheTemporaryFilesBeingWritten)
+{
+    TempFolder folder;
+    // What the batch program's signal handler does half way through a write, here called from the
+    // writer itself.
+    const auto interruptedWrite = [&] {
+        writeReportFiles(folder.path(), {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("genetic"); }},
+                                         {"GeographicDistances.csv", [&](ReportWriter& out) {
+                                              out.line("geographic");
+                                              EXPECT_EQ(testing::fileNamesIn(folder.path()).size(), 2u);
+                                              removeUnfinishedReportFiles();
+                                              EXPECT_TRUE(testing::fileNamesIn(folder.path()).empty());
+                                              throw RunCancelled();
+                                          }}});
+    };
+    EXPECT_THROW(interruptedWrite(), RunCancelled);
+    EXPECT_TRUE(testing::fileNamesIn(folder.path()).empty());
+}
+
+TEST(WriteReportFiles, WritesEveryFileBeforeAnyIsPutInPlace)
+{
+    TempFolder folder;
+    folder.write("GeneticDistances.csv", "old genetic");
+    folder.write("GeographicDistances.csv", "old geographic");
+    std::string geneticWhileWritingTheSecond;
+    const WrittenReportFiles written =
+        writeReportFiles(folder.path(), {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("new genetic"); }},
+                                         {"GeographicDistances.csv", [&](ReportWriter& out) {
+                                              geneticWhileWritingTheSecond =
+                                                  testing::readFile(folder.path() / "GeneticDistances.csv");
+                                              out.line("new geographic");
+                                          }}});
+    EXPECT_EQ(geneticWhileWritingTheSecond, "old genetic");
+    EXPECT_TRUE(written.together);
+    EXPECT_EQ(written.paths, (std::vector<std::filesystem::path>{folder.path() / "GeneticDistances.csv",
+                                                                 folder.path() / "GeographicDistances.csv"}));
+    EXPECT_EQ(testing::readFile(folder.path() / "GeneticDistances.csv"), "new genetic\r\n");
+    EXPECT_EQ(testing::readFile(folder.path() / "GeographicDistances.csv"), "new geographic\r\n");
+}
+
+TEST(WriteReportFiles, FailureOfTheSecondFileLeavesTheFirstUntouched)
+{
+    TempFolder folder;
+    folder.write("GeneticDistances.csv", "old genetic");
+    EXPECT_THROW(
+        writeReportFiles(folder.path(),
+                         {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("new genetic"); }},
+                          {"GeographicDistances.csv", [](ReportWriter&) { throw AnalysisError("cannot compute"); }}}),
+        AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"GeneticDistances.csv"});
+    EXPECT_EQ(testing::readFile(folder.path() / "GeneticDistances.csv"), "old genetic");
+}
+
+TEST(WriteReportFiles, RenameThatFailsTakesTheEarlierFilesOfTheSetAway)
+{
+    TempFolder folder;
+    // A folder where the second report should go: its rename fails after the first succeeded.
+    std::filesystem::create_directory(folder.path() / "GeographicDistances.csv");
+    std::filesystem::create_directory(folder.path() / "GeographicDistances.csv" / "inside");
+    EXPECT_THROW(writeReportFiles(folder.path(),
+                                  {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("genetic"); }},
+                                   {"GeographicDistances.csv", [](ReportWriter& out) { out.line("geographic"); }}}),
+                 AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"GeographicDistances.csv"});
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"
+#include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,60 @@ TEST(ReadGenotypeFile, FailuresNameTheFileLineAndWhatWasExpected)
     EXPECT_NE(genotypeError(folder, "0\nA\n", 1, DataType::Codominant), "");
     EXPECT_NE(genotypeError(folder, "", 1, DataType::Codominant), "");
     EXPECT_NE(genotypeError(folder, "1\n", 1, DataType::Codominant).find("observation 1 of 1"), std::string::npos);
+}
+
+TEST(ReadCoordinateFile, EmptyListIsAnAnalysisErrorThatSaysSo)
+{
+    TempFolder folder;
+    for (const char* content : {";", "\n\n;\n", ";\nA,1,2\n"}) {
+        try {
+            readCoordinates(folder, content);
+            FAIL() << "a list without observations must not read: " << content;
+        } catch (const AnalysisError& error) {
+            EXPECT_EQ(std::string(error.what()), "the coordinate file lists no observation");
+        }
+    }
+}
+
+// Reads `content` as the genotype file of three observations and returns the warnings it gave.
+std::vector<std::string> layoutWarnings(std::string content, DataType type = DataType::Genotypes)
+{
+    SampleTable table;
+    table.names = {"a", "b", "c"};
+    testing::RecordingListener listener;
+    FieldReader reader = FieldReader::fromText(std::move(content), "genotype file", "geno.txt");
+    ReadGenotypeFile(reader, type, table, listener);
+    return listener.warnings;
+}
+
+TEST(ReadGenotypeFile, LocusCountTooSmallForTheRecordsGivesAWarning)
+{
+    // One locus declared, two per record: "B" of the first record is read as the second name.
+    const std::vector<std::string> warnings = layoutWarnings("1\na,A,B\nb,A,A\nc,B,B\n");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "genotype file \"geno.txt\", line 2: the record of observation 2 does not start a line, "
+                           "as every earlier record did (\"B\" is read as its name); does each record hold 1 "
+                           "genotype field(s), as the first field of the file says?");
+}
+
+TEST(ReadGenotypeFile, LocusCountTooLargeForTheRecordsGivesAWarning)
+{
+    // Three loci declared, two per record: the name of the second record is read as a genotype.
+    EXPECT_EQ(layoutWarnings("3\na,A,B\nb,A,B\nc,A,B\nd,A,B\n").size(), 1u);
+}
+
+TEST(ReadGenotypeFile, RecordLayoutsThatFitTheirLocusCountGiveNoWarning)
+{
+    const char* layouts[] = {
+        "2\na,A,B\nb,A,A\nc,B,B\n",       // one record per line
+        "2\na\nA\nB\nb\nA\nA\nc\nB\nB\n", // one field per line
+        "2,a,A,B,b,A,A,c,B,B",            // all on one line
+        "2,a,A,B\nb,A,A\nc,B,B\n",        // the first record beside the locus count
+        "2\na,A\nB\nb,A\nA\nc,B\nB\n",    // records over several lines, names first
+        "2\n  a,A,B\n\tb,A,A\nc,B,B\n",   // names after blanks
+    };
+    for (const char* layout : layouts)
+        EXPECT_TRUE(layoutWarnings(layout).empty()) << layout;
 }
 
 TEST(ParseDecimal, AcceptsDecimalNumbersOnly)

@@ -25,7 +25,7 @@ ScriptedDialogs::ScriptedDialogs()
         saveFolders << startFolder;
         return saveAnswer;
     };
-    hooks.saveFileNameOfKind = [this](QWidget*, const QString& title, const QString& startFolder,
+    hooks.saveFileNameOfType = [this](QWidget*, const QString& title, const QString& startFolder,
                                       const QStringList& filters) {
         dialogTitles << title;
         saveFolders << startFolder;
@@ -115,16 +115,28 @@ QString rtfToPlainText(const QByteArray& rtf)
     return text;
 }
 
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString examplePath(const QString& relative)
 {
     return QStringLiteral(TESSALOC_EXAMPLES_DIR "/") + relative;
 }
 
+AnalysisInput exampleFiles(const QString& folder)
+{
+    AnalysisInput files;
+    files.coordinatePath = QFile::encodeName(examplePath(folder + QStringLiteral("/coordinates.txt"))).toStdString();
+    files.genotypePath = QFile::encodeName(examplePath(folder + QStringLiteral("/genotypes.txt"))).toStdString();
+    return files;
+}
+
 MantelInput exampleMantelInput(const QString& folder, long long permutations)
 {
-    MantelInput input;
-    input.coordinatePath = QFile::encodeName(examplePath(folder + QStringLiteral("/coordinates.txt"))).toStdString();
-    input.genotypePath = QFile::encodeName(examplePath(folder + QStringLiteral("/genotypes.txt"))).toStdString();
+    MantelInput input{exampleFiles(folder), {}};
     input.settings.permutations = permutations;
     return input;
 }

@@ -3,6 +3,7 @@
 #include "ui/UiHooks.h"
 
 #include "analyses/mantel/MantelTest.h"
+#include "core/AnalysisInput.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -29,7 +30,7 @@ public:
     QString openAnswer;             ///< the file an open dialog returns (empty: cancelled)
     QString saveAnswer;             ///< the file a save dialog returns (empty: cancelled)
     QStringList saveFolders;        ///< the folders the save dialogs were asked to start in
-    QList<QStringList> saveFilters; ///< the kinds of file the save dialogs that offer kinds offered
+    QList<QStringList> saveFilters; ///< the kinds of file offered by the save dialogs that offer kinds
     std::optional<QColor> colorAnswer;
     QString printToPdf; ///< print dialogs print to this PDF file (empty: cancelled)
 };
@@ -39,8 +40,14 @@ public:
 /// program writes.
 QString rtfToPlainText(const QByteArray& rtf);
 
+/// The bytes of the file at `path`; empty when it cannot be read.
+QByteArray readAll(const QString& path);
+
 /// The path of a file of the examples folder.
 QString examplePath(const QString& relative);
+
+/// The two files of the example in `folder`, read as codominant data with planar coordinates.
+AnalysisInput exampleFiles(const QString& folder);
 
 /// A Mantel run of the example in `folder` (codominant data, planar coordinates).
 MantelInput exampleMantelInput(const QString& folder, long long permutations);

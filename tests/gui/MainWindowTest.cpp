@@ -2,14 +2,19 @@
 #include "GuiTestSupport.h"
 
 #include "ui/AboutDialog.h"
+#include "ui/AnalysisTable.h"
 #include "ui/HelpViewer.h"
 #include "ui/MainWindow.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
+#include "ui/MapView.h"
+#include "ui/MonmonierResultsWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 
 #include "analyses/mantel/MantelTest.h"
+#include "analyses/monmonier/BarrierDrawing.h"
+#include "analyses/monmonier/MonmonierSearch.h"
 #include "core/Errors.h"
 #include "core/SampleTable.h"
 
@@ -253,22 +258,137 @@ private slots:
         QVERIFY(!dialogs.details.constFirst().isEmpty());
     }
 
-    void otherAnalysesAreNotAvailableYet()
+    void aRecordThatSlipsOffItsLineWarnsInTheStatusLineAfterTheRun()
+    {
+        // One locus declared, two fields per record: the second record's name is read as a
+        // genotype, which the readers warn of without stopping the run.
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        auto window = readyWindow(state);
+        QTemporaryDir folder;
+        const auto write = [&](const char* name, const char* text) {
+            QFile file(folder.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        write("coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
+        write("genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
+        child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
+        child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
+        child<QRadioButton>(*window, "Option2")->setChecked(true);
+        state.settings.mantel.permutations = 9;
+        QCOMPARE(go(*window), RunOutcome::Success);
+        const QString status = child<QLabel>(*window, "Label5")->text();
+        QVERIFY2(status.startsWith(QStringLiteral("Warning: ")), qPrintable(status));
+        QVERIFY(status.contains(QStringLiteral("does not start a line")));
+
+        window->resultsWindow()->close();
+        pickExample(*window, QStringLiteral("microsatellites"));
+        child<QRadioButton>(*window, "Option1")->setChecked(true);
+        QCOMPARE(go(*window), RunOutcome::Success);
+        QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
+    }
+
+    void analysesWithoutAWindowSayTheyAreNotAvailable()
     {
         ScriptedDialogs dialogs;
         ProgramState state;
         MainWindow window(state);
         pickExample(window, QStringLiteral("microsatellites"));
-        for (const int analysis : {1, 2, 4, 5}) {
-            child<QComboBox>(window, "Combo1")->setCurrentIndex(analysis);
+        int unavailable = 0;
+        for (size_t analysis = 0; analysis < analysisTable().size(); ++analysis) {
+            if (analysisTable()[analysis].start)
+                continue;
+            ++unavailable;
+            child<QComboBox>(window, "Combo1")->setCurrentIndex(static_cast<int>(analysis));
             child<QPushButton>(window, "Command3")->click();
             QVERIFY(!window.running());
             QVERIFY(window.runFolder().isEmpty());
         }
-        QCOMPARE(dialogs.messages.size(), 4);
+        QCOMPARE(dialogs.messages.size(), unavailable);
         for (const QString& message : dialogs.messages)
             QCOMPARE(message, QStringLiteral("This analysis is not available in this version."));
         QVERIFY(state.RunDirectory.isEmpty());
+    }
+
+    void aMonmonierRunShowsTheBarrierMapAndItsReport()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = 2;
+        auto owned = readyWindow(state);
+        MainWindow& window = *owned;
+        child<QComboBox>(window, "Combo1")->setCurrentIndex(4);
+        QSignalSpy statuses(window.findChild<RunController*>(), &RunController::statusChanged);
+
+        QCOMPARE(go(window), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        QStringList shown;
+        for (const QList<QVariant>& status : statuses)
+            shown << status.at(0).toString();
+        QCOMPARE(shown, (QStringList{QStringLiteral("Reading"), QStringLiteral("Calculating Distances"),
+                                     QStringLiteral("Calculating Residuals"), QStringLiteral("Triangulating"),
+                                     QStringLiteral("Implementing Algorithm")}));
+        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+
+        QPointer<ResultsWindow> results = window.resultsWindow();
+        QVERIFY(results);
+        auto* map = qobject_cast<MonmonierResultsWindow*>(results.data());
+        QVERIFY(map);
+        QCOMPARE(map->windowTitle(), QStringLiteral("Monmonier Maximum Difference Algorithm"));
+        QCOMPARE(map->windowModality(), Qt::ApplicationModal);
+
+        // The same run through the engine gives the same report and the same drawing.
+        MonmonierInput input{test::exampleFiles(QStringLiteral("microsatellites")), state.settings.monmonier};
+        const MonmonierResult expected = RunMonmonier(input);
+        QCOMPARE(map->reportText(), QString::fromLatin1(MonmonierReport(expected)));
+        QCOMPARE(map->barrierCount(), 2);
+        qsizetype barrierLines = 0;
+        for (const BarrierRecord& barrier : expected.BarrierList)
+            barrierLines += static_cast<qsizetype>(BarrierLines(expected.BarrierTriangles, barrier).size());
+        map->map()->grab();
+        QCOMPARE(map->map()->linesDrawn(),
+                 2 + static_cast<qsizetype>(3 * expected.BarrierTriangles.size()) + barrierLines);
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("monmonierresults.txt"))));
+        const QString folder = results->reportDirectoryPath();
+        results->close();
+        QTRY_VERIFY(results.isNull());
+        QVERIFY(!QDir(folder).exists());
+    }
+
+    void aBarrierSearchWithoutAStartEdgeShowsItsOwnMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = 1000;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(4);
+        QCOMPARE(go(*owned), RunOutcome::AnalysisError);
+        // The engine's own words for the barrier it stopped at, instead of the general message.
+        QString expected;
+        try {
+            RunMonmonier(
+                MonmonierInput{test::exampleFiles(QStringLiteral("microsatellites")), state.settings.monmonier});
+        } catch (const OwnMessageAnalysisError& error) {
+            expected = QString::fromLatin1(error.what());
+        }
+        QVERIFY(expected.startsWith(QStringLiteral("No start edge left for barrier ")));
+        QCOMPARE(dialogs.messages, QStringList{expected});
+        QVERIFY(!owned->resultsWindow());
+        QVERIFY(owned->runFolder().isEmpty());
+    }
+
+    void aNegativeBarrierCountShowsTheGeneralErrorMessage()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = -2;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(4);
+        QCOMPARE(go(*owned), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+        QVERIFY(!dialogs.details.constFirst().isEmpty());
+        QVERIFY(!owned->resultsWindow());
     }
 
     void cancellingALongRunEndsItWithNoReportAndNoMessage()

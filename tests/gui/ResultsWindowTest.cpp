@@ -33,18 +33,9 @@
 using namespace tessaloc;
 using namespace tessaloc::ui;
 using tessaloc::ui::test::exampleMantelInput;
+using tessaloc::ui::test::readAll;
 using tessaloc::ui::test::rtfToPlainText;
 using tessaloc::ui::test::ScriptedDialogs;
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class ResultsWindowTest : public QObject {
     Q_OBJECT

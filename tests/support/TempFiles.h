@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaloc::testing {
 
@@ -24,5 +26,8 @@ private:
 
 /// The whole content of a file, byte for byte.
 std::string readFile(const std::filesystem::path& path);
+
+/// The names of everything in a folder, sorted.
+std::vector<std::string> fileNamesIn(const std::filesystem::path& folder);
 
 } // namespace tessaloc::testing

@@ -4,6 +4,7 @@
 
 #include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
+#include "analyses/monmonier/MonmonierSearch.h"
 
 namespace tessaloc::ui {
 
@@ -13,5 +14,6 @@ namespace tessaloc::ui {
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
 LandscapeShape runLandscapeShape(RunContext& context, RunListener& listener);
+MonmonierResult runMonmonier(RunContext& context, RunListener& listener);
 
 } // namespace tessaloc::ui

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "analyses/monmonier/MonmonierSearch.h"
+#include "geometry/GeometryHelpers.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tessaloc {
+
+// What the barrier map draws, in map coordinates, apart from any window toolkit: the lines of the
+// triangulation, the lines of each barrier and the barriers' start-up colours.
+
+/// The triangle edges as drawn: for every triangle in order, the lines from corner A to B, B to C and
+/// C to A. An edge shared by two triangles is drawn twice, once by each.
+std::vector<Segment> TriangulationLines(const std::vector<BarrierTriangle>& triangles);
+
+/// The lines of one barrier. For each segment in order, a line from the midpoint of the edge of slot
+/// j to that of slot j + 1, for j from 1 (the first segment) or from 0 (every later segment) to U - 1.
+/// The later segments thus start at their connection point; a second-direction segment's first line
+/// has zero length (its slots 0 and 1 are the start edge seen from its two triangles), and a segment
+/// with slot 0 only draws nothing. The first segment draws U - 1 lines, every later one U.
+/// Preconditions: every slot drawn names a triangle of `triangles`.
+std::vector<Segment> BarrierLines(const std::vector<BarrierTriangle>& triangles, const BarrierRecord& barrier);
+
+/// A colour of the 16-colour palette, components 0..255.
+struct PaletteColor {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    friend bool operator==(const PaletteColor&, const PaletteColor&) = default;
+};
+
+/// Entries 0..14 of the 16-colour palette: black, dark blue, dark green, dark cyan, dark red, dark
+/// magenta, olive, light grey, grey, blue, green, cyan, red, magenta, yellow.
+inline constexpr std::array<PaletteColor, 15> kPaletteColors = {{{0, 0, 0},
+                                                                 {0, 0, 128},
+                                                                 {0, 128, 0},
+                                                                 {0, 128, 128},
+                                                                 {128, 0, 0},
+                                                                 {128, 0, 128},
+                                                                 {128, 128, 0},
+                                                                 {192, 192, 192},
+                                                                 {128, 128, 128},
+                                                                 {0, 0, 255},
+                                                                 {0, 255, 0},
+                                                                 {0, 255, 255},
+                                                                 {255, 0, 0},
+                                                                 {255, 0, 255},
+                                                                 {255, 255, 0}}};
+
+/// The palette entry a barrier is drawn in at first: entry b for barriers b = 1..14, entry 0 (black)
+/// for barrier 15 and every later one. `barrier` counts from 1.
+int BarrierPaletteIndex(long long barrier);
+
+/// The colour a barrier is drawn in at first: kPaletteColors[BarrierPaletteIndex(barrier)].
+PaletteColor BarrierStartColor(long long barrier);
+
+/// The pen width every barrier is drawn with at first.
+inline constexpr int kBarrierStartWidth = 3;
+
+} // namespace tessaloc

@@ -1,0 +1,147 @@
+#include "core/Errors.h"
+#include "core/FieldReader.h"
+#include "core/GeneticDistances.h"
+#include "core/SampleTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// Every allocation of this program goes through these, which keep the bytes in use and the most
+// ever in use. Each block carries its size in front of it.
+namespace {
+
+constexpr size_t kHeader = alignof(std::max_align_t);
+std::atomic<size_t> bytesInUse{0};
+std::atomic<size_t> mostBytesInUse{0};
+
+void* allocate(size_t size)
+{
+    void* block = std::malloc(size + kHeader);
+    if (!block)
+        throw std::bad_alloc();
+    *static_cast<size_t*>(block) = size;
+    const size_t now = bytesInUse += size;
+    size_t most = mostBytesInUse.load();
+    while (now > most && !mostBytesInUse.compare_exchange_weak(most, now)) {
+    }
+    return static_cast<char*>(block) + kHeader;
+}
+
+void release(void* pointer) noexcept
+{
+    if (!pointer)
+        return;
+    char* block = static_cast<char*>(pointer) - kHeader;
+    bytesInUse -= *reinterpret_cast<size_t*>(block);
+    std::free(block);
+}
+
+} // namespace
+
+void* operator new(size_t size)
+{
+    return allocate(size);
+}
+void* operator new[](size_t size)
+{
+    return allocate(size);
+}
+void operator delete(void* pointer) noexcept
+{
+    release(pointer);
+}
+void operator delete[](void* pointer) noexcept
+{
+    release(pointer);
+}
+void operator delete(void* pointer, size_t) noexcept
+{
+    release(pointer);
+}
+void operator delete[](void* pointer, size_t) noexcept
+{
+    release(pointer);
+}
+
+namespace tessaloc {
+namespace {
+
+// The most bytes in use at once while `body` runs, above what was in use before it.
+template <typename Body> size_t peakBytesOf(Body&& body)
+{
+    const size_t before = bytesInUse.load();
+    mostBytesInUse = before;
+    body();
+    return mostBytesInUse.load() - before;
+}
+
+constexpr size_t kMegabyte = 1 << 20;
+
+TEST(ReadGenotypeFile, FileThatEndsAfterItsLocusCountTakesNoMemoryForTheDeclaredLoci)
+{
+    // 200 observations and a genotype file of seven bytes that declares a million loci: sized up
+    // front, the table would hold 200 million empty texts (6.4 GB) before finding the end.
+    SampleTable table;
+    table.names.assign(200, "x");
+    FieldReader reader = FieldReader::fromText("1000000", "genotype file", "g.txt");
+    std::string error;
+    const size_t peak = peakBytesOf([&] {
+        try {
+            ReadGenotypeFile(reader, DataType::Genotypes, table);
+        } catch (const AnalysisError& e) {
+            error = e.what();
+        }
+    });
+    EXPECT_EQ(error,
+              "genotype file \"g.txt\", line 1: expected the record of observation 1 of 200, but the file ended");
+    EXPECT_LT(peak, kMegabyte);
+}
+
+TEST(ReadGenotypeFile, FileThatEndsHalfWayTakesMemoryForWhatItHolds)
+{
+    // The first record is whole, the second ends early: the memory follows the fields read.
+    SampleTable table;
+    table.names.assign(200, "x");
+    std::string content = "100000\na";
+    for (int locus = 0; locus < 100000; ++locus)
+        content += ",G";
+    content += "\nb,G\n";
+    FieldReader reader = FieldReader::fromText(content, "genotype file", "g.txt");
+    const size_t peak =
+        peakBytesOf([&] { EXPECT_THROW(ReadGenotypeFile(reader, DataType::Genotypes, table), AnalysisError); });
+    // 100 001 fields of 32 bytes and their columns; a table sized for every declared field would
+    // take 640 MB.
+    EXPECT_LT(peak, 16 * kMegabyte);
+}
+
+TEST(SequenceDistanceMatrix, LongFirstSequenceBesideShortOnesTakesMemoryForTheSequencesOnly)
+{
+    // A first sequence of a megabyte and 999 of four characters: every site from the fifth on is
+    // variable. Kept at the first sequence's length, the reduced sequences would take a gigabyte.
+    SampleTable table;
+    table.locusCount = 1;
+    table.genotypes.resize(1);
+    table.names.assign(1000, "x");
+    table.genotypes[0].push_back(std::string(kMegabyte, 'A'));
+    for (int k = 1; k < 1000; ++k)
+        table.genotypes[0].push_back(k % 2 ? "ACGT" : "acga");
+    SquareMatrix distances;
+    const size_t peak = peakBytesOf([&] { distances = SequenceDistanceMatrix(table); });
+    // The matrix itself takes 8 MB.
+    EXPECT_LT(peak, 24 * kMegabyte);
+    // By hand: sites 2, 3 and 4 (C, G, T against A) and every site from 5 on vary, so the first
+    // sequence reduces to 2^20 - 1 characters. "ACGT" reduces to "CGT", which differs from the
+    // first's "AAA..." in all 3 places and leaves 2^20 - 4 unmatched: 2^20 - 1 differences in all.
+    // "ACGT" against "acga": "CGT" against "CGA" differ once.
+    const double length = static_cast<double>(kMegabyte);
+    EXPECT_EQ(distances(0, 1), (length - 1) / length);
+    EXPECT_EQ(distances(1, 2), 1.0 / length);
+    EXPECT_EQ(distances(1, 3), 0.0);
+}
+
+} // namespace
+} // namespace tessaloc
