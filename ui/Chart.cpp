@@ -4,11 +4,13 @@
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsItem>
+#include <QHelpEvent>
 #include <QLineSeries>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgGenerator>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -45,6 +47,13 @@ void drawSymbol(QPainter& painter, SymbolShape shape, const QPointF& centre, dou
     }
 }
 
+/// Where the value `p` lies in `area`, the plot area of a chart with the axes `x` and `y`.
+QPointF valuePosition(const QRectF& area, const QValueAxis& x, const QValueAxis& y, const QPointF& p)
+{
+    return QPointF(area.left() + (p.x() - x.min()) * area.width() / (x.max() - x.min()),
+                   area.bottom() - (p.y() - y.min()) * area.height() / (y.max() - y.min()));
+}
+
 } // namespace
 
 /// The points of series 0, drawn over the plot area of the chart in one paint call. On screen
@@ -73,8 +82,22 @@ public:
         m_pixels = pixels;
         m_color = color;
         m_stamp = QPixmap();
+        m_hollowStamp = QPixmap();
         update();
     }
+    /// Which points are hollow: `hollow` (may be null) holds one flag per point.
+    void setHollow(const QList<bool>* hollow)
+    {
+        m_hollow = hollow;
+        update();
+    }
+    /// The line that joins the points in their order; Qt::NoPen for none.
+    void setLine(const QPen& pen)
+    {
+        m_line = pen;
+        update();
+    }
+    QPen line() const { return m_line; }
     /// The plot area moved or resized.
     void areaChanged()
     {
@@ -93,50 +116,69 @@ public:
         const double spanY = m_axisY->max() - m_axisY->min();
         if (!(spanX > 0.0) || !(spanY > 0.0))
             return;
-        const double scaleX = area.width() / spanX;
-        const double scaleY = area.height() / spanY;
-        const auto place = [&](const QPointF& p) {
-            return QPointF(area.left() + (p.x() - m_axisX->min()) * scaleX,
-                           area.bottom() - (p.y() - m_axisY->min()) * scaleY);
-        };
+        const auto place = [&](const QPointF& p) { return valuePosition(area, *m_axisX, *m_axisY, p); };
         painter->save();
         painter->setClipRect(area.adjusted(-m_pixels, -m_pixels, m_pixels, m_pixels));
+        if (m_line.style() != Qt::NoPen)
+            drawLine(*painter, place);
         const bool screen = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster &&
                             painter->transform().isIdentity();
+        const qsizetype count = m_data->size();
         if (screen) {
             if (m_stamp.isNull())
-                m_stamp = stamp();
+                m_stamp = stamp(false);
+            if (m_hollow && m_hollowStamp.isNull())
+                m_hollowStamp = stamp(true);
             const QPointF offset(m_stamp.width() / 2.0, m_stamp.height() / 2.0);
-            for (const QPointF& p : *m_data)
-                painter->drawPixmap(place(p) - offset, m_stamp);
+            for (qsizetype i = 0; i < count; ++i)
+                painter->drawPixmap(place((*m_data)[i]) - offset, hollow(i) ? m_hollowStamp : m_stamp);
         } else {
             painter->setRenderHint(QPainter::Antialiasing);
-            preparePainter(*painter);
-            for (const QPointF& p : *m_data)
-                drawSymbol(*painter, m_shape, place(p), m_pixels);
+            for (qsizetype i = 0; i < count; ++i) {
+                preparePainter(*painter, hollow(i));
+                drawSymbol(*painter, m_shape, place((*m_data)[i]), m_pixels);
+            }
         }
         painter->restore();
     }
 
 private:
-    void preparePainter(QPainter& painter) const
+    bool hollow(qsizetype index) const { return m_hollow && index < m_hollow->size() && (*m_hollow)[index]; }
+
+    template <typename Place> void drawLine(QPainter& painter, const Place& place) const
+    {
+        QPolygonF line;
+        line.reserve(m_data->size());
+        for (const QPointF& p : *m_data)
+            line << place(p);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(m_line);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(line);
+    }
+
+    void preparePainter(QPainter& painter, bool hollow) const
     {
         if (m_shape == SymbolShape::Cross) {
             painter.setPen(QPen(m_color, std::max(1.0, m_pixels / 5.0)));
             painter.setBrush(Qt::NoBrush);
+        } else if (hollow) {
+            // White inside, so that a line joining the points does not run through the symbol.
+            painter.setPen(QPen(m_color, 1.0));
+            painter.setBrush(Qt::white);
         } else {
             painter.setPen(QPen(m_color, 0.0));
             painter.setBrush(m_color);
         }
     }
 
-    QPixmap stamp() const
+    QPixmap stamp(bool hollow) const
     {
         QPixmap picture(m_pixels + 2, m_pixels + 2);
         picture.fill(Qt::transparent);
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
-        preparePainter(painter);
+        preparePainter(painter, hollow);
         drawSymbol(painter, m_shape, QPointF(picture.width() / 2.0, picture.height() / 2.0), m_pixels);
         return picture;
     }
@@ -145,17 +187,20 @@ private:
     QValueAxis* m_axisX;
     QValueAxis* m_axisY;
     const QList<QPointF>* m_data = nullptr;
+    const QList<bool>* m_hollow = nullptr;
+    QPen m_line = QPen(Qt::NoPen);
     SymbolShape m_shape = SymbolShape::Circle;
     int m_pixels = 7;
     QColor m_color = Qt::blue;
     QPixmap m_stamp;
+    QPixmap m_hollowStamp;
 };
 
 namespace {
 
-/// Sets the axis to a range from `low` to `high` widened to whole steps of 1, 2 or 5 times a power
-/// of ten, with at most seven intervals, so that the ticks fall on round numbers.
-void setNiceRange(QValueAxis& axis, double low, double high)
+/// The step between ticks from `low` to `high`: 1, 2 or 5 times a power of ten, at most seven
+/// intervals.
+double niceStep(double low, double high)
 {
     const double rough = (high - low) / 7.0;
     const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
@@ -165,10 +210,32 @@ void setNiceRange(QValueAxis& axis, double low, double high)
         if (step >= rough)
             break;
     }
+    return step;
+}
+
+/// Sets the axis to a range from `low` to `high` widened to whole steps of 1, 2 or 5 times a power
+/// of ten, with at most seven intervals, so that the ticks fall on round numbers.
+void setNiceRange(QValueAxis& axis, double low, double high)
+{
+    const double step = niceStep(low, high);
     const double first = std::floor(low / step) * step;
     const double last = std::ceil(high / step) * step;
     axis.setRange(first, last);
     axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+}
+
+/// Sets the axis to exactly `low`..`high`, with ticks at the round numbers inside.
+void setFixedRange(QValueAxis& axis, double low, double high)
+{
+    if (!(high > low)) {
+        const double pad = std::abs(low) > 0.0 ? std::abs(low) * 0.05 : 1.0;
+        high = low + pad;
+    }
+    const double step = niceStep(low, high);
+    axis.setRange(low, high);
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(std::ceil(low / step) * step);
+    axis.setTickInterval(step);
 }
 
 } // namespace
@@ -193,6 +260,7 @@ Chart::Chart(QWidget* parent)
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_layer = new PointLayer(m_chart, m_axisX, m_axisY);
     m_layer->setPoints(&m_points);
+    m_layer->setHollow(&m_hollow);
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { m_layer->areaChanged(); });
     for (QValueAxis* axis : {m_axisX, m_axisY})
         connect(axis, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
@@ -222,6 +290,8 @@ void Chart::setPoints(const QList<QPointF>& points, const QColor& color)
 {
     m_symbolColor = color;
     m_points = points;
+    m_hollow.clear();
+    m_toolTips.clear();
     applySymbol();
     fitAxes();
 }
@@ -254,12 +324,8 @@ void Chart::addRegressionLine()
     const double slope = sxy / sxx;
     const double intercept = meanY - slope * meanX;
     if (!m_line) {
-        m_line = new QLineSeries;
-        m_line->setName(QStringLiteral("Series1"));
+        lineSeries()->setName(QStringLiteral("Series1"));
         m_line->setPen(QPen(QColor(200, 0, 0), 2));
-        m_chart->addSeries(m_line);
-        m_line->attachAxis(m_axisX);
-        m_line->attachAxis(m_axisY);
     }
     m_line->replace({QPointF(minX, intercept + slope * minX), QPointF(maxX, intercept + slope * maxX)});
     fitAxes();
@@ -268,6 +334,8 @@ void Chart::addRegressionLine()
 void Chart::clear()
 {
     m_points.clear();
+    m_hollow.clear();
+    m_toolTips.clear();
     m_layer->update();
     if (m_line) {
         m_chart->removeSeries(m_line);
@@ -320,6 +388,8 @@ void Chart::applySymbol()
 
 void Chart::fitAxes()
 {
+    if (m_fixedAxes)
+        return;
     QList<QPointF> all = m_points;
     if (m_line)
         all += m_line->points();
@@ -390,6 +460,152 @@ void Chart::render(QPainter& painter, const QRectF& target) const
     const QSizeF drawn = sceneSize * scale;
     const QRectF placed(target.topLeft() + QPointF((target.width() - drawn.width()) / 2, 0), drawn);
     m_view->scene()->render(&painter, placed, QRectF(QPointF(0, 0), sceneSize));
+}
+
+QLineSeries* Chart::lineSeries()
+{
+    if (!m_line) {
+        m_line = new QLineSeries;
+        m_chart->addSeries(m_line);
+        m_line->attachAxis(m_axisX);
+        m_line->attachAxis(m_axisY);
+    }
+    return m_line;
+}
+
+void Chart::setPointLine(const QPen& pen)
+{
+    m_layer->setLine(pen);
+}
+
+QPen Chart::pointLine() const
+{
+    return m_layer->line();
+}
+
+void Chart::setHollowPoints(const QList<bool>& hollow)
+{
+    m_hollow = hollow;
+    m_layer->update();
+}
+
+bool Chart::isHollow(int index) const
+{
+    return index >= 0 && index < m_hollow.size() && m_hollow[index];
+}
+
+void Chart::setPointToolTips(const QStringList& texts)
+{
+    m_toolTips = texts;
+    m_view->viewport()->removeEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
+}
+
+QPoint Chart::pointPosition(int index) const
+{
+    if (index < 0 || index >= m_points.size() || !(m_axisX->max() > m_axisX->min()) ||
+        !(m_axisY->max() > m_axisY->min()))
+        return {};
+    const QPointF inChart = valuePosition(m_chart->plotArea(), *m_axisX, *m_axisY, m_points[index]);
+    const QPoint inViewport = m_view->mapFromScene(m_chart->mapToScene(inChart));
+    return m_view->viewport()->mapTo(this, inViewport);
+}
+
+int Chart::pointAt(const QPoint& position) const
+{
+    // Within the symbol, or a few pixels from a small one, so that the smallest size can be hit.
+    const double reach = std::max(symbolPixels(m_symbolSize) / 2.0 + 1.0, 4.0);
+    int nearest = -1;
+    double nearestDistance = reach * reach;
+    for (int i = 0; i < m_points.size(); ++i) {
+        const QPointF offset = QPointF(pointPosition(i) - position);
+        const double distance = QPointF::dotProduct(offset, offset);
+        if (distance <= nearestDistance) {
+            nearestDistance = distance;
+            nearest = i;
+        }
+    }
+    return nearest;
+}
+
+QString Chart::toolTipAt(const QPoint& position) const
+{
+    if (m_toolTips.isEmpty())
+        return {};
+    const int index = pointAt(position);
+    return index >= 0 && index < m_toolTips.size() ? m_toolTips[index] : QString();
+}
+
+bool Chart::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = toolTipAt(m_view->viewport()->mapTo(this, help->pos()));
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, m_view->viewport());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Chart::setLine(const QList<QPointF>& points, const QPen& pen)
+{
+    lineSeries()->setPen(pen);
+    m_line->replace(points);
+    fitAxes();
+}
+
+void Chart::setLineColor(const QColor& color)
+{
+    QPen pen = linePen();
+    pen.setColor(color);
+    lineSeries()->setPen(pen);
+}
+
+void Chart::setLineWidth(int width)
+{
+    QPen pen = linePen();
+    pen.setWidth(width);
+    lineSeries()->setPen(pen);
+}
+
+void Chart::setLineVisible(bool visible)
+{
+    lineSeries()->setVisible(visible);
+}
+
+QPen Chart::linePen() const
+{
+    return m_line ? m_line->pen() : QPen();
+}
+
+bool Chart::lineVisible() const
+{
+    return m_line && m_line->isVisible();
+}
+
+void Chart::setSeriesTitle(int index, const QString& title)
+{
+    if (index == 0)
+        m_pointsTitle = title;
+    else if (index == 1)
+        lineSeries()->setName(title);
+}
+
+QString Chart::seriesTitle(int index) const
+{
+    if (index == 0)
+        return m_pointsTitle;
+    return index == 1 && m_line ? m_line->name() : QString();
+}
+
+void Chart::setAxisRanges(double minX, double maxX, double minY, double maxY)
+{
+    m_fixedAxes = true;
+    setFixedRange(*m_axisX, minX, maxX);
+    setFixedRange(*m_axisY, minY, maxY);
 }
 
 } // namespace tessaloc::ui

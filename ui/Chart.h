@@ -4,7 +4,9 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QPen>
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 
 class QChart;
@@ -67,15 +69,61 @@ public:
 
     QChart* chart() const { return m_chart; }
 
+    /// Joins the points of series 0 in their order with a line in `pen`, drawn beneath the symbols
+    /// (Qt::NoPen, as at the start: no line).
+    void setPointLine(const QPen& pen);
+    QPen pointLine() const;
+    /// Which points of series 0 are drawn hollow (outlined, white inside) rather than filled, one
+    /// entry per point; points without an entry are filled. The symbol menus change both kinds.
+    void setHollowPoints(const QList<bool>& hollow);
+    bool isHollow(int index) const;
+    /// The texts shown when the mouse rests on a point of series 0, one per point; an empty text
+    /// shows none.
+    void setPointToolTips(const QStringList& texts);
+    /// The point of series 0 drawn under `position` (in this widget's coordinates), the nearest one
+    /// where symbols overlap; -1 when there is none.
+    int pointAt(const QPoint& position) const;
+    /// Where the centre of point `index` of series 0 is drawn, in this widget's coordinates.
+    QPoint pointPosition(int index) const;
+    /// The tooltip of the point under `position`, or an empty text.
+    QString toolTipAt(const QPoint& position) const;
+
+    /// Makes series 1 a line through `points` in their order (a closed polygon when the last point
+    /// repeats the first), drawn in `pen`; it replaces any derived line.
+    void setLine(const QList<QPointF>& points, const QPen& pen);
+    void setLineColor(const QColor& color);
+    void setLineWidth(int width);
+    /// Shows or hides series 1; a hidden line keeps its points.
+    void setLineVisible(bool visible);
+    QPen linePen() const;
+    bool lineVisible() const;
+    /// The title of series `index` (the chart shows no legend; the title names the series for its
+    /// users).
+    void setSeriesTitle(int index, const QString& title);
+    QString seriesTitle(int index) const;
+
+    /// Fixes the bottom axis at `minX`..`maxX` and the left axis at `minY`..`maxY`, with ticks at
+    /// round numbers inside them; the axes no longer follow the points. An empty range is widened
+    /// so that something is shown.
+    void setAxisRanges(double minX, double maxX, double minY, double maxY);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void applySymbol();
     void fitAxes();
+    QLineSeries* lineSeries();
 
     QChart* m_chart;
     QChartView* m_view;
     QList<QPointF> m_points;
     PointLayer* m_layer;
     QLineSeries* m_line = nullptr;
+    QList<bool> m_hollow;
+    QStringList m_toolTips;
+    QString m_pointsTitle;
+    bool m_fixedAxes = false;
     QValueAxis* m_axisX;
     QValueAxis* m_axisY;
     QColor m_symbolColor;

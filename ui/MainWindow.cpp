@@ -249,11 +249,8 @@ void MainWindow::runSelectedAnalysis()
         return;
     const int position = m_analysisList->currentIndex();
     const std::vector<AnalysisEntry>& analyses = analysisTable();
-    if (position < 0 || position >= static_cast<int>(analyses.size()) ||
-        !analyses[static_cast<size_t>(position)].start) {
-        showMessage(this, QStringLiteral("This analysis is not available in this version."));
+    if (position < 0 || position >= static_cast<int>(analyses.size()))
         return;
-    }
 
     m_state.RunDirectory = QDir::currentPath();
     RunContext context{.files = {}, .settings = m_state.settings, .random = m_generator(), .folder = {}};

@@ -23,6 +23,7 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 
 namespace tessaloc::ui {
 
@@ -249,6 +250,48 @@ void ResultsWindow::addHelpMenu(const QString& objectName, const QString& captio
     // A menu-bar entry without items that acts when chosen, as the window's help command.
     QAction* help = menuBar()->addAction(caption, this, &ResultsWindow::showHelp);
     help->setObjectName(objectName);
+}
+
+QMenu* ResultsWindow::addCopyPrintSaveMenu(const CopyPrintSaveCaptions& captions)
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("Copy/Print/Save"));
+    menu->setObjectName(QStringLiteral("MantelPlotMnu"));
+    const auto add = [&](const QString& caption, int index, void (ResultsWindow::*command)()) {
+        if (!caption.isEmpty())
+            menu->addAction(caption, this, command)->setObjectName(QStringLiteral("MantelPlotMenu%1").arg(index));
+    };
+    add(captions.copyGraph, 0, &ResultsWindow::copyChart);
+    add(captions.printGraph, 1, &ResultsWindow::printChart);
+    if (!captions.copyText.isEmpty() || !captions.saveText.isEmpty())
+        menu->addSeparator();
+    add(captions.copyText, 3, &ResultsWindow::copyText);
+    add(captions.saveText, 4, &ResultsWindow::saveText);
+    return menu;
+}
+
+void ResultsWindow::addEditChartAndSymbolsMenus()
+{
+    menuBar()->addMenu(QStringLiteral("Edit Chart"))->setObjectName(QStringLiteral("chrtedit"));
+    QMenu* symbols = menuBar()->addMenu(QStringLiteral("Symbols"));
+    symbols->setObjectName(QStringLiteral("chartsymbols"));
+    SymbolMenuCaptions captions;
+    captions.menu.clear(); // the items stand in "Symbols" itself
+    captions.square = QStringLiteral("Rectangle");
+    addSymbolMenus(symbols, captions);
+}
+
+void ResultsWindow::addBelowPages(QWidget* widget)
+{
+    if (centralWidget() == m_tabs) {
+        // The pages go into a column that the widgets below them join.
+        takeCentralWidget();
+        auto* column = new QWidget(this);
+        auto* layout = new QVBoxLayout(column);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_tabs, 1);
+        setCentralWidget(column);
+    }
+    centralWidget()->layout()->addWidget(widget);
 }
 
 void ResultsWindow::showEvent(QShowEvent* event)

@@ -28,6 +28,14 @@ struct SymbolMenuCaptions {
     QString square = QStringLiteral("Square");
 };
 
+/// The captions of a "Copy/Print/Save" menu; an empty caption leaves its item out.
+struct CopyPrintSaveCaptions {
+    QString copyGraph;
+    QString printGraph;
+    QString copyText;
+    QString saveText;
+};
+
 /// The font of every report page: fixed pitch, so that the report's columns stay aligned whatever
 /// fonts the machine has. The family list names common fixed-pitch fonts; the style hint lets the
 /// font matching fall back to any other one.
@@ -92,6 +100,14 @@ protected:
     void addSymbolMenus(QMenu* parent, const SymbolMenuCaptions& captions);
     /// Adds a menu title that acts as the window's help command.
     void addHelpMenu(const QString& objectName, const QString& caption = QStringLiteral("Help"));
+    /// Adds the menu "Copy/Print/Save" (`MantelPlotMnu`) with the chart's copy and print commands,
+    /// a separator, and the report's copy and save commands (items `MantelPlotMenu0`, 1, 3, 4).
+    QMenu* addCopyPrintSaveMenu(const CopyPrintSaveCaptions& captions);
+    /// Adds the menus "Edit Chart" (`chrtedit`, no items) and "Symbols" (`chartsymbols`: colour,
+    /// shapes from "Rectangle", sizes of series 0) to the menu bar.
+    void addEditChartAndSymbolsMenus();
+    /// Puts `widget` under the tab pages, across the window.
+    void addBelowPages(QWidget* widget);
     /// Lets the user choose a printer (or a PDF file), landscape, and has `draw` print on it; shows
     /// `failure` when `draw` returns false. A cancelled dialog prints nothing.
     void printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure);

@@ -18,6 +18,7 @@ SamplePlot BuildSamplePlot(const SampleTable& table)
         plot.PlotX.push_back(table.coordinateX(i));
         plot.PlotY.push_back(table.coordinateY(i));
     }
+    plot.names = table.names;
     plot.data = ComputeDataExtents(plot.PlotX, plot.PlotY);
     plot.map = WidenByFivePercent(plot.data);
     Polygon hull = ConvexHull(plot.PlotX, plot.PlotY);

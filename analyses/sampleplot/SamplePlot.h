@@ -15,6 +15,8 @@ struct SamplePlot {
     /// The observations' coordinates in file order; several at one location are all kept.
     std::vector<double> PlotX;
     std::vector<double> PlotY;
+    /// The observations' names, in the same order.
+    std::vector<std::string> names;
     DataExtents data;
     /// The data extents widened by 5 %: the area the plot's axes span.
     MapExtents map;
@@ -26,9 +28,9 @@ struct SamplePlot {
     double area = 0.0;
 };
 
-/// Computes the plot's data from the coordinates of the table (names, X and Y; genotypes are not
-/// used). Throws AnalysisError when a coordinate is not a number, when the table has no observation,
-/// or when an extent does not fit in single precision.
+/// Computes the plot's data from the names and coordinates of the table (genotypes are not used).
+/// Throws AnalysisError when a coordinate is not a number, when the table has no observation, or
+/// when an extent does not fit in single precision.
 SamplePlot BuildSamplePlot(const SampleTable& table);
 
 /// A whole run: status "Reading", reads the coordinate file only (the genotype file and the data type

@@ -1,8 +1,24 @@
 #include "GuiTestSupport.h"
 
+#include "ui/Chart.h"
+#include "ui/HelpViewer.h"
+#include "ui/MainWindow.h"
+#include "ui/ResultsWindow.h"
+
+#include <QAction>
+#include <QChart>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
+#include <QValueAxis>
 
 #include <clocale>
 #include <cstdio>
@@ -139,6 +155,107 @@ MantelInput exampleMantelInput(const QString& folder, long long permutations)
     MantelInput input{exampleFiles(folder), {}};
     input.settings.permutations = permutations;
     return input;
+}
+
+void pickExample(MainWindow& window, const QString& folder)
+{
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))
+        ->setText(examplePath(folder + QStringLiteral("/coordinates.txt")));
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))
+        ->setText(examplePath(folder + QStringLiteral("/genotypes.txt")));
+}
+
+std::unique_ptr<MainWindow> mainWindowWithExample(ProgramState& state, const QString& folder, std::int64_t seed1,
+                                                  std::int64_t seed2)
+{
+    auto window = std::make_unique<MainWindow>(state);
+    window->setRunGenerator([seed1, seed2] { return RandomUniform(seed1, seed2); });
+    window->show();
+    pickExample(*window, folder);
+    return window;
+}
+
+std::optional<RunOutcome> runAnalysis(MainWindow& window, int analysis, int timeoutMs)
+{
+    window.findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(analysis);
+    QSignalSpy finished(&window, &MainWindow::runFinished);
+    window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    if (finished.isEmpty() && !finished.wait(timeoutMs))
+        return std::nullopt;
+    return finished.takeFirst().at(0).value<RunOutcome>();
+}
+
+QAction* menuItem(const QWidget& window, const char* name)
+{
+    auto* found = window.findChild<QAction*>(QLatin1String(name));
+    if (!found)
+        qFatal("no menu item %s", name);
+    return found;
+}
+
+QMenu* menu(const QWidget& window, const char* name)
+{
+    auto* found = window.findChild<QMenu*>(QLatin1String(name));
+    if (!found)
+        qFatal("no menu %s", name);
+    return found;
+}
+
+QStringList itemCaptions(const QMenu& menu)
+{
+    QStringList captions;
+    for (const QAction* item : menu.actions())
+        captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    return captions;
+}
+
+QString generalErrorMessage()
+{
+    return QString::fromLatin1(kGeneralErrorMessage.data(), static_cast<qsizetype>(kGeneralErrorMessage.size()));
+}
+
+QValueAxis* chartAxis(const Chart& chart, Qt::Orientation orientation)
+{
+    return qobject_cast<QValueAxis*>(chart.chart()->axes(orientation).constFirst());
+}
+
+QString checkPrintGraph(ScriptedDialogs& dialogs, ResultsWindow& window, const char* printItem, const QString& pdfPath)
+{
+    dialogs.printToPdf = pdfPath;
+    menuItem(window, printItem)->trigger();
+    QFile pdf(pdfPath);
+    if (!pdf.open(QIODevice::ReadOnly) || !pdf.readAll().startsWith("%PDF"))
+        return QStringLiteral("no PDF was printed");
+    if (!dialogs.messages.isEmpty())
+        return QStringLiteral("a message: ") + dialogs.messages.join(QLatin1Char('\n'));
+    return {};
+}
+
+QString helpPageOpenedBy(ResultsWindow& window, const char* helpItem)
+{
+    menuItem(window, helpItem)->trigger();
+    const auto* help = window.findChild<HelpWindow*>();
+    return help && help->isVisible() ? help->browser()->source().toString() : QString();
+}
+
+QString checkTextCommands(ScriptedDialogs& dialogs, ResultsWindow& window, const char* copyItem, const char* saveItem,
+                          const QString& folder)
+{
+    dialogs.dialogTitles.clear();
+    QApplication::clipboard()->setText(QStringLiteral("something else"));
+    menuItem(window, copyItem)->trigger();
+    QString shown = window.reportText();
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.isEmpty() || QApplication::clipboard()->text() != shown)
+        return QStringLiteral("the clipboard does not hold the report");
+    dialogs.saveAnswer = QDir(folder).filePath(QStringLiteral("saved-report.txt"));
+    menuItem(window, saveItem)->trigger();
+    if (dialogs.dialogTitles != QStringList{QStringLiteral("Save Text File")})
+        return QStringLiteral("no \"Save Text File\" dialog");
+    QFile saved(dialogs.saveAnswer);
+    if (!saved.open(QIODevice::ReadOnly) || saved.readAll() != window.reportText().toLatin1())
+        return QStringLiteral("the saved file does not hold the report");
+    return {};
 }
 
 int runGuiTest(QObject& test, int argc, char** argv)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "ui/AnalysisTable.h"
+#include "ui/SamplePlotWindow.h"
 
+#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/autocorrelation/SpatialAutocorrelation.h"
 #include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
 #include "analyses/monmonier/MonmonierSearch.h"
@@ -15,5 +18,8 @@ namespace tessaloc::ui {
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
 LandscapeShape runLandscapeShape(RunContext& context, RunListener& listener);
 MonmonierResult runMonmonier(RunContext& context, RunListener& listener);
+AutocorrelationResult runSpatialAutocorrelation(RunContext& context, RunListener& listener);
+AggregationResult runAllelicAggregation(RunContext& context, RunListener& listener);
+SamplePlotResult runSamplePlot(RunContext& context, RunListener& listener);
 
 } // namespace tessaloc::ui

@@ -41,6 +41,13 @@ TEST(BuildSamplePlot, EverySampleIsPlottedButALocationCountsOnceInTheHull)
     EXPECT_EQ(plot.PlotHullY, (std::vector<double>{3, 3}));
 }
 
+TEST(BuildSamplePlot, KeepsTheNamesInFileOrderBesideTheCoordinates)
+{
+    const SamplePlot plot = BuildSamplePlot(tableAt({{"2", "3"}, {"5", "1"}, {"2", "3"}}));
+    EXPECT_EQ(plot.names, (std::vector<std::string>{"s1", "s2", "s3"}));
+    EXPECT_EQ(plot.PlotX, (std::vector<double>{2, 5, 2}));
+}
+
 TEST(BuildSamplePlot, ThreeLocationsLeaveTheHullOpenAndTheAreaWithoutItsClosingSide)
 {
     // |x1 y2 - x2 y1 + x2 y3 - x3 y2| / 2 for (1, 0), (2, 0), (0, 2): |0 - 0 + 4 - 0| / 2 = 2 (the
