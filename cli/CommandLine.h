@@ -112,6 +112,8 @@ inline long long permutationsOption(const Invocation& invocation)
 struct CommandResult {
     std::vector<std::filesystem::path> written;
     std::string text;
+    /// Text for standard output printed after the lines naming the reports (other files written).
+    std::string afterReports;
     std::string problems;
 };
 

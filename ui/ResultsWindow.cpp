@@ -79,12 +79,13 @@ ReportView* ResultsWindow::addReportPage(const QString& title)
     return m_report;
 }
 
-bool ResultsWindow::loadReport(const QString& fileName)
+bool ResultsWindow::loadReport(const QString& fileName, std::shared_ptr<const ReportLineIndex> prepared)
 {
     if (!m_reportDirectory)
         return false;
     const QString path = QDir(m_reportDirectory->path()).filePath(fileName);
-    std::shared_ptr<ReportFile> file = ReportFile::open(path, m_state.reportIndexes.take(path));
+    std::shared_ptr<const ReportLineIndex> fromRun = m_state.reportIndexes.take(path);
+    std::shared_ptr<ReportFile> file = ReportFile::open(path, prepared ? std::move(prepared) : std::move(fromRun));
     if (!file)
         return false;
     m_reportFile = std::move(file);
@@ -114,13 +115,19 @@ void ResultsWindow::printChart()
 {
     if (!m_chart)
         return;
+    printWith([this](QPrinter& printer) { return printChartTo(printer); },
+              QStringLiteral("The graph could not be printed."));
+}
+
+void ResultsWindow::printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure)
+{
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(windowTitle());
     if (!uiHooks().preparePrinter(this, printer))
         return;
-    if (!printChartTo(printer))
-        showMessage(this, QStringLiteral("The graph could not be printed."));
+    if (!draw(printer))
+        showMessage(this, failure);
 }
 
 bool ResultsWindow::printChartTo(QPrinter& printer)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -101,10 +102,11 @@ protected:
     /// Adds the report page titled `title`.
     ReportView* addReportPage(const QString& title);
     /// Shows the report file `fileName` of the run's directory (Latin-1 text) on the report page,
-    /// from its first line, with the line index the run made of it when there is one. The file
-    /// stays open while the window shows it. Loading it again (after it was rewritten) shows the new
-    /// text. False, keeping what was shown, when the file cannot be read.
-    bool loadReport(const QString& fileName);
+    /// from its first line, with `prepared` as its line index, else the one the run made of it,
+    /// else one made now (each only while it still describes the file). The file stays open while
+    /// the window shows it. Loading it again (after it was rewritten) shows the new text. False,
+    /// keeping what was shown, when the file cannot be read.
+    bool loadReport(const QString& fileName, std::shared_ptr<const ReportLineIndex> prepared = nullptr);
     /// Adds the symbol menus (colour, shape, size of series 0) under `parent`.
     void addSymbolMenus(QMenu* parent, const SymbolMenuCaptions& captions);
     /// Adds a menu title that acts as the window's help command.
@@ -117,6 +119,9 @@ protected:
     void addEditChartAndSymbolsMenus();
     /// Puts `widget` under the tab pages, across the window.
     void addBelowPages(QWidget* widget);
+    /// Lets the user choose a printer (or a PDF file), landscape, and has `draw` print on it; shows
+    /// `failure` when `draw` returns false. A cancelled dialog prints nothing.
+    void printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

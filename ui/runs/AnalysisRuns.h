@@ -5,6 +5,7 @@
 
 #include "analyses/aggregation/AllelicAggregation.h"
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
 #include "analyses/monmonier/MonmonierSearch.h"
 
@@ -15,6 +16,7 @@ namespace tessaloc::ui {
 // into the run's folder and returns what its results window shows.
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
+LandscapeShape runLandscapeShape(RunContext& context, RunListener& listener);
 MonmonierResult runMonmonier(RunContext& context, RunListener& listener);
 AutocorrelationResult runSpatialAutocorrelation(RunContext& context, RunListener& listener);
 AggregationResult runAllelicAggregation(RunContext& context, RunListener& listener);
