@@ -46,8 +46,8 @@ QString sizeText(qint64 bytes)
     return QStringLiteral("%1 MB").arg(QString::number(static_cast<double>(bytes) / 1e6, 'f', 1));
 }
 
-/// What assistive technology reads of a report view: the lines it shows, as one text, with the part
-/// of the selection that lies among them.
+/// What assistive technology reads of a report view: the whole report when it is small, else the
+/// lines it shows, as one text, with the part of the selection that lies among them.
 class ReportLinesAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit ReportLinesAccessible(ReportLinesView* view)
@@ -128,13 +128,13 @@ public:
 
 private:
     ReportLinesView* view() const { return static_cast<ReportLinesView*>(widget()); }
-    QString shownText() const { return view()->visibleLines().join(QLatin1Char('\n')); }
+    QString shownText() const { return view()->accessibleLines().join(QLatin1Char('\n')); }
 
     /// The offset in shownText() of `position`, limited to the lines shown.
     int offsetOf(const TextPosition& position) const
     {
-        const QStringList lines = view()->visibleLines();
-        const qint64 first = view()->firstVisibleLine();
+        const QStringList lines = view()->accessibleLines();
+        const qint64 first = view()->accessibleFirstLine();
         if (lines.isEmpty() || position.line < first)
             return 0;
         int offset = 0;
@@ -147,8 +147,8 @@ private:
     }
     TextPosition positionOf(int offset) const
     {
-        const QStringList lines = view()->visibleLines();
-        const qint64 first = view()->firstVisibleLine();
+        const QStringList lines = view()->accessibleLines();
+        const qint64 first = view()->accessibleFirstLine();
         for (qsizetype row = 0; row < lines.size(); ++row) {
             if (offset <= lines[row].size())
                 return {first + row, std::max(0, offset)};
@@ -274,6 +274,22 @@ QStringList ReportLinesView::visibleLines() const
     const qint64 first = firstVisibleLine();
     const qint64 last = std::min(lineCount(), first + visibleLineCount());
     for (qint64 line = first; line < last; ++line)
+        lines.append(m_file->line(line));
+    return lines;
+}
+
+qint64 ReportLinesView::accessibleFirstLine() const
+{
+    return m_file && m_file->size() <= kWholeAccessibleBytes ? 0 : firstVisibleLine();
+}
+
+QStringList ReportLinesView::accessibleLines() const
+{
+    if (!m_file || m_file->size() > kWholeAccessibleBytes)
+        return visibleLines();
+    QStringList lines;
+    lines.reserve(m_file->lineCount());
+    for (qint64 line = 0; line < m_file->lineCount(); ++line)
         lines.append(m_file->line(line));
     return lines;
 }

@@ -27,7 +27,7 @@ bool confirmLargeCopy(QWidget* parent, qint64 bytes, const QString& what);
 /// The lines of a report file, drawn from the file as they come into view: however large the
 /// report, the view holds only its line index and the lines around those shown. Read-only, in the
 /// widget's font, with a selection that may run over any number of lines. Assistive technology
-/// reads the lines shown as the view's text.
+/// reads the view's text: the whole report when it is small, else the lines shown.
 class ReportLinesView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -47,6 +47,13 @@ public:
     void ensureVisible(const TextPosition& position);
     /// The texts of the lines shown, at most visibleLineCount() of them.
     QStringList visibleLines() const;
+
+    /// Reports up to this size (in bytes) are read whole by assistive technology, larger ones by
+    /// the lines shown.
+    static constexpr qint64 kWholeAccessibleBytes = 256 * 1024;
+    /// The first line assistive technology reads, and the lines it reads from there on.
+    qint64 accessibleFirstLine() const;
+    QStringList accessibleLines() const;
 
     /// Selects from `anchor` to `cursor` (in either order).
     void setSelection(const TextPosition& anchor, const TextPosition& cursor);

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -216,6 +217,7 @@ private slots:
 
     void assistiveTechnologyReadsTheLinesShown()
     {
+        QVERIFY(QFileInfo(m_reportPath).size() > ReportLinesView::kWholeAccessibleBytes);
         auto view = makeView();
         ReportLinesView* lines = view->lines();
         lines->scrollToLine(777);
@@ -231,6 +233,28 @@ private slots:
         // A selection set through it is the view's selection.
         text->setSelection(0, 5, 9);
         QCOMPARE(lines->selectedText(), QStringLiteral("0077"));
+    }
+
+    void assistiveTechnologyReadsASmallReportWhole()
+    {
+        const QByteArray report = reportBytes(2000);
+        const QString path = m_folder.filePath(QStringLiteral("short.txt"));
+        QVERIFY(writeFile(path, report));
+        QVERIFY(report.size() <= ReportLinesView::kWholeAccessibleBytes);
+        ReportLinesView view;
+        view.setReportFile(ReportFile::open(path));
+        view.resize(400, 200);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
+        QVERIFY(accessible && accessible->textInterface());
+        QAccessibleTextInterface* text = accessible->textInterface();
+        QString expected = QString::fromLatin1(report);
+        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        expected.chop(1); // the last line end ends the last line and adds none
+        QCOMPARE(text->text(0, text->characterCount()), expected);
+        // Offsets count from the report's first line, also for lines far below the view.
+        const int at = static_cast<int>(expected.indexOf(QStringLiteral("line 01999"))) + 5;
+        text->setSelection(0, at, at + 5);
+        QCOMPARE(view.selectedText(), QStringLiteral("01999"));
     }
 
     void dragsASelectionAndCopiesIt()
