@@ -437,12 +437,26 @@ void Chart::setPoints(std::shared_ptr<const ChartPoints> points, const QColor& c
     m_symbolColor = color;
     m_points = std::move(points);
     m_summary = m_points ? PointSummary::of(*m_points) : PointSummary{};
-    m_index.reset();
+    resetPointIndex();
     m_hollow.clear();
     m_toolTip = nullptr;
     updateDensityMode();
     applySymbol();
     fitAxes();
+    if (drawsDensity()) {
+        // The grid over millions of points takes a while (seconds for 50 million): it is built
+        // beside the window's thread from now on, so that it is ready when the mouse first rests on
+        // the plot. The points are read-only and shared with the builder.
+        m_indexBuild =
+            std::async(std::launch::async, [points = m_points] { return std::make_unique<const PointIndex>(*points); });
+    }
+}
+
+void Chart::resetPointIndex()
+{
+    // A build still running is waited for: it reads the points being replaced.
+    m_indexBuild = {};
+    m_index.reset();
 }
 
 bool Chart::drawsDensity() const
@@ -499,7 +513,7 @@ void Chart::clear()
 {
     m_points.reset();
     m_summary = PointSummary{};
-    m_index.reset();
+    resetPointIndex();
     m_hollow.clear();
     m_toolTip = nullptr;
     updateDensityMode();
@@ -697,7 +711,7 @@ qsizetype Chart::pointAt(const QPoint& position) const
     if (m_summary.count == 0 || !(spanX > 0.0) || !(spanY > 0.0) || area.isEmpty())
         return -1;
     if (!m_index)
-        m_index = std::make_unique<PointIndex>(*m_points);
+        m_index = m_indexBuild.valid() ? m_indexBuild.get() : std::make_unique<const PointIndex>(*m_points);
     const QPointF inChart = m_chart->mapFromScene(m_view->mapToScene(m_view->viewport()->mapFrom(this, position)));
     const QPointF scale(area.width() / spanX, area.height() / spanY);
     const QPointF value(m_axisX->min() + (inChart.x() - area.left()) / scale.x(),

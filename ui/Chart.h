@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class QChart;
@@ -104,7 +105,8 @@ public:
     void setPointToolTips(std::function<QString(qsizetype index)> text);
     /// The point of series 0 drawn under `position` (in this widget's coordinates), the nearest one
     /// where symbols overlap (the lowest index of equally near ones); -1 when there is none. Found
-    /// through a grid of the points built at the first call.
+    /// through a grid of the points, built at the first call, or from setPoints on beside the
+    /// window's thread when the points are many (a call then waits for it to be ready).
     qsizetype pointAt(const QPoint& position) const;
     /// Where the centre of point `index` of series 0 is drawn, in this widget's coordinates.
     QPoint pointPosition(qsizetype index) const;
@@ -137,13 +139,16 @@ private:
     void applySymbol();
     void fitAxes();
     void updateDensityMode();
+    void resetPointIndex();
     QLineSeries* lineSeries();
 
     QChart* m_chart;
     QChartView* m_view;
     std::shared_ptr<const ChartPoints> m_points;
     PointSummary m_summary;
-    mutable std::unique_ptr<PointIndex> m_index;
+    mutable std::unique_ptr<const PointIndex> m_index;
+    /// The index being built for a chart of many points; taken into m_index when first needed.
+    mutable std::future<std::unique_ptr<const PointIndex>> m_indexBuild;
     PointLayer* m_layer;
     QTimer* m_densityRefresh;
     QMargins m_margins;

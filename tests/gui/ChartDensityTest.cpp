@@ -262,6 +262,22 @@ private slots:
         QVERIFY((chart.pointPosition(near) - middle).manhattanLength() <= 12);
     }
 
+    void newPointsGiveTheHoverLookupTheirOwnGrid()
+    {
+        // The grid of the first, many points may still be building when the few replace them.
+        Chart chart;
+        chart.resize(800, 600);
+        chart.show();
+        chart.setPoints(unitSquarePoints(60000, 10), Qt::blue);
+        const QList<QPointF> few{QPointF(0, 0), QPointF(10, 10), QPointF(5, 2)};
+        chart.setPoints(few, Qt::blue);
+        for (qsizetype k = 0; k < few.size(); ++k)
+            QCOMPARE(chart.pointAt(chart.pointPosition(k)), k);
+        chart.setPoints(unitSquarePoints(60000, 10), Qt::blue);
+        chart.clear();
+        QCOMPARE(chart.pointAt(QPoint(400, 300)), qsizetype(-1));
+    }
+
     void matrixPairsRunInTheReportsOrder_data()
     {
         QTest::addColumn<int>("n");
