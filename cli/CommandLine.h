@@ -133,6 +133,8 @@ inline PermutationOptions shuffleOption(const Invocation& invocation)
 struct CommandResult {
     std::vector<std::filesystem::path> written;
     std::string text;
+    /// Text for standard output printed after the lines naming the reports (other files written).
+    std::string afterReports;
     std::string problems;
 };
 

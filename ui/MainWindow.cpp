@@ -145,19 +145,13 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::cancelRun);
     connect(m_runs, &RunController::finished, this, &MainWindow::onRunFinished);
-    connect(m_runs, &RunController::statusChanged, m_statusLabel, &QLabel::setText);
+    showRunProgress(*m_runs, *m_statusLabel, *m_progress, *this);
     // A warning does not stop the run: it shows at once and again once the run has ended, so that a
     // user who looked away still reads it.
     connect(m_runs, &RunController::warningRaised, this, [this](const QString& text) {
         m_runWarning = QStringLiteral("Warning: ") + text;
         m_statusLabel->setText(m_runWarning);
     });
-    connect(m_runs, &RunController::progressChanged, this, [this](qint64 done, qint64 total) {
-        // Shown in thousandths, since counts may pass the bar's int range.
-        m_progress->setRange(0, 1000);
-        m_progress->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-    });
-    connect(m_runs, &RunController::messageRequested, this, [this](const QString& text) { showMessage(this, text); });
 }
 
 MainWindow::~MainWindow()
@@ -261,11 +255,8 @@ void MainWindow::runSelectedAnalysis()
         return;
     const int position = m_analysisList->currentIndex();
     const std::vector<AnalysisEntry>& analyses = analysisTable();
-    if (position < 0 || position >= static_cast<int>(analyses.size()) ||
-        !analyses[static_cast<size_t>(position)].start) {
-        showMessage(this, QStringLiteral("This analysis is not available in this version."));
+    if (position < 0 || position >= static_cast<int>(analyses.size()))
         return;
-    }
 
     m_state.RunDirectory = QDir::currentPath();
     RunContext context{.files = {}, .settings = m_state.settings, .random = m_generator(), .folder = {}};

@@ -292,28 +292,6 @@ private slots:
         QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
     }
 
-    void analysesWithoutAWindowSayTheyAreNotAvailable()
-    {
-        ScriptedDialogs dialogs;
-        ProgramState state;
-        MainWindow window(state);
-        pickExample(window, QStringLiteral("microsatellites"));
-        int unavailable = 0;
-        for (size_t analysis = 0; analysis < analysisTable().size(); ++analysis) {
-            if (analysisTable()[analysis].start)
-                continue;
-            ++unavailable;
-            child<QComboBox>(window, "Combo1")->setCurrentIndex(static_cast<int>(analysis));
-            child<QPushButton>(window, "Command3")->click();
-            QVERIFY(!window.running());
-            QVERIFY(window.runFolder().isEmpty());
-        }
-        QCOMPARE(dialogs.messages.size(), unavailable);
-        for (const QString& message : dialogs.messages)
-            QCOMPARE(message, QStringLiteral("This analysis is not available in this version."));
-        QVERIFY(state.RunDirectory.isEmpty());
-    }
-
     void aMonmonierRunShowsTheBarrierMapAndItsReport()
     {
         ScriptedDialogs dialogs;

@@ -5,6 +5,7 @@
 
 #include "analyses/aggregation/AllelicAggregation.h"
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
 #include "analyses/monmonier/MonmonierSearch.h"
 
@@ -23,6 +24,7 @@ inline PermutationOptions permutationOptions(const ProgramSettings& settings)
 }
 
 MantelResult runMantelTest(RunContext& context, RunListener& listener);
+LandscapeShape runLandscapeShape(RunContext& context, RunListener& listener);
 MonmonierResult runMonmonier(RunContext& context, RunListener& listener);
 AutocorrelationResult runSpatialAutocorrelation(RunContext& context, RunListener& listener);
 AggregationResult runAllelicAggregation(RunContext& context, RunListener& listener);
