@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -103,6 +104,26 @@ T choiceValue(const Invocation& invocation, const std::string& name, const std::
 inline long long permutationsOption(const Invocation& invocation)
 {
     return invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+}
+
+/// The --shuffle option of the permutation tests, as their help lists it.
+inline OptionSpec shuffleOptionEntry()
+{
+    return {"--shuffle", "exchanges|uniform|complete",
+            "how replicates rearrange the observations: N exchanges each, continuing from the last "
+            "(default), independent uniform shuffles, or every arrangement once for an exact test (at most 9 "
+            "observations; --permutations is then ignored)"};
+}
+
+/// The permutation options of --shuffle: the scheme named, the exchanges when it is absent.
+inline PermutationOptions shuffleOption(const Invocation& invocation)
+{
+    PermutationOptions options;
+    options.scheme = choiceValue<PermutationScheme>(invocation, "--shuffle", "exchanges",
+                                                    {{"exchanges", PermutationScheme::Exchanges},
+                                                     {"uniform", PermutationScheme::Uniform},
+                                                     {"complete", PermutationScheme::Complete}});
+    return options;
 }
 
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),

@@ -2,6 +2,7 @@
 
 #include "ui/AboutDialog.h"
 #include "ui/HelpViewer.h"
+#include "ui/PermutationSchemeDialog.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 #include "ui/UiHooks.h"
@@ -171,6 +172,11 @@ void MainWindow::buildMenus()
         options->addAction(item.caption, this, [this, analysis] { showOptions(analysis); })
             ->setObjectName(QStringLiteral("analysisoptions%1").arg(item.index));
     }
+    options->addSeparator();
+    options
+        ->addAction(QStringLiteral("Permutation Scheme"), this,
+                    [this] { PermutationSchemeDialog(m_state, this).exec(); })
+        ->setObjectName(QStringLiteral("permutationscheme"));
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::showHelp)->setObjectName(QStringLiteral("hlpmnucont0"));
