@@ -22,9 +22,9 @@ command -v Xvfb >/dev/null || { echo "Xvfb is needed" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "GNU time (/usr/bin/time) is needed" >&2; exit 1; }
 
 work=$(mktemp -d)
-display=""
+xvfb=""
 cleanup() {
-  [ -n "$display" ] && kill "$display" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -51,9 +51,12 @@ generate() {
 elapsed() { awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s }' "$1"; }
 peak() { awk -F': ' '/Maximum resident set size/ { printf "%.1f\n", $2 / 1024 }' "$1"; }
 
-Xvfb :57 -screen 0 1600x1200x24 >/dev/null 2>&1 &
-display=$!
-sleep 1
+# A display number no other X server uses: Xvfb picks it and writes it once it is ready.
+Xvfb -displayfd 3 -screen 0 1600x1200x24 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+display=:$(head -n 1 "$work/display")
 
 for n in "${@:-2000 10000}"; do
   permutations=1000
@@ -70,6 +73,6 @@ for n in "${@:-2000 10000}"; do
   echo "batch_run_s $(elapsed "$work/cli-$n.time")"
   echo "batch_peak_mb $(peak "$work/cli-$n.time")"
   echo "report_mb $(awk -v b="$report" 'BEGIN { printf "%.1f\n", b / 1e6 }')"
-  (cd "$work" && DISPLAY=:57 /usr/bin/time -v -o "$work/window-$n.time" "$measure" "$coords" "$genotypes" "$permutations")
+  (cd "$work" && DISPLAY=$display /usr/bin/time -v -o "$work/window-$n.time" "$measure" "$coords" "$genotypes" "$permutations")
   echo "window_program_peak_mb $(peak "$work/window-$n.time")"
 done
