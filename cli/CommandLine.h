@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/GenotypeFormats.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -47,6 +48,7 @@ struct OptionSpec {
 struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
+    GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     std::string coordinatePath;
@@ -77,6 +79,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.genotypePath = invocation.genotypePath;
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
+    input.genotypeFormat = invocation.genotypeFormat;
     return input;
 }
 

@@ -64,10 +64,10 @@ PairTerms makePairTerms()
     }
     for (size_t g = 0; g < 16; ++g) {
         for (size_t h = 0; h < 16; ++h) {
-            terms.values[g][h] = g == kMissingPair || h == kMissingPair
-                                     ? 0.0
-                                     : kAlleleTerms[termCode(alleles[g].first, alleles[g].second, alleles[h].first,
-                                                             alleles[h].second)];
+            terms.values[g][h] =
+                g == kMissingPair || h == kMissingPair
+                    ? 0.0
+                    : kAlleleTerms[termCode(alleles[g].first, alleles[g].second, alleles[h].first, alleles[h].second)];
         }
     }
     return terms;
@@ -145,7 +145,7 @@ public:
             for (int k = 0; k < m_samples; ++k) {
                 if (alleles[codes[static_cast<size_t>(k)]][0] == kNone)
                     m_missing[static_cast<size_t>(k) * m_words + static_cast<size_t>(l / 64)] |= std::uint64_t{1}
-                                                                                                  << (l % 64);
+                                                                                                 << (l % 64);
             }
             if (numbers.count() > kNarrowAlleles) {
                 m_wide.push_back({l, alleles});
@@ -232,7 +232,7 @@ __attribute__((target("avx512f"), always_inline)) inline __m512d eightTerms(__m5
 
 // Each lane's sum gets one addition per locus, as in the portable kernel, eight lanes per instruction.
 __attribute__((target("avx512f"))) void narrowRunAvx512(const PairTerms& terms, const std::uint8_t* row,
-                                                         const std::uint8_t* block, int count, double* sums)
+                                                        const std::uint8_t* block, int count, double* sums)
 {
     __m512d sum0 = _mm512_loadu_pd(sums);
     __m512d sum1 = _mm512_loadu_pd(sums + 8);
