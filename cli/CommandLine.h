@@ -138,6 +138,7 @@ Subcommand monmonierCommand();
 Subcommand autocorrelationCommand();
 Subcommand aggregationCommand();
 Subcommand sampleplotCommand();
+Subcommand convertCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);

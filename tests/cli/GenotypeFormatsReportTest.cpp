@@ -85,6 +85,30 @@ TEST(GenotypeFormats, AGenalexTableWithCoordinatesServesAsBothFiles)
     }());
 }
 
+TEST(GenotypeFormats, ConvertedFilesGiveTheSameReportAsTheOriginals)
+{
+    TempFolder folder;
+    const fs::path coordinates = folder.write("coords.txt", kCoordinates);
+    for (const auto& [name, content] : {std::pair{"a.vcf", kVcf}, std::pair{"a.gen", kGenepop},
+                                        std::pair{"a.csv", kGenalex}, std::pair{"own.txt", kOwn}}) {
+        const fs::path original = folder.write(name, content);
+        const fs::path converted = folder.path() / (std::string(name) + "-converted");
+        fs::create_directory(converted);
+        std::ostringstream out, err;
+        ASSERT_EQ(
+            runCommandLine({"convert", coordinates.string(), original.string(), "--output-dir", converted.string()},
+                           out, err),
+            0)
+            << err.str();
+        // Only the observations of the coordinate file are written, in its order.
+        EXPECT_EQ(readFile(converted / "coordinates.txt"),
+                  "\"s3\",0,1\r\n\"s1\",0,0\r\n\"s4\",1,1\r\n\"s2\",1,0\r\n;\r\n");
+        EXPECT_EQ(reportOf("mantel", converted / "coordinates.txt", converted / "genotypes.txt", "IBDResults.txt"),
+                  reportOf("mantel", coordinates, original, "IBDResults.txt"))
+            << name;
+    }
+}
+
 TEST(GenotypeFormats, ForcedFormatOverridesDetection)
 {
     TempFolder folder;
