@@ -12,8 +12,7 @@ std::string fieldText(std::string_view text, bool alwaysQuoted, const std::strin
         throw DataProblem("The " + what + " " + quotedField(text) +
                           " holds a double quote, which the program's own files cannot carry.");
     const bool needsQuotes = alwaysQuoted || text.empty() || text.find_first_of(",\r\n") != std::string_view::npos ||
-                             text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
-                             text.back() == '\t';
+                             text.front() == ' ' || text.front() == '\t' || text.back() == ' ' || text.back() == '\t';
     return needsQuotes ? "\"" + std::string(text) + "\"" : std::string(text);
 }
 

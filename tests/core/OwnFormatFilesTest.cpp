@@ -1,6 +1,6 @@
+#include "core/OwnFormatFiles.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
-#include "core/OwnFormatFiles.h"
 
 #include <gtest/gtest.h>
 
