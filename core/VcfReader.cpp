@@ -100,7 +100,10 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
     std::int64_t number = 0;
     std::string lastPlace = "the header";
     auto place = [&] {
-        return "record " + std::to_string(number) + " (" + bcf_hdr_id2name(header.get(), record->rid) + ":" +
+        // The chromosome's name is the file's text: shown safely and at most kQuotedFieldLength bytes.
+        const std::string_view chromosome = bcf_hdr_id2name(header.get(), record->rid);
+        return "record " + std::to_string(number) + " (" +
+               escapeControlCharacters(chromosome.substr(0, kQuotedFieldLength)) + ":" +
                std::to_string(record->pos + 1) + ")";
     };
     struct FreeCalls {
