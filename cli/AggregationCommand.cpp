@@ -16,6 +16,7 @@ Subcommand aggregationCommand()
         {"--area", "A",
          "the empirical study area (square kilometres with --latlong); without it the area of the "
          "bounding rectangle"},
+        shuffleOptionEntry(),
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<AggregationInput>(invocation);
@@ -24,9 +25,10 @@ Subcommand aggregationCommand()
             input.settings.areaMode = AreaMode::Empirical;
             input.settings.empiricalArea = invocation.numberValue("--area", 0.0);
         }
+        const PermutationOptions options = shuffleOption(invocation);
 
         RandomUniform random = invocation.generator(seeds);
-        const AggregationResult result = RunAllelicAggregation(input, random, listener);
+        const AggregationResult result = RunAllelicAggregation(input, random, listener, options);
         CommandResult output;
         output.written = {writeReportFile(invocation.outputDirectory, kAggregationReportFileName,
                                           [&](ReportWriter& report) { WriteAggregationReport(report, result); })};

@@ -14,6 +14,7 @@ Subcommand autocorrelationCommand()
         {"--permutations", "N", "random relabellings of the permutation tests (default 1000)"},
         {"--classes", "K", "number of distance classes (default 10)"},
         {"--equal-counts", "", "classes holding about equal numbers of pairs instead of classes of equal width"},
+        shuffleOptionEntry(),
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<AutocorrelationInput>(invocation);
@@ -21,9 +22,10 @@ Subcommand autocorrelationCommand()
         input.settings.classCount = invocation.integerValue("--classes", 10, -2147483648LL, 2147483647LL);
         input.settings.classMode =
             invocation.flag("--equal-counts") ? ClassMode::EqualCounts : ClassMode::EqualDistances;
+        const PermutationOptions options = shuffleOption(invocation);
 
         RandomUniform random = invocation.generator(seeds);
-        const AutocorrelationResult result = RunSpatialAutocorrelation(input, random, listener);
+        const AutocorrelationResult result = RunSpatialAutocorrelation(input, random, listener, options);
         CommandResult output;
         output.written = {writeReportFile(invocation.outputDirectory, kAutocorrelationReportFileName,
                                           [&](ReportWriter& report) { WriteAutocorrelationReport(report, result); })};

@@ -371,6 +371,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         out << result.text;
         for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';
+        out << result.afterReports;
         if (!result.problems.empty()) {
             err << result.problems << '\n';
             return kExitDataProblem;

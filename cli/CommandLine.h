@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GenotypeFormats.h"
+#include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -108,6 +109,26 @@ inline long long permutationsOption(const Invocation& invocation)
     return invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
 }
 
+/// The --shuffle option of the permutation tests, as their help lists it.
+inline OptionSpec shuffleOptionEntry()
+{
+    return {"--shuffle", "exchanges|uniform|complete",
+            "how replicates rearrange the observations: N exchanges each, continuing from the last "
+            "(default), independent uniform shuffles, or every arrangement once for an exact test (at most 9 "
+            "observations; --permutations is then ignored)"};
+}
+
+/// The permutation options of --shuffle: the scheme named, the exchanges when it is absent.
+inline PermutationOptions shuffleOption(const Invocation& invocation)
+{
+    PermutationOptions options;
+    options.scheme = choiceValue<PermutationScheme>(invocation, "--shuffle", "exchanges",
+                                                    {{"exchanges", PermutationScheme::Exchanges},
+                                                     {"uniform", PermutationScheme::Uniform},
+                                                     {"complete", PermutationScheme::Complete}});
+    return options;
+}
+
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
 /// printed only when the run got as far as returning. `problems` holds messages of parts of the run
 /// that failed while the rest was written (one per line); they go to standard error and the exit
@@ -115,6 +136,8 @@ inline long long permutationsOption(const Invocation& invocation)
 struct CommandResult {
     std::vector<std::filesystem::path> written;
     std::string text;
+    /// Text for standard output printed after the lines naming the reports (other files written).
+    std::string afterReports;
     std::string problems;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "analyses/landscape/GridExport.h"
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/LandscapeShape.h"
 #include "core/Errors.h"
@@ -81,6 +82,9 @@ Subcommand landscapeCommand()
          "append an interpolation over NX x NY bins with distance weight P; each --grid "
          "appends one, in the order given",
          true},
+        {"--grid-file", "FILE",
+         "also write the last --grid's grid to FILE: a table x,y,height,inside when FILE ends in .csv, "
+         "otherwise an ESRI ASCII grid (nodes outside the sample hull as NODATA)"},
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         auto input = commonInput<LandscapeInput>(invocation);
@@ -93,6 +97,12 @@ Subcommand landscapeCommand()
                                                                       {"residual", LandscapeHeightMode::Residual}});
         input.settings.logHeights = invocation.flag("--log-heights");
         const std::vector<GridRequest> requests = gridRequests(invocation);
+        const bool wantsGridFile = invocation.values.count("--grid-file") != 0;
+        const std::string gridFile = invocation.textValue("--grid-file", "");
+        if (wantsGridFile && gridFile.empty())
+            throw UsageError("--grid-file needs a file name");
+        if (wantsGridFile && requests.empty())
+            throw UsageError("--grid-file writes the grid of the last --grid; give a --grid too");
 
         const LandscapeShape shape = RunLandscapeShape(input, listener);
 
@@ -100,14 +110,20 @@ Subcommand landscapeCommand()
         // its section out and the rest go on.
         std::vector<InterpolationGrid> grids;
         std::string failures;
+        const auto addFailure = [&failures](const std::string& text) {
+            if (!failures.empty())
+                failures += '\n';
+            failures += text;
+        };
+        bool lastGridMade = false;
         for (const GridRequest& request : requests) {
             try {
                 grids.push_back(InterpolateLandscape(shape, request.xBinCount, request.yBinCount,
                                                      request.distanceWeight, listener));
+                lastGridMade = true;
             } catch (const DataProblem& problem) {
-                if (!failures.empty())
-                    failures += '\n';
-                failures += problem.what();
+                addFailure(problem.what());
+                lastGridMade = false;
             }
         }
 
@@ -118,7 +134,24 @@ Subcommand landscapeCommand()
                 for (const InterpolationGrid& grid : grids)
                     WriteInterpolationSection(report, grid);
             })};
-        // The report stands, but a grid asked for is missing from it: the run ends with status 1.
+        // The grid file comes after the report, so that a grid file that cannot be written costs
+        // the report nothing.
+        if (wantsGridFile) {
+            if (!lastGridMade) {
+                addFailure("No grid file was written: the last --grid could not be interpolated.");
+            } else {
+                try {
+                    WriteGridFile(gridFile, grids.back());
+                    output.afterReports = "Grid written to " + gridFile + "\n";
+                } catch (const DataProblem& problem) {
+                    addFailure(problem.what());
+                } catch (const AnalysisError& error) {
+                    addFailure(std::string("No grid file was written: ") + error.what());
+                }
+            }
+        }
+        // The report stands, but a grid asked for is missing from it or from the grid file: the run
+        // ends with status 1.
         output.problems = failures;
         return output;
     };

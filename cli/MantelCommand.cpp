@@ -14,15 +14,17 @@ Subcommand mantelCommand()
         {"--permutations", "N", "replicates of the permutation test (default 1000)"},
         {"--log-geo", "", "log10-transform the geographic distances"},
         {"--log-gen", "", "log10-transform the genetic distances"},
+        shuffleOptionEntry(),
     };
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<MantelInput>(invocation);
         input.settings.permutations = permutationsOption(invocation);
         input.settings.logGeographic = invocation.flag("--log-geo");
         input.settings.logGenetic = invocation.flag("--log-gen");
+        const PermutationOptions options = shuffleOption(invocation);
 
         RandomUniform random = invocation.generator(seeds);
-        const MantelResult result = RunMantelTest(input, random, listener);
+        const MantelResult result = RunMantelTest(input, random, listener, options);
         CommandResult output;
         output.written = {writeReportFile(invocation.outputDirectory, kMantelReportFileName,
                                           [&](ReportWriter& report) { WriteMantelReport(report, result); })};

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/NumberText.h"
 
+#include <limits>
 #include <numeric>
 #include <string>
 
@@ -26,8 +27,10 @@ std::string replicateStatus(std::string_view prefix, int replicate)
     return std::string(prefix) + printForm(replicate);
 }
 
-void requirePermutationCount(long long permutations)
+void requirePermutationCount(long long permutations, const PermutationOptions& options)
 {
+    if (options.scheme == PermutationScheme::Complete)
+        return;
     if (permutations < 0)
         throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations) +
                             " given)");
@@ -77,9 +80,69 @@ void ObservationShuffle::nextReplicate(RandomUniform& random)
     }
 }
 
-PermutationRunner::PermutationRunner(int observations, int replicates, const PermutationOptions& options)
+UniformShuffle::UniformShuffle(int n)
+    : m_permutation(static_cast<size_t>(n))
+{
+}
+
+void UniformShuffle::nextReplicate(RandomUniform& random)
+{
+    std::iota(m_permutation.begin(), m_permutation.end(), 0);
+    for (int i = static_cast<int>(m_permutation.size()) - 1; i >= 1; --i) {
+        // U lies below 1 - 1.2e-8, so j <= i for any N a distance matrix can have.
+        const int j = static_cast<int>(random.next() * (i + 1));
+        std::swap(m_permutation[static_cast<size_t>(i)], m_permutation[static_cast<size_t>(j)]);
+    }
+}
+
+long long arrangementCount(int observations)
+{
+    long long count = 1;
+    for (int k = 2; k <= observations; ++k)
+        count *= k;
+    return count;
+}
+
+ArrangementEnumeration::ArrangementEnumeration(int n, ObservedArrangement observed)
+    : m_permutation(static_cast<size_t>(n))
+    , m_identityPending(observed == ObservedArrangement::NotCounted)
+{
+    std::iota(m_permutation.begin(), m_permutation.end(), 0);
+}
+
+void ArrangementEnumeration::nextReplicate()
+{
+    if (m_identityPending) {
+        m_identityPending = false;
+        return;
+    }
+    std::next_permutation(m_permutation.begin(), m_permutation.end());
+}
+
+namespace {
+
+int replicatesOf(int observations, long long requested, const PermutationOptions& options, ObservedArrangement observed)
+{
+    if (options.scheme != PermutationScheme::Complete)
+        return static_cast<int>(std::clamp<long long>(requested, 0, std::numeric_limits<int>::max()));
+    if (observations > kMostCompleteObservations)
+        throw AnalysisError(
+            "complete enumeration of the arrangements takes at most " + std::to_string(kMostCompleteObservations) +
+            " observations (" + std::to_string(kMostCompleteObservations) +
+            "! = " + std::to_string(arrangementCount(kMostCompleteObservations)) + " arrangements), not " +
+            std::to_string(observations) + "; choose independent uniform shuffles instead");
+    const long long all = arrangementCount(std::max(observations, 0));
+    return static_cast<int>(observed == ObservedArrangement::AddedToCounts ? all - 1 : all);
+}
+
+} // namespace
+
+PermutationRunner::PermutationRunner(int observations, long long requested, const PermutationOptions& options,
+                                     ObservedArrangement observed)
     : m_observations(observations)
-    , m_replicates(std::max(replicates, 0))
+    , m_replicates(replicatesOf(observations, requested, options, observed))
+    , m_scheme(options.scheme)
+    , m_observed(observed)
 {
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     m_threads = options.threads > 0 ? options.threads : hardware;
@@ -91,22 +154,47 @@ PermutationRunner::PermutationRunner(int observations, int replicates, const Per
     m_batchCapacity = static_cast<int>(std::clamp<long long>(std::min(wanted, byMemory), kGroupSize, 4096));
 }
 
+PermutationRecord PermutationRunner::record() const
+{
+    PermutationRecord record;
+    record.scheme = m_scheme;
+    if (m_scheme == PermutationScheme::Complete)
+        record.arrangements = arrangementCount(m_observations);
+    return record;
+}
+
 void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
                             const Evaluate& evaluate, const Consume& consume)
 {
     if (m_replicates == 0)
         return;
     const int n = m_observations;
-    ObservationShuffle shuffle(n);
+    // Only the scheme's own source draws; the others stay at the identity.
+    ObservationShuffle exchanges(n);
+    UniformShuffle uniform(n);
+    ArrangementEnumeration enumeration(n, m_observed);
+    auto nextArrangement = [&]() -> const std::vector<std::int32_t>& {
+        switch (m_scheme) {
+        case PermutationScheme::Uniform:
+            uniform.nextReplicate(random);
+            return uniform.permutation();
+        case PermutationScheme::Complete:
+            enumeration.nextReplicate();
+            return enumeration.permutation();
+        case PermutationScheme::Exchanges:
+            break;
+        }
+        exchanges.nextReplicate(random);
+        return exchanges.permutation();
+    };
     std::vector<std::int32_t> stored(static_cast<size_t>(m_batchCapacity) * static_cast<size_t>(n));
 
     for (int first = 1; first <= m_replicates; first += m_batchCapacity) {
         listener.throwIfCancelled();
         const int count = std::min(m_batchCapacity, m_replicates - first + 1);
         for (int slot = 0; slot < count; ++slot) {
-            shuffle.nextReplicate(random);
-            std::copy(shuffle.permutation().begin(), shuffle.permutation().end(),
-                      stored.begin() + static_cast<std::ptrdiff_t>(slot) * n);
+            const std::vector<std::int32_t>& arrangement = nextArrangement();
+            std::copy(arrangement.begin(), arrangement.end(), stored.begin() + static_cast<std::ptrdiff_t>(slot) * n);
         }
 
         // Workers take groups of consecutive slots until none is left.

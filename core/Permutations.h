@@ -38,14 +38,86 @@ private:
     std::vector<std::int32_t> m_permutation;
 };
 
+/// Independent, uniformly random permutations (Fisher-Yates), one per replicate.
+///
+/// Each replicate starts again from the identity and, for i = N-1 down to 1 (0-based), draws
+/// j = Int(U x (i + 1)) and exchanges entries i and j: N - 1 draws, in this order, per replicate.
+/// Every arrangement then has probability 1/N! (up to the generator's resolution of about 2^-31),
+/// and one replicate's arrangement does not depend on the ones before it. Unlike the exchanges,
+/// which are transpositions and so keep the arrangement at the parity of the number of exchanges
+/// made, it reaches odd and even arrangements alike.
+class UniformShuffle {
+public:
+    /// The identity arrangement of `n` observations (n >= 1).
+    explicit UniformShuffle(int n);
+
+    /// Draws the next replicate's arrangement.
+    void nextReplicate(RandomUniform& random);
+
+    /// p: the observation whose data stand at position i of the permuted matrix (0-based).
+    const std::vector<std::int32_t>& permutation() const { return m_permutation; }
+
+private:
+    std::vector<std::int32_t> m_permutation;
+};
+
+/// How a permutation test draws the arrangements of its replicates.
+enum class PermutationScheme {
+    /// N exchanges of two observations per replicate, each replicate continuing from the arrangement
+    /// the previous one left (ObservationShuffle). The default.
+    Exchanges,
+    /// An independent, uniformly random permutation per replicate (UniformShuffle).
+    Uniform,
+    /// Every arrangement of the observations exactly once, for at most kMostCompleteObservations
+    /// observations; the requested number of permutations is then ignored.
+    Complete,
+};
+
+/// Complete enumeration takes at most this many observations (9! = 362880 arrangements).
+inline constexpr int kMostCompleteObservations = 9;
+
+/// N!, the number of arrangements of `observations` (0..20) observations.
+long long arrangementCount(int observations);
+
+/// Whether a test's probabilities count the observed arrangement among the replicates themselves.
+/// Complete enumeration needs to know it to count the observed arrangement exactly once.
+enum class ObservedArrangement {
+    /// P = count / replicates (spatial autocorrelation, aggregation): complete enumeration runs all
+    /// N! arrangements, the observed one included.
+    NotCounted,
+    /// P = (count + 1) / (replicates + 1), the observed arrangement added as one more replicate (the
+    /// Mantel test): complete enumeration runs the N! - 1 other arrangements.
+    AddedToCounts,
+};
+
+/// Every arrangement of N observations once, in lexicographic order of p, starting from the identity
+/// (the observed arrangement) or from the arrangement after it.
+class ArrangementEnumeration {
+public:
+    ArrangementEnumeration(int n, ObservedArrangement observed);
+
+    /// Moves to the next arrangement; call it once before reading the first.
+    void nextReplicate();
+
+    /// p: the observation whose data stand at position i of the permuted matrix (0-based).
+    const std::vector<std::int32_t>& permutation() const { return m_permutation; }
+
+private:
+    std::vector<std::int32_t> m_permutation;
+    bool m_identityPending;
+};
+
+/// What a test's report says about how its replicates were drawn.
+struct PermutationRecord {
+    PermutationScheme scheme = PermutationScheme::Exchanges;
+    /// Complete enumeration: the arrangements evaluated, N!, the observed one included; 0 otherwise.
+    long long arrangements = 0;
+};
+
 /// Lays four permutations of `n` observations (n <= 65536) side by side: word j holds p0(j) in its
 /// lowest 16 bits, then p1(j), p2(j) and p3(j). A pass that reads four replicates at once then gets
 /// the four positions of an observation with one load.
 void packFourPermutations(const std::int32_t* const* permutations, int n, std::vector<std::uint64_t>& packed);
-
-/// Throws AnalysisError when a permutation count is negative or beyond a 32-bit count, before a test
-/// computes anything (a negative count would otherwise give meaningless probabilities).
-void requirePermutationCount(long long permutations);
 
 /// How one replicate's statistic lies against the observed value, as bits: kAtLeast when it is at
 /// least as large, kAtMost when it is at most as large. A tie sets both, so it counts in both tails.
@@ -103,16 +175,23 @@ private:
 /// otherwise.
 std::string replicateStatus(std::string_view prefix, int replicate);
 
-/// How a permutation test may use the machine.
+/// How a permutation test draws its replicates and may use the machine.
 struct PermutationOptions {
     /// Threads that evaluate replicates; 0 means one per core.
     int threads = 0;
+    PermutationScheme scheme = PermutationScheme::Exchanges;
 };
 
-/// Runs the replicates of a permutation test: draws every replicate's exchanges in order on the
-/// calling thread, evaluates the replicates' statistics on all cores, and hands each replicate's
-/// result back in replicate order. Results do not depend on the number of threads, because each
-/// replicate's statistic depends only on its permutation.
+/// Throws AnalysisError when a permutation count is negative or beyond a 32-bit count, before a test
+/// computes anything (a negative count would otherwise give meaningless probabilities). Complete
+/// enumeration ignores the count, so any count passes with it.
+void requirePermutationCount(long long permutations, const PermutationOptions& options);
+
+/// Runs the replicates of a permutation test: draws every replicate's arrangement in order on the
+/// calling thread, by the scheme of its options, evaluates the replicates' statistics on all cores,
+/// and hands each replicate's result back in replicate order. Results do not depend on the number
+/// of threads, because each replicate's statistic depends only on its permutation, and the draws
+/// are made in replicate order whatever the threads.
 ///
 /// Replicates go in batches. For a batch, `evaluate(permutations, count, firstSlot)` is called on
 /// worker threads with `count` (1..kGroupSize) permutations of consecutive slots starting at
@@ -130,10 +209,20 @@ public:
     using Evaluate = std::function<void(const std::int32_t* const* permutations, int count, int firstSlot)>;
     using Consume = std::function<void(int replicate, int slot)>;
 
-    PermutationRunner(int observations, int replicates, const PermutationOptions& options = {});
+    /// `requested` replicates (none when negative) of a test of `observations` observations, drawn
+    /// by `options.scheme`. Complete enumeration ignores `requested` and runs N! - 1 or N!
+    /// replicates as `observed` says; it throws AnalysisError for more than
+    /// kMostCompleteObservations observations, so a test that makes its runner first refuses them
+    /// before computing anything.
+    PermutationRunner(int observations, long long requested, const PermutationOptions& options = {},
+                      ObservedArrangement observed = ObservedArrangement::NotCounted);
 
     /// Slots an evaluator must provide storage for.
     int batchCapacity() const { return m_batchCapacity; }
+    /// The replicates run() runs: the ones requested, or those of complete enumeration.
+    int replicates() const { return m_replicates; }
+    /// The scheme and, for complete enumeration, the arrangements evaluated, for the report.
+    PermutationRecord record() const;
 
     void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, const Evaluate& evaluate,
              const Consume& consume);
@@ -143,6 +232,8 @@ private:
     int m_replicates;
     int m_threads;
     int m_batchCapacity;
+    PermutationScheme m_scheme;
+    ObservedArrangement m_observed;
 };
 
 } // namespace tessaloc

@@ -25,4 +25,24 @@ void WriteReportHeading(ReportWriter& report, std::string_view title, std::strin
         report.line(line);
 }
 
+std::string PermutationSchemeLine(const PermutationRecord& record)
+{
+    switch (record.scheme) {
+    case PermutationScheme::Exchanges:
+        return {};
+    case PermutationScheme::Uniform:
+        return "Permutations: independent uniform shuffles";
+    case PermutationScheme::Complete:
+        return "Permutations: all " + std::to_string(record.arrangements) + " arrangements (exact test)";
+    }
+    return {};
+}
+
+void WritePermutationSchemeLine(ReportWriter& report, const PermutationRecord& record)
+{
+    const std::string line = PermutationSchemeLine(record);
+    if (!line.empty())
+        report.line(line);
+}
+
 } // namespace tessaloc

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/Permutations.h"
 #include "core/ReportWriter.h"
 #include "core/SampleTable.h"
 
+#include <string>
 #include <string_view>
 
 namespace tessaloc {
@@ -17,5 +19,13 @@ const char* DataTypeLine(DataType dataType);
 /// paths as the user named them, then the data-type line (none for another value).
 void WriteReportHeading(ReportWriter& report, std::string_view title, std::string_view coordinatePath,
                         std::string_view genotypePath, DataType dataType);
+
+/// The line that names a permutation scheme other than the default, for a report to write after its
+/// replicates: "Permutations: independent uniform shuffles" or "Permutations: all 5040 arrangements
+/// (exact test)" (for N = 7). Empty for the exchanges, whose reports have no such line.
+std::string PermutationSchemeLine(const PermutationRecord& record);
+
+/// Writes PermutationSchemeLine as a line of its own, or nothing when it is empty.
+void WritePermutationSchemeLine(ReportWriter& report, const PermutationRecord& record);
 
 } // namespace tessaloc

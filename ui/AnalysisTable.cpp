@@ -5,6 +5,7 @@
 #include "ui/AutocorrelationOptionsDialog.h"
 #include "ui/AutocorrelationResultsWindow.h"
 #include "ui/LandscapeOptionsDialog.h"
+#include "ui/LandscapeResultsWindow.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/MonmonierOptionsDialog.h"
@@ -17,7 +18,7 @@ namespace tessaloc::ui {
 const std::vector<AnalysisEntry>& analysisTable()
 {
     // One entry per analysis: its list item; its Options menu item (the indices skip 2) and window;
-    // how it starts. An analysis without a start function is not available in this version.
+    // how it starts.
     // clang-format off
     static const std::vector<AnalysisEntry> table = {
         {QStringLiteral("Mantel Test"),
@@ -32,7 +33,7 @@ const std::vector<AnalysisEntry>& analysisTable()
          startWith(&runAllelicAggregation, &makeResultsWindow<AggregationResultsWindow, AggregationResult>)},
         {QStringLiteral("Interpolate Genetic Landscape Shape"),
          {QStringLiteral("Landscape Shape Interpolation"), 4, &makeOptionsWindow<LandscapeOptionsDialog>},
-         {}},
+         startWith(&runLandscapeShape, &makeResultsWindow<LandscapeResultsWindow, LandscapeShape>)},
         {QStringLiteral("Monmonier Maximum Difference Algorithm"),
          {QStringLiteral("Monmonier's Algorithm"), 5, &makeOptionsWindow<MonmonierOptionsDialog>},
          startWith(&runMonmonier, &makeResultsWindow<MonmonierResultsWindow, MonmonierResult>)},

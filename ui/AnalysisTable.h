@@ -61,7 +61,7 @@ struct OptionsMenuItem {
 struct AnalysisEntry {
     QString listText;        ///< its item in the analysis list
     OptionsMenuItem options; ///< no window when the analysis has no options
-    StartFunction start;     ///< empty while the analysis is not available in this version
+    StartFunction start;     ///< reads the files, runs the engine and opens the results window
 };
 
 /// The analyses of the main window's list, in the list's order (positions 0..5).

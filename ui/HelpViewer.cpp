@@ -25,6 +25,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Plots of Sample Locations", "sample-plot.html"},
         {"Monmonier Maximum Difference Algorithm", "monmonier.html"},
         {"Monmonier's Maximum Difference Algorithm", "barrier-editor.html"},
+        {"Permutation Scheme", "permutations.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

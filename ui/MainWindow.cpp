@@ -2,6 +2,7 @@
 
 #include "ui/AboutDialog.h"
 #include "ui/HelpViewer.h"
+#include "ui/PermutationSchemeDialog.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 #include "ui/UiHooks.h"
@@ -144,19 +145,13 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(m_cancelButton, &QPushButton::clicked, this, &MainWindow::cancelRun);
     connect(m_runs, &RunController::finished, this, &MainWindow::onRunFinished);
-    connect(m_runs, &RunController::statusChanged, m_statusLabel, &QLabel::setText);
+    showRunProgress(*m_runs, *m_statusLabel, *m_progress, *this);
     // A warning does not stop the run: it shows at once and again once the run has ended, so that a
     // user who looked away still reads it.
     connect(m_runs, &RunController::warningRaised, this, [this](const QString& text) {
         m_runWarning = QStringLiteral("Warning: ") + text;
         m_statusLabel->setText(m_runWarning);
     });
-    connect(m_runs, &RunController::progressChanged, this, [this](qint64 done, qint64 total) {
-        // Shown in thousandths, since counts may pass the bar's int range.
-        m_progress->setRange(0, 1000);
-        m_progress->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-    });
-    connect(m_runs, &RunController::messageRequested, this, [this](const QString& text) { showMessage(this, text); });
 }
 
 MainWindow::~MainWindow()
@@ -177,6 +172,11 @@ void MainWindow::buildMenus()
         options->addAction(item.caption, this, [this, analysis] { showOptions(analysis); })
             ->setObjectName(QStringLiteral("analysisoptions%1").arg(item.index));
     }
+    options->addSeparator();
+    options
+        ->addAction(QStringLiteral("Permutation Scheme"), this,
+                    [this] { PermutationSchemeDialog(m_state, this).exec(); })
+        ->setObjectName(QStringLiteral("permutationscheme"));
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::showHelp)->setObjectName(QStringLiteral("hlpmnucont0"));
@@ -255,11 +255,8 @@ void MainWindow::runSelectedAnalysis()
         return;
     const int position = m_analysisList->currentIndex();
     const std::vector<AnalysisEntry>& analyses = analysisTable();
-    if (position < 0 || position >= static_cast<int>(analyses.size()) ||
-        !analyses[static_cast<size_t>(position)].start) {
-        showMessage(this, QStringLiteral("This analysis is not available in this version."));
+    if (position < 0 || position >= static_cast<int>(analyses.size()))
         return;
-    }
 
     m_state.RunDirectory = QDir::currentPath();
     RunContext context{.files = {}, .settings = m_state.settings, .random = m_generator(), .folder = {}};

@@ -5,6 +5,7 @@
 #include "analyses/landscape/LandscapeShape.h"
 #include "analyses/mantel/MantelTest.h"
 #include "analyses/monmonier/MonmonierSearch.h"
+#include "core/Permutations.h"
 #include "core/RandomUniform.h"
 
 #include <QString>
@@ -23,6 +24,8 @@ struct ProgramSettings {
     std::int32_t psgdaPermutationCount = 1000;
     LandscapeSettings landscape;
     MonmonierSettings monmonier;
+    /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates.
+    PermutationScheme permutationScheme = PermutationScheme::Exchanges;
 };
 
 /// What the window program holds for as long as it runs: the settings, the directory of the last

@@ -113,13 +113,19 @@ void ResultsWindow::printChart()
 {
     if (!m_chart)
         return;
+    printWith([this](QPrinter& printer) { return printChartTo(printer); },
+              QStringLiteral("The graph could not be printed."));
+}
+
+void ResultsWindow::printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure)
+{
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(windowTitle());
     if (!uiHooks().preparePrinter(this, printer))
         return;
-    if (!printChartTo(printer))
-        showMessage(this, QStringLiteral("The graph could not be printed."));
+    if (!draw(printer))
+        showMessage(this, failure);
 }
 
 bool ResultsWindow::printChartTo(QPrinter& printer)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -107,6 +108,9 @@ protected:
     void addEditChartAndSymbolsMenus();
     /// Puts `widget` under the tab pages, across the window.
     void addBelowPages(QWidget* widget);
+    /// Lets the user choose a printer (or a PDF file), landscape, and has `draw` print on it; shows
+    /// `failure` when `draw` returns false. A cancelled dialog prints nothing.
+    void printWith(const std::function<bool(QPrinter&)>& draw, const QString& failure);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,10 @@
 #include "ui/RunController.h"
 
+#include "ui/UiHooks.h"
+
+#include <QLabel>
 #include <QMetaObject>
+#include <QProgressBar>
 
 namespace tessaloc::ui {
 
@@ -112,6 +116,18 @@ void RunController::joinWorker()
 {
     if (m_worker.joinable())
         m_worker.join();
+}
+
+void showRunProgress(RunController& runs, QLabel& status, QProgressBar& bar, QWidget& parent)
+{
+    QObject::connect(&runs, &RunController::statusChanged, &status, &QLabel::setText);
+    QObject::connect(&runs, &RunController::progressChanged, &bar, [&bar](qint64 done, qint64 total) {
+        // Shown in thousandths, since counts may pass the bar's int range.
+        bar.setRange(0, 1000);
+        bar.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+    });
+    QObject::connect(&runs, &RunController::messageRequested, &parent,
+                     [&parent](const QString& text) { showMessage(&parent, text); });
 }
 
 } // namespace tessaloc::ui

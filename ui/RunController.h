@@ -12,6 +12,10 @@
 #include <mutex>
 #include <thread>
 
+class QLabel;
+class QProgressBar;
+class QWidget;
+
 namespace tessaloc::ui {
 
 /// The listener a window hands to an engine running on a worker thread. Status texts, progress and
@@ -82,6 +86,10 @@ private:
     std::thread m_worker;
     bool m_running = false;
 };
+
+/// Shows the runs of `runs` in a window's status line: their status texts in `status`, their
+/// progress on `bar` and their messages as message boxes over `parent`.
+void showRunProgress(RunController& runs, QLabel& status, QProgressBar& bar, QWidget& parent);
 
 } // namespace tessaloc::ui
 

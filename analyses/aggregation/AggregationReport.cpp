@@ -63,6 +63,9 @@ void WriteAggregationReport(ReportWriter& report, const AggregationResult& resul
     report.line();
     report.line("Results of global analysis over alleles and loci:  Rave = " + nineDecimals(result.rave) +
                 ", P (Rave<=RND) = " + nineDecimals(result.pRave));
+    // The report names no count of replicates; a scheme other than the default is named under the
+    // first probability.
+    WritePermutationSchemeLine(report, result.permutationScheme);
     report.line();
     report.line("Allele/genotype specific test results");
     report.line();

@@ -238,15 +238,17 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
                                      const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
                                      const PermutationOptions& options)
 {
-    requirePermutationCount(settings.permutations);
+    requirePermutationCount(settings.permutations, options);
     const int n = table.sampleCount();
     if (n < 2)
         throw AnalysisError("the aggregation analysis needs at least 2 observations, " + std::to_string(n) + " given");
+    PermutationRunner runner(n, settings.permutations, options, ObservedArrangement::NotCounted);
 
     AggregationResult result;
     result.dataType = dataType;
     result.sampleCount = n;
-    result.permutations = settings.permutations;
+    result.permutations = runner.replicates();
+    result.permutationScheme = runner.record();
     // The distance matrix is needed only to sort the lists, which keep every distance themselves.
     const NeighbourLists lists(BuildGeographicDistances(table, useLatLong));
 
@@ -312,13 +314,12 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
 
     if (dataType == DataType::Sequences)
         labelSequences(table, categories, result);
-    if (settings.permutations == 0)
+    if (runner.replicates() == 0)
         throw AnalysisError("the probabilities are undefined with 0 permutations");
 
     // The permutations, evaluated in parallel. A replicate keeps only the tail outcome of each of its
     // Rj values against the observed one, and of its Rave against the observed Rave (last); they are
     // counted in order.
-    PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
     TailOutcomes outcomes(walkedCount + 1, runner.batchCapacity());
     std::vector<TailCounts> categoryTails(walkedCount);
     TailCounts raveTails;
@@ -348,7 +349,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     result.raveCount = raveTails.atMost;
 
     // The observed arrangement is not counted among the replicates.
-    const double replicates = static_cast<double>(settings.permutations);
+    const double replicates = static_cast<double>(runner.replicates());
     for (size_t w = 0; w < walkedCount; ++w) {
         const WalkedCategory& walked = categories.walked[w];
         CategoryResult& category =
@@ -365,7 +366,7 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
 AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
                                         const PermutationOptions& options)
 {
-    requirePermutationCount(input.settings.permutations);
+    requirePermutationCount(input.settings.permutations, options);
     // Genotype texts are compared, not distances; the geographic distances are built by the analysis.
     ReadingSteps steps;
     steps.readingStatus = {};

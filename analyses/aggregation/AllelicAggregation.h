@@ -91,7 +91,8 @@ struct AggregationResult {
     int includedCategories = 0; ///< categories with 2 or more bearers at loci with 2 or more categories
     long long raveCount = 0;    ///< replicates with random Rave <= observed Rave
     double pRave = 0.0;         ///< P (Rave<=RND) = raveCount / permutations
-    long long permutations = 0;
+    long long permutations = 0; ///< replicates run (for complete enumeration N!)
+    PermutationRecord permutationScheme;
 
     std::vector<LocusResult> loci;
     /// Sequence data: the distinct sequences of the first locus.
@@ -107,11 +108,13 @@ bool IsMissingCode(DataType dataType, const std::string& field);
 
 /// The analysis on a table already read. Builds the geographic distances (great-circle kilometres
 /// with `useLatLong`), computes R, every category's Rj and Rave, and tests them against
-/// `settings.permutations` random relabellings of the sample locations, drawing from `random`.
-/// Reports "Replicate: 10", "Replicate: 20", ... and stops with RunCancelled when asked. Throws
-/// AnalysisError for fewer than 2 observations, an undefined area or expectation (an area of 0 or
-/// below), no included category, a permutation count below 1 and, for sequence data, a sequence
-/// of a later locus that the first locus lacks. The paths of the result are left empty.
+/// `settings.permutations` random relabellings of the sample locations, drawing from `random` by
+/// `options.scheme` (complete enumeration: all N! arrangements, the observed one included, whatever
+/// the count). Reports "Replicate: 10", "Replicate: 20", ... and stops with RunCancelled when asked.
+/// Throws AnalysisError for fewer than 2 observations, complete enumeration of more than 9 (both
+/// before anything is computed), an undefined area or expectation (an area of 0 or below), no
+/// included category, a permutation count below 1 and, for sequence data, a sequence of a later
+/// locus that the first locus lacks. The paths of the result are left empty.
 AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
                                      const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
                                      const PermutationOptions& options = {});

@@ -51,6 +51,7 @@ void WriteAutocorrelationReport(ReportWriter& report, const AutocorrelationResul
                     ? "Distance classes constructed using unequal distances with equal sample sizes"
                     : "Distance classes constructed using equal distances with unequal sample sizes");
     report.line(printForm(result.permutations) + " permutations performed");
+    WritePermutationSchemeLine(report, result.permutationScheme);
     report.line();
     report.line("Analysis of full distogram:  V = " + formatMask(result.v, NumberMask::Hash5));
     report.line("Probability of observing a random value of V >= observed V by chance: P = " + probability(result.vP));

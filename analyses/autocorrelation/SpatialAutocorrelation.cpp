@@ -25,9 +25,9 @@ void requireClassCount(long long classCount)
                             " given)");
 }
 
-void checkSettings(const AutocorrelationSettings& settings)
+void checkSettings(const AutocorrelationSettings& settings, const PermutationOptions& options)
 {
-    requirePermutationCount(settings.permutations);
+    requirePermutationCount(settings.permutations, options);
     requireClassCount(settings.classCount);
 }
 
@@ -129,8 +129,7 @@ void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::i
 // The observed statistics and the permutation test, with columns of the width `Column`.
 template <typename Column>
 void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, const ClassLimits& limits,
-                long long permutations, RandomUniform& random, RunListener& listener, const PermutationOptions& options,
-                AutocorrelationResult& result)
+                PermutationRunner& runner, RandomUniform& random, RunListener& listener, AutocorrelationResult& result)
 {
     const int n = genetic.size();
     const int k = static_cast<int>(limits.upper.size());
@@ -179,13 +178,12 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     const std::vector<double> pairsPerClass(counts.begin(), counts.begin() + k);
     result.v = rootMeanSquare([&](int f) { return ay[f]; });
 
-    if (permutations == 0)
+    if (runner.replicates() == 0)
         throw AnalysisError("the probabilities are undefined without permutations (0 permutations given)");
 
     const RowRuns<Column> runs(n, classes);
     const DistanceCodes codes(genetic);
     classes = {};
-    PermutationRunner runner(n, static_cast<int>(permutations), options);
     // Per replicate, the tail outcome of every class's Ay* against Ay, and of V* against V (last).
     TailOutcomes outcomes(static_cast<size_t>(k) + 1, runner.batchCapacity());
     std::vector<TailCounts> classTails(static_cast<size_t>(k));
@@ -223,7 +221,7 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     result.vCount = vTails.atLeast;
 
     // The observed arrangement is not counted among the replicates.
-    const double replicates = static_cast<double>(permutations);
+    const double replicates = static_cast<double>(runner.replicates());
     result.upperTailP.resize(static_cast<size_t>(k));
     result.lowerTailP.resize(static_cast<size_t>(k));
     for (int f = 0; f < k; ++f) {
@@ -284,7 +282,7 @@ AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix 
                                              const AutocorrelationSettings& settings, RandomUniform& random,
                                              RunListener& listener, const PermutationOptions& options)
 {
-    checkSettings(settings);
+    checkSettings(settings, options);
     const int n = genetic.size();
     if (n < 2)
         throw AnalysisError("spatial autocorrelation needs at least two observations (" + std::to_string(n) +
@@ -294,18 +292,18 @@ AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix 
         throw AnalysisError(std::to_string(settings.classCount) + " distance classes for " +
                             std::to_string(pairCount(n)) + " pairs leave a class with no pair");
     const int k = static_cast<int>(settings.classCount);
+    PermutationRunner runner(n, settings.permutations, options, ObservedArrangement::NotCounted);
     const ClassLimits limits = DistanceClassLimits(geographic, k, settings.classMode);
 
     AutocorrelationResult result;
     result.classMode = settings.classMode;
-    result.permutations = settings.permutations;
+    result.permutations = runner.replicates();
+    result.permutationScheme = runner.record();
     // Columns are read once per pair and replicate: 16 bits wherever they fit.
     if (n <= 65536)
-        runClasses<std::uint16_t>(genetic, geographic, limits, settings.permutations, random, listener, options,
-                                  result);
+        runClasses<std::uint16_t>(genetic, geographic, limits, runner, random, listener, result);
     else
-        runClasses<std::uint32_t>(genetic, geographic, limits, settings.permutations, random, listener, options,
-                                  result);
+        runClasses<std::uint32_t>(genetic, geographic, limits, runner, random, listener, result);
     result.genetic = std::move(genetic);
     result.geographic = std::move(geographic);
     return result;
@@ -314,7 +312,7 @@ AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix 
 AutocorrelationResult RunSpatialAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
                                                 RunListener& listener, const PermutationOptions& options)
 {
-    checkSettings(input.settings);
+    checkSettings(input.settings, options);
     ReadingSteps steps;
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);

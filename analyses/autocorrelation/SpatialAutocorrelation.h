@@ -57,7 +57,8 @@ struct AutocorrelationResult {
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
     ClassMode classMode = ClassMode::EqualDistances;
-    long long permutations = 0;
+    long long permutations = 0; ///< replicates run (for complete enumeration N!)
+    PermutationRecord permutationScheme;
     DistogramResult distogram;
     std::vector<long long> pairCounts;      ///< n(f): the pairs of each class
     double v = 0.0;                         ///< V: root mean square of Ay(f) - Gbar over the K classes
@@ -85,9 +86,11 @@ inline constexpr const char* kAutocorrelationReportFileName = "SAA-Results.txt";
 ClassLimits DistanceClassLimits(const SquareMatrix& geographic, int classCount, ClassMode mode);
 
 /// The analysis on matrices already built: class limits, Ay, Gbar, V and the permutation test.
-/// `genetic` and `geographic` are N x N and symmetric. Draws from `random`; reports "Rep: " progress
-/// every 10 replicates and stops with RunCancelled when asked. Throws AnalysisError for settings
-/// out of range (before anything is computed), N < 2, a class with no pair, and no permutations.
+/// `genetic` and `geographic` are N x N and symmetric. Draws from `random` by `options.scheme`
+/// (complete enumeration: all N! arrangements, the observed one included, whatever the settings'
+/// count); reports "Rep: " progress every 10 replicates and stops with RunCancelled when asked.
+/// Throws AnalysisError for settings out of range and for complete enumeration of N > 9 (before
+/// anything is computed), N < 2, a class with no pair, and no permutations.
 /// The paths of the result are left empty.
 AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
                                              const AutocorrelationSettings& settings, RandomUniform& random,

@@ -100,6 +100,8 @@ InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t
     grid.XBinCount = xBinCount;
     grid.YBinCount = yBinCount;
     grid.DistanceWeight = distanceWeight;
+    grid.dx = dx;
+    grid.dy = dy;
     const size_t nodes = static_cast<size_t>(xBinCount) * static_cast<size_t>(yBinCount);
     grid.GridX.resize(nodes);
     grid.GridY.resize(nodes);

@@ -30,6 +30,9 @@ struct InterpolationGrid {
     std::int32_t XBinCount = 0;
     std::int32_t YBinCount = 0;
     double DistanceWeight = 1.0;
+    /// The bin sizes: (DataMaxX - DataMinX) / XBinCount and (DataMaxY - DataMinY) / YBinCount.
+    double dx = 0.0;
+    double dy = 0.0;
     std::vector<double> GridX;
     std::vector<double> GridY;
     std::vector<double> GridHeight;

@@ -32,6 +32,7 @@ void WriteMantelReport(ReportWriter& report, const MantelResult& result)
     report.line("Probability of observing a correlation less than or equal to observed:  P = " +
                 masked(result.pLessOrEqual));
     report.line(printForm(result.permutations) + " replicates performed");
+    WritePermutationSchemeLine(report, result.permutationScheme);
     report.line();
     report.line();
     report.line("Table of matrix data in expanded format");

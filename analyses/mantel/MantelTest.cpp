@@ -64,7 +64,9 @@ void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
 MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
                         RandomUniform& random, RunListener& listener, const PermutationOptions& options)
 {
-    requirePermutationCount(settings.permutations);
+    requirePermutationCount(settings.permutations, options);
+    // The observed arrangement counts as one more replicate, so complete enumeration runs the others.
+    PermutationRunner runner(genetic.size(), settings.permutations, options, ObservedArrangement::AddedToCounts);
     if (settings.logGeographic)
         Log10DistanceTransform(geographic, kNearMaximum15Digits);
     if (settings.logGenetic)
@@ -73,12 +75,11 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
     MantelResult result;
     result.r = MatrixCorrelation(genetic, geographic);
     result.z = CrossProductSum(genetic, geographic);
-    result.permutations = settings.permutations;
+    result.permutations = runner.replicates();
+    result.permutationScheme = runner.record();
 
     // The permuted matrix is never built: replicate k's arrangement is G(p(i), p(j)).
-    if (settings.permutations > 0) {
-        const int n = genetic.size();
-        PermutationRunner runner(n, static_cast<int>(settings.permutations), options);
+    if (result.permutations > 0) {
         std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
         // Genetic distances take few distinct values, so the pass reads them as 16-bit codes.
         const DistanceCodes codes(genetic);
@@ -97,7 +98,7 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
         result.lessOrEqual = tails.atMost;
     }
 
-    const double replicatesAndObserved = static_cast<double>(settings.permutations) + 1.0;
+    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
     result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
     result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
     result.genetic = std::move(genetic);
@@ -108,7 +109,7 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
 MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunListener& listener,
                            const PermutationOptions& options)
 {
-    requirePermutationCount(input.settings.permutations);
+    requirePermutationCount(input.settings.permutations, options);
     ReadingSteps steps;
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);

@@ -39,9 +39,10 @@ struct MantelResult {
     SquareMatrix geographic;
     /// Genetic distances after any log10 transform, as they were before the permutations.
     SquareMatrix genetic;
-    double r = 0.0; ///< matrix correlation of genetic against geographic distances
-    double z = 0.0; ///< cross-product sum of the observed arrangement
-    long long permutations = 0;
+    double r = 0.0;             ///< matrix correlation of genetic against geographic distances
+    double z = 0.0;             ///< cross-product sum of the observed arrangement
+    long long permutations = 0; ///< replicates run (for complete enumeration N! - 1)
+    PermutationRecord permutationScheme;
     long long greaterOrEqual = 0; ///< replicates with Z' >= Z
     long long lessOrEqual = 0;    ///< replicates with Z' <= Z
     double pGreaterOrEqual = 1.0; ///< (ge + 1) / (permutations + 1)
@@ -60,7 +61,9 @@ void Log10DistanceTransform(SquareMatrix& distances, double startingValue);
 
 /// The test on matrices already built: transforms, r, Z and the permutation test. `genetic` and
 /// `geographic` are N x N, symmetric, N >= 3 (fewer makes r undefined, an AnalysisError). Draws from
-/// `random`; reports "Replicate: " progress every 10 replicates and stops with RunCancelled when
+/// `random` by `options.scheme` (complete enumeration: the N! - 1 arrangements other than the
+/// observed one, whatever the settings' count, and an AnalysisError for N > 9 before anything is
+/// computed); reports "Replicate: " progress every 10 replicates and stops with RunCancelled when
 /// asked. The names and paths of the result are left empty.
 MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
                         RandomUniform& random, RunListener& listener, const PermutationOptions& options = {});

@@ -1,6 +1,7 @@
 // The Mantel permutation test at N = 500, 1000 and 2000 observations (data type 1, 10 loci) with
 // 999 permutations: the fast runner on one thread and on all cores, against the literal procedure
-// that rearranges the matrix. compare_skbio.py times scikit-bio's mantel on the same data.
+// that rearranges the matrix, and the exchanges against independent uniform shuffles at N = 1000.
+// compare_skbio.py times scikit-bio's mantel on the same data.
 
 #include "analyses/mantel/MantelTest.h"
 #include "core/GeneticDistances.h"
@@ -18,10 +19,9 @@ using namespace tessaloc;
 constexpr int kPermutations = 999;
 
 // The whole test on built matrices: r, Z and the permutations (r and Z take one pass each).
-void BM_MantelFast(benchmark::State& state)
+void timeMantel(benchmark::State& state, const PermutationOptions& options)
 {
     const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
-    const PermutationOptions options{static_cast<int>(state.range(1))};
     MantelSettings settings;
     settings.permutations = kPermutations;
     for (auto _ : state) {
@@ -29,6 +29,22 @@ void BM_MantelFast(benchmark::State& state)
         const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), options);
         benchmark::DoNotOptimize(result.greaterOrEqual);
     }
+}
+
+void BM_MantelFast(benchmark::State& state)
+{
+    timeMantel(state, PermutationOptions{static_cast<int>(state.range(1))});
+}
+
+// The two random schemes at the same size: N exchanges per replicate against an independent uniform
+// shuffle (N - 1 draws). Both are drawn on the calling thread while the workers wait, so the draws
+// count on all cores as well.
+void BM_MantelScheme(benchmark::State& state)
+{
+    PermutationOptions options;
+    options.threads = static_cast<int>(state.range(2));
+    options.scheme = state.range(1) == 0 ? PermutationScheme::Exchanges : PermutationScheme::Uniform;
+    timeMantel(state, options);
 }
 
 void BM_MantelLiteral(benchmark::State& state)
@@ -46,6 +62,12 @@ void BM_MantelLiteral(benchmark::State& state)
 BENCHMARK(BM_MantelFast)
     ->ArgsProduct({{500, 1000, 2000}, {1, 0}})
     ->ArgNames({"N", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Second argument: 0 exchanges, 1 uniform shuffles; third: threads (0 = one per core).
+BENCHMARK(BM_MantelScheme)
+    ->ArgsProduct({{1000}, {0, 1}, {1, 0}})
+    ->ArgNames({"N", "uniform", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_MantelLiteral)->Arg(500)->Arg(1000)->Arg(2000)->ArgName("N")->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -1,11 +1,16 @@
 #include "core/Permutations.h"
 
 #include "core/Errors.h"
+#include "tests/support/AllArrangements.h"
 #include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
+#include <numeric>
+#include <set>
 #include <vector>
 
 namespace tessaloc {
@@ -110,6 +115,193 @@ TEST(PermutationRunner, StopsWhenCancelled)
     listener.cancelAfterFirstStatus = true;
     listener.status("Calculating");
     EXPECT_THROW(runnerStatistics(2, listener), RunCancelled);
+}
+
+using Arrangement = std::vector<std::int32_t>;
+
+// Every replicate's arrangement as the runner hands it to the evaluator, in replicate order.
+std::vector<Arrangement> runnerArrangements(int n, long long requested, const PermutationOptions& options,
+                                            RandomUniform& random,
+                                            ObservedArrangement observed = ObservedArrangement::NotCounted)
+{
+    PermutationRunner runner(n, requested, options, observed);
+    std::vector<Arrangement> slots(static_cast<size_t>(runner.batchCapacity()));
+    std::vector<Arrangement> arrangements;
+    runner.run(
+        random, RunListener::none(), "Replicate: ",
+        [&](const std::int32_t* const* permutations, int count, int firstSlot) {
+            for (int lane = 0; lane < count; ++lane)
+                slots[static_cast<size_t>(firstSlot + lane)].assign(permutations[lane], permutations[lane] + n);
+        },
+        [&](int, int slot) { arrangements.push_back(slots[static_cast<size_t>(slot)]); });
+    return arrangements;
+}
+
+// +1 for an even arrangement, -1 for an odd one, from its count of inversions.
+int parity(const Arrangement& p)
+{
+    int inversions = 0;
+    for (size_t i = 0; i < p.size(); ++i)
+        for (size_t j = i + 1; j < p.size(); ++j)
+            inversions += p[i] > p[j];
+    return inversions % 2 == 0 ? 1 : -1;
+}
+
+PermutationOptions withScheme(PermutationScheme scheme, int threads = 0)
+{
+    PermutationOptions options;
+    options.threads = threads;
+    options.scheme = scheme;
+    return options;
+}
+
+TEST(UniformShuffle, DrawsTheFisherYatesLoopFromTheIdentityEachReplicate)
+{
+    // The shuffle as the loop is written out: from the identity, for i = N-1 down to 1,
+    // j = Int(U x (i + 1)), then entries i and j exchanged.
+    for (const int n : {1, 2, 3, 17}) {
+        RandomUniform random(12345, 67890);
+        RandomUniform reference(12345, 67890);
+        UniformShuffle shuffle(n);
+        for (int replicate = 0; replicate < 200; ++replicate) {
+            shuffle.nextReplicate(random);
+            Arrangement expected(static_cast<size_t>(n));
+            std::iota(expected.begin(), expected.end(), 0);
+            for (int i = n - 1; i >= 1; --i) {
+                const int j = static_cast<int>(reference.next() * (i + 1));
+                std::swap(expected[static_cast<size_t>(i)], expected[static_cast<size_t>(j)]);
+            }
+            ASSERT_EQ(shuffle.permutation(), expected) << "n " << n << ", replicate " << replicate;
+        }
+        EXPECT_EQ(random.state1(), reference.state1()) << "N - 1 draws per replicate, no more";
+        EXPECT_EQ(random.state2(), reference.state2());
+    }
+}
+
+TEST(PermutationRunner, UniformShufflesReachEveryArrangementEvenly)
+{
+    // N = 4: 24 arrangements, 24000 replicates, so 1000 expected of each.
+    RandomUniform random(20240, 7);
+    const std::vector<Arrangement> drawn = runnerArrangements(4, 24000, withScheme(PermutationScheme::Uniform), random);
+    ASSERT_EQ(drawn.size(), 24000u);
+    std::map<Arrangement, int> counts;
+    for (const Arrangement& p : drawn)
+        ++counts[p];
+    ASSERT_EQ(counts.size(), 24u) << "every arrangement, odd ones included";
+    double chiSquare = 0.0;
+    for (const auto& [p, count] : counts)
+        chiSquare += (count - 1000.0) * (count - 1000.0) / 1000.0;
+    // 49.73 is the 0.999 quantile of the chi-square distribution with 23 degrees of freedom. The seed
+    // is fixed, so the outcome is too.
+    EXPECT_LT(chiSquare, 49.73);
+}
+
+TEST(PermutationRunner, ExchangesOfFourObservationsReachOnlyTheTwelveEvenArrangements)
+{
+    // Four transpositions per replicate keep every arrangement even: the odd half never occurs.
+    RandomUniform random(20240, 7);
+    const std::vector<Arrangement> drawn =
+        runnerArrangements(4, 24000, withScheme(PermutationScheme::Exchanges), random);
+    std::set<Arrangement> seen(drawn.begin(), drawn.end());
+    EXPECT_EQ(seen.size(), 12u);
+    for (const Arrangement& p : seen)
+        EXPECT_EQ(parity(p), 1);
+}
+
+TEST(PermutationRunner, UniformShufflesAreTheSameWhateverTheThreads)
+{
+    RandomUniform first(3, 4);
+    const std::vector<Arrangement> expected =
+        runnerArrangements(9, 301, withScheme(PermutationScheme::Uniform, 1), first);
+    for (const int threads : {2, 3, 8}) {
+        RandomUniform random(3, 4);
+        EXPECT_EQ(runnerArrangements(9, 301, withScheme(PermutationScheme::Uniform, threads), random), expected)
+            << threads << " threads";
+        EXPECT_EQ(random.state1(), first.state1());
+    }
+    // Replicate k is the k-th shuffle drawn in order on one generator.
+    RandomUniform reference(3, 4);
+    UniformShuffle shuffle(9);
+    for (const Arrangement& p : expected) {
+        shuffle.nextReplicate(reference);
+        ASSERT_EQ(p, shuffle.permutation());
+    }
+}
+
+TEST(PermutationRunner, CompleteEnumerationCountsTheObservedArrangementOnce)
+{
+    // All arrangements, by the tests' own enumeration.
+    std::vector<Arrangement> all;
+    testing::forEachArrangement(5, [&](const Arrangement& p) { all.push_back(p); });
+    ASSERT_EQ(all.size(), 120u);
+    const Arrangement identity = all.front();
+    struct Case {
+        ObservedArrangement observed;
+        size_t replicates;
+        bool identityIncluded;
+    };
+    for (const Case c :
+         {Case{ObservedArrangement::NotCounted, 120, true}, Case{ObservedArrangement::AddedToCounts, 119, false}}) {
+        // The count asked for is ignored, and no number is drawn.
+        for (const long long requested : {0LL, 7LL, 100000LL}) {
+            RandomUniform random(1, 1);
+            PermutationRunner runner(5, requested, withScheme(PermutationScheme::Complete), c.observed);
+            EXPECT_EQ(runner.replicates(), static_cast<int>(c.replicates));
+            EXPECT_EQ(runner.record().scheme, PermutationScheme::Complete);
+            EXPECT_EQ(runner.record().arrangements, 120);
+            const std::vector<Arrangement> drawn =
+                runnerArrangements(5, requested, withScheme(PermutationScheme::Complete, 3), random, c.observed);
+            ASSERT_EQ(drawn.size(), c.replicates);
+            const std::set<Arrangement> distinct(drawn.begin(), drawn.end());
+            EXPECT_EQ(distinct.size(), c.replicates) << "no arrangement twice";
+            EXPECT_EQ(distinct.count(identity), c.identityIncluded ? 1u : 0u);
+            std::set<Arrangement> expected(all.begin(), all.end());
+            if (!c.identityIncluded)
+                expected.erase(identity);
+            EXPECT_EQ(distinct, expected);
+            EXPECT_EQ(random.state1(), 1);
+            EXPECT_EQ(random.state2(), 1);
+        }
+    }
+}
+
+TEST(PermutationRunner, CompleteEnumerationRefusesMoreThanNineObservations)
+{
+    EXPECT_EQ(PermutationRunner(9, 0, withScheme(PermutationScheme::Complete)).replicates(), 362880);
+    try {
+        PermutationRunner runner(10, 1000, withScheme(PermutationScheme::Complete));
+        FAIL() << "10 observations have 3628800 arrangements";
+    } catch (const AnalysisError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "complete enumeration of the arrangements takes at most 9 observations (9! = 362880 "
+                  "arrangements), not 10; choose independent uniform shuffles instead");
+    }
+    // The other schemes take any number.
+    EXPECT_EQ(PermutationRunner(10, 1000, withScheme(PermutationScheme::Uniform)).replicates(), 1000);
+}
+
+TEST(PermutationRunner, RecordsTheSchemeForTheReport)
+{
+    EXPECT_EQ(PermutationRunner(7, 99).record().scheme, PermutationScheme::Exchanges);
+    EXPECT_EQ(PermutationRunner(7, 99).record().arrangements, 0);
+    EXPECT_EQ(PermutationRunner(7, 99, withScheme(PermutationScheme::Uniform)).record().scheme,
+              PermutationScheme::Uniform);
+    EXPECT_EQ(PermutationRunner(7, 99, withScheme(PermutationScheme::Complete)).record().arrangements, 5040);
+}
+
+TEST(ArrangementCount, IsTheFactorial)
+{
+    const long long expected[] = {1, 1, 2, 6, 24, 120, 720, 5040, 40320, 362880, 3628800};
+    for (int n = 0; n <= 10; ++n)
+        EXPECT_EQ(arrangementCount(n), expected[n]) << n;
+}
+
+TEST(RequirePermutationCount, CompleteEnumerationIgnoresTheCount)
+{
+    EXPECT_THROW(requirePermutationCount(-1, {}), AnalysisError);
+    EXPECT_THROW(requirePermutationCount(-1, withScheme(PermutationScheme::Uniform)), AnalysisError);
+    EXPECT_NO_THROW(requirePermutationCount(-1, withScheme(PermutationScheme::Complete)));
+    EXPECT_NO_THROW(requirePermutationCount(4000000000LL, withScheme(PermutationScheme::Complete)));
 }
 
 } // namespace

@@ -27,5 +27,22 @@ TEST(ReportHeadings, HeadingHasTitleFilesAndDataType)
     EXPECT_EQ(other.str(), "Title\r\nCoordinate File: c\r\nGenotype File: g\r\n");
 }
 
+TEST(ReportHeadings, PermutationSchemeLineNamesEveryScheme)
+{
+    struct Case {
+        PermutationRecord record;
+        std::string line;
+    };
+    for (const Case& c : {Case{{PermutationScheme::Exchanges, 0}, ""},
+                          Case{{PermutationScheme::Uniform, 0}, "Permutations: independent uniform shuffles"},
+                          Case{{PermutationScheme::Complete, 5040}, "Permutations: all 5040 arrangements (exact test)"},
+                          Case{{PermutationScheme::Complete, 24}, "Permutations: all 24 arrangements (exact test)"}}) {
+        EXPECT_EQ(PermutationSchemeLine(c.record), c.line);
+        ReportWriter report;
+        WritePermutationSchemeLine(report, c.record);
+        EXPECT_EQ(report.str(), c.line.empty() ? "" : c.line + "\r\n") << "the default writes no line at all";
+    }
+}
+
 } // namespace
 } // namespace tessaloc

@@ -9,6 +9,7 @@
 #include "ui/MantelResultsWindow.h"
 #include "ui/MapView.h"
 #include "ui/MonmonierResultsWindow.h"
+#include "ui/PermutationSchemeDialog.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 
@@ -132,7 +133,9 @@ private slots:
                                         QStringLiteral("analysisoptions1=Spatial Autocorrelation"),
                                         QStringLiteral("analysisoptions3=AAIA"),
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
-                                        QStringLiteral("analysisoptions5=Monmonier's Algorithm")}));
+                                        QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
+                                        QStringLiteral("="), // the separator
+                                        QStringLiteral("permutationscheme=Permutation Scheme")}));
         QMenu* help = child<QMenu>(window, "helpmnu");
         QCOMPARE(help->actions().at(1)->text(), QStringLiteral("&About/Citing this program"));
     }
@@ -309,28 +312,6 @@ private slots:
         const QString status = child<QLabel>(*window, "Label5")->text();
         QVERIFY2(status.contains(QStringLiteral("32 samples of the genotype file")), qPrintable(status));
         QVERIFY2(status.contains(QStringLiteral("have no coordinates and were left out")), qPrintable(status));
-    }
-
-    void analysesWithoutAWindowSayTheyAreNotAvailable()
-    {
-        ScriptedDialogs dialogs;
-        ProgramState state;
-        MainWindow window(state);
-        pickExample(window, QStringLiteral("microsatellites"));
-        int unavailable = 0;
-        for (size_t analysis = 0; analysis < analysisTable().size(); ++analysis) {
-            if (analysisTable()[analysis].start)
-                continue;
-            ++unavailable;
-            child<QComboBox>(window, "Combo1")->setCurrentIndex(static_cast<int>(analysis));
-            child<QPushButton>(window, "Command3")->click();
-            QVERIFY(!window.running());
-            QVERIFY(window.runFolder().isEmpty());
-        }
-        QCOMPARE(dialogs.messages.size(), unavailable);
-        for (const QString& message : dialogs.messages)
-            QCOMPARE(message, QStringLiteral("This analysis is not available in this version."));
-        QVERIFY(state.RunDirectory.isEmpty());
     }
 
     void aMonmonierRunShowsTheBarrierMapAndItsReport()
@@ -519,6 +500,7 @@ private slots:
             {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape"),
              QStringLiteral("InterpolateOptions")},
             {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options"), QStringLiteral("MonMonierOptionsForm")},
+            {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {
             QString opened;
@@ -608,6 +590,89 @@ private slots:
         });
         window.findChild<QAction*>(QStringLiteral("hlpmnucont1"))->trigger();
         QVERIFY(sawAbout);
+    }
+
+    void sixPopulationsGetAnExactMantelTestWhenCompleteEnumerationIsChosen()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        auto owned = readyWindow(state);
+        MainWindow& window = *owned;
+        // "Complete enumeration" chosen in the Options menu's window, as a user would.
+        QTimer::singleShot(0, [&window] {
+            auto* scheme = window.findChild<PermutationSchemeDialog*>();
+            QVERIFY(scheme);
+            scheme->findChild<QRadioButton*>(QStringLiteral("Option3"))->click();
+            scheme->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        });
+        window.findChild<QAction*>(QStringLiteral("permutationscheme"))->trigger();
+        QCOMPARE(state.settings.permutationScheme, PermutationScheme::Complete);
+
+        QTemporaryDir folder;
+        const auto write = [&](const char* name, const char* text) {
+            QFile file(folder.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        write("coordinates.txt", "\"P1\",0,0\r\n\"P2\",3,1\r\n\"P3\",7,2\r\n\"P4\",12,0\r\n\"P5\",15,4\r\n"
+                                 "\"P6\",20,3\r\n;\r\n");
+        write("genotypes.txt", "2\r\n\"P1\",1\\2,5\\5\r\n\"P2\",1\\1,5\\6\r\n\"P3\",1\\3,6\\6\r\n"
+                               "\"P4\",2\\3,6\\7\r\n\"P5\",3\\3,7\\7\r\n\"P6\",3\\4,7\\8\r\n");
+        child<QLineEdit>(window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
+        child<QLineEdit>(window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
+        QCOMPARE(go(window), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        const QString report = window.resultsWindow()->reportText();
+        QVERIFY2(report.contains(QStringLiteral("\r\n 719 replicates performed\r\n"
+                                                "Permutations: all 720 arrangements (exact test)\r\n")),
+                 qPrintable(report));
+
+        // The same test through the engine directly gives the same report, whatever the seed.
+        MantelInput input = exampleMantelInput(QStringLiteral("microsatellites"), 1000);
+        input.coordinatePath = child<QLineEdit>(window, "Text1")->text().toStdString();
+        input.genotypePath = child<QLineEdit>(window, "Text2")->text().toStdString();
+        RandomUniform random(1, 2);
+        PermutationOptions options;
+        options.scheme = PermutationScheme::Complete;
+        QCOMPARE(report,
+                 QString::fromStdString(MantelReport(RunMantelTest(input, random, RunListener::none(), options))));
+        window.resultsWindow()->close();
+
+        // The thirty observations of the example have too many arrangements: the run says so.
+        pickExample(window, QStringLiteral("microsatellites"));
+        QCOMPARE(go(window), RunOutcome::AnalysisError);
+        QCOMPARE(dialogs.messages, QStringList{generalErrorMessage()});
+        QVERIFY(dialogs.details.constFirst().contains(QStringLiteral("at most 9 observations")));
+    }
+
+    void theChosenSchemeServesEveryPermutationTest_data()
+    {
+        QTest::addColumn<int>("analysis");
+        QTest::addColumn<QString>("replicatesLine");
+        QTest::newRow("Mantel test") << 0 << QStringLiteral(" 40 replicates performed");
+        QTest::newRow("spatial autocorrelation") << 1 << QStringLiteral(" 40 permutations performed");
+        QTest::newRow("aggregation") << 2 << QStringLiteral("P (Rave<=RND) = ");
+    }
+
+    void theChosenSchemeServesEveryPermutationTest()
+    {
+        QFETCH(int, analysis);
+        QFETCH(QString, replicatesLine);
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.mantel.permutations = 40;
+        state.settings.autocorrelation.permutations = 40;
+        state.settings.aggregation.permutations = 40;
+        state.settings.permutationScheme = PermutationScheme::Uniform;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(analysis);
+        QCOMPARE(go(*owned), RunOutcome::Success);
+        const QString report = owned->resultsWindow()->reportText();
+        const qsizetype line = report.indexOf(replicatesLine);
+        QVERIFY2(line >= 0, qPrintable(report));
+        QCOMPARE(report.indexOf(QStringLiteral("Permutations: independent uniform shuffles\r\n")),
+                 report.indexOf(QStringLiteral("\r\n"), line) + 2);
+        owned->resultsWindow()->close();
     }
 
     void aNegativePermutationCountShowsTheGeneralErrorMessage()

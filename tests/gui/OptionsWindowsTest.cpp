@@ -11,6 +11,7 @@
 #include "ui/MonmonierOptionsDialog.h"
 #include "ui/NumericText.h"
 #include "ui/PairedSampleOptionsDialog.h"
+#include "ui/PermutationSchemeDialog.h"
 #include "ui/ProgramState.h"
 #include "ui/SplashScreen.h"
 #include "ui/ZoomDialog.h"
@@ -167,6 +168,53 @@ private slots:
         box(window, "Text1")->setText(QStringLiteral("98.5"));
         press(window, "Command1");
         QCOMPARE(state.settings.psgdaPermutationCount, 98);
+    }
+
+    void permutationSchemeIsChosenForTheWholeProgram()
+    {
+        ProgramState state;
+        PermutationSchemeDialog window(state);
+        window.show();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Permutation Scheme"));
+        QCOMPARE(window.objectName(), QStringLiteral("PermutationSchemeForm"));
+        QVERIFY(option(window, "Option1")->isChecked());
+        QCOMPARE(option(window, "Option2")->text(), QStringLiteral("Independent uniform shuffles"));
+        QCOMPARE(option(window, "Option3")->text(), QStringLiteral("Complete enumeration (exact test)"));
+        // Each choice has its line; the default's names the parity restriction.
+        QVERIFY(child<QLabel>(window, "Label1")->text().contains(QStringLiteral("even half")));
+        QVERIFY(child<QLabel>(window, "Label3")->text().contains(QStringLiteral("at most 9 observations")));
+
+        option(window, "Option3")->click();
+        QVERIFY(!option(window, "Option1")->isChecked());
+        press(window, "Command1");
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(state.settings.permutationScheme, PermutationScheme::Complete);
+
+        PermutationSchemeDialog again(state);
+        QVERIFY(option(again, "Option3")->isChecked());
+        option(again, "Option2")->click();
+        press(again, "Command1");
+        QCOMPARE(state.settings.permutationScheme, PermutationScheme::Uniform);
+
+        // Closed any other way, it stores nothing.
+        PermutationSchemeDialog closed(state);
+        option(closed, "Option1")->click();
+        closed.reject();
+        QCOMPARE(state.settings.permutationScheme, PermutationScheme::Uniform);
+    }
+
+    void permutationSchemeHelpOpensThePermutationTestsPage()
+    {
+        ProgramState state;
+        PermutationSchemeDialog window(state);
+        window.show();
+        press(window, "Command2");
+        auto* help = window.findChild<HelpWindow*>();
+        QVERIFY(help);
+        QCOMPARE(help->browser()->source().toString(), QStringLiteral("qrc:/help/permutations.html"));
+        // The welcome page leads there too.
+        help->showTopic(QStringLiteral("Welcome"));
+        QVERIFY(help->browser()->toHtml().contains(QStringLiteral("permutations.html")));
     }
 
     void aaiaEmpiricalAreaMustBeGiven()
@@ -348,11 +396,11 @@ private slots:
     void everyHelpKeywordHasItsPage_data()
     {
         QTest::addColumn<QString>("keyword");
-        for (const char* keyword :
-             {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis", "Paired-Sample Genetic Distance Analysis",
-              "Allelic Aggregation Index Analysis", "Landscape Shape Interpolation",
-              "Genetic Landscape Interpolation Editor/Viewer", "Plots of Sample Locations",
-              "Monmonier Maximum Difference Algorithm", "Monmonier's Maximum Difference Algorithm"})
+        for (const char* keyword : {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis",
+                                    "Paired-Sample Genetic Distance Analysis", "Allelic Aggregation Index Analysis",
+                                    "Landscape Shape Interpolation", "Genetic Landscape Interpolation Editor/Viewer",
+                                    "Plots of Sample Locations", "Monmonier Maximum Difference Algorithm",
+                                    "Monmonier's Maximum Difference Algorithm", "Permutation Scheme"})
             QTest::newRow(keyword) << QString::fromLatin1(keyword);
     }
 

@@ -148,5 +148,19 @@ TEST(AggregationReport, SequenceDataListsCodesAndNames)
     EXPECT_EQ(AggregationReport(result), expected);
 }
 
+TEST(AggregationReport, AnotherPermutationSchemeIsNamedUnderTheRaveLine)
+{
+    // The report names no count of replicates: the scheme follows the first probability.
+    AggregationResult result = codominantResult();
+    result.permutationScheme = {PermutationScheme::Complete, 720};
+    EXPECT_NE(AggregationReport(result).find("P (Rave<=RND) = 0.042000000\r\n"
+                                             "Permutations: all 720 arrangements (exact test)\r\n\r\n"
+                                             "Allele/genotype specific test results\r\n"),
+              std::string::npos);
+    result.permutationScheme = {PermutationScheme::Uniform, 0};
+    EXPECT_NE(AggregationReport(result).find("0.042000000\r\nPermutations: independent uniform shuffles\r\n\r\n"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace tessaloc

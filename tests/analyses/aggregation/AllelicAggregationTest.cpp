@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
+#include "tests/support/AllArrangements.h"
 #include "tests/support/LiteralAggregation.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/TempFiles.h"
@@ -10,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
+#include <numeric>
 
 namespace tessaloc {
 namespace {
@@ -503,6 +507,136 @@ TEST(AllelicAggregation, ReportsOfTheExamplesMatchTheLiteralProcedure)
         literal.coordinatePath = input.coordinatePath;
         literal.genotypePath = input.genotypePath;
         EXPECT_EQ(report, AggregationReport(literal)) << example.folder;
+    }
+}
+
+// Rj of every category with two or more bearers (locus by locus, categories in order of first
+// appearance) and Rave over those of loci with two or more categories, with observation i's data at
+// location p(i). Each category's nearest-bearer distances are added in observation order.
+struct Aggregation {
+    std::vector<double> rj;
+    double rave = 0.0;
+};
+Aggregation aggregationOf(const SampleTable& table, const SquareMatrix& distances, double area,
+                          const std::vector<std::int32_t>& p)
+{
+    Aggregation out;
+    double raveSum = 0.0;
+    int included = 0;
+    for (int locus = 0; locus < table.locusCount; ++locus) {
+        std::vector<std::string> categories;
+        for (int i = 0; i < table.sampleCount(); ++i)
+            if (std::find(categories.begin(), categories.end(), table.genotype(locus, i)) == categories.end())
+                categories.push_back(table.genotype(locus, i));
+        for (const std::string& category : categories) {
+            std::vector<int> bearers;
+            for (int i = 0; i < table.sampleCount(); ++i)
+                if (table.genotype(locus, i) == category)
+                    bearers.push_back(i);
+            if (bearers.size() < 2)
+                continue;
+            double sum = 0.0;
+            for (const int i : bearers) {
+                double nearest = std::numeric_limits<double>::infinity();
+                for (const int j : bearers)
+                    if (j != i)
+                        nearest = std::min(nearest, distances(p[static_cast<size_t>(i)], p[static_cast<size_t>(j)]));
+                sum += nearest;
+            }
+            const auto count = static_cast<double>(bearers.size());
+            const double rj = sum / count / (1.0 / (2.0 * std::sqrt(count / area)));
+            out.rj.push_back(rj);
+            if (categories.size() >= 2) {
+                raveSum += rj;
+                ++included;
+            }
+        }
+    }
+    out.rave = raveSum / included;
+    return out;
+}
+
+TEST(AllelicAggregation, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
+{
+    // The exact P values: shares of all N! relabellings, the observed one included, at or beyond the
+    // observed Rj of each category (both tails) and at or below the observed Rave.
+    for (int n = 4; n <= 7; ++n) {
+        for (const int coordinateRange : {1000, 3}) {
+            reference::RandomTableRecipe recipe;
+            recipe.samples = n;
+            recipe.loci = 2;
+            recipe.allelesPerLocus = 2;
+            recipe.missingRate = 0.0;
+            recipe.seed = static_cast<std::uint32_t>(200 + 10 * n + coordinateRange);
+            SampleTable table = reference::randomSampleTable(DataType::Genotypes, recipe);
+            for (int k = 0; k < n; ++k) {
+                table.xTexts[static_cast<size_t>(k)] =
+                    std::to_string(std::stoi(table.xTexts[static_cast<size_t>(k)]) % coordinateRange);
+                table.yTexts[static_cast<size_t>(k)] =
+                    std::to_string(std::stoi(table.yTexts[static_cast<size_t>(k)]) % coordinateRange);
+            }
+            RandomUniform random(1, 1);
+            AggregationSettings settings;
+            settings.permutations = 0; // an error of its own, but complete enumeration ignores the count
+            PermutationOptions options;
+            options.scheme = PermutationScheme::Complete;
+            const AggregationResult result =
+                AllelicAggregation(table, DataType::Genotypes, false, settings, random, RunListener::none(), options);
+
+            const SquareMatrix distances = BuildGeographicDistances(table, false);
+            std::vector<std::int32_t> identity(static_cast<size_t>(n));
+            std::iota(identity.begin(), identity.end(), 0);
+            const Aggregation observed = aggregationOf(table, distances, result.area, identity);
+            std::vector<long long> upper(observed.rj.size(), 0);
+            std::vector<long long> lower(observed.rj.size(), 0);
+            long long raveCount = 0;
+            long long arrangements = 0;
+            testing::forEachArrangement(n, [&](const std::vector<std::int32_t>& p) {
+                const Aggregation replicate = aggregationOf(table, distances, result.area, p);
+                for (size_t c = 0; c < observed.rj.size(); ++c) {
+                    upper[c] += replicate.rj[c] >= observed.rj[c];
+                    lower[c] += replicate.rj[c] <= observed.rj[c];
+                }
+                raveCount += replicate.rave <= observed.rave;
+                ++arrangements;
+            });
+
+            const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
+            EXPECT_EQ(result.permutations, arrangements) << label;
+            EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;
+            EXPECT_EQ(result.rave, observed.rave) << label;
+            const auto all = static_cast<double>(arrangements);
+            size_t c = 0;
+            for (const LocusResult& locus : result.loci) {
+                for (const CategoryResult& category : locus.categories) {
+                    if (!category.computed())
+                        continue;
+                    ASSERT_LT(c, observed.rj.size()) << label;
+                    EXPECT_EQ(category.rj, observed.rj[c]) << label;
+                    EXPECT_EQ(category.pUpper, static_cast<double>(upper[c]) / all) << label << ", " << category.text;
+                    EXPECT_EQ(category.pLower, static_cast<double>(lower[c]) / all) << label << ", " << category.text;
+                    ++c;
+                }
+            }
+            EXPECT_EQ(c, observed.rj.size()) << label;
+            EXPECT_EQ(result.pRave, static_cast<double>(raveCount) / all) << label;
+        }
+    }
+}
+
+TEST(AllelicAggregation, CompleteEnumerationRefusesTenObservationsBeforeComputing)
+{
+    // Every locus invariant: Rave would be undefined, an error of its own once computed.
+    std::vector<Observation> observations;
+    for (int k = 0; k < 10; ++k)
+        observations.push_back({std::to_string(k), std::to_string(k * k % 7), {"a"}});
+    PermutationOptions options;
+    options.scheme = PermutationScheme::Complete;
+    try {
+        run(tableOf(observations), DataType::Genotypes, 20, false, options);
+        FAIL() << "ten observations have 3628800 arrangements";
+    } catch (const AnalysisError& error) {
+        EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();
     }
 }
 

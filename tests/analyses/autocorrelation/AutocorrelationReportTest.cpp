@@ -153,5 +153,20 @@ TEST(AutocorrelationReport, ManyClassesWidenTheClassNumber)
     EXPECT_NE(report.find(".50000000000" + blanks(4) + " 123456 " + blanks(6) + "P = .50000"), std::string::npos);
 }
 
+TEST(AutocorrelationReport, AnotherPermutationSchemeIsNamedAfterThePermutationsLine)
+{
+    AutocorrelationResult result = smallResult();
+    result.permutations = 5040;
+    result.permutationScheme = {PermutationScheme::Complete, 5040};
+    EXPECT_NE(AutocorrelationReport(result).find("\r\n 5040 permutations performed\r\n"
+                                                 "Permutations: all 5040 arrangements (exact test)\r\n\r\n"
+                                                 "Analysis of full distogram:"),
+              std::string::npos);
+    result.permutationScheme = {PermutationScheme::Uniform, 0};
+    EXPECT_NE(AutocorrelationReport(result).find(
+                  " permutations performed\r\nPermutations: independent uniform shuffles\r\n\r\nAnalysis"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace tessaloc

@@ -1,7 +1,9 @@
 #include "analyses/autocorrelation/SpatialAutocorrelation.h"
 
 #include "core/Errors.h"
+#include "tests/support/AllArrangements.h"
 #include "tests/support/MatrixBuilders.h"
+#include "tests/support/RandomMatrices.h"
 #include "tests/support/TempFiles.h"
 
 #include "tests/support/RecordingListener.h"
@@ -354,6 +356,111 @@ TEST(SpatialAutocorrelation, ManyClassesUseWiderClassIndices)
     EXPECT_EQ(result.pairCounts, counts);
     for (int f = 0; f < classes; ++f)
         ASSERT_EQ(result.distogram.ay[f], sums[f] / static_cast<double>(counts[f])) << "class " << f + 1;
+}
+
+// The class means Ay of `genetic` and V over them, each class's sum taken in pair order, from the
+// class of every pair i < j (in pair order).
+struct Distogram {
+    std::vector<double> ay;
+    double v = 0.0;
+};
+Distogram distogramOf(const SquareMatrix& genetic, const std::vector<size_t>& classOfPair, size_t k, double gbar)
+{
+    std::vector<double> sums(k, 0.0);
+    std::vector<double> pairs(k, 0.0);
+    size_t pair = 0;
+    for (int i = 0; i < genetic.size(); ++i) {
+        for (int j = i + 1; j < genetic.size(); ++j) {
+            sums[classOfPair[pair]] += genetic(i, j);
+            pairs[classOfPair[pair]] += 1.0;
+            ++pair;
+        }
+    }
+    Distogram distogram;
+    double squares = 0.0;
+    for (size_t f = 0; f < k; ++f) {
+        distogram.ay.push_back(sums[f] / pairs[f]);
+        squares += (distogram.ay[f] - gbar) * (distogram.ay[f] - gbar);
+    }
+    distogram.v = std::sqrt(squares / static_cast<double>(k));
+    return distogram;
+}
+
+TEST(SpatialAutocorrelation, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
+{
+    // The exact P values: shares of all N! arrangements, the observed one included, at or beyond
+    // the observed Ay of each class (both tails) and V (upper tail).
+    for (int n = 4; n <= 7; ++n) {
+        for (const int coordinateRange : {1000, 40}) {
+            const auto seed = static_cast<std::uint32_t>(100 + 10 * n + coordinateRange);
+            const reference::DistanceMatrices m =
+                reference::randomDistanceMatrices(DataType::Genotypes, n, seed, coordinateRange);
+            const int k = n == 4 ? 2 : 3;
+            const ClassLimits limits = DistanceClassLimits(m.geographic, k, ClassMode::EqualCounts);
+            std::vector<size_t> classOfPair;
+            double total = 0.0;
+            for (int i = 0; i < n; ++i) {
+                for (int j = i + 1; j < n; ++j) {
+                    const double d = m.geographic(i, j);
+                    size_t f = 0;
+                    while (!(limits.lower[f] <= d && d < limits.upper[f]))
+                        ++f;
+                    classOfPair.push_back(f);
+                    total += m.genetic(i, j);
+                }
+            }
+            const double gbar = total / static_cast<double>(classOfPair.size());
+            const Distogram observed = distogramOf(m.genetic, classOfPair, static_cast<size_t>(k), gbar);
+            std::vector<long long> upper(static_cast<size_t>(k), 0);
+            std::vector<long long> lower(static_cast<size_t>(k), 0);
+            long long vCount = 0;
+            long long arrangements = 0;
+            testing::forEachArrangement(n, [&](const std::vector<std::int32_t>& p) {
+                const Distogram replicate =
+                    distogramOf(testing::rearranged(m.genetic, p), classOfPair, static_cast<size_t>(k), gbar);
+                for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+                    upper[f] += replicate.ay[f] >= observed.ay[f];
+                    lower[f] += replicate.ay[f] <= observed.ay[f];
+                }
+                vCount += replicate.v >= observed.v;
+                ++arrangements;
+            });
+
+            RandomUniform random(1, 1);
+            PermutationOptions options;
+            options.scheme = PermutationScheme::Complete;
+            // The count of 0 would be an error; complete enumeration ignores it.
+            const AutocorrelationResult result =
+                SpatialAutocorrelation(m.genetic, m.geographic, settingsOf(k, 0, ClassMode::EqualCounts), random,
+                                       RunListener::none(), options);
+            const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
+            ASSERT_EQ(result.distogram.ay, observed.ay) << label;
+            EXPECT_EQ(result.permutations, arrangements) << label;
+            EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;
+            const auto all = static_cast<double>(arrangements);
+            for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+                EXPECT_EQ(result.upperTailP[f], static_cast<double>(upper[f]) / all) << label << ", class " << f + 1;
+                EXPECT_EQ(result.lowerTailP[f], static_cast<double>(lower[f]) / all) << label << ", class " << f + 1;
+            }
+            EXPECT_EQ(result.vP, static_cast<double>(vCount) / all) << label;
+        }
+    }
+}
+
+TEST(SpatialAutocorrelation, CompleteEnumerationRefusesTenObservationsBeforeComputing)
+{
+    // Twelve classes of 45 pairs would be fine; the refusal comes before the classes are built.
+    const reference::DistanceMatrices m = reference::randomDistanceMatrices(DataType::Genotypes, 10, 3);
+    RandomUniform random(1, 1);
+    PermutationOptions options;
+    options.scheme = PermutationScheme::Complete;
+    try {
+        SpatialAutocorrelation(m.genetic, m.geographic, settingsOf(12, 1000, ClassMode::EqualCounts), random,
+                               RunListener::none(), options);
+        FAIL() << "ten observations have 3628800 arrangements";
+    } catch (const AnalysisError& error) {
+        EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();
+    }
 }
 
 } // namespace

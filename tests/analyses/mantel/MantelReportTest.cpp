@@ -86,5 +86,18 @@ TEST(MantelReport, ZeroAndOtherCountsInTheReplicatesLine)
     EXPECT_NE(MantelReport(result).find("\r\n 9 replicates performed\r\n"), std::string::npos);
 }
 
+TEST(MantelReport, AnotherPermutationSchemeIsNamedAfterTheReplicatesLine)
+{
+    MantelResult result = smallResult();
+    result.permutations = 5039;
+    result.permutationScheme = {PermutationScheme::Complete, 5040};
+    EXPECT_NE(MantelReport(result).find("\r\n 5039 replicates performed\r\n"
+                                        "Permutations: all 5040 arrangements (exact test)\r\n\r\n\r\nTable of"),
+              std::string::npos);
+    result.permutationScheme = {PermutationScheme::Uniform, 0};
+    EXPECT_NE(MantelReport(result).find(" replicates performed\r\nPermutations: independent uniform shuffles\r\n\r\n"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace tessaloc

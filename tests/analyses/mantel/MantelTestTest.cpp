@@ -5,6 +5,7 @@
 #include "core/GeographicDistances.h"
 #include "core/MatrixSums.h"
 #include "core/NearMaximum.h"
+#include "tests/support/AllArrangements.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/LiteralMantel.h"
 #include "tests/support/TempFiles.h"
@@ -295,6 +296,98 @@ TEST(MantelTest, TiesCountInBothTails)
     EXPECT_GT(result.lessOrEqual, 0);
     EXPECT_LT(result.lessOrEqual, 20);
     EXPECT_GT(result.pGreaterOrEqual + result.pLessOrEqual, 1.0);
+}
+
+PermutationOptions scheme(PermutationScheme chosen)
+{
+    PermutationOptions options;
+    options.scheme = chosen;
+    return options;
+}
+
+TEST(MantelTest, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
+{
+    // For each N, two random data sets: one with distinct locations, one with repeated ones (hence
+    // tied Z'). The exact P is the share of all N! arrangements, the observed one included, whose Z'
+    // lies at or beyond Z.
+    long long ties = 0;
+    for (int n = 4; n <= 7; ++n) {
+        for (const int coordinateRange : {1000, 2}) {
+            const auto seed = static_cast<std::uint32_t>(10 * n + coordinateRange);
+            const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, n, seed, coordinateRange);
+            const double z = CrossProductSum(m.genetic, m.geographic);
+            long long atLeast = 0;
+            long long atMost = 0;
+            long long arrangements = 0;
+            testing::forEachArrangement(n, [&](const std::vector<std::int32_t>& p) {
+                const double zStar = CrossProductSum(testing::rearranged(m.genetic, p), m.geographic);
+                atLeast += zStar >= z;
+                atMost += zStar <= z;
+                ++arrangements;
+            });
+            ties += atLeast + atMost - arrangements - 1;
+
+            RandomUniform random(1, 1);
+            MantelSettings settings;
+            settings.permutations = 3; // ignored
+            const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(),
+                                                   scheme(PermutationScheme::Complete));
+            const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
+            EXPECT_EQ(result.permutations, arrangements - 1) << label;
+            EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;
+            EXPECT_EQ(result.pGreaterOrEqual, static_cast<double>(atLeast) / static_cast<double>(arrangements))
+                << label;
+            EXPECT_EQ(result.pLessOrEqual, static_cast<double>(atMost) / static_cast<double>(arrangements)) << label;
+        }
+    }
+    EXPECT_GT(ties, 0) << "the cases must include arrangements other than the observed one that tie with it";
+}
+
+TEST(MantelTest, CompleteEnumerationRefusesTenObservationsBeforeComputing)
+{
+    // Equal genetic distances make r undefined, which would be an error of its own once computed.
+    SquareMatrix genetic(10);
+    for (int i = 0; i < 10; ++i)
+        for (int j = i + 1; j < 10; ++j)
+            genetic.setPair(i, j, 0.5);
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 10, 5);
+    RandomUniform random(1, 1);
+    try {
+        MantelTest(genetic, m.geographic, MantelSettings{}, random, RunListener::none(),
+                   scheme(PermutationScheme::Complete));
+        FAIL() << "ten observations have 3628800 arrangements";
+    } catch (const AnalysisError& error) {
+        EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();
+    }
+}
+
+TEST(MantelTest, UniformShufflesCountWhatTheirArrangementsGive)
+{
+    // The replicates are the runner's uniform shuffles: Z' of each, counted against Z.
+    const Matrices m = reference::randomDistanceMatrices(DataType::Genotypes, 11, 9, 4);
+    const double z = CrossProductSum(m.genetic, m.geographic);
+    RandomUniform reference(8, 9);
+    UniformShuffle shuffle(11);
+    long long atLeast = 0;
+    long long atMost = 0;
+    for (int replicate = 0; replicate < 150; ++replicate) {
+        shuffle.nextReplicate(reference);
+        const double zStar = CrossProductSum(testing::rearranged(m.genetic, shuffle.permutation()), m.geographic);
+        atLeast += zStar >= z;
+        atMost += zStar <= z;
+    }
+    for (const int threads : {1, 3}) {
+        RandomUniform random(8, 9);
+        MantelSettings settings;
+        settings.permutations = 150;
+        PermutationOptions options = scheme(PermutationScheme::Uniform);
+        options.threads = threads;
+        const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), options);
+        EXPECT_EQ(result.greaterOrEqual, atLeast) << threads << " threads";
+        EXPECT_EQ(result.lessOrEqual, atMost) << threads << " threads";
+        EXPECT_EQ(result.permutations, 150);
+        EXPECT_EQ(result.permutationScheme.scheme, PermutationScheme::Uniform);
+    }
 }
 
 } // namespace
