@@ -78,11 +78,12 @@ std::string_view genotypeFormatName(GenotypeFormat format)
     return "own";
 }
 
-GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path, std::string_view role)
+GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
 {
+    // A file that cannot be read is left to the own format's reader, whose message says why.
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        throw AnalysisError(describeFile(role, path) + " cannot be opened");
+        return GenotypeFormat::Own;
     std::string head(kDetectionBytes, '\0');
     file.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(file.gcount()));
@@ -104,7 +105,7 @@ GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path, std::stri
 
 void ReadCoordinates(const std::filesystem::path& path, SampleTable& table)
 {
-    if (DetectGenotypeFormat(path, "coordinate file") != GenotypeFormat::Genalex) {
+    if (DetectGenotypeFormat(path) != GenotypeFormat::Genalex) {
         ReadCoordinateFile(path, table);
         return;
     }
@@ -191,7 +192,7 @@ void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, Dat
                    RunListener& listener)
 {
     if (format == GenotypeFormat::Detect)
-        format = DetectGenotypeFormat(path, "genotype file");
+        format = DetectGenotypeFormat(path);
     NamedGenotypes genotypes;
     switch (format) {
     case GenotypeFormat::Detect:

@@ -26,9 +26,9 @@ std::string_view genotypeFormatName(GenotypeFormat format);
 
 /// The format of the file at `path` as its first bytes show it: VCF text ("##fileformat=VCF"), BCF
 /// or gzip magic bytes; a GenAlEx first row of counts; a GENEPOP "POP" line after its title and locus
-/// names; otherwise the program's own format. Throws AnalysisError when the file cannot be read;
-/// `role` names it ("genotype file").
-GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path, std::string_view role);
+/// names; otherwise, and for a file that cannot be opened, the program's own format (whose reader
+/// then says what is wrong).
+GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path);
 
 /// Genotypes read from a file that names its samples, before they are matched with the coordinates.
 struct NamedGenotypes {

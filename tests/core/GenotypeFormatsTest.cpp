@@ -36,7 +36,22 @@ TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
     int index = 0;
     for (const auto& c : cases) {
         const auto path = folder.write("f" + std::to_string(index++), c.content);
-        EXPECT_EQ(DetectGenotypeFormat(path, "genotype file"), c.format) << c.content;
+        EXPECT_EQ(DetectGenotypeFormat(path), c.format) << c.content;
+    }
+}
+
+TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
+{
+    TempFolder folder;
+    SampleTable table;
+    table.names = {"a"};
+    const auto missing = folder.path() / "missing.vcf";
+    try {
+        ReadGenotypes(missing, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+        ADD_FAILURE() << "no error";
+    } catch (const AnalysisError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot open the genotype file \"" + missing.string() + "\": No such file or directory");
     }
 }
 

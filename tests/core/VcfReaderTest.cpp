@@ -88,7 +88,7 @@ TEST(ReadVcfGenotypes, BcfAndBgzippedVcfReadAsTheText)
     const NamedGenotypes expected = ReadVcfGenotypes(text);
     for (const auto& [name, mode] : {std::pair{"a.bcf", "wb"}, std::pair{"a.vcf.gz", "wz"}}) {
         const auto path = rewritten(text, folder.path() / name, mode);
-        EXPECT_EQ(DetectGenotypeFormat(path, "genotype file"), GenotypeFormat::Vcf) << name;
+        EXPECT_EQ(DetectGenotypeFormat(path), GenotypeFormat::Vcf) << name;
         const NamedGenotypes genotypes = ReadVcfGenotypes(path);
         EXPECT_EQ(genotypes.names, expected.names) << name;
         for (size_t locus = 0; locus < 2; ++locus)
