@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -24,11 +25,11 @@ public:
 const std::string& scratchPath()
 {
     static const std::string path = [] {
-        char name[] = "/tmp/tessaloc-fuzz-XXXXXX";
-        const int descriptor = mkstemp(name);
+        std::string name = (std::filesystem::temp_directory_path() / "tessaloc-fuzz-XXXXXX").string();
+        const int descriptor = mkstemp(name.data());
         if (descriptor >= 0)
             close(descriptor);
-        return std::string(name);
+        return name;
     }();
     return path;
 }
