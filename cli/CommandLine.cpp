@@ -22,6 +22,9 @@ const std::vector<OptionSpec>& commonOptions()
          "data type: 1 codominant alleles \"a\\b\", 2 haploid/dominant markers or whole genotypes, "
          "3 DNA/protein sequences (default 1)"},
         {"--latlong", "", "X is longitude and Y latitude in decimal degrees"},
+        {"--genotype-format", "own|vcf|genepop|genalex",
+         "layout of the genotype file (default: recognised from its content); all but own are matched with "
+         "the coordinates by sample name"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
     };
@@ -35,6 +38,16 @@ const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::
             return &option;
     }
     return nullptr;
+}
+
+std::optional<GenotypeFormat> genotypeFormatOf(const std::string& text)
+{
+    for (const GenotypeFormat format :
+         {GenotypeFormat::Own, GenotypeFormat::Vcf, GenotypeFormat::Genepop, GenotypeFormat::Genalex}) {
+        if (text == genotypeFormatName(format))
+            return format;
+    }
+    return std::nullopt;
 }
 
 std::optional<long long> parseWholeNumber(const std::string& text)
@@ -254,6 +267,11 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             if (!type || *type < 1 || *type > 3)
                 throw UsageError("--type takes 1, 2 or 3, not " + quotedField(value));
             invocation.dataType = static_cast<DataType>(*type);
+        } else if (argument == "--genotype-format") {
+            const auto format = genotypeFormatOf(value);
+            if (!format)
+                throw UsageError("--genotype-format takes own, vcf, genepop or genalex, not " + quotedField(value));
+            invocation.genotypeFormat = *format;
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
         } else if (argument == "--seed") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/GenotypeFormats.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
@@ -48,6 +49,7 @@ struct OptionSpec {
 struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
+    GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     std::string coordinatePath;
@@ -78,6 +80,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.genotypePath = invocation.genotypePath;
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
+    input.genotypeFormat = invocation.genotypeFormat;
     return input;
 }
 
@@ -158,6 +161,7 @@ Subcommand monmonierCommand();
 Subcommand autocorrelationCommand();
 Subcommand aggregationCommand();
 Subcommand sampleplotCommand();
+Subcommand convertCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/GenotypeFormats.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
@@ -19,6 +20,9 @@ struct AnalysisInput {
     /// X is longitude and Y latitude in decimal degrees; geographic distances are then great-circle
     /// kilometres.
     bool useLatLong = false;
+    /// The layout of the genotype file; recognised from its content unless forced. The own format
+    /// pairs records with the coordinates by position, the others by sample name.
+    GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
 };
 
 /// What ReadAnalysisData builds and which status texts it shows on the way.

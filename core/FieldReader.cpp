@@ -81,14 +81,16 @@ void FieldReader::skipBlanks()
 
 std::optional<std::string> FieldReader::nextText()
 {
-    return next(false);
+    const auto field = next(false);
+    return field ? std::optional<std::string>(*field) : std::nullopt;
 }
 std::optional<std::string> FieldReader::nextNumber()
 {
-    return next(true);
+    const auto field = next(true);
+    return field ? std::optional<std::string>(*field) : std::nullopt;
 }
 
-std::optional<std::string> FieldReader::next(bool numeric)
+std::optional<std::string_view> FieldReader::next(bool numeric)
 {
     m_fieldStartsLine = m_atLineStart;
     skipBlanks();
@@ -101,7 +103,7 @@ std::optional<std::string> FieldReader::next(bool numeric)
     }
     m_atLineStart = false;
 
-    std::string value;
+    std::string_view value;
     const size_t size = m_content.size();
     if (m_content[m_position] == '"') {
         ++m_position;
@@ -112,7 +114,7 @@ std::optional<std::string> FieldReader::next(bool numeric)
             if (m_content[i] == '\n' || (m_content[i] == '\r' && (i + 1 >= end || m_content[i + 1] != '\n')))
                 ++m_line;
         }
-        value.assign(m_content, m_position, end - m_position);
+        value = std::string_view(m_content).substr(m_position, end - m_position);
         m_position = close == std::string::npos ? size : close + 1;
         // Whatever stands between the closing quote and the separator is not part of the field.
         while (m_position < size && m_content[m_position] != ',' && !atLineEnd())
@@ -125,7 +127,7 @@ std::optional<std::string> FieldReader::next(bool numeric)
         size_t end = m_position;
         while (end > start && isBlank(m_content[end - 1]))
             --end;
-        value.assign(m_content, start, end - start);
+        value = std::string_view(m_content).substr(start, end - start);
         if (numeric) {
             // A number followed by blanks may still be followed by its comma or line end; any
             // other character starts the next field.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tessaloc {
 
@@ -30,6 +31,8 @@ public:
     std::optional<std::string> nextText();
     /// The next field read as a number: like nextText(), but it also ends at a blank or tab.
     std::optional<std::string> nextNumber();
+    /// Like nextText(), but without a copy: the view stays valid while the reader lives, unmoved.
+    std::optional<std::string_view> nextTextView() { return next(false); }
 
     /// The line (from 1) on which the field last returned started; after the end of the file, the
     /// last line of the file. Counted in 64 bits: a file may have more lines than a 32-bit count holds.
@@ -44,7 +47,7 @@ public:
 
 private:
     FieldReader() = default;
-    std::optional<std::string> next(bool numeric);
+    std::optional<std::string_view> next(bool numeric);
     bool atLineEnd() const;
     void skipLineEnd();
     void skipBlanks();

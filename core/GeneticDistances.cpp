@@ -1,5 +1,6 @@
 #include "core/GeneticDistances.h"
 
+#include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "core/NumberText.h"
 #include "core/ParallelRows.h"
@@ -7,158 +8,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
-#include <unordered_map>
 
 namespace tessaloc {
 namespace {
 
-// The builders intern each locus's texts to small integers once, instead of comparing texts for
-// every pair. Every distance still comes out bit for bit as the text comparison gives it: the
-// per-locus terms are exact constants and the sums run over the loci in order.
-constexpr std::int32_t kMissing = -1;
+// The code of a missing field in the data-type-2 builder.
+constexpr std::uint16_t kMissing = 0xFFFF;
 
-class Interner {
-public:
-    std::int32_t id(std::string_view text)
-    {
-        const auto [it, inserted] = m_ids.try_emplace(text, static_cast<std::int32_t>(m_ids.size()));
-        return it->second;
-    }
-    void clear() { m_ids.clear(); }
-
-private:
-    std::unordered_map<std::string_view, std::int32_t> m_ids;
-};
-
-[[noreturn]] void throwNoCommonLoci(int i, int j)
+void throwFirstFailure(const FirstFailingPair& failures)
 {
-    throw DataProblem(noCommonLociMessage(i + 1, j + 1));
+    if (const auto pair = failures.first())
+        throw DataProblem(noCommonLociMessage(pair->first + 1, pair->second + 1));
 }
-
-// The builders stop at the first pair, in the order i ascending then j ascending, that has no
-// usable locus. Rows run in parallel, so each row keeps its own first failure and the earliest row
-// wins afterwards.
-class FirstFailures {
-public:
-    explicit FirstFailures(int rows)
-        : m_column(static_cast<size_t>(std::max(rows, 0)), -1)
-    {
-    }
-    void record(int row, int column) { m_column[row] = column; }
-    void throwFirst() const
-    {
-        for (size_t row = 0; row < m_column.size(); ++row) {
-            if (m_column[row] >= 0)
-                throwNoCommonLoci(static_cast<int>(row), m_column[row]);
-        }
-    }
-
-private:
-    std::vector<int> m_column;
-};
-
-// The four values the allele-sharing term can take, and a marker for a locus that a pair skips.
-const double kAlleleTerms[4] = {0.0, 0.5, 1.0 - std::sqrt(0.5), 1.0};
-constexpr std::uint8_t kSkipLocus = 4;
-
-// Per locus, the distinct genotypes (unordered allele pairs) and, unless there are very many, a
-// table of the term for every two of them, so that a pair and locus cost one lookup. The missing
-// genotype "0\\0" has the last id and always gives kSkipLocus.
-class AlleleTerms {
-public:
-    using Genotype = std::pair<std::int32_t, std::int32_t>;
-
-    explicit AlleleTerms(const SampleTable& table)
-        : m_loci(table.locusCount)
-        , m_genotypes(static_cast<size_t>(table.sampleCount()) * static_cast<size_t>(m_loci))
-        , m_distinct(static_cast<size_t>(m_loci))
-        , m_tables(static_cast<size_t>(m_loci))
-    {
-        const int n = table.sampleCount();
-        Interner alleles;
-        std::map<Genotype, std::uint32_t> ids;
-        for (int l = 0; l < m_loci; ++l) {
-            alleles.clear();
-            ids.clear();
-            std::vector<Genotype>& distinct = m_distinct[l];
-            std::vector<std::int64_t> idOf(static_cast<size_t>(n));
-            for (int k = 0; k < n; ++k) {
-                const std::string& field = table.genotype(l, k);
-                if (field == "0\\0") {
-                    idOf[k] = -1;
-                    continue;
-                }
-                std::int32_t left = alleles.id(LeftAllele(field));
-                std::int32_t right = alleles.id(RightAllele(field));
-                if (left > right)
-                    std::swap(left, right);
-                const auto [it, inserted] = ids.try_emplace({left, right}, static_cast<std::uint32_t>(distinct.size()));
-                if (inserted)
-                    distinct.emplace_back(left, right);
-                idOf[k] = it->second;
-            }
-            const size_t missing = distinct.size();
-            for (int k = 0; k < n; ++k)
-                m_genotypes[static_cast<size_t>(k) * m_loci + l] =
-                    static_cast<std::uint32_t>(idOf[k] < 0 ? missing : static_cast<size_t>(idOf[k]));
-
-            const size_t width = missing + 1;
-            if (width > kLargestTableWidth)
-                continue;
-            std::vector<std::uint8_t>& terms = m_tables[l];
-            terms.resize(width * width);
-            for (size_t g = 0; g < width; ++g)
-                for (size_t h = 0; h < width; ++h)
-                    terms[g * width + h] = computeCode(l, static_cast<std::uint32_t>(g), static_cast<std::uint32_t>(h));
-        }
-    }
-
-    const std::uint32_t* genotypes(int observation) const
-    {
-        return m_genotypes.data() + static_cast<size_t>(observation) * m_loci;
-    }
-
-    /// The index into kAlleleTerms for genotypes g and h of the locus, or kSkipLocus.
-    std::uint8_t code(int locus, std::uint32_t g, std::uint32_t h) const
-    {
-        const std::vector<std::uint8_t>& terms = m_tables[locus];
-        if (!terms.empty())
-            return terms[static_cast<size_t>(g) * (m_distinct[locus].size() + 1) + h];
-        return computeCode(locus, g, h);
-    }
-
-private:
-    // Beyond this many genotypes at one locus the table would take more memory than it saves time.
-    static constexpr size_t kLargestTableWidth = 512;
-
-    // The sum of square roots of frequency products is 0, 0.5, sqrt(0.5) or 1, and at most one
-    // non-zero root is ever added to another (0.5 + 0.5 for identical heterozygotes), so each term is
-    // one of four exact constants.
-    std::uint8_t computeCode(int locus, std::uint32_t g, std::uint32_t h) const
-    {
-        const std::vector<Genotype>& distinct = m_distinct[locus];
-        if (g >= distinct.size() || h >= distinct.size())
-            return kSkipLocus;
-        const auto [a1, a2] = distinct[g];
-        const auto [b1, b2] = distinct[h];
-        const bool homozygousI = a1 == a2;
-        const bool homozygousJ = b1 == b2;
-        if (homozygousI && homozygousJ)
-            return a1 == b1 ? 0 : 3;
-        if (homozygousI)
-            return (a1 == b1 || a1 == b2) ? 2 : 3;
-        if (homozygousJ)
-            return (b1 == a1 || b1 == a2) ? 2 : 3;
-        const int shared = int(b1 == a1 || b1 == a2) + int(b2 == a1 || b2 == a2);
-        return shared == 2 ? 0 : shared == 1 ? 1 : 3;
-    }
-
-    int m_loci;
-    std::vector<std::uint32_t> m_genotypes;
-    std::vector<std::vector<Genotype>> m_distinct;
-    std::vector<std::vector<std::uint8_t>> m_tables;
-};
 
 } // namespace
 
@@ -206,31 +67,32 @@ SquareMatrix GenotypeDistanceMatrix(const SampleTable& table)
 {
     const int n = table.sampleCount();
     const int loci = table.locusCount;
-    // codes[observation * loci + locus]: the field's id within its locus, or kMissing.
-    std::vector<std::int32_t> codes(static_cast<size_t>(n) * static_cast<size_t>(loci));
-    Interner interner;
+    // codes[observation * loci + locus]: the field's code within its locus, or kMissing. Equal codes
+    // are equal texts.
+    std::vector<std::uint16_t> codes(static_cast<size_t>(n) * static_cast<size_t>(loci));
+    std::vector<std::uint16_t> codeOf;
     for (int l = 0; l < loci; ++l) {
-        interner.clear();
-        for (int k = 0; k < n; ++k) {
-            const std::string& field = table.genotype(l, k);
-            codes[static_cast<size_t>(k) * loci + l] =
-                (field == "0" || field == "0\\0") ? kMissing : interner.id(field);
-        }
+        const GenotypeColumn& column = table.genotypes[static_cast<size_t>(l)];
+        codeOf.clear();
+        for (const std::string& text : column.texts())
+            codeOf.push_back(text == "0" || text == "0\\0" ? kMissing : static_cast<std::uint16_t>(codeOf.size()));
+        for (int k = 0; k < n; ++k)
+            codes[static_cast<size_t>(k) * loci + l] = codeOf[column.codes()[static_cast<size_t>(k)]];
     }
 
     SquareMatrix distances(n);
-    FirstFailures failures(n);
+    FirstFailingPair failures(n);
     forEachRowInParallel(n - 1, [&](int i) {
-        const std::int32_t* a = codes.data() + static_cast<size_t>(i) * loci;
+        const std::uint16_t* a = codes.data() + static_cast<size_t>(i) * loci;
         for (int j = i + 1; j < n; ++j) {
-            const std::int32_t* b = codes.data() + static_cast<size_t>(j) * loci;
+            const std::uint16_t* b = codes.data() + static_cast<size_t>(j) * loci;
+            // Counts, unlike sums of fractions, come out the same in any order.
             int compared = 0;
             int differing = 0;
             for (int l = 0; l < loci; ++l) {
-                if (a[l] == kMissing || b[l] == kMissing)
-                    continue;
-                ++compared;
-                differing += a[l] != b[l];
+                const int usable = int(a[l] != kMissing) & int(b[l] != kMissing);
+                compared += usable;
+                differing += usable & int(a[l] != b[l]);
             }
             if (compared == 0) {
                 failures.record(i, j);
@@ -239,40 +101,13 @@ SquareMatrix GenotypeDistanceMatrix(const SampleTable& table)
             distances.setPair(i, j, static_cast<double>(differing) / static_cast<double>(compared));
         }
     });
-    failures.throwFirst();
+    throwFirstFailure(failures);
     return distances;
 }
 
 SquareMatrix AlleleDistanceMatrix(const SampleTable& table)
 {
-    const int n = table.sampleCount();
-    const int loci = table.locusCount;
-    const AlleleTerms terms(table);
-
-    SquareMatrix distances(n);
-    FirstFailures failures(n);
-    forEachRowInParallel(n - 1, [&](int i) {
-        const std::uint32_t* genotypesOfI = terms.genotypes(i);
-        for (int j = i + 1; j < n; ++j) {
-            const std::uint32_t* genotypesOfJ = terms.genotypes(j);
-            int used = 0;
-            double sum = 0.0;
-            for (int l = 0; l < loci; ++l) {
-                const std::uint8_t term = terms.code(l, genotypesOfI[l], genotypesOfJ[l]);
-                if (term == kSkipLocus)
-                    continue;
-                ++used;
-                sum += kAlleleTerms[term];
-            }
-            if (used == 0) {
-                failures.record(i, j);
-                return;
-            }
-            distances.setPair(i, j, sum / static_cast<double>(used));
-        }
-    });
-    failures.throwFirst();
-    return distances;
+    return alleleSharingDistances(table, availableAlleleSumKernels().front());
 }
 
 SquareMatrix SequenceDistanceMatrix(const SampleTable& table)

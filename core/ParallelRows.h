@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tessaloc {
@@ -30,5 +32,29 @@ template <typename Body> void forEachRowInParallel(int rows, Body body, int mini
     for (int row = 0; row < rows; row += threadCount)
         body(row);
 }
+
+/// The first pair (row, column), rows ascending then columns ascending, that a loop over pairs found
+/// failing. Rows run in parallel in any order, so each row keeps its own first failure (only its own
+/// thread writes it) and the earliest row wins once all are done.
+class FirstFailingPair {
+public:
+    explicit FirstFailingPair(int rows)
+        : m_column(static_cast<size_t>(std::max(rows, 0)), -1)
+    {
+    }
+    /// Call once per row at most, with the row's first failing column.
+    void record(int row, int column) { m_column[static_cast<size_t>(row)] = column; }
+    std::optional<std::pair<int, int>> first() const
+    {
+        for (size_t row = 0; row < m_column.size(); ++row) {
+            if (m_column[row] >= 0)
+                return std::make_pair(static_cast<int>(row), m_column[row]);
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::vector<int> m_column;
+};
 
 } // namespace tessaloc

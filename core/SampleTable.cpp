@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessaloc {
@@ -128,8 +129,9 @@ void ReadGenotypeFile(FieldReader& reader, DataType dataType, SampleTable& table
         static_cast<double>(locusCount) * sampleCount <= static_cast<double>(reader.remainingBytes()) + 1.0;
     table.locusCount = locusCount;
     table.genotypes.clear();
-    if (fileCanHoldAll)
-        table.genotypes.reserve(static_cast<size_t>(locusCount));
+    // The first record, too, holds at most one field more than the file has bytes left.
+    table.genotypes.reserve(static_cast<size_t>(
+        std::min(static_cast<double>(locusCount), static_cast<double>(reader.remainingBytes()) + 1.0)));
 
     RecordLayoutCheck layout(reader, locusCount, listener);
     for (int observation = 0; observation < sampleCount; ++observation) {
@@ -140,12 +142,14 @@ void ReadGenotypeFile(FieldReader& reader, DataType dataType, SampleTable& table
                                 ", but the file ended");
         layout.nameRead(observation, *name);
         for (int locus = 0; locus < locusCount; ++locus) {
-            auto field = reader.nextText();
+            // A view into the reader's text: the column keeps each distinct field once, so the
+            // fields themselves are never copied.
+            const auto field = reader.nextTextView();
             if (!field)
                 throw AnalysisError(reader.where() + ": expected genotype field " + std::to_string(locus + 1) + " of " +
                                     std::to_string(locusCount) + " for observation " + std::to_string(observation + 1) +
                                     ", but the file ended");
-            if (dataType == DataType::Codominant && field->find('\\') == std::string::npos)
+            if (dataType == DataType::Codominant && field->find('\\') == std::string_view::npos)
                 throw DataProblem(kMissingSeparatorMessage, reader.where() + ": observation " +
                                                                 std::to_string(observation + 1) + ", locus " +
                                                                 std::to_string(locus + 1) + ": " + quotedField(*field));
@@ -155,7 +159,7 @@ void ReadGenotypeFile(FieldReader& reader, DataType dataType, SampleTable& table
                 if (fileCanHoldAll)
                     table.genotypes.back().reserve(static_cast<size_t>(sampleCount));
             }
-            table.genotypes[static_cast<size_t>(locus)].push_back(std::move(*field));
+            table.genotypes[static_cast<size_t>(locus)].push_back(*field);
         }
     }
     // Without observations the loci still have their (empty) columns.

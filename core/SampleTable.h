@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/GenotypeColumn.h"
 #include "core/RunListener.h"
 
 #include <filesystem>
@@ -28,8 +29,8 @@ struct SampleTable {
     std::vector<std::string> xTexts;
     std::vector<std::string> yTexts;
     int locusCount = 0;
-    /// genotypes[locus][observation], both 0-based.
-    std::vector<std::vector<std::string>> genotypes;
+    /// genotypes[locus][observation], both 0-based; each locus holds its fields as codes.
+    std::vector<GenotypeColumn> genotypes;
 
     int sampleCount() const { return static_cast<int>(names.size()); }
     const std::string& genotype(int locus, int observation) const { return genotypes[locus][observation]; }

@@ -1,6 +1,7 @@
 #include "analyses/sampleplot/SamplePlot.h"
 
 #include "core/Errors.h"
+#include "core/GenotypeFormats.h"
 #include "core/NumberText.h"
 #include "geometry/GeometryHelpers.h"
 
@@ -32,7 +33,7 @@ SamplePlot RunSamplePlot(const AnalysisInput& input, RunListener& listener)
 {
     listener.status("Reading");
     SampleTable table;
-    ReadCoordinateFile(input.coordinatePath, table);
+    ReadCoordinates(input.coordinatePath, table);
     return BuildSamplePlot(table);
 }
 

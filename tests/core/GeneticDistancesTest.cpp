@@ -1,4 +1,5 @@
 #include "core/GeneticDistances.h"
+#include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "tests/support/LiteralDistances.h"
 
@@ -214,9 +215,9 @@ TEST(BuildGeneticDistances, OnlyFailingPairDeepInALargeTableIsFound)
     recipe.missingRate = 0.0;
     SampleTable table = reference::randomSampleTable(DataType::Codominant, recipe);
     // Observation 201 keeps only locus 1, observation 251 lacks exactly that locus.
-    table.genotypes[1][200] = "0\\0";
-    table.genotypes[2][200] = "0\\0";
-    table.genotypes[0][250] = "0\\0";
+    table.genotypes[1].set(200, "0\\0");
+    table.genotypes[2].set(200, "0\\0");
+    table.genotypes[0].set(250, "0\\0");
     EXPECT_EQ(dataProblemOf(table, DataType::Codominant), noCommonLociMessage(201, 251));
 }
 
@@ -230,6 +231,41 @@ TEST(AlleleDistanceMatrix, LocusWithThousandsOfGenotypesMatchesTheLiteralProcedu
     recipe.missingRate = 0.0;
     recipe.seed = 77;
     expectSameAsLiteral(DataType::Codominant, recipe);
+}
+
+TEST(AlleleDistanceMatrix, EveryKernelMatchesTheLiteralProcedureOverManyLoci)
+{
+    // Biallelic loci (the codes of the narrow kernels) with runs of many-allele loci between them
+    // (added one by one), over sample counts that fill the last block of 32 partly or exactly.
+    for (const int samples : {31, 64, 77}) {
+        reference::RandomTableRecipe narrow;
+        narrow.samples = samples;
+        narrow.loci = 600;
+        narrow.allelesPerLocus = 2;
+        narrow.missingRate = 0.1;
+        narrow.seed = static_cast<std::uint32_t>(samples);
+        SampleTable table = reference::randomSampleTable(DataType::Codominant, narrow);
+        reference::RandomTableRecipe wide = narrow;
+        wide.loci = 40;
+        wide.allelesPerLocus = 9;
+        wide.seed += 1000;
+        const SampleTable extra = reference::randomSampleTable(DataType::Codominant, wide);
+        for (int l = 0; l < wide.loci; ++l) {
+            const auto at = table.genotypes.begin() + 15 * l + (l % 3 == 0 ? 0 : 7);
+            table.genotypes.insert(at, extra.genotypes[static_cast<size_t>(l)]);
+        }
+        table.locusCount = static_cast<int>(table.genotypes.size());
+
+        const SquareMatrix expected = reference::literalAlleleDistances(table);
+        for (const AlleleSumKernel kernel : availableAlleleSumKernels())
+            EXPECT_TRUE(bitIdentical(alleleSharingDistances(table, kernel), expected))
+                << "kernel " << static_cast<int>(kernel) << ", " << samples << " samples";
+    }
+}
+
+TEST(AlleleDistanceMatrix, ThePortableKernelIsAlwaysAvailable)
+{
+    EXPECT_EQ(availableAlleleSumKernels().back(), AlleleSumKernel::Portable);
 }
 
 } // namespace

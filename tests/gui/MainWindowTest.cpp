@@ -292,6 +292,28 @@ private slots:
         QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
     }
 
+    void aVcfFileIsMatchedByNameAndTheSamplesLeftOutAreCounted()
+    {
+        // The format is recognised from the content; the coordinate file names four of the 36
+        // individuals of the VCF example.
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        auto window = readyWindow(state);
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("coordinates.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\"site1-01\",0,0\r\n\"site2-01\",4,1\r\n\"site3-01\",8,0\r\n\"site4-01\",12,2\r\n;\r\n");
+        file.close();
+        child<QLineEdit>(*window, "Text1")->setText(file.fileName());
+        child<QLineEdit>(*window, "Text2")->setText(examplePath(QStringLiteral("vcf/genotypes.vcf")));
+        child<QRadioButton>(*window, "Option1")->setChecked(true);
+        state.settings.mantel.permutations = 9;
+        QCOMPARE(go(*window), RunOutcome::Success);
+        const QString status = child<QLabel>(*window, "Label5")->text();
+        QVERIFY2(status.contains(QStringLiteral("32 samples of the genotype file")), qPrintable(status));
+        QVERIFY2(status.contains(QStringLiteral("have no coordinates and were left out")), qPrintable(status));
+    }
+
     void aMonmonierRunShowsTheBarrierMapAndItsReport()
     {
         ScriptedDialogs dialogs;

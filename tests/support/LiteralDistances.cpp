@@ -144,11 +144,10 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe
         table.yTexts.push_back(std::to_string(below(1000)));
     }
     table.locusCount = dataType == DataType::Sequences ? 1 : recipe.loci;
-    table.genotypes.assign(static_cast<size_t>(table.locusCount),
-                           std::vector<std::string>(static_cast<size_t>(recipe.samples)));
+    table.genotypes.assign(static_cast<size_t>(table.locusCount), {});
     for (int l = 0; l < table.locusCount; ++l) {
         for (int k = 0; k < recipe.samples; ++k) {
-            std::string& field = table.genotypes[l][k];
+            std::string field;
             switch (dataType) {
             case DataType::Codominant:
                 // Allele "0" is an ordinary allele; only the whole field "0\0" is missing, and only
@@ -176,6 +175,7 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe
                 break;
             }
             }
+            table.genotypes[l].push_back(field);
         }
     }
     return table;

@@ -1,0 +1,31 @@
+#include "cli/CommandLine.h"
+
+#include "core/AnalysisInput.h"
+#include "core/OwnFormatFiles.h"
+#include "core/ReportWriter.h"
+
+namespace tessaloc::cli {
+
+Subcommand convertCommand()
+{
+    Subcommand command;
+    command.name = "convert";
+    command.summary = "writes the observations as the program's own coordinates.txt and genotypes.txt, read "
+                      "from any accepted pair of files";
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
+        ReadingSteps steps;
+        steps.geographic = false;
+        steps.genetic = false;
+        const AnalysisData data = ReadAnalysisData(commonInput<AnalysisInput>(invocation), listener, steps);
+        const WrittenReportFiles written = writeReportFiles(
+            invocation.outputDirectory,
+            {{kConvertedCoordinatesFileName, [&](ReportWriter& out) { WriteCoordinateFile(out, data.table); }},
+             {kConvertedGenotypesFileName, [&](ReportWriter& out) { WriteGenotypeFile(out, data.table); }}});
+        CommandResult result;
+        result.written = written.paths;
+        return result;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli
