@@ -11,7 +11,6 @@
 
 #include "analyses/landscape/GridInterpolation.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -105,14 +104,3 @@ void BM_SurfacePictureWhileTurning(benchmark::State& state)
 BENCHMARK(BM_SurfacePictureWhileTurning)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
