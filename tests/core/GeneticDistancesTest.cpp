@@ -314,6 +314,15 @@ TEST(GenotypeDistanceMatrix, EveryKernelMatchesTheLiteralProcedureOverManyLoci)
     expectEveryKernelAsLiteralOverStretchCases(DataType::Genotypes, 500);
 }
 
+TEST(GeneticDistances, EveryKernelMatchesTheLiteralProcedureWithRowsSpreadOverThreads)
+{
+    // Enough observations for the rows to be shared out among threads.
+    const std::vector<reference::LocusStretch> stretches = {{20, 2}, {5, 4}, {1, 9}, {30, 2}};
+    for (const DataType type : {DataType::Codominant, DataType::Genotypes})
+        expectEveryKernelAsLiteral(type, reference::randomStretchedTable(type, 130, stretches, 0.1, 77),
+                                   "data type " + std::to_string(static_cast<int>(type)));
+}
+
 TEST(GeneticDistances, EveryKernelCountsMoreMissingLociPerObservationThanAByteHolds)
 {
     // About 330 missing loci per observation: the tallies of loci missing in both observations of a
