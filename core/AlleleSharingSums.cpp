@@ -324,6 +324,7 @@ public:
         , m_blocks((m_samples + kLanes - 1) / kLanes)
         , m_alleles(static_cast<size_t>(m_loci))
         , m_kinds(static_cast<size_t>(m_loci))
+        , m_wideOffsets(static_cast<size_t>(m_loci), 0)
         , m_missing(m_samples, m_loci)
     {
         // Each locus's distinct texts as allele numbers, and from their count the locus's kind.
@@ -344,6 +345,10 @@ public:
                                    : numbers.count() <= kFewAlleles ? LocusKind::FewAlleles
                                                                     : LocusKind::Wide;
             m_kinds[static_cast<size_t>(l)] = kind;
+            if (kind == LocusKind::Wide) {
+                m_wideOffsets[static_cast<size_t>(l)] = m_wideTermCount;
+                m_wideTermCount += alleles.size();
+            }
             offsets[static_cast<size_t>(l)] = m_recordBytes;
             if (l == 0 || kind != m_runs.back().kind)
                 m_runs.push_back({kind, l, 0, m_recordBytes});
@@ -426,6 +431,28 @@ public:
         }
     }
 
+    /// For every wide locus, from wideOffset(locus) on: the term of `observation`'s genotype with
+    /// each distinct text of the locus, 0 where either is missing. Each row works its terms out once
+    /// per text instead of once per pair.
+    void wideTerms(int observation, std::vector<double>& terms) const
+    {
+        terms.resize(m_wideTermCount);
+        for (int locus = 0; locus < m_loci; ++locus) {
+            if (m_kinds[static_cast<size_t>(locus)] != LocusKind::Wide)
+                continue;
+            const auto& texts = m_alleles[static_cast<size_t>(locus)];
+            const auto& mine = texts[column(locus).codes()[static_cast<size_t>(observation)]];
+            double* out = terms.data() + wideOffset(locus);
+            for (size_t t = 0; t < texts.size(); ++t) {
+                const auto& theirs = texts[t];
+                out[t] = mine[0] == kNone || theirs[0] == kNone
+                             ? 0.0
+                             : kAlleleTerms[termCode(mine[0], mine[1], theirs[0], theirs[1])];
+            }
+        }
+    }
+    size_t wideOffset(int locus) const { return m_wideOffsets[static_cast<size_t>(locus)]; }
+
     const MissingFields& missing() const { return m_missing; }
 
 private:
@@ -437,6 +464,9 @@ private:
     std::vector<std::vector<std::array<std::uint32_t, 2>>> m_alleles;
     std::vector<LocusKind> m_kinds;
     std::vector<LocusRun> m_runs;
+    /// Per wide locus, where its terms start in wideTerms().
+    std::vector<size_t> m_wideOffsets;
+    size_t m_wideTermCount = 0;
     /// Per block, the bytes of every locus in turn (recordBytes of its kind).
     size_t m_recordBytes = 0;
     std::vector<std::uint8_t> m_records;
@@ -610,20 +640,15 @@ AlleleKernelRuns alleleRunsOf(DistanceKernel kernel)
     return {twoAlleleRunPortable, fewAlleleRunPortable};
 }
 
-// Adds the terms of a wide locus between `observation` and each observation of the block.
-void addWideLocus(const AlleleCodes& codes, int locus, int observation, int block, double* sums)
+// Adds the terms of a wide locus between a row and each observation of the block; `terms` are the
+// row's terms with the locus's texts (AlleleCodes::wideTerms).
+void addWideLocus(const AlleleCodes& codes, int locus, const double* terms, int block, double* sums)
 {
     const std::vector<GenotypeColumn::Code>& column = codes.column(locus).codes();
-    const auto& mine = codes.alleles(locus, column[static_cast<size_t>(observation)]);
-    if (mine[0] == kNone)
-        return;
     const int first = block * kLanes;
     const int end = std::min(codes.samples(), first + kLanes);
-    for (int j = first; j < end; ++j) {
-        const auto& theirs = codes.alleles(locus, column[static_cast<size_t>(j)]);
-        if (theirs[0] != kNone)
-            sums[j - first] += kAlleleTerms[termCode(mine[0], mine[1], theirs[0], theirs[1])];
-    }
+    for (int j = first; j < end; ++j)
+        sums[j - first] += terms[column[static_cast<size_t>(j)]];
 }
 
 } // namespace
@@ -642,7 +667,9 @@ SquareMatrix alleleSharingDistances(const SampleTable& table, DistanceKernel ker
         std::vector<std::uint8_t> row;
         std::vector<int> rowMissing, bothMissing;
         std::vector<std::uint64_t> tallies;
+        std::vector<double> wideTerms;
         codes.rowNumbers(i, row, rowMissing);
+        codes.wideTerms(i, wideTerms);
         const int firstBlock = (i + 1) / kLanes;
         codes.missing().countBothMissing(rowMissing, firstBlock, bothMissing, tallies);
         alignas(64) double sums[kLanes];
@@ -661,7 +688,7 @@ SquareMatrix alleleSharingDistances(const SampleTable& table, DistanceKernel ker
                     break;
                 case LocusKind::Wide:
                     for (int l = run.first; l < run.first + run.count; ++l)
-                        addWideLocus(codes, l, i, block, sums);
+                        addWideLocus(codes, l, wideTerms.data() + codes.wideOffset(l), block, sums);
                     break;
                 }
             }
