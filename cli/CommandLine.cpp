@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
@@ -92,7 +93,8 @@ void printGeneralHelp(std::ostream& out)
     out << "\nCommon options:\n";
     printOptions(out, commonOptions());
     out << "\nExit status: 0 success, 1 a problem with the data (message on stderr), 2 the analysis failed,\n"
-           "64 the command line is wrong. 'tessaloc-cli ANALYSIS --help' shows an analysis's own options.\n";
+           "64 the command line is wrong. 'tessaloc-cli ANALYSIS --help' shows an analysis's own options.\n"
+           "'tessaloc-cli --version' names the version and the distance kernel in use.\n";
 }
 
 void printCommandHelp(std::ostream& out, const Subcommand& command)
@@ -316,6 +318,10 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
         printGeneralHelp(arguments.empty() ? err : out);
         return arguments.empty() ? kExitUsageError : kExitSuccess;
+    }
+    if (arguments[0] == "--version") {
+        out << "tessaloc-cli " << TESSALOC_VERSION << '\n' << distanceKernelSummary() << '\n';
+        return kExitSuccess;
     }
 
     const Subcommand* command = nullptr;

@@ -10,19 +10,6 @@
 #include <cstdint>
 
 namespace tessaloc {
-namespace {
-
-// The code of a missing field in the data-type-2 builder.
-constexpr std::uint16_t kMissing = 0xFFFF;
-
-void throwFirstFailure(const FirstFailingPair& failures)
-{
-    if (const auto pair = failures.first())
-        throw DataProblem(noCommonLociMessage(pair->first + 1, pair->second + 1));
-}
-
-} // namespace
-
 std::string_view LeftAllele(std::string_view field)
 {
     return field.substr(0, field.find('\\'));
@@ -65,49 +52,12 @@ SquareMatrix BuildGeneticDistances(const SampleTable& table, DataType dataType)
 
 SquareMatrix GenotypeDistanceMatrix(const SampleTable& table)
 {
-    const int n = table.sampleCount();
-    const int loci = table.locusCount;
-    // codes[observation * loci + locus]: the field's code within its locus, or kMissing. Equal codes
-    // are equal texts.
-    std::vector<std::uint16_t> codes(static_cast<size_t>(n) * static_cast<size_t>(loci));
-    std::vector<std::uint16_t> codeOf;
-    for (int l = 0; l < loci; ++l) {
-        const GenotypeColumn& column = table.genotypes[static_cast<size_t>(l)];
-        codeOf.clear();
-        for (const std::string& text : column.texts())
-            codeOf.push_back(text == "0" || text == "0\\0" ? kMissing : static_cast<std::uint16_t>(codeOf.size()));
-        for (int k = 0; k < n; ++k)
-            codes[static_cast<size_t>(k) * loci + l] = codeOf[column.codes()[static_cast<size_t>(k)]];
-    }
-
-    SquareMatrix distances(n);
-    FirstFailingPair failures(n);
-    forEachRowInParallel(n - 1, [&](int i) {
-        const std::uint16_t* a = codes.data() + static_cast<size_t>(i) * loci;
-        for (int j = i + 1; j < n; ++j) {
-            const std::uint16_t* b = codes.data() + static_cast<size_t>(j) * loci;
-            // Counts, unlike sums of fractions, come out the same in any order.
-            int compared = 0;
-            int differing = 0;
-            for (int l = 0; l < loci; ++l) {
-                const int usable = int(a[l] != kMissing) & int(b[l] != kMissing);
-                compared += usable;
-                differing += usable & int(a[l] != b[l]);
-            }
-            if (compared == 0) {
-                failures.record(i, j);
-                return;
-            }
-            distances.setPair(i, j, static_cast<double>(differing) / static_cast<double>(compared));
-        }
-    });
-    throwFirstFailure(failures);
-    return distances;
+    return genotypeDifferenceDistances(table, chosenDistanceKernel());
 }
 
 SquareMatrix AlleleDistanceMatrix(const SampleTable& table)
 {
-    return alleleSharingDistances(table, availableAlleleSumKernels().front());
+    return alleleSharingDistances(table, chosenDistanceKernel());
 }
 
 SquareMatrix SequenceDistanceMatrix(const SampleTable& table)

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 
@@ -14,10 +15,32 @@ GenotypeColumn::GenotypeColumn(std::initializer_list<std::string_view> fields)
         push_back(field);
 }
 
+std::uint64_t GenotypeColumn::keyOf(std::string_view text)
+{
+    if (text.size() > kLongestKeyed)
+        return kNoKey;
+    // The bytes, and the length in the top byte, so that texts ending in zero bytes stay apart.
+    std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
+    for (size_t k = 0; k < text.size(); ++k)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[k])) << (8 * k);
+    return key;
+}
+
 GenotypeColumn::Code GenotypeColumn::intern(std::string_view text)
 {
+    // A short text is compared with the keyed texts by key; only a long text can equal a text
+    // without a key.
+    size_t scanFrom = 0;
+    if (const std::uint64_t key = keyOf(text); key != kNoKey) {
+        const size_t keyed = std::min(m_texts.size(), kKeyedTexts);
+        for (size_t code = 0; code < keyed; ++code) {
+            if (m_keys[code] == key)
+                return static_cast<Code>(code);
+        }
+        scanFrom = keyed;
+    }
     if (m_texts.size() <= kScannedTexts) {
-        for (size_t code = 0; code < m_texts.size(); ++code) {
+        for (size_t code = scanFrom; code < m_texts.size(); ++code) {
             if (m_texts[code] == text)
                 return static_cast<Code>(code);
         }
@@ -29,6 +52,8 @@ GenotypeColumn::Code GenotypeColumn::intern(std::string_view text)
                             " distinct genotype fields, more than the program can hold");
     const auto code = static_cast<Code>(m_texts.size());
     m_texts.emplace_back(text);
+    if (code < kKeyedTexts)
+        m_keys[code] = keyOf(text);
     if (m_texts.size() > kScannedTexts) {
         if (m_index.size() < 2 * m_texts.size())
             rebuildIndex();
@@ -77,6 +102,13 @@ void GenotypeColumn::select(const std::vector<int>& positions)
     m_texts = std::move(texts);
     m_codes = std::move(codes);
     rebuildIndex();
+    rebuildKeys();
+}
+
+void GenotypeColumn::rebuildKeys()
+{
+    for (size_t code = 0; code < std::min(m_texts.size(), kKeyedTexts); ++code)
+        m_keys[code] = keyOf(m_texts[code]);
 }
 
 } // namespace tessaloc

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -56,8 +57,18 @@ private:
     // An empty slot of the hash table: the code value that no text gets.
     static constexpr Code kEmptySlot = 0xFFFF;
 
+    // The first few texts, when short, also as 64-bit keys held in the column itself: a file read
+    // observation by observation visits every locus in turn, and most fields are then found without
+    // reading the texts elsewhere in memory.
+    static constexpr size_t kKeyedTexts = 4;
+    static constexpr size_t kLongestKeyed = 7;
+    // The key of a text longer than kLongestKeyed: no short text has it.
+    static constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
+    static std::uint64_t keyOf(std::string_view text);
+
     Code* slotOf(std::string_view text);
     void rebuildIndex();
+    void rebuildKeys();
 
     std::vector<std::string> m_texts;
     std::vector<Code> m_codes;
@@ -66,6 +77,7 @@ private:
     // of strings keeps a column small (a genomic table has tens of thousands of them) and looks a
     // text up without copying it.
     std::vector<Code> m_index;
+    std::array<std::uint64_t, kKeyedTexts> m_keys{};
 };
 
 } // namespace tessaloc

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "tests/support/TempFiles.h"
 
@@ -108,6 +109,17 @@ TEST(RunCommandLine, UsageErrorsExitWith64)
     EXPECT_EQ(help.exit, kExitSuccess);
     EXPECT_NE(help.out.find("distances"), std::string::npos);
     EXPECT_EQ(run({"distances", "--help"}).exit, kExitSuccess);
+}
+
+TEST(RunCommandLine, VersionNamesTheDistanceKernelInUse)
+{
+    const CliRun version = run({"--version"});
+    EXPECT_EQ(version.exit, kExitSuccess);
+    EXPECT_EQ(version.out.rfind("tessaloc-cli ", 0), 0u) << version.out;
+    const std::string kernelLine =
+        "\ndistance kernel: " + std::string(distanceKernelName(chosenDistanceKernel())) + " (this processor:";
+    EXPECT_NE(version.out.find(kernelLine), std::string::npos) << version.out;
+    EXPECT_TRUE(version.err.empty());
 }
 
 TEST(RunCommandLine, DistancesRunOnEveryExample)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -233,39 +234,180 @@ TEST(AlleleDistanceMatrix, LocusWithThousandsOfGenotypesMatchesTheLiteralProcedu
     expectSameAsLiteral(DataType::Codominant, recipe);
 }
 
-TEST(AlleleDistanceMatrix, EveryKernelMatchesTheLiteralProcedureOverManyLoci)
-{
-    // Biallelic loci (the codes of the narrow kernels) with runs of many-allele loci between them
-    // (added one by one), over sample counts that fill the last block of 32 partly or exactly.
-    for (const int samples : {31, 64, 77}) {
-        reference::RandomTableRecipe narrow;
-        narrow.samples = samples;
-        narrow.loci = 600;
-        narrow.allelesPerLocus = 2;
-        narrow.missingRate = 0.1;
-        narrow.seed = static_cast<std::uint32_t>(samples);
-        SampleTable table = reference::randomSampleTable(DataType::Codominant, narrow);
-        reference::RandomTableRecipe wide = narrow;
-        wide.loci = 40;
-        wide.allelesPerLocus = 9;
-        wide.seed += 1000;
-        const SampleTable extra = reference::randomSampleTable(DataType::Codominant, wide);
-        for (int l = 0; l < wide.loci; ++l) {
-            const auto at = table.genotypes.begin() + 15 * l + (l % 3 == 0 ? 0 : 7);
-            table.genotypes.insert(at, extra.genotypes[static_cast<size_t>(l)]);
-        }
-        table.locusCount = static_cast<int>(table.genotypes.size());
+// What a builder gives for a table: the matrix, or the message of the data problem that stopped it.
+struct Outcome {
+    SquareMatrix distances;
+    std::string problem;
+};
 
-        const SquareMatrix expected = reference::literalAlleleDistances(table);
-        for (const AlleleSumKernel kernel : availableAlleleSumKernels())
-            EXPECT_TRUE(bitIdentical(alleleSharingDistances(table, kernel), expected))
-                << "kernel " << static_cast<int>(kernel) << ", " << samples << " samples";
+template <typename Build> Outcome outcomeOf(Build build)
+{
+    Outcome outcome;
+    try {
+        outcome.distances = build();
+    } catch (const DataProblem& problem) {
+        outcome.problem = problem.what();
+    }
+    return outcome;
+}
+
+// Every kernel this processor has, the portable one always among them, against the literal
+// procedure on one table.
+void expectEveryKernelAsLiteral(DataType type, const SampleTable& table, const std::string& what)
+{
+    const Outcome expected = outcomeOf([&] {
+        return type == DataType::Codominant ? reference::literalAlleleDistances(table)
+                                            : reference::literalGenotypeDistances(table);
+    });
+    for (const DistanceKernel kernel : availableDistanceKernels()) {
+        const Outcome actual = outcomeOf([&] {
+            return type == DataType::Codominant ? alleleSharingDistances(table, kernel)
+                                                : genotypeDifferenceDistances(table, kernel);
+        });
+        EXPECT_EQ(actual.problem, expected.problem) << what << ", kernel " << distanceKernelName(kernel);
+        EXPECT_TRUE(bitIdentical(actual.distances, expected.distances))
+            << what << ", kernel " << distanceKernelName(kernel);
     }
 }
 
-TEST(AlleleDistanceMatrix, ThePortableKernelIsAlwaysAvailable)
+// Tables of many loci of several widths: two alleles (four genotypes to a byte), three to five
+// (a byte each) and more (pair by pair), alone and interleaved, over sample counts that fill the
+// last block of 32 partly or exactly.
+struct StretchCase {
+    const char* name;
+    std::vector<reference::LocusStretch> stretches;
+    double missingRate;
+};
+
+const std::vector<StretchCase>& stretchCases()
 {
-    EXPECT_EQ(availableAlleleSumKernels().back(), AlleleSumKernel::Portable);
+    static const std::vector<StretchCase> cases = {
+        {"two alleles", {{240, 2}}, 0.1},
+        {"two alleles, nothing missing", {{100, 2}}, 0.0},
+        {"three to five alleles", {{60, 3}, {60, 4}, {60, 5}}, 0.1},
+        {"wide loci", {{50, 9}, {15, 30}}, 0.1},
+        {"interleaved", {{70, 2}, {3, 9}, {20, 4}, {1, 2}, {1, 12}, {50, 2}, {17, 5}, {1, 9}, {40, 2}}, 0.05},
+        {"mostly missing", {{120, 2}, {10, 4}, {2, 9}, {60, 2}}, 0.45},
+    };
+    return cases;
+}
+
+void expectEveryKernelAsLiteralOverStretchCases(DataType type, std::uint32_t seed)
+{
+    for (const StretchCase& stretchCase : stretchCases()) {
+        for (const int samples : {31, 64, 77}) {
+            const SampleTable table =
+                reference::randomStretchedTable(type, samples, stretchCase.stretches, stretchCase.missingRate, seed++);
+            expectEveryKernelAsLiteral(type, table,
+                                       std::string(stretchCase.name) + ", " + std::to_string(samples) + " samples");
+        }
+    }
+}
+
+TEST(AlleleDistanceMatrix, EveryKernelMatchesTheLiteralProcedureOverManyLoci)
+{
+    expectEveryKernelAsLiteralOverStretchCases(DataType::Codominant, 1);
+}
+
+TEST(GenotypeDistanceMatrix, EveryKernelMatchesTheLiteralProcedureOverManyLoci)
+{
+    expectEveryKernelAsLiteralOverStretchCases(DataType::Genotypes, 500);
+}
+
+TEST(GeneticDistances, EveryKernelMatchesTheLiteralProcedureWithRowsSpreadOverThreads)
+{
+    // Enough observations for the rows to be shared out among threads.
+    const std::vector<reference::LocusStretch> stretches = {{20, 2}, {5, 4}, {1, 9}, {30, 2}};
+    for (const DataType type : {DataType::Codominant, DataType::Genotypes})
+        expectEveryKernelAsLiteral(type, reference::randomStretchedTable(type, 130, stretches, 0.1, 77),
+                                   "data type " + std::to_string(static_cast<int>(type)));
+}
+
+TEST(GeneticDistances, EveryKernelCountsMoreMissingLociPerObservationThanAByteHolds)
+{
+    // About 330 missing loci per observation: the tallies of loci missing in both observations of a
+    // pair are emptied more than once.
+    const std::vector<reference::LocusStretch> stretches = {{400, 2}, {40, 4}, {3, 9}, {300, 2}};
+    for (const DataType type : {DataType::Codominant, DataType::Genotypes})
+        expectEveryKernelAsLiteral(type, reference::randomStretchedTable(type, 31, stretches, 0.45, 900),
+                                   "data type " + std::to_string(static_cast<int>(type)));
+}
+
+TEST(GenotypeDistanceMatrix, EveryKernelMatchesTheLiteralProcedureWithHundredsOfTextsAtALocus)
+{
+    // More distinct texts at a locus than byte-wide codes can tell apart.
+    const SampleTable table =
+        reference::randomStretchedTable(DataType::Genotypes, 400, {{2, 2000}, {60, 2}, {1, 5000}}, 0.05, 41);
+    size_t texts = 0;
+    for (const GenotypeColumn& column : table.genotypes)
+        texts = std::max(texts, column.texts().size());
+    ASSERT_GT(texts, 254u);
+    expectEveryKernelAsLiteral(DataType::Genotypes, table, "hundreds of texts");
+}
+
+TEST(GeneticDistances, EveryKernelStopsAtTheSamePairAsTheLiteralProcedure)
+{
+    for (std::uint32_t seed = 200; seed < 206; ++seed) {
+        // Few loci, most of them missing: some pair has none in common, in a table large enough to
+        // be split over threads.
+        const SampleTable codominant =
+            reference::randomStretchedTable(DataType::Codominant, 150, {{2, 2}, {1, 4}, {1, 9}}, 0.55, seed);
+        expectEveryKernelAsLiteral(DataType::Codominant, codominant, "seed " + std::to_string(seed));
+        const SampleTable genotypes =
+            reference::randomStretchedTable(DataType::Genotypes, 150, {{3, 2}, {1, 300}}, 0.55, seed);
+        expectEveryKernelAsLiteral(DataType::Genotypes, genotypes, "seed " + std::to_string(seed));
+    }
+}
+
+TEST(DistanceKernels, ThePortableKernelIsAlwaysAvailableAndLast)
+{
+    const std::vector<DistanceKernel> kernels = availableDistanceKernels();
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.back(), DistanceKernel::Portable);
+    EXPECT_EQ(std::count(kernels.begin(), kernels.end(), DistanceKernel::Portable), 1);
+}
+
+TEST(DistanceKernels, NamesTurnBackIntoTheirKernels)
+{
+    for (const DistanceKernel kernel : {DistanceKernel::Portable, DistanceKernel::Avx2, DistanceKernel::Avx512})
+        EXPECT_EQ(distanceKernelNamed(distanceKernelName(kernel)), kernel);
+    EXPECT_EQ(distanceKernelName(DistanceKernel::Avx2), "avx2");
+    EXPECT_FALSE(distanceKernelNamed("AVX2").has_value());
+    EXPECT_FALSE(distanceKernelNamed("").has_value());
+}
+
+TEST(DistanceKernels, TheVariableChoosesTheFastestKernelNotAboveTheOneItNames)
+{
+    const std::vector<DistanceKernel> all = {DistanceKernel::Avx512, DistanceKernel::Avx2, DistanceKernel::Portable};
+    const std::vector<DistanceKernel> withoutAvx512 = {DistanceKernel::Avx2, DistanceKernel::Portable};
+    const std::vector<DistanceKernel> portableOnly = {DistanceKernel::Portable};
+    struct Case {
+        const char* requested;
+        const std::vector<DistanceKernel>* available;
+        DistanceKernel expected;
+    };
+    const Case cases[] = {
+        {nullptr, &all, DistanceKernel::Avx512},
+        {"avx2", &all, DistanceKernel::Avx2},
+        {"portable", &all, DistanceKernel::Portable},
+        {"avx512", &withoutAvx512, DistanceKernel::Avx2},
+        {"avx512", &portableOnly, DistanceKernel::Portable},
+        {"avx2", &portableOnly, DistanceKernel::Portable},
+        // A value that names no kernel is ignored.
+        {"AVX2", &all, DistanceKernel::Avx512},
+        {"", &withoutAvx512, DistanceKernel::Avx2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(distanceKernelFor(c.requested, *c.available), c.expected) << (c.requested ? c.requested : "unset");
+}
+
+TEST(DistanceKernels, TheSummaryNamesTheKernelInUseAndThoseOfTheProcessor)
+{
+    std::string expected =
+        "distance kernel: " + std::string(distanceKernelName(chosenDistanceKernel())) + " (this processor:";
+    for (const DistanceKernel kernel : availableDistanceKernels())
+        expected += " " + std::string(distanceKernelName(kernel));
+    EXPECT_EQ(distanceKernelSummary(), expected + ")");
 }
 
 } // namespace

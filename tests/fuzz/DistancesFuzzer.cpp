@@ -1,7 +1,9 @@
 // Reads a coordinate file and a genotype file from arbitrary bytes and builds both distance
 // matrices. The first byte chooses the data type (lowest two bits: 1, 2, 3, or 0 for 3) and
 // latitude/longitude (bit 2); the rest is the coordinate file, then the byte 0x1E, then the
-// genotype file.
+// genotype file. For data types 1 and 2 every distance kernel of the processor must give the same
+// matrix.
+#include "core/AlleleSharingSums.h"
 #include "core/FieldReader.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
@@ -10,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 using namespace tessaloc;
@@ -34,7 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (n > 300)
             return;
         fuzz::requireDistanceMatrix(BuildGeographicDistances(table, useLatLong), n, false);
-        fuzz::requireDistanceMatrix(BuildGeneticDistances(table, dataType), n, true);
+        const SquareMatrix genetic = BuildGeneticDistances(table, dataType);
+        fuzz::requireDistanceMatrix(genetic, n, true);
+        // Every kernel of this processor gives the same distances bit for bit.
+        if (dataType == DataType::Sequences)
+            return;
+        for (const DistanceKernel kernel : availableDistanceKernels()) {
+            const SquareMatrix other = dataType == DataType::Codominant ? alleleSharingDistances(table, kernel)
+                                                                        : genotypeDifferenceDistances(table, kernel);
+            fuzz::require(other.size() == n && (n == 0 || std::memcmp(other.values().data(), genetic.values().data(),
+                                                                      genetic.values().size() * sizeof(double)) == 0),
+                          "distance kernels that disagree");
+        }
     });
     return 0;
 }

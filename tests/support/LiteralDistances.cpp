@@ -181,4 +181,27 @@ SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe
     return table;
 }
 
+SampleTable randomStretchedTable(DataType dataType, int samples, const std::vector<LocusStretch>& stretches,
+                                 double missingRate, std::uint32_t seed)
+{
+    SampleTable table;
+    for (size_t k = 0; k < stretches.size(); ++k) {
+        RandomTableRecipe recipe;
+        recipe.samples = samples;
+        recipe.loci = stretches[k].loci;
+        recipe.allelesPerLocus = stretches[k].allelesPerLocus;
+        recipe.missingRate = missingRate;
+        recipe.seed = seed + static_cast<std::uint32_t>(k) * 7919;
+        SampleTable stretch = randomSampleTable(dataType, recipe);
+        if (k == 0) {
+            table = std::move(stretch);
+            continue;
+        }
+        for (GenotypeColumn& column : stretch.genotypes)
+            table.genotypes.push_back(std::move(column));
+        table.locusCount += stretch.locusCount;
+    }
+    return table;
+}
+
 } // namespace tessaloc::reference

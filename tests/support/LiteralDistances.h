@@ -7,6 +7,7 @@
 #include "core/SquareMatrix.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tessaloc::reference {
 
@@ -28,5 +29,16 @@ struct RandomTableRecipe {
     std::uint32_t seed = 1;
 };
 SampleTable randomSampleTable(DataType dataType, const RandomTableRecipe& recipe);
+
+/// A stretch of loci of a random table: how many, and how many distinct alleles (data type 1) or
+/// texts (data type 2) each may have.
+struct LocusStretch {
+    int loci = 1;
+    int allelesPerLocus = 2;
+};
+/// A random table (data type 1 or 2) whose loci come in the given stretches, one after another; each
+/// stretch is randomSampleTable with `samples`, `missingRate` and its own seed drawn from `seed`.
+SampleTable randomStretchedTable(DataType dataType, int samples, const std::vector<LocusStretch>& stretches,
+                                 double missingRate, std::uint32_t seed);
 
 } // namespace tessaloc::reference
