@@ -1,4 +1,4 @@
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
@@ -19,6 +19,13 @@ AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener,
     if (steps.genetic)
         data.genetic = BuildGeneticDistances(data.table, input.dataType);
     return data;
+}
+
+AnalysisData RunDistances(const AnalysisInput& input, RunListener& listener)
+{
+    ReadingSteps steps;
+    steps.distancesStatus = "Calculating";
+    return ReadAnalysisData(input, listener, steps);
 }
 
 } // namespace tessaloc

@@ -25,6 +25,12 @@ struct AnalysisInput {
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
 };
 
+/// What a whole run of one analysis reads: the two files and how to read them, and the analysis's
+/// own settings (`MantelInput` is `RunInput<MantelSettings>`).
+template <typename Settings> struct RunInput : AnalysisInput {
+    Settings settings;
+};
+
 /// What ReadAnalysisData builds and which status texts it shows on the way.
 struct ReadingSteps {
     /// Shown before the files are read ("Reading", "Calculating"); empty shows nothing.
@@ -52,5 +58,9 @@ struct AnalysisData {
 /// field without the allele separator, a pair without a common locus) and AnalysisError for every
 /// other failure (a file that cannot be read or ends early, a coordinate that is not a number).
 AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener, const ReadingSteps& steps = {});
+
+/// A whole distances run: status "Reading", reads both files, status "Calculating", then builds the
+/// geographic and the genetic distances. Throws as ReadAnalysisData does.
+AnalysisData RunDistances(const AnalysisInput& input, RunListener& listener = RunListener::none());
 
 } // namespace tessaloc

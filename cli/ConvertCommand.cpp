@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/OwnFormatFiles.h"
 #include "core/ReportWriter.h"
 

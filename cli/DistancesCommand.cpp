@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "analyses/AnalysisInput.h"
 #include "core/DistanceCsv.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"

@@ -23,13 +23,6 @@ std::string csvCell(const std::string& text)
 
 } // namespace
 
-AnalysisData RunDistances(const AnalysisInput& input, RunListener& listener)
-{
-    ReadingSteps steps;
-    steps.distancesStatus = "Calculating";
-    return ReadAnalysisData(input, listener, steps);
-}
-
 std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
 {
     ReportWriter out;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
 #include "core/ReportWriter.h"
-#include "core/RunListener.h"
 #include "core/SquareMatrix.h"
 
 #include <string>
@@ -13,10 +11,6 @@ namespace tessaloc {
 /// The files the distances export writes.
 inline constexpr const char* kGeneticDistancesFileName = "GeneticDistances.csv";
 inline constexpr const char* kGeographicDistancesFileName = "GeographicDistances.csv";
-
-/// A whole distances run: status "Reading", reads both files, status "Calculating", then builds the
-/// geographic and the genetic distances. Throws as ReadAnalysisData does.
-AnalysisData RunDistances(const AnalysisInput& input, RunListener& listener = RunListener::none());
 
 /// A distance matrix as CSV for other tools: a header row of an empty cell and the observation
 /// names, then one row per observation starting with its name, numbers in plain text form, CR LF

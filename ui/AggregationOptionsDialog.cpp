@@ -21,7 +21,7 @@ AggregationOptionsDialog::AggregationOptionsDialog(ProgramState& state, QWidget*
     setWindowTitle(QStringLiteral("AAIA Options"));
     const AggregationSettings& settings = m_state.settings.aggregation;
     const bool empirical = settings.areaMode == AreaMode::Empirical;
-    m_permutationsEdit = numberBox(this, "Text1", QString::number(settings.permutations));
+    m_permutationsEdit = numberBox(this, "Text1", QString::number(settings.permutations.count));
     m_estimatedArea = named(new QRadioButton(QStringLiteral("Estimated from data (rectangular)"), this), "Option1");
     m_empiricalArea = named(new QRadioButton(QStringLiteral("Empirical"), this), "Option2");
     m_areaEdit = numberBox(this, "Text2", QString());
@@ -47,7 +47,7 @@ AggregationOptionsDialog::AggregationOptionsDialog(ProgramState& state, QWidget*
 void AggregationOptionsDialog::ok()
 {
     AggregationSettings& settings = m_state.settings.aggregation;
-    settings.permutations = roundHalfEven32(numericValue(m_permutationsEdit->text()));
+    settings.permutations.count = roundHalfEven32(numericValue(m_permutationsEdit->text()));
     if (m_estimatedArea->isChecked()) {
         settings.areaMode = AreaMode::EstimatedRectangular;
         accept();

@@ -7,8 +7,8 @@
 namespace tessaloc::ui {
 
 AggregationResultsWindow::AggregationResultsWindow(ProgramState& state, const AggregationResult& /*result*/,
-                                                   std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Allelic Aggregation Index Analysis"), std::move(reportDirectory), parent)
+                                                   std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Allelic Aggregation Index Analysis"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("AAIAResultsForm"));
     setWindowTitle(QStringLiteral("AAIA Results"));

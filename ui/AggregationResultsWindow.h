@@ -2,7 +2,7 @@
 
 #include "ui/ResultsWindow.h"
 
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 namespace tessaloc::ui {
 
@@ -11,10 +11,10 @@ namespace tessaloc::ui {
 class AggregationResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows the report of the run that gave `result`; the report lies in `reportDirectory` and goes
+    /// Shows the report of the run that gave `result`; the report lies in `runFolder` and goes
     /// when the window closes.
     AggregationResultsWindow(ProgramState& state, const AggregationResult& result,
-                             std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent = nullptr);
+                             std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
 };
 
 } // namespace tessaloc::ui

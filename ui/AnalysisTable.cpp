@@ -1,58 +1,37 @@
 #include "ui/AnalysisTable.h"
 
-#include "ui/AggregationOptionsDialog.h"
-#include "ui/AggregationResultsWindow.h"
-#include "ui/AutocorrelationOptionsDialog.h"
-#include "ui/AutocorrelationResultsWindow.h"
-#include "ui/LandscapeOptionsDialog.h"
-#include "ui/LandscapeResultsWindow.h"
-#include "ui/MantelOptionsDialog.h"
-#include "ui/MantelResultsWindow.h"
-#include "ui/MonmonierOptionsDialog.h"
-#include "ui/MonmonierResultsWindow.h"
-#include "ui/SamplePlotWindow.h"
-#include "ui/runs/AnalysisRuns.h"
+#include "ui/AggregationWindows.h"
+#include "ui/AutocorrelationWindows.h"
+#include "ui/LandscapeWindows.h"
+#include "ui/MantelWindows.h"
+#include "ui/MonmonierWindows.h"
+#include "ui/SamplePlotWindows.h"
+
+#include "analyses/AnalysisList.h"
 
 #include <QFile>
 
 namespace tessaloc::ui {
 
 std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>>
-indexRunReports(const std::filesystem::path& folder, RunListener& listener)
+indexRunReports(const std::filesystem::path& runFolder, RunListener& listener)
 {
     auto indexes =
-        indexReportFolder(QFile::decodeName(folder.string().c_str()), [&listener] { return listener.cancelled(); });
+        indexReportFolder(QFile::decodeName(runFolder.string().c_str()), [&listener] { return listener.cancelled(); });
     listener.throwIfCancelled();
     return indexes;
 }
 
 const std::vector<AnalysisEntry>& analysisTable()
 {
-    // One entry per analysis: its list item; its Options menu item (the indices skip 2) and window;
-    // how it starts.
-    // clang-format off
-    static const std::vector<AnalysisEntry> table = {
-        {QStringLiteral("Mantel Test"),
-         {QStringLiteral("Mantel test"), 0, &makeOptionsWindow<MantelOptionsDialog>},
-         startWith(&runMantelTest, &makeResultsWindow<MantelResultsWindow, MantelResult>)},
-        {QStringLiteral("Spatial Autocorrelation Analysis"),
-         {QStringLiteral("Spatial Autocorrelation"), 1, &makeOptionsWindow<AutocorrelationOptionsDialog>},
-         startWith(&runSpatialAutocorrelation,
-                   &makeResultsWindow<AutocorrelationResultsWindow, AutocorrelationResult>)},
-        {QStringLiteral("Allelic Aggregation Index Analysis"),
-         {QStringLiteral("AAIA"), 3, &makeOptionsWindow<AggregationOptionsDialog>},
-         startWith(&runAllelicAggregation, &makeResultsWindow<AggregationResultsWindow, AggregationResult>)},
-        {QStringLiteral("Interpolate Genetic Landscape Shape"),
-         {QStringLiteral("Landscape Shape Interpolation"), 4, &makeOptionsWindow<LandscapeOptionsDialog>},
-         startWith(&runLandscapeShape, &makeResultsWindow<LandscapeResultsWindow, LandscapeShape>)},
-        {QStringLiteral("Monmonier Maximum Difference Algorithm"),
-         {QStringLiteral("Monmonier's Algorithm"), 5, &makeOptionsWindow<MonmonierOptionsDialog>},
-         startWith(&runMonmonier, &makeResultsWindow<MonmonierResultsWindow, MonmonierResult>)},
-        {QStringLiteral("Show Plot of Sample Locations"),
-         {},
-         startWith(&runSamplePlot, &makeResultsWindow<SamplePlotWindow, SamplePlotResult>)},
-    };
-    // clang-format on
+    static const std::vector<AnalysisEntry> table = [] {
+        std::vector<AnalysisEntry> entries;
+        forEachAnalysis([&entries]<typename Analysis>() {
+            using Windows = AnalysisWindows<Analysis>;
+            entries.push_back({Windows::listText(), Windows::optionsMenuItem(), &startAnalysis<Analysis>});
+        });
+        return entries;
+    }();
     return table;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "ui/AnalysisWindows.h"
 #include "ui/ProgramState.h"
 
-#include "core/AnalysisInput.h"
+#include "analyses/Analysis.h"
+#include "analyses/AnalysisInput.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 
-#include <QDialog>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tessaloc::ui {
@@ -27,13 +29,13 @@ struct RunContext {
     AnalysisInput files;
     ProgramSettings settings;
     RandomUniform random;
-    std::filesystem::path folder;
+    std::filesystem::path runFolder;
 };
 
 /// Makes the results window of a run that succeeded, on the window's thread. The window takes over
 /// the run's folder and removes it when it closes.
 using ResultsWindowOpener =
-    std::function<ResultsWindow*(ProgramState& state, std::unique_ptr<QTemporaryDir> folder, QWidget* parent)>;
+    std::function<ResultsWindow*(ProgramState& state, std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)>;
 
 /// A run prepared by "Go", in its two halves.
 struct PreparedRun {
@@ -44,17 +46,8 @@ struct PreparedRun {
     ResultsWindowOpener openResults;
 };
 
-/// Makes an analysis's options window for the Options menu.
-using OptionsWindowFactory = std::unique_ptr<QDialog> (*)(ProgramState& state, QWidget* parent);
 /// Prepares a run of an analysis from what "Go" gathered.
 using StartFunction = std::function<PreparedRun(RunContext context)>;
-
-/// The item of the Options menu that opens an analysis's options window.
-struct OptionsMenuItem {
-    QString caption;
-    int index = -1; ///< part of the item's object name, "analysisoptions<index>"
-    OptionsWindowFactory window = nullptr;
-};
 
 /// One analysis of the main window's list. The main window knows the analyses only through these
 /// entries: it fills its list and its Options menu from them and starts a run through `start`.
@@ -64,59 +57,55 @@ struct AnalysisEntry {
     StartFunction start;     ///< reads the files, runs the engine and opens the results window
 };
 
-/// The analyses of the main window's list, in the list's order (positions 0..5).
+/// The analyses of the main window's list: one entry per analysis of analyses/AnalysisList.h, in its
+/// order (positions 0..5).
 const std::vector<AnalysisEntry>& analysisTable();
 
-template <typename Dialog> std::unique_ptr<QDialog> makeOptionsWindow(ProgramState& state, QWidget* parent)
-{
-    return std::make_unique<Dialog>(state, parent);
-}
-
-/// Makes a `Window` over `result`, which it may keep (a window that holds large matrices takes
-/// them over rather than copying them).
-template <typename Window, typename Result>
-ResultsWindow* makeResultsWindow(ProgramState& state, Result&& result, std::unique_ptr<QTemporaryDir> folder,
-                                 QWidget* parent)
-{
-    return new Window(state, std::move(result), std::move(folder), parent);
-}
-
-/// The line indexes of the reports a run wrote into `folder`, made on the worker thread as the
+/// The line indexes of the reports a run wrote into `runFolder`, made on the worker thread as the
 /// run's last step so that the results window need not read a large report through again. Throws
 /// RunCancelled when the run is cancelled meanwhile.
 std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>>
-indexRunReports(const std::filesystem::path& folder, RunListener& listener);
+indexRunReports(const std::filesystem::path& runFolder, RunListener& listener);
 
-/// The start function of an analysis whose `run` gives a `Result` that `window` shows. `run` works
-/// on the worker thread (fills the analysis's input from the context, runs the engine, writes the
-/// report into the context's folder), which then indexes the report's lines; `window` is called on
-/// the window's thread after it succeeded, once, and takes the result over.
-template <typename Result>
-StartFunction startWith(Result (*run)(RunContext& context, RunListener& listener),
-                        ResultsWindow* (*window)(ProgramState&, Result&&, std::unique_ptr<QTemporaryDir>, QWidget*))
+/// The settings a run of `A` takes from the program's: the analysis's own, with the permutation
+/// scheme that the program chose for every permutation test.
+template <AnalysisDefinition A> typename A::Settings analysisSettings(const ProgramSettings& program)
 {
-    return [run, window](RunContext context) {
-        struct Outcome {
-            std::optional<Result> result;
-            std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>> reports;
-        };
-        // Written by the worker thread, read by the window's thread only after the worker has ended.
-        auto outcome = std::make_shared<Outcome>();
-        PreparedRun prepared;
-        prepared.work = [run, outcome, context = std::move(context)](RunListener& listener) mutable {
-            outcome->result.emplace(run(context, listener));
-            outcome->reports = indexRunReports(context.folder, listener);
-        };
-        prepared.openResults = [window, outcome](ProgramState& state, std::unique_ptr<QTemporaryDir> folder,
-                                                 QWidget* parent) {
-            for (auto& [path, index] : outcome->reports)
-                state.reportIndexes.put(path, std::move(index));
-            ResultsWindow* opened = window(state, std::move(*outcome->result), std::move(folder), parent);
-            state.reportIndexes.clear();
-            return opened;
-        };
-        return prepared;
+    typename A::Settings settings = AnalysisWindows<A>::settings(program);
+    if constexpr (HasPermutationTest<typename A::Settings>)
+        settings.permutations.scheme = program.permutationScheme;
+    return settings;
+}
+
+/// The start function of the analysis `A`. The run (runAnalysis: the engine on the context's files
+/// and settings, then the report written into the run's folder) works on the worker thread, which
+/// then indexes the report's lines; the results window is made on the window's thread after it
+/// succeeded, once, and takes the result over.
+template <AnalysisDefinition A> PreparedRun startAnalysis(RunContext context)
+{
+    struct Outcome {
+        std::optional<typename A::Result> result;
+        std::vector<std::pair<QString, std::shared_ptr<const ReportLineIndex>>> reports;
     };
+    // Written by the worker thread, read by the window's thread only after the worker has ended.
+    auto outcome = std::make_shared<Outcome>();
+    PreparedRun prepared;
+    prepared.work = [outcome,
+                     input = RunInput<typename A::Settings>{context.files, analysisSettings<A>(context.settings)},
+                     random = context.random, runFolder = context.runFolder](RunListener& listener) mutable {
+        outcome->result.emplace(runAnalysis<A>(input, random, listener, runFolder).result);
+        outcome->reports = indexRunReports(runFolder, listener);
+    };
+    prepared.openResults = [outcome](ProgramState& state, std::unique_ptr<QTemporaryDir> runFolder,
+                                     QWidget* parent) -> ResultsWindow* {
+        for (auto& [path, index] : outcome->reports)
+            state.reportIndexes.put(path, std::move(index));
+        ResultsWindow* opened = new typename AnalysisWindows<A>::ResultsWindow(state, std::move(*outcome->result),
+                                                                               std::move(runFolder), parent);
+        state.reportIndexes.clear();
+        return opened;
+    };
+    return prepared;
 }
 
 } // namespace tessaloc::ui

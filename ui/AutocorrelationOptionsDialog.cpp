@@ -22,7 +22,7 @@ AutocorrelationOptionsDialog::AutocorrelationOptionsDialog(ProgramState& state, 
         named(new QRadioButton(QStringLiteral("Equal distances/Unequal numbers of observations"), this), "Option1");
     m_equalCounts =
         named(new QRadioButton(QStringLiteral("Unequal distances/Equal numbers of observations"), this), "Option2");
-    m_permutationsEdit = numberBox(this, "Text2", QString::number(settings.permutations));
+    m_permutationsEdit = numberBox(this, "Text2", QString::number(settings.permutations.count));
     (settings.classMode == ClassMode::EqualCounts ? m_equalCounts : m_equalDistances)->setChecked(true);
 
     auto* layout = fixedSizeLayout(this);
@@ -38,7 +38,7 @@ void AutocorrelationOptionsDialog::ok()
     AutocorrelationSettings& settings = m_state.settings.autocorrelation;
     settings.classCount = roundHalfEven32(numericValue(m_classCountEdit->text()));
     settings.classMode = m_equalDistances->isChecked() ? ClassMode::EqualDistances : ClassMode::EqualCounts;
-    settings.permutations = roundHalfEven32(numericValue(m_permutationsEdit->text()));
+    settings.permutations.count = roundHalfEven32(numericValue(m_permutationsEdit->text()));
     accept();
 }
 

@@ -37,9 +37,9 @@ bool significantAtFivePercent(double probability)
 }
 
 AutocorrelationResultsWindow::AutocorrelationResultsWindow(ProgramState& state, const AutocorrelationResult& result,
-                                                           std::unique_ptr<QTemporaryDir> reportDirectory,
+                                                           std::unique_ptr<QTemporaryDir> runFolder,
                                                            QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Spatial Autocorrelation Analysis"), std::move(reportDirectory), parent)
+    : ResultsWindow(state, QStringLiteral("Spatial Autocorrelation Analysis"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("SAAPlotForm"));
     setWindowTitle(QStringLiteral("Spatial Autocorrelation Analysis Results"));

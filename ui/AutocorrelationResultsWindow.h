@@ -2,7 +2,7 @@
 
 #include "ui/ResultsWindow.h"
 
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 
 namespace tessaloc::ui {
 
@@ -18,9 +18,9 @@ bool significantAtFivePercent(double probability);
 class AutocorrelationResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows `result`; the report lies in `reportDirectory` and goes when the window closes.
+    /// Shows `result`; the report lies in `runFolder` and goes when the window closes.
     AutocorrelationResultsWindow(ProgramState& state, const AutocorrelationResult& result,
-                                 std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent = nullptr);
+                                 std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
 };
 
 } // namespace tessaloc::ui

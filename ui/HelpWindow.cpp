@@ -1,4 +1,4 @@
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 
 #include "ui/ProgramState.h"
 

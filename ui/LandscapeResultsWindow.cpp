@@ -82,9 +82,9 @@ QAction* addCheckable(QMenu* menu, const QString& caption, const char* name)
 
 } // namespace
 
-LandscapeResultsWindow::LandscapeResultsWindow(ProgramState& state, const LandscapeShape& shape,
-                                               std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Genetic Landscape Interpolation Editor/Viewer"), std::move(reportDirectory),
+LandscapeResultsWindow::LandscapeResultsWindow(ProgramState& state, const LandscapeResult& shape,
+                                               std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Genetic Landscape Interpolation Editor/Viewer"), std::move(runFolder),
                     parent)
     , m_shape(shape)
     , m_runs(new RunController(this))
@@ -306,13 +306,13 @@ void LandscapeResultsWindow::startInterpolation()
     const std::int32_t xBins = roundHalfEven32(numericValue(m_xBinsEdit->text()));
     const std::int32_t yBins = roundHalfEven32(numericValue(m_yBinsEdit->text()));
     const double weight = numericValue(m_weightEdit->text());
-    const std::filesystem::path folder = localPath(reportDirectoryPath());
+    const std::filesystem::path folder = localPath(runFolderPath());
 
     // The worker reads the shape, which this window keeps unchanged while it runs, and fills a
     // result of its own that only the window's thread reads, once the worker has ended.
     auto result = std::make_shared<PressResult>();
     m_pending = result;
-    const LandscapeShape* shape = &m_shape;
+    const LandscapeResult* shape = &m_shape;
     m_statusLabel->setText(QStringLiteral("Interpolating"));
     setInterpolating(true);
     m_runs->start([shape, xBins, yBins, weight, folder, result](RunListener& listener) {

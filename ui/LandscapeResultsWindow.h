@@ -3,7 +3,7 @@
 #include "ui/ResultsWindow.h"
 
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
 
 #include <optional>
@@ -33,9 +33,9 @@ class RunController;
 class LandscapeResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows `shape`; its report lies in `reportDirectory` and goes when the window closes.
-    LandscapeResultsWindow(ProgramState& state, const LandscapeShape& shape,
-                           std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent = nullptr);
+    /// Shows `shape`; its report lies in `runFolder` and goes when the window closes.
+    LandscapeResultsWindow(ProgramState& state, const LandscapeResult& shape,
+                           std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
     ~LandscapeResultsWindow() override;
 
     LandscapeSurfaceView* surfaceView() const { return m_surface; }
@@ -94,7 +94,7 @@ private:
         std::shared_ptr<const ReportLineIndex> reportIndex; ///< of the report with the new section
     };
 
-    LandscapeShape m_shape;
+    LandscapeResult m_shape;
     std::optional<InterpolationGrid> m_grid;
     SurfaceLayout m_layout;
     std::shared_ptr<PressResult> m_pending;

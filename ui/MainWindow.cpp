@@ -1,7 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "ui/AboutDialog.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/PermutationSchemeDialog.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
@@ -259,20 +259,20 @@ void MainWindow::runSelectedAnalysis()
         return;
 
     m_state.RunDirectory = QDir::currentPath();
-    RunContext context{.files = {}, .settings = m_state.settings, .random = m_generator(), .folder = {}};
+    RunContext context{.files = {}, .settings = m_state.settings, .random = m_generator(), .runFolder = {}};
     if (const QString problem = fillAnalysisInput(context.files); !problem.isEmpty()) {
         runFailed(problem);
         return;
     }
-    auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tessaloc-run-XXXXXX"));
-    if (!folder->isValid()) {
-        runFailed(QStringLiteral("cannot create a folder for the report: ") + folder->errorString());
+    auto runFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tessaloc-run-XXXXXX"));
+    if (!runFolder->isValid()) {
+        runFailed(QStringLiteral("cannot create a folder for the report: ") + runFolder->errorString());
         return;
     }
-    context.folder = localPath(folder->path());
+    context.runFolder = localPath(runFolder->path());
 
     PreparedRun run = analyses[static_cast<size_t>(position)].start(std::move(context));
-    m_runFolder = std::move(folder);
+    m_runFolder = std::move(runFolder);
     m_openResults = std::move(run.openResults);
     setRunning(true);
     m_runs->start(std::move(run.work));
@@ -314,12 +314,12 @@ void MainWindow::cancelRun()
 void MainWindow::onRunFinished(const RunStatus& status)
 {
     setRunning(false);
-    std::unique_ptr<QTemporaryDir> folder = std::move(m_runFolder);
+    std::unique_ptr<QTemporaryDir> runFolder = std::move(m_runFolder);
     const ResultsWindowOpener openResults = std::move(m_openResults);
     m_openResults = nullptr;
     switch (status.outcome) {
     case RunOutcome::Success:
-        if (ResultsWindow* window = openResults(m_state, std::move(folder), this)) {
+        if (ResultsWindow* window = openResults(m_state, std::move(runFolder), this)) {
             window->setWindowModality(Qt::ApplicationModal);
             m_results = window;
             window->show();
@@ -337,7 +337,7 @@ void MainWindow::onRunFinished(const RunStatus& status)
     case RunOutcome::Cancelled:
         break;
     }
-    // `folder` still held here (every outcome but success) is removed with whatever it holds.
+    // `runFolder` still held here (every outcome but success) is removed with whatever it holds.
     emit runFinished(status.outcome);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Errors.h"
 #include "core/RandomUniform.h"
 #include "ui/AnalysisTable.h"

@@ -17,7 +17,7 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
     setObjectName(QStringLiteral("MantelForm"));
     setWindowTitle(QStringLiteral("Mantel Test Options"));
     const MantelSettings& settings = m_state.settings.mantel;
-    m_permutationsEdit = numberBox(this, "Text1", printFormText(settings.permutations));
+    m_permutationsEdit = numberBox(this, "Text1", printFormText(settings.permutations.count));
     m_logGeographic = named(new QCheckBox(QStringLiteral("Log10 transform geographical distances"), this), "Check1");
     m_logGenetic = named(new QCheckBox(QStringLiteral("Log10 transform genetic distances"), this), "Check2");
     m_logGeographic->setChecked(settings.logGeographic);
@@ -36,7 +36,7 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
 void MantelOptionsDialog::ok()
 {
     MantelSettings& settings = m_state.settings.mantel;
-    settings.permutations = roundHalfEven32(numericValue(m_permutationsEdit->text()));
+    settings.permutations.count = roundHalfEven32(numericValue(m_permutationsEdit->text()));
     settings.logGeographic = m_logGeographic->isChecked();
     settings.logGenetic = m_logGenetic->isChecked();
     accept();

@@ -27,8 +27,8 @@ QString nameOf(const MantelResult& result, int index)
 } // namespace
 
 MantelResultsWindow::MantelResultsWindow(ProgramState& state, MantelResult result,
-                                         std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Mantel Test"), std::move(reportDirectory), parent)
+                                         std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Mantel Test"), std::move(runFolder), parent)
     , m_result(std::make_shared<const MantelResult>(std::move(result)))
 {
     setObjectName(QStringLiteral("MantelPlotForm"));

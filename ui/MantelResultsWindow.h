@@ -2,7 +2,7 @@
 
 #include "ui/ResultsWindow.h"
 
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 
 #include <memory>
 
@@ -15,9 +15,9 @@ namespace tessaloc::ui {
 class MantelResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows `result`, taking it over; the report lies in `reportDirectory` and goes when the
+    /// Shows `result`, taking it over; the report lies in `runFolder` and goes when the
     /// window closes.
-    MantelResultsWindow(ProgramState& state, MantelResult result, std::unique_ptr<QTemporaryDir> reportDirectory,
+    MantelResultsWindow(ProgramState& state, MantelResult result, std::unique_ptr<QTemporaryDir> runFolder,
                         QWidget* parent = nullptr);
 
     const MantelResult& result() const { return *m_result; }

@@ -38,8 +38,8 @@ QColor toColor(const PaletteColor& color)
 } // namespace
 
 MonmonierResultsWindow::MonmonierResultsWindow(ProgramState& state, const MonmonierResult& result,
-                                               std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Monmonier Maximum Difference Algorithm"), std::move(reportDirectory), parent)
+                                               std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Monmonier Maximum Difference Algorithm"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("Monmonierform"));
     setWindowTitle(QStringLiteral("Monmonier Maximum Difference Algorithm"));
@@ -59,7 +59,7 @@ MonmonierResultsWindow::MonmonierResultsWindow(ProgramState& state, const Monmon
     // the file open and reads it through that handle until the window closes.
     const QString reportName = QString::fromLatin1(kMonmonierReportFileName);
     if (loadReport(reportName))
-        QFile::remove(QDir(reportDirectoryPath()).filePath(reportName));
+        QFile::remove(QDir(runFolderPath()).filePath(reportName));
 
     m_map->setExtents(result.map);
     m_map->addLayer({mapLines(TriangulationLines(result.BarrierTriangles)), m_triangulationStyle.color,

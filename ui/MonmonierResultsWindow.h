@@ -3,7 +3,7 @@
 #include "ui/BarrierEditorDialog.h"
 #include "ui/ResultsWindow.h"
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 
 #include <QColor>
 
@@ -26,9 +26,9 @@ class MapView;
 class MonmonierResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows `result`; the report lies in `reportDirectory`, which goes when the window closes.
+    /// Shows `result`; the report lies in `runFolder`, which goes when the window closes.
     MonmonierResultsWindow(ProgramState& state, const MonmonierResult& result,
-                           std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent = nullptr);
+                           std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
 
     MapView* map() const { return m_map; }
     QLabel* readout() const { return m_readout; }

@@ -1,6 +1,6 @@
 #include "ui/OptionsDialog.h"
 
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/ProgramState.h"
 
 #include <QBoxLayout>

@@ -8,8 +8,8 @@
 namespace tessaloc::ui {
 
 PairedSampleResultsWindow::PairedSampleResultsWindow(ProgramState& state, const PairedSampleResult& result,
-                                                     std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Paired-Sample Genetic Distance Analysis"), std::move(reportDirectory),
+                                                     std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Paired-Sample Genetic Distance Analysis"), std::move(runFolder),
                     parent)
     , m_result(result)
 {

@@ -17,10 +17,10 @@ public:
     /// The quantities "Show graph of" offers, in the list's order.
     enum Quantity { LijValues = 0, PValues = 1, MeanGeoDistances = 2 };
 
-    /// Shows `result` with the Lij,ik values plotted; the report lies in `reportDirectory` and goes
+    /// Shows `result` with the Lij,ik values plotted; the report lies in `runFolder` and goes
     /// when the window closes.
     PairedSampleResultsWindow(ProgramState& state, const PairedSampleResult& result,
-                              std::unique_ptr<QTemporaryDir> reportDirectory, QWidget* parent = nullptr);
+                              std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
 
     QComboBox* quantityList() const { return m_quantityList; }
 

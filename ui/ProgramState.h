@@ -2,11 +2,11 @@
 
 #include "ui/ReportFile.h"
 
-#include "analyses/aggregation/AllelicAggregation.h"
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
-#include "analyses/landscape/LandscapeShape.h"
-#include "analyses/mantel/MantelTest.h"
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/aggregation/Aggregation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
+#include "analyses/landscape/Landscape.h"
+#include "analyses/mantel/Mantel.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 
@@ -26,7 +26,9 @@ struct ProgramSettings {
     std::int32_t psgdaPermutationCount = 1000;
     LandscapeSettings landscape;
     MonmonierSettings monmonier;
-    /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates.
+    /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
+    /// one choice for the whole program, which a run puts into its analysis's settings (the scheme
+    /// in the analyses' own settings above is not used).
     PermutationScheme permutationScheme = PermutationScheme::Exchanges;
 };
 
@@ -41,7 +43,7 @@ struct ProgramState {
     QString lastSaveFolder;
     SeedSource seeds;
     /// The line indexes a run made of its reports, handed to the results window that loads them
-    /// (see startWith); empty between runs.
+    /// (see startAnalysis); empty between runs.
     ReportIndexCache reportIndexes;
 };
 

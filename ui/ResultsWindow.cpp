@@ -1,6 +1,6 @@
 #include "ui/ResultsWindow.h"
 
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RichText.h"
 #include "ui/UiHooks.h"
@@ -36,12 +36,12 @@ QFont reportFont()
     return font;
 }
 
-ResultsWindow::ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> reportDirectory,
+ResultsWindow::ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> runFolder,
                              QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
     , m_helpKeyword(std::move(helpKeyword))
-    , m_reportDirectory(std::move(reportDirectory))
+    , m_runFolder(std::move(runFolder))
     , m_tabs(new QTabWidget(this))
 {
     setWindowFlag(Qt::Window);
@@ -56,9 +56,9 @@ ResultsWindow::~ResultsWindow()
     removeReportDirectory();
 }
 
-QString ResultsWindow::reportDirectoryPath() const
+QString ResultsWindow::runFolderPath() const
 {
-    return m_reportDirectory ? m_reportDirectory->path() : QString();
+    return m_runFolder ? m_runFolder->path() : QString();
 }
 
 Chart* ResultsWindow::addChartPage(const QString& title)
@@ -81,9 +81,9 @@ ReportView* ResultsWindow::addReportPage(const QString& title)
 
 bool ResultsWindow::loadReport(const QString& fileName, std::shared_ptr<const ReportLineIndex> prepared)
 {
-    if (!m_reportDirectory)
+    if (!m_runFolder)
         return false;
-    const QString path = QDir(m_reportDirectory->path()).filePath(fileName);
+    const QString path = QDir(m_runFolder->path()).filePath(fileName);
     std::shared_ptr<const ReportLineIndex> fromRun = m_state.reportIndexes.take(path);
     std::shared_ptr<ReportFile> file = ReportFile::open(path, prepared ? std::move(prepared) : std::move(fromRun));
     if (!file)
@@ -325,9 +325,9 @@ void ResultsWindow::closeEvent(QCloseEvent* event)
 
 void ResultsWindow::removeReportDirectory()
 {
-    if (m_reportDirectory) {
-        m_reportDirectory->remove();
-        m_reportDirectory.reset();
+    if (m_runFolder) {
+        m_runFolder->remove();
+        m_runFolder.reset();
     }
 }
 

@@ -52,8 +52,8 @@ QFont reportFont();
 class ResultsWindow : public QMainWindow {
     Q_OBJECT
 public:
-    /// `reportDirectory` is the run's private directory holding the report; may be null.
-    ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> reportDirectory,
+    /// `runFolder` is the run's private directory holding the report; may be null.
+    ResultsWindow(ProgramState& state, QString helpKeyword, std::unique_ptr<QTemporaryDir> runFolder,
                   QWidget* parent = nullptr);
     ~ResultsWindow() override;
 
@@ -63,7 +63,7 @@ public:
     /// The report loaded last, or null.
     ReportFile* reportFile() const { return m_reportFile.get(); }
     /// The path of the run's report directory, empty once it has been removed.
-    QString reportDirectoryPath() const;
+    QString runFolderPath() const;
 
     QTabWidget* tabs() const { return m_tabs; }
     Chart* chart() const { return m_chart; }
@@ -132,7 +132,7 @@ private:
     void removeReportDirectory();
 
     QString m_helpKeyword;
-    std::unique_ptr<QTemporaryDir> m_reportDirectory;
+    std::unique_ptr<QTemporaryDir> m_runFolder;
     std::shared_ptr<ReportFile> m_reportFile;
     QTabWidget* m_tabs;
     Chart* m_chart = nullptr;

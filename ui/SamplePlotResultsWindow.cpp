@@ -1,4 +1,4 @@
-#include "ui/SamplePlotWindow.h"
+#include "ui/SamplePlotResultsWindow.h"
 
 #include "ui/UiHooks.h"
 
@@ -15,7 +15,7 @@ namespace tessaloc::ui {
 namespace {
 
 /// For every observation, the names of all observations at its location, one per line.
-QStringList namesAtEachLocation(const SamplePlot& plot)
+QStringList namesAtEachLocation(const SamplePlotResult& plot)
 {
     const DistinctLocations locations = GroupDistinctLocations(plot.PlotX, plot.PlotY);
     QStringList namesAt;
@@ -33,13 +33,13 @@ QStringList namesAtEachLocation(const SamplePlot& plot)
 
 } // namespace
 
-SamplePlotWindow::SamplePlotWindow(ProgramState& state, const SamplePlotResult& result,
-                                   std::unique_ptr<QTemporaryDir> runDirectory, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Plots of Sample Locations"), std::move(runDirectory), parent)
+SamplePlotResultsWindow::SamplePlotResultsWindow(ProgramState& state, const SamplePlotResult& result,
+                                   std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Plots of Sample Locations"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("PointPlotForm"));
     setWindowTitle(QStringLiteral("Sample Location Plot"));
-    const SamplePlot& plot = result.plot;
+    const SamplePlotResult& plot = result;
 
     // The chart is the window's only page, so no tab is shown; the area stands beneath it.
     Chart* plotChart = addChartPage(QStringLiteral("Plot"));
@@ -87,7 +87,7 @@ SamplePlotWindow::SamplePlotWindow(ProgramState& state, const SamplePlotResult& 
     m_showPolygon->setChecked(true);
     // The mark changes as the item is chosen; the polygon follows the mark.
     connect(m_showPolygon, &QAction::toggled, this, [this](bool shown) { chart()->setLineVisible(shown); });
-    polygon->addAction(QStringLiteral("Color"), this, &SamplePlotWindow::choosePolygonColor)
+    polygon->addAction(QStringLiteral("Color"), this, &SamplePlotResultsWindow::choosePolygonColor)
         ->setObjectName(QStringLiteral("polygoncolor"));
     QMenu* thickness = polygon->addMenu(QStringLiteral("Thickness"));
     thickness->setObjectName(QStringLiteral("polygonthickness"));
@@ -97,18 +97,18 @@ SamplePlotWindow::SamplePlotWindow(ProgramState& state, const SamplePlotResult& 
     addHelpMenu(QStringLiteral("PointPlotHelp"));
 }
 
-void SamplePlotWindow::togglePolygon()
+void SamplePlotResultsWindow::togglePolygon()
 {
     m_showPolygon->toggle();
 }
 
-void SamplePlotWindow::choosePolygonColor()
+void SamplePlotResultsWindow::choosePolygonColor()
 {
     if (const std::optional<QColor> color = uiHooks().chooseColor(this, chart()->linePen().color()))
         chart()->setLineColor(*color);
 }
 
-void SamplePlotWindow::setPolygonThickness(int width)
+void SamplePlotResultsWindow::setPolygonThickness(int width)
 {
     chart()->setLineWidth(width);
 }

@@ -9,21 +9,14 @@ class QLabel;
 
 namespace tessaloc::ui {
 
-/// What the plot of sample locations shows: the plot's data, and whether the coordinates are
-/// longitude (X) and latitude (Y).
-struct SamplePlotResult {
-    SamplePlot plot;
-    bool useLatLong = false;
-};
-
 /// "Sample Location Plot": the sample locations in blue ("Sample Locations"), the convex hull around
 /// them in red ("Perimeter") and the hull's area beneath. Resting the mouse on a location shows the
 /// names of the observations there.
-class SamplePlotWindow : public ResultsWindow {
+class SamplePlotResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
-    /// Shows `result`; `runDirectory` (the run's private directory) goes when the window closes.
-    SamplePlotWindow(ProgramState& state, const SamplePlotResult& result, std::unique_ptr<QTemporaryDir> runDirectory,
+    /// Shows `result`; `runFolder` (the run's private directory) goes when the window closes.
+    SamplePlotResultsWindow(ProgramState& state, const SamplePlotResult& result, std::unique_ptr<QTemporaryDir> runFolder,
                      QWidget* parent = nullptr);
 
     QLabel* areaLabel() const { return m_areaLabel; }

@@ -1,4 +1,4 @@
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
@@ -234,15 +234,14 @@ bool IsMissingCode(DataType dataType, const std::string& field)
     return false;
 }
 
-AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
-                                     const PermutationOptions& options)
+AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
+                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener)
 {
-    requirePermutationCount(settings.permutations, options);
+    requirePermutationCount(settings.permutations);
     const int n = table.sampleCount();
     if (n < 2)
         throw AnalysisError("the aggregation analysis needs at least 2 observations, " + std::to_string(n) + " given");
-    PermutationRunner runner(n, settings.permutations, options, ObservedArrangement::NotCounted);
+    PermutationRunner runner(n, settings.permutations, ObservedArrangement::NotCounted);
 
     AggregationResult result;
     result.dataType = dataType;
@@ -363,10 +362,9 @@ AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType
     return result;
 }
 
-AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
-                                        const PermutationOptions& options)
+AggregationResult RunAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener)
 {
-    requirePermutationCount(input.settings.permutations, options);
+    requirePermutationCount(input.settings.permutations);
     // Genotype texts are compared, not distances; the geographic distances are built by the analysis.
     ReadingSteps steps;
     steps.readingStatus = {};
@@ -374,7 +372,7 @@ AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUni
     steps.genetic = false;
     const AnalysisData data = ReadAnalysisData(input, listener, steps);
     AggregationResult result =
-        AllelicAggregation(data.table, input.dataType, input.useLatLong, input.settings, random, listener, options);
+        ComputeAggregation(data.table, input.dataType, input.useLatLong, input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     return result;

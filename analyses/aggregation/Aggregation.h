@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -23,7 +23,7 @@ enum class AreaMode {
 struct AggregationSettings {
     /// Random relabellings of the sample locations. At least 1: with 0 the probabilities are
     /// undefined, and a negative count is an error before anything is read.
-    long long permutations = 1000;
+    PermutationSettings permutations;
     AreaMode areaMode = AreaMode::EstimatedRectangular;
     /// The area in Empirical mode: in the square of the coordinates' unit, or in square kilometres
     /// for latitude/longitude data.
@@ -31,9 +31,7 @@ struct AggregationSettings {
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
-struct AggregationInput : AnalysisInput {
-    AggregationSettings settings;
-};
+using AggregationInput = RunInput<AggregationSettings>;
 
 /// One category of a locus (an allele pair, genotype, marker state or sequence) with its results.
 struct CategoryResult {
@@ -108,21 +106,19 @@ bool IsMissingCode(DataType dataType, const std::string& field);
 
 /// The analysis on a table already read. Builds the geographic distances (great-circle kilometres
 /// with `useLatLong`), computes R, every category's Rj and Rave, and tests them against
-/// `settings.permutations` random relabellings of the sample locations, drawing from `random` by
-/// `options.scheme` (complete enumeration: all N! arrangements, the observed one included, whatever
+/// `settings.permutations.count` random relabellings of the sample locations, drawing from `random` by
+/// their scheme (complete enumeration: all N! arrangements, the observed one included, whatever
 /// the count). Reports "Replicate: 10", "Replicate: 20", ... and stops with RunCancelled when asked.
 /// Throws AnalysisError for fewer than 2 observations, complete enumeration of more than 9 (both
 /// before anything is computed), an undefined area or expectation (an area of 0 or below), no
 /// included category, a permutation count below 1 and, for sequence data, a sequence of a later
 /// locus that the first locus lacks. The paths of the result are left empty.
-AggregationResult AllelicAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
-                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener,
-                                     const PermutationOptions& options = {});
+AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType, bool useLatLong,
+                                     const AggregationSettings& settings, RandomUniform& random, RunListener& listener);
 
 /// A whole run: reads both files and runs the analysis. Throws AnalysisError for a negative
 /// permutation count before reading anything, DataProblem for the expected data problems.
-AggregationResult RunAllelicAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener,
-                                        const PermutationOptions& options = {});
+AggregationResult RunAggregation(const AggregationInput& input, RandomUniform& random, RunListener& listener);
 
 /// The text of "AAIA-Results.txt", lines ending CR LF.
 std::string AggregationReport(const AggregationResult& result);

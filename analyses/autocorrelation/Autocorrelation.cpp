@@ -1,4 +1,4 @@
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 
 #include "core/DistanceCodes.h"
 #include "core/Errors.h"
@@ -25,9 +25,9 @@ void requireClassCount(long long classCount)
                             " given)");
 }
 
-void checkSettings(const AutocorrelationSettings& settings, const PermutationOptions& options)
+void checkSettings(const AutocorrelationSettings& settings)
 {
-    requirePermutationCount(settings.permutations, options);
+    requirePermutationCount(settings.permutations);
     requireClassCount(settings.classCount);
 }
 
@@ -278,11 +278,11 @@ ClassLimits DistanceClassLimits(const SquareMatrix& geographic, int classCount, 
     return limits;
 }
 
-AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
+AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
                                              const AutocorrelationSettings& settings, RandomUniform& random,
-                                             RunListener& listener, const PermutationOptions& options)
+                                             RunListener& listener)
 {
-    checkSettings(settings, options);
+    checkSettings(settings);
     const int n = genetic.size();
     if (n < 2)
         throw AnalysisError("spatial autocorrelation needs at least two observations (" + std::to_string(n) +
@@ -292,7 +292,7 @@ AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix 
         throw AnalysisError(std::to_string(settings.classCount) + " distance classes for " +
                             std::to_string(pairCount(n)) + " pairs leave a class with no pair");
     const int k = static_cast<int>(settings.classCount);
-    PermutationRunner runner(n, settings.permutations, options, ObservedArrangement::NotCounted);
+    PermutationRunner runner(n, settings.permutations, ObservedArrangement::NotCounted);
     const ClassLimits limits = DistanceClassLimits(geographic, k, settings.classMode);
 
     AutocorrelationResult result;
@@ -309,16 +309,16 @@ AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix 
     return result;
 }
 
-AutocorrelationResult RunSpatialAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
-                                                RunListener& listener, const PermutationOptions& options)
+AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
+                                         RunListener& listener)
 {
-    checkSettings(input.settings, options);
+    checkSettings(input.settings);
     ReadingSteps steps;
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
 
-    AutocorrelationResult result = SpatialAutocorrelation(std::move(data.genetic), std::move(data.geographic),
-                                                          input.settings, random, listener, options);
+    AutocorrelationResult result = ComputeAutocorrelation(std::move(data.genetic), std::move(data.geographic),
+                                                          input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

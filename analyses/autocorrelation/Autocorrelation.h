@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -25,15 +25,13 @@ enum class ClassMode {
 struct AutocorrelationSettings {
     /// Number of distance classes K; at least 1 (K = 1 gives V = 0), at most the number of pairs.
     long long classCount = 10;
-    /// Replicates of the permutation test; at least 1 (without replicates the probabilities are 0/0).
-    long long permutations = 1000;
+    /// The permutation test; at least 1 replicate (without replicates the probabilities are 0/0).
+    PermutationSettings permutations;
     ClassMode classMode = ClassMode::EqualDistances;
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
-struct AutocorrelationInput : AnalysisInput {
-    AutocorrelationSettings settings;
-};
+using AutocorrelationInput = RunInput<AutocorrelationSettings>;
 
 /// The lower and upper limits of the K distance classes; class f (1..K) is at index f - 1. A pair
 /// at geographic distance d belongs to class f when lower(f) <= d < upper(f).
@@ -86,21 +84,21 @@ inline constexpr const char* kAutocorrelationReportFileName = "SAA-Results.txt";
 ClassLimits DistanceClassLimits(const SquareMatrix& geographic, int classCount, ClassMode mode);
 
 /// The analysis on matrices already built: class limits, Ay, Gbar, V and the permutation test.
-/// `genetic` and `geographic` are N x N and symmetric. Draws from `random` by `options.scheme`
+/// `genetic` and `geographic` are N x N and symmetric. Draws from `random` by the settings' scheme
 /// (complete enumeration: all N! arrangements, the observed one included, whatever the settings'
 /// count); reports "Rep: " progress every 10 replicates and stops with RunCancelled when asked.
 /// Throws AnalysisError for settings out of range and for complete enumeration of N > 9 (before
 /// anything is computed), N < 2, a class with no pair, and no permutations.
 /// The paths of the result are left empty.
-AutocorrelationResult SpatialAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
+AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
                                              const AutocorrelationSettings& settings, RandomUniform& random,
-                                             RunListener& listener, const PermutationOptions& options = {});
+                                             RunListener& listener);
 
 /// A whole run: reads both files, builds the distances and runs the analysis. Throws AnalysisError
 /// for a negative permutation count or fewer than one class before reading anything, DataProblem for
 /// the expected data problems.
-AutocorrelationResult RunSpatialAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
-                                                RunListener& listener, const PermutationOptions& options = {});
+AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
+                                         RunListener& listener);
 
 /// The text of "SAA-Results.txt", lines ending CR LF.
 std::string AutocorrelationReport(const AutocorrelationResult& result);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 
@@ -60,7 +60,7 @@ struct InterpolationGrid {
 /// Throws DataProblem with kInvalidXBinsMessage or kInvalidYBinsMessage when a bin count is outside
 /// 1..500 (X checked first), and with kInterpolationFailedMessage when a node's sum of weights is 0 or
 /// not finite or its height is not finite. Throws RunCancelled when the listener asks to stop.
-InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t xBinCount, std::int32_t yBinCount,
+InterpolationGrid InterpolateLandscape(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener = RunListener::none());
 
 /// One point of the 3-D surface: x across, y the height, z in depth; bins counted from 1.
@@ -87,7 +87,7 @@ struct SurfaceLayout {
 
 /// The surface of a grid computed for `shape`. A sample area with no extent at all (both ranges 0)
 /// gets depth 100 % rather than the undefined ratio 0 / 0.
-SurfaceLayout LandscapeSurfaceLayout(const LandscapeShape& shape, const InterpolationGrid& grid);
+SurfaceLayout LandscapeSurfaceLayout(const LandscapeResult& shape, const InterpolationGrid& grid);
 
 /// The "INTERPOLATION OUTPUT" section that each press appends to "LandscapeShape.txt": two blank
 /// lines, the bin counts and weight, the column heads and one row per node, i outer. Lines end CR LF.

@@ -1,4 +1,4 @@
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 #include "analyses/landscape/LineIndex.h"
 #include "core/Errors.h"
@@ -27,7 +27,7 @@ void requireTriangulable(int locationCount)
 }
 
 // The parts of the result that depend on the coordinates only, in the order the run computes them.
-void describeSampleArea(LandscapeShape& shape, const SampleTable& table, bool useLatLong)
+void describeSampleArea(LandscapeResult& shape, const SampleTable& table, bool useLatLong)
 {
     const int n = table.sampleCount();
     shape.SampleX.resize(static_cast<size_t>(n));
@@ -42,7 +42,7 @@ void describeSampleArea(LandscapeShape& shape, const SampleTable& table, bool us
                                            shape.data.DataMaxY, useLatLong);
 }
 
-void buildNetwork(LandscapeShape& shape, SquareMatrix G, const SquareMatrix& D, bool useLatLong, RunListener& listener)
+void buildNetwork(LandscapeResult& shape, SquareMatrix G, const SquareMatrix& D, bool useLatLong, RunListener& listener)
 {
     const LandscapeSettings& settings = shape.settings;
     if (settings.heightMode == LandscapeHeightMode::Residual) {
@@ -185,21 +185,21 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
         edges[k].Height = logarithms[k];
 }
 
-LandscapeShape BuildLandscapeShape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
+LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
                                    const LandscapeSettings& settings, RunListener& listener)
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.settings = settings;
     describeSampleArea(shape, table, useLatLong);
     buildNetwork(shape, std::move(G), D, useLatLong, listener);
     return shape;
 }
 
-LandscapeShape RunLandscapeShape(const LandscapeInput& input, RunListener& listener)
+LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener)
 {
     AnalysisData data = ReadAnalysisData(input, listener);
 
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.coordinatePath = input.coordinatePath;
     shape.genotypePath = input.genotypePath;
     shape.dataType = input.dataType;

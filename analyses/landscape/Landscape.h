@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/GeographicRanges.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
@@ -53,13 +53,11 @@ struct LandscapeEdge {
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
-struct LandscapeInput : AnalysisInput {
-    LandscapeSettings settings;
-};
+using LandscapeInput = RunInput<LandscapeSettings>;
 
 /// Everything a run produced: the lines with heights for the report, the grid interpolation and the
 /// viewer, and the extents of the sample area.
-struct LandscapeShape {
+struct LandscapeResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
@@ -121,18 +119,18 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
 /// log10. `D` holds the geographic distances of the table's observations, `G` the genetic ones.
 /// The paths and data type of the result are left empty. Throws AnalysisError as the functions
 /// above do, and for coordinates that are not numbers or extents outside single precision.
-LandscapeShape BuildLandscapeShape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
+LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
                                    const LandscapeSettings& settings, RunListener& listener = RunListener::none());
 
 /// A whole run: status "Reading", reads both files, builds the geographic and genetic distances and
 /// computes the network. Throws DataProblem for the expected data problems (a missing allele
 /// separator, a pair without a common locus) and AnalysisError for every other failure; no report
 /// is written by this function.
-LandscapeShape RunLandscapeShape(const LandscapeInput& input, RunListener& listener = RunListener::none());
+LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener = RunListener::none());
 
 /// The text of "LandscapeShape.txt" as the run writes it, lines ending CR LF.
-std::string LandscapeReport(const LandscapeShape& shape);
+std::string LandscapeReport(const LandscapeResult& shape);
 /// The same report written line by line into `report`.
-void WriteLandscapeReport(ReportWriter& report, const LandscapeShape& shape);
+void WriteLandscapeReport(ReportWriter& report, const LandscapeResult& shape);
 
 } // namespace tessaloc

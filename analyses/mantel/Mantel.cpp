@@ -1,4 +1,4 @@
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 
 #include "core/DistanceCodes.h"
 #include "core/Errors.h"
@@ -61,12 +61,12 @@ void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
     }
 }
 
-MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
-                        RandomUniform& random, RunListener& listener, const PermutationOptions& options)
+MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
+                           RandomUniform& random, RunListener& listener)
 {
-    requirePermutationCount(settings.permutations, options);
+    requirePermutationCount(settings.permutations);
     // The observed arrangement counts as one more replicate, so complete enumeration runs the others.
-    PermutationRunner runner(genetic.size(), settings.permutations, options, ObservedArrangement::AddedToCounts);
+    PermutationRunner runner(genetic.size(), settings.permutations, ObservedArrangement::AddedToCounts);
     if (settings.logGeographic)
         Log10DistanceTransform(geographic, kNearMaximum15Digits);
     if (settings.logGenetic)
@@ -106,16 +106,15 @@ MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const Man
     return result;
 }
 
-MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunListener& listener,
-                           const PermutationOptions& options)
+MantelResult RunMantel(const MantelInput& input, RandomUniform& random, RunListener& listener)
 {
-    requirePermutationCount(input.settings.permutations, options);
+    requirePermutationCount(input.settings.permutations);
     ReadingSteps steps;
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
 
     MantelResult result =
-        MantelTest(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener, options);
+        ComputeMantel(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
@@ -15,8 +15,8 @@ namespace tessaloc {
 
 /// The Mantel test's own settings.
 struct MantelSettings {
-    /// Replicates of the permutation test; 0 runs none (both P are then 1), negative is an error.
-    long long permutations = 1000;
+    /// The permutation test: 0 replicates run none (both P are then 1), a negative count is an error.
+    PermutationSettings permutations;
     /// Replace geographic distances by their log10 (shifted when some distance is exactly 0).
     bool logGeographic = false;
     /// Replace genetic distances by their log10 (shifted when some distance is exactly 0).
@@ -24,9 +24,7 @@ struct MantelSettings {
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
-struct MantelInput : AnalysisInput {
-    MantelSettings settings;
-};
+using MantelInput = RunInput<MantelSettings>;
 
 /// Everything a Mantel run produced: the statistics for the report and the matrices, before any
 /// permutation, for the scatterplot.
@@ -61,17 +59,16 @@ void Log10DistanceTransform(SquareMatrix& distances, double startingValue);
 
 /// The test on matrices already built: transforms, r, Z and the permutation test. `genetic` and
 /// `geographic` are N x N, symmetric, N >= 3 (fewer makes r undefined, an AnalysisError). Draws from
-/// `random` by `options.scheme` (complete enumeration: the N! - 1 arrangements other than the
+/// `random` by the settings' permutation scheme (complete enumeration: the N! - 1 arrangements other than the
 /// observed one, whatever the settings' count, and an AnalysisError for N > 9 before anything is
 /// computed); reports "Replicate: " progress every 10 replicates and stops with RunCancelled when
 /// asked. The names and paths of the result are left empty.
-MantelResult MantelTest(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
-                        RandomUniform& random, RunListener& listener, const PermutationOptions& options = {});
+MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
+                           RandomUniform& random, RunListener& listener);
 
 /// A whole run: reads both files, builds the distances and runs the test. Throws AnalysisError for a
 /// negative permutation count before reading anything, DataProblem for the expected data problems.
-MantelResult RunMantelTest(const MantelInput& input, RandomUniform& random, RunListener& listener,
-                           const PermutationOptions& options = {});
+MantelResult RunMantel(const MantelInput& input, RandomUniform& random, RunListener& listener);
 
 /// The text of "IBDResults.txt", lines ending CR LF.
 std::string MantelReport(const MantelResult& result);

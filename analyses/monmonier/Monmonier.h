@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -86,9 +86,7 @@ struct MonmonierSettings {
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
-struct MonmonierInput : AnalysisInput {
-    MonmonierSettings settings;
-};
+using MonmonierInput = RunInput<MonmonierSettings>;
 
 /// Everything a run produced: the report's data, and what the barrier map draws.
 struct MonmonierResult {

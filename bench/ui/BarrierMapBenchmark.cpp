@@ -11,7 +11,7 @@
 #include "ui/MonmonierResultsWindow.h"
 #include "ui/ProgramState.h"
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "tests/support/PointSets.h"
 
 #include <QImage>

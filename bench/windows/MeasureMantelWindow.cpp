@@ -85,7 +85,7 @@ int main(int argc, char** argv)
         return 64;
     }
     ProgramState state;
-    state.settings.mantel.permutations = QString::fromLocal8Bit(argv[3]).toLongLong();
+    state.settings.mantel.permutations.count = QString::fromLocal8Bit(argv[3]).toLongLong();
     MainWindow mainWindow(state);
     mainWindow.setRunGenerator([] { return RandomUniform(1, 1); });
     mainWindow.show();

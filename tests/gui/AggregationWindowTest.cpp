@@ -5,7 +5,7 @@
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
 
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +45,9 @@ private slots:
     void initTestCase()
     {
         AggregationInput input{exampleFiles(QStringLiteral("microsatellites")), {}};
-        input.settings.permutations = 99;
+        input.settings.permutations.count = 99;
         RandomUniform random(kSeed1, kSeed2);
-        m_result = RunAllelicAggregation(input, random, RunListener::none());
+        m_result = RunAggregation(input, random, RunListener::none());
     }
 
     void aCompleteRunShowsTheReport()
@@ -64,13 +64,13 @@ private slots:
         // The same run through the engine, with the default settings and the same seed.
         const AggregationInput input{exampleFiles(QStringLiteral("microsatellites")), {}};
         RandomUniform random(kSeed1, kSeed2);
-        const AggregationResult expected = RunAllelicAggregation(input, random, RunListener::none());
+        const AggregationResult expected = RunAggregation(input, random, RunListener::none());
         QCOMPARE(expected.permutations, 1000);
         QCOMPARE(results->reportText(), QString::fromLatin1(AggregationReport(expected)));
         QVERIFY(results->reportView()->toPlainText().startsWith(QStringLiteral("AAIA results\n")));
 
         const QString reportFile =
-            QDir(results->reportDirectoryPath()).filePath(QString::fromLatin1(kAggregationReportFileName));
+            QDir(results->runFolderPath()).filePath(QString::fromLatin1(kAggregationReportFileName));
         QVERIFY(QFile::exists(reportFile));
         results->close();
         QTRY_VERIFY(results.isNull());
@@ -83,13 +83,13 @@ private slots:
         ProgramState state;
         state.settings.aggregation.areaMode = AreaMode::Empirical;
         state.settings.aggregation.empiricalArea = 5000.0;
-        state.settings.aggregation.permutations = 10;
+        state.settings.aggregation.permutations.count = 10;
         auto window = mainWindowWithExample(state, QStringLiteral("microsatellites"), kSeed1, kSeed2);
         QCOMPARE(runAnalysis(*window, kAggregation), RunOutcome::Success);
 
         AggregationInput input{exampleFiles(QStringLiteral("microsatellites")), state.settings.aggregation};
         RandomUniform random(kSeed1, kSeed2);
-        const AggregationResult expected = RunAllelicAggregation(input, random, RunListener::none());
+        const AggregationResult expected = RunAggregation(input, random, RunListener::none());
         QCOMPARE(expected.area, 5000.0);
         QCOMPARE(window->resultsWindow()->reportText(), QString::fromLatin1(AggregationReport(expected)));
         window->resultsWindow()->close();

@@ -3,12 +3,12 @@
 #include "GuiTestSupport.h"
 
 #include "ui/AutocorrelationResultsWindow.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 #include "core/SampleTable.h"
 
 #include <QChart>
@@ -94,7 +94,7 @@ private slots:
         // The same run through the engine, with the default settings and the same seed.
         const AutocorrelationInput input{exampleFiles(QStringLiteral("microsatellites")), {}};
         RandomUniform random(kSeed1, kSeed2);
-        const AutocorrelationResult expected = RunSpatialAutocorrelation(input, random, RunListener::none());
+        const AutocorrelationResult expected = RunAutocorrelation(input, random, RunListener::none());
         QCOMPARE(results->reportText(), QString::fromLatin1(AutocorrelationReport(expected)));
         QVERIFY(results->reportView()->toPlainText().startsWith(
             QStringLiteral("Results of Spatial Autocorrelation Analyses\n")));
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(chart->points(1), (QList<QPointF>{QPointF(0, mean), QPointF(distogram.upperLimit[9], mean)}));
 
         const QString reportFile =
-            QDir(results->reportDirectoryPath()).filePath(QString::fromLatin1(kAutocorrelationReportFileName));
+            QDir(results->runFolderPath()).filePath(QString::fromLatin1(kAutocorrelationReportFileName));
         QVERIFY(QFile::exists(reportFile));
         results->close();
         QTRY_VERIFY(results.isNull());
@@ -120,7 +120,7 @@ private slots:
     {
         const AutocorrelationInput input{exampleFiles(QStringLiteral("microsatellites")), {}};
         RandomUniform random(kSeed1, kSeed2);
-        const AutocorrelationResult result = RunSpatialAutocorrelation(input, random, RunListener::none());
+        const AutocorrelationResult result = RunAutocorrelation(input, random, RunListener::none());
         auto window = makeWindow(result);
 
         // Each class row of the report ends in "P = <upper>" and "P = <lower>".
@@ -284,7 +284,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.autocorrelation.permutations = 2000000000;
+        state.settings.autocorrelation.permutations.count = 2000000000;
         auto window = mainWindowWithExample(state, QStringLiteral("microsatellites"), kSeed1, kSeed2);
         QSignalSpy statuses(window->findChild<RunController*>(), &RunController::statusChanged);
         QSignalSpy finished(window.get(), &MainWindow::runFinished);

@@ -9,7 +9,7 @@
 #include "ui/PointDensity.h"
 #include "ui/ProgramState.h"
 
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 
 #include <QChart>
 #include <QGraphicsScene>
@@ -337,7 +337,7 @@ private slots:
     {
         const MantelInput input = exampleMantelInput(QStringLiteral("microsatellites"), 9);
         RandomUniform random(3, 5);
-        const MantelResult result = RunMantelTest(input, random, RunListener::none());
+        const MantelResult result = RunMantel(input, random, RunListener::none());
         MantelResultsWindow window(m_state, result, nullptr);
         window.resize(800, 600);
         window.show();

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "ui/Chart.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultsWindow.h"
 
@@ -157,7 +157,7 @@ AnalysisInput exampleFiles(const QString& folder)
 MantelInput exampleMantelInput(const QString& folder, long long permutations)
 {
     MantelInput input{exampleFiles(folder), {}};
-    input.settings.permutations = permutations;
+    input.settings.permutations.count = permutations;
     return input;
 }
 

@@ -2,8 +2,8 @@
 
 #include "ui/UiHooks.h"
 
-#include "analyses/mantel/MantelTest.h"
-#include "core/AnalysisInput.h"
+#include "analyses/mantel/Mantel.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
 

@@ -6,7 +6,7 @@
 #include "ui/LandscapeSurfaceView.h"
 #include "ui/ProgramState.h"
 
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/ReportWriter.h"
 
 #include <QAction>
@@ -36,9 +36,9 @@ namespace {
 // 24 samples on a circle of radius 40 around (50, 50) and 400 network midpoints inside it with
 // heights that rise and fall across the area: a round hull in a square area, so that the corners
 // of every grid lie outside it and the middle of the view shows the surface.
-LandscapeShape roundShape()
+LandscapeResult roundShape()
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     for (int k = 0; k < 24; ++k) {
         const double angle = 2 * std::numbers::pi * k / 24;
         shape.SampleX.push_back(50 + 40 * std::cos(angle));
@@ -100,7 +100,7 @@ class LandscapeSurfaceRenderTest : public QObject {
     Q_OBJECT
 
     ProgramState m_state;
-    LandscapeShape m_shape;
+    LandscapeResult m_shape;
     QTemporaryDir m_saved;
     std::unique_ptr<LandscapeResultsWindow> m_window;
     QImage m_empty;

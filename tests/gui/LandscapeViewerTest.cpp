@@ -4,7 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "ui/AnalysisTable.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/LandscapeResultsWindow.h"
 #include "ui/LandscapeSurfaceView.h"
 #include "ui/MainWindow.h"
@@ -15,7 +15,7 @@
 
 #include "analyses/landscape/GridExport.h"
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/NumberText.h"
 #include "core/ReportWriter.h"
 
@@ -69,13 +69,13 @@ QByteArray readAll(const QString& path)
 
 /// The landscape run of the microsatellite example with the default settings, or of a copy of it
 /// whose X and Y are exchanged (a sample area longer north to south than east to west).
-LandscapeShape exampleShape(bool exchangeXAndY = false)
+LandscapeResult exampleShape(bool exchangeXAndY = false)
 {
     LandscapeInput input;
     input.coordinatePath = localPath(examplePath(QStringLiteral("microsatellites/coordinates.txt")));
     input.genotypePath = localPath(examplePath(QStringLiteral("microsatellites/genotypes.txt")));
     if (!exchangeXAndY)
-        return RunLandscapeShape(input);
+        return RunLandscape(input);
     // name, X, Y on each line, then ";": the same file with the two coordinates exchanged.
     static QTemporaryDir folder;
     const QString exchanged = folder.filePath(QStringLiteral("exchanged.txt"));
@@ -95,14 +95,14 @@ LandscapeShape exampleShape(bool exchangeXAndY = false)
         out.close();
     }
     input.coordinatePath = localPath(exchanged);
-    return RunLandscapeShape(input);
+    return RunLandscape(input);
 }
 
 /// Three samples close together in the middle of a 10 x 10 area: no node of a 2 x 2 grid lies inside
 /// their hull.
-LandscapeShape tinyHullShape()
+LandscapeResult tinyHullShape()
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.data = {0, 10, 0, 10};
     shape.map = WidenByFivePercent(shape.data);
     shape.ranges = {10, 10};
@@ -156,10 +156,10 @@ class LandscapeViewerTest : public QObject {
     Q_OBJECT
 
     ProgramState m_state;
-    LandscapeShape m_shape;
+    LandscapeResult m_shape;
     QTemporaryDir m_saved;
 
-    std::unique_ptr<LandscapeResultsWindow> makeWindow(const LandscapeShape& shape)
+    std::unique_ptr<LandscapeResultsWindow> makeWindow(const LandscapeResult& shape)
     {
         auto folder = std::make_unique<QTemporaryDir>();
         writeReportFile(localPath(folder->path()), kLandscapeReportFileName, LandscapeReport(shape));
@@ -194,7 +194,7 @@ class LandscapeViewerTest : public QObject {
 
     QString reportFile(const LandscapeResultsWindow& window)
     {
-        return QDir(window.reportDirectoryPath()).filePath(QString::fromLatin1(kLandscapeReportFileName));
+        return QDir(window.runFolderPath()).filePath(QString::fromLatin1(kLandscapeReportFileName));
     }
 
 private slots:
@@ -426,7 +426,7 @@ private slots:
 
     void aTallAreaRunsTheYBinsAcross()
     {
-        const LandscapeShape tall = exampleShape(true);
+        const LandscapeResult tall = exampleShape(true);
         QVERIFY(tall.ranges.RangeY > tall.ranges.RangeX);
         auto window = makeWindow(tall);
         QCOMPARE(start(*window, QStringLiteral("6"), QStringLiteral("4"), QStringLiteral("1")), RunOutcome::Success);
@@ -806,7 +806,7 @@ private slots:
     void closingDuringAPressStopsItAndRemovesTheReport()
     {
         auto window = makeWindow(m_shape);
-        const QString folder = window->reportDirectoryPath();
+        const QString folder = window->runFolderPath();
         QVERIFY(QFile::exists(reportFile(*window)));
         child<QLineEdit>(*window, "Text1")->setText(QStringLiteral("500"));
         child<QLineEdit>(*window, "Text2")->setText(QStringLiteral("500"));
@@ -842,14 +842,14 @@ private slots:
         QCOMPARE(viewer->windowTitle(), QStringLiteral("Landscape Shape"));
         QCOMPARE(viewer->windowModality(), Qt::ApplicationModal);
         // The report names the files as the main window shows them, and is the engine's.
-        LandscapeShape expected = m_shape;
+        LandscapeResult expected = m_shape;
         expected.coordinatePath = localPath(examplePath(QStringLiteral("microsatellites/coordinates.txt")));
         expected.genotypePath = localPath(examplePath(QStringLiteral("microsatellites/genotypes.txt")));
         QCOMPARE(viewer->reportText(), QString::fromLatin1(LandscapeReport(expected)));
 
         QCOMPARE(start(*viewer, QStringLiteral("3"), QStringLiteral("3"), QStringLiteral("1")), RunOutcome::Success);
         QVERIFY(viewer->reportText().contains(QStringLiteral("INTERPOLATION OUTPUT")));
-        const QString folder = viewer->reportDirectoryPath();
+        const QString folder = viewer->runFolderPath();
         viewer->close();
         QTRY_VERIFY(results.isNull());
         QVERIFY(!QDir(folder).exists());

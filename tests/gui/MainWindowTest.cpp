@@ -3,7 +3,7 @@
 
 #include "ui/AboutDialog.h"
 #include "ui/AnalysisTable.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MantelResultsWindow.h"
@@ -13,9 +13,9 @@
 #include "ui/ProgramState.h"
 #include "ui/RunController.h"
 
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 #include "analyses/monmonier/BarrierDrawing.h"
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "core/Errors.h"
 #include "core/SampleTable.h"
 
@@ -162,7 +162,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.mantel.permutations = 200;
+        state.settings.mantel.permutations.count = 200;
         auto owned = readyWindow(state);
         MainWindow& window = *owned;
         auto* controller = window.findChild<RunController*>();
@@ -187,7 +187,7 @@ private slots:
         // The same run through the engine directly, with the same seed, gives the same report.
         const MantelInput input = exampleMantelInput(QStringLiteral("microsatellites"), 200);
         RandomUniform random(kSeed1, kSeed2);
-        const MantelResult expected = RunMantelTest(input, random, RunListener::none());
+        const MantelResult expected = RunMantel(input, random, RunListener::none());
         QCOMPARE(results->reportText(), QString::fromLatin1(MantelReport(expected)));
         QVERIFY(results->reportView()->toPlainText().startsWith(QStringLiteral("Results of Mantel Test\n")));
 
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(results->chart()->pointCount(0), n * (n - 1) / 2);
         QCOMPARE(results->chart()->seriesCount(), 2);
 
-        const QString reportFile = QDir(results->reportDirectoryPath()).filePath(QStringLiteral("IBDResults.txt"));
+        const QString reportFile = QDir(results->runFolderPath()).filePath(QStringLiteral("IBDResults.txt"));
         QVERIFY(QFile::exists(reportFile));
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("IBDResults.txt"))));
         results->close();
@@ -279,7 +279,7 @@ private slots:
         child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
         child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
         child<QRadioButton>(*window, "Option2")->setChecked(true);
-        state.settings.mantel.permutations = 9;
+        state.settings.mantel.permutations.count = 9;
         QCOMPARE(go(*window), RunOutcome::Success);
         const QString status = child<QLabel>(*window, "Label5")->text();
         QVERIFY2(status.startsWith(QStringLiteral("Warning: ")), qPrintable(status));
@@ -307,7 +307,7 @@ private slots:
         child<QLineEdit>(*window, "Text1")->setText(file.fileName());
         child<QLineEdit>(*window, "Text2")->setText(examplePath(QStringLiteral("vcf/genotypes.vcf")));
         child<QRadioButton>(*window, "Option1")->setChecked(true);
-        state.settings.mantel.permutations = 9;
+        state.settings.mantel.permutations.count = 9;
         QCOMPARE(go(*window), RunOutcome::Success);
         const QString status = child<QLabel>(*window, "Label5")->text();
         QVERIFY2(status.contains(QStringLiteral("32 samples of the genotype file")), qPrintable(status));
@@ -353,7 +353,7 @@ private slots:
         QCOMPARE(map->map()->linesDrawn(),
                  2 + static_cast<qsizetype>(3 * expected.BarrierTriangles.size()) + barrierLines);
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("monmonierresults.txt"))));
-        const QString folder = results->reportDirectoryPath();
+        const QString folder = results->runFolderPath();
         results->close();
         QTRY_VERIFY(results.isNull());
         QVERIFY(!QDir(folder).exists());
@@ -398,7 +398,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.mantel.permutations = 2000000000;
+        state.settings.mantel.permutations.count = 2000000000;
         auto owned = readyWindow(state);
         MainWindow& window = *owned;
         auto* controller = window.findChild<RunController*>();
@@ -443,7 +443,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.mantel.permutations = 2000000000;
+        state.settings.mantel.permutations.count = 2000000000;
         QString folder;
         {
             MainWindow window(state);
@@ -475,7 +475,7 @@ private slots:
             options->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
         });
         window.findChild<QAction*>(QStringLiteral("analysisoptions0"))->trigger();
-        QCOMPARE(state.settings.mantel.permutations, 0);
+        QCOMPARE(state.settings.mantel.permutations.count, 0);
         QCOMPARE(go(window), RunOutcome::Success);
         QTRY_VERIFY(window.resultsWindow());
         QVERIFY(window.resultsWindow()->reportText().contains(QStringLiteral("\r\n 0 replicates performed\r\n")));
@@ -514,7 +514,7 @@ private slots:
             window.findChild<QAction*>(QLatin1String(item.action))->trigger();
             QCOMPARE(opened, item.title + QLatin1Char('/') + item.objectName);
         }
-        QCOMPARE(state.settings.mantel.permutations, 1000);
+        QCOMPARE(state.settings.mantel.permutations.count, 1000);
     }
 
     void tabGoesFromEachFileBoxToItsOwnBrowse()
@@ -632,10 +632,8 @@ private slots:
         input.coordinatePath = child<QLineEdit>(window, "Text1")->text().toStdString();
         input.genotypePath = child<QLineEdit>(window, "Text2")->text().toStdString();
         RandomUniform random(1, 2);
-        PermutationOptions options;
-        options.scheme = PermutationScheme::Complete;
-        QCOMPARE(report,
-                 QString::fromStdString(MantelReport(RunMantelTest(input, random, RunListener::none(), options))));
+        input.settings.permutations.scheme = PermutationScheme::Complete;
+        QCOMPARE(report, QString::fromStdString(MantelReport(RunMantel(input, random, RunListener::none()))));
         window.resultsWindow()->close();
 
         // The thirty observations of the example have too many arrangements: the run says so.
@@ -660,9 +658,9 @@ private slots:
         QFETCH(QString, replicatesLine);
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.mantel.permutations = 40;
-        state.settings.autocorrelation.permutations = 40;
-        state.settings.aggregation.permutations = 40;
+        state.settings.mantel.permutations.count = 40;
+        state.settings.autocorrelation.permutations.count = 40;
+        state.settings.aggregation.permutations.count = 40;
         state.settings.permutationScheme = PermutationScheme::Uniform;
         auto owned = readyWindow(state);
         child<QComboBox>(*owned, "Combo1")->setCurrentIndex(analysis);
@@ -679,7 +677,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ProgramState state;
-        state.settings.mantel.permutations = -1;
+        state.settings.mantel.permutations.count = -1;
         MainWindow window(state);
         pickExample(window, QStringLiteral("microsatellites"));
         QCOMPARE(go(window), RunOutcome::AnalysisError);

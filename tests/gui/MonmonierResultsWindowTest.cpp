@@ -3,12 +3,12 @@
 #include "GuiTestSupport.h"
 
 #include "ui/BarrierEditorDialog.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/MapView.h"
 #include "ui/MonmonierResultsWindow.h"
 #include "ui/ProgramState.h"
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "core/ReportWriter.h"
 
 #include <QAction>
@@ -140,8 +140,8 @@ private slots:
         QVERIFY(window->reportView()->toPlainText().startsWith(
             QStringLiteral("Monmonier's Maximum Difference Algorithm Analysis Results\n")));
         // Loaded by the name it was written under, then removed: the page is the only copy.
-        QVERIFY(QDir(window->reportDirectoryPath()).exists());
-        QVERIFY(!QFile::exists(QDir(window->reportDirectoryPath()).filePath(QStringLiteral("monmonierresults.txt"))));
+        QVERIFY(QDir(window->runFolderPath()).exists());
+        QVERIFY(!QFile::exists(QDir(window->runFolderPath()).filePath(QStringLiteral("monmonierresults.txt"))));
 
         QCOMPARE(itemsOf(*window, "CopyPrintSaveMenu"),
                  (QStringList{QStringLiteral("Copy to Figure Clipboard as Bitmap"), QStringLiteral("Save Figure..."),

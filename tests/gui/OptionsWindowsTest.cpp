@@ -5,7 +5,7 @@
 #include "ui/AggregationOptionsDialog.h"
 #include "ui/AutocorrelationOptionsDialog.h"
 #include "ui/BarrierEditorDialog.h"
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/LandscapeOptionsDialog.h"
 #include "ui/MantelOptionsDialog.h"
 #include "ui/MonmonierOptionsDialog.h"
@@ -97,7 +97,7 @@ private slots:
         QVERIFY(!child<QCheckBox>(window, "Check1")->isChecked());
         press(window, "OKButton");
         QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(state.settings.mantel.permutations, 1000);
+        QCOMPARE(state.settings.mantel.permutations.count, 1000);
     }
 
     void mantelOptionsRoundHalvesToEven_data()
@@ -120,7 +120,7 @@ private slots:
         box(window, "Text1")->setText(text);
         child<QCheckBox>(window, "Check1")->setChecked(true);
         press(window, "OKButton");
-        QCOMPARE(state.settings.mantel.permutations, stored);
+        QCOMPARE(state.settings.mantel.permutations.count, stored);
         QVERIFY(state.settings.mantel.logGeographic);
         QVERIFY(!state.settings.mantel.logGenetic);
 
@@ -135,7 +135,7 @@ private slots:
         box(window, "Text1")->setText(QStringLiteral("5"));
         child<QCheckBox>(window, "Check2")->setChecked(true);
         window.reject();
-        QCOMPARE(state.settings.mantel.permutations, 1000);
+        QCOMPARE(state.settings.mantel.permutations.count, 1000);
         QVERIFY(!state.settings.mantel.logGenetic);
     }
 
@@ -152,7 +152,7 @@ private slots:
         option(window, "Option2")->setChecked(true);
         press(window, "Command1");
         QCOMPARE(state.settings.autocorrelation.classCount, 12);
-        QCOMPARE(state.settings.autocorrelation.permutations, 100);
+        QCOMPARE(state.settings.autocorrelation.permutations.count, 100);
         QCOMPARE(state.settings.autocorrelation.classMode, ClassMode::EqualCounts);
         AutocorrelationOptionsDialog again(state);
         QVERIFY(option(again, "Option2")->isChecked());
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please provide your empirical area estimate.")});
         QVERIFY(window.isVisible());
         // What was read is stored already.
-        QCOMPARE(state.settings.aggregation.permutations, 500);
+        QCOMPARE(state.settings.aggregation.permutations.count, 500);
         QCOMPARE(state.settings.aggregation.areaMode, AreaMode::Empirical);
         QCOMPARE(state.settings.aggregation.empiricalArea, 0.0);
 

@@ -158,11 +158,11 @@ private slots:
     {
         auto window = makeWindow();
         const QString reportFile =
-            QDir(window->reportDirectoryPath()).filePath(QString::fromLatin1(kPairedSampleReportFileName));
+            QDir(window->runFolderPath()).filePath(QString::fromLatin1(kPairedSampleReportFileName));
         QVERIFY(QFile::exists(reportFile));
         window->close();
         QVERIFY(!QFile::exists(reportFile));
-        QVERIFY(window->reportDirectoryPath().isEmpty());
+        QVERIFY(window->runFolderPath().isEmpty());
     }
 
     void helpOpensThePairedSamplePage()

@@ -1,12 +1,12 @@
 // The Mantel results window and the commands every results window shares.
 #include "GuiTestSupport.h"
 
-#include "ui/HelpViewer.h"
+#include "ui/HelpWindow.h"
 #include "ui/MantelResultsWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/RichText.h"
 
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 #include "core/ReportWriter.h"
 
 #include <QAction>
@@ -69,7 +69,7 @@ private slots:
     {
         const MantelInput input = exampleMantelInput(QStringLiteral("microsatellites"), 99);
         RandomUniform random(17, 29);
-        m_result = RunMantelTest(input, random, RunListener::none());
+        m_result = RunMantel(input, random, RunListener::none());
         QVERIFY(m_saved.isValid());
     }
 
@@ -356,7 +356,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         auto window = makeWindow();
-        const QString folder = window->reportDirectoryPath();
+        const QString folder = window->runFolderPath();
         QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("IBDResults.txt"))));
         dialogs.saveAnswer = m_saved.filePath(QStringLiteral("kept.txt"));
         action(*window, "MantelPlotMenu4")->trigger();

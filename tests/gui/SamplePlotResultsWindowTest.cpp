@@ -4,7 +4,7 @@
 
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
-#include "ui/SamplePlotWindow.h"
+#include "ui/SamplePlotResultsWindow.h"
 
 #include "analyses/sampleplot/SamplePlot.h"
 
@@ -47,20 +47,20 @@ SamplePlotResult unitSquare()
         table.xTexts.push_back(xy.first);
         table.yTexts.push_back(xy.second);
     }
-    return {BuildSamplePlot(table), false};
+    return {ComputeSamplePlot(table), false};
 }
 
 } // namespace
 
-class SamplePlotWindowTest : public QObject {
+class SamplePlotResultsWindowTest : public QObject {
     Q_OBJECT
 
     ProgramState m_state;
     QTemporaryDir m_saved;
 
-    std::unique_ptr<SamplePlotWindow> makeWindow(const SamplePlotResult& result = unitSquare())
+    std::unique_ptr<SamplePlotResultsWindow> makeWindow(const SamplePlotResult& result = unitSquare())
     {
-        return showResultsWindow<SamplePlotWindow>(m_state, result, "", std::string());
+        return showResultsWindow<SamplePlotResultsWindow>(m_state, result, "", std::string());
     }
 
 private slots:
@@ -72,12 +72,12 @@ private slots:
         QCOMPARE(runAnalysis(*window, kSamplePlot), RunOutcome::Success);
         QVERIFY(dialogs.messages.isEmpty());
         QPointer<ResultsWindow> results = window->resultsWindow();
-        auto* plotWindow = qobject_cast<SamplePlotWindow*>(results.data());
+        auto* plotWindow = qobject_cast<SamplePlotResultsWindow*>(results.data());
         QVERIFY(plotWindow);
         QCOMPARE(results->windowModality(), Qt::ApplicationModal);
         QCOMPARE(results->windowTitle(), QStringLiteral("Sample Location Plot"));
 
-        const SamplePlot expected = RunSamplePlot(exampleFiles(QStringLiteral("microsatellites")));
+        const SamplePlotResult expected = RunSamplePlot(exampleFiles(QStringLiteral("microsatellites")));
         Chart* chart = results->chart();
         QCOMPARE(chart->pointCount(0), 30);
         for (int i = 0; i < 30; ++i)
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(chartAxis(*chart, Qt::Horizontal)->min(), double(expected.map.MapMinX));
         QCOMPARE(chartAxis(*chart, Qt::Vertical)->max(), double(expected.map.MapMaxY));
 
-        const QString folder = results->reportDirectoryPath();
+        const QString folder = results->runFolderPath();
         QVERIFY(QDir(folder).exists());
         results->close();
         QTRY_VERIFY(results.isNull());
@@ -260,5 +260,5 @@ private slots:
     }
 };
 
-TESSALOC_GUI_TEST_MAIN(SamplePlotWindowTest)
-#include "SamplePlotWindowTest.moc"
+TESSALOC_GUI_TEST_MAIN(SamplePlotResultsWindowTest)
+#include "SamplePlotResultsWindowTest.moc"

@@ -1,4 +1,4 @@
-#include "core/TStringList.h"
+#include "tests/support/TStringList.h"
 
 #include "tests/support/RecordingListener.h"
 

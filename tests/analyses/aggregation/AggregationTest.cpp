@@ -1,4 +1,4 @@
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
@@ -43,12 +43,13 @@ SampleTable tableOf(const std::vector<Observation>& observations)
 }
 
 AggregationResult run(const SampleTable& table, DataType type = DataType::Genotypes, long long permutations = 20,
-                      bool latLong = false, const PermutationOptions& options = {})
+                      bool latLong = false, PermutationScheme scheme = PermutationScheme::Exchanges)
 {
     RandomUniform random(1, 1);
     AggregationSettings settings;
-    settings.permutations = permutations;
-    return AllelicAggregation(table, type, latLong, settings, random, RunListener::none(), options);
+    settings.permutations.count = permutations;
+    settings.permutations.scheme = scheme;
+    return ComputeAggregation(table, type, latLong, settings, random, RunListener::none());
 }
 
 // Two pairs one unit apart and a lone fifth observation, in a 3 x 3 rectangle.
@@ -182,11 +183,11 @@ TEST(AllelicAggregation, EmpiricalAreaReplacesTheRectangle)
 {
     RandomUniform random(1, 1);
     AggregationSettings settings;
-    settings.permutations = 5;
+    settings.permutations.count = 5;
     settings.areaMode = AreaMode::Empirical;
     settings.empiricalArea = 36.0;
     const AggregationResult result =
-        AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none());
+        ComputeAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none());
     EXPECT_EQ(result.area, 36.0);
     // Expected 1 / (2 sqrt(5 / 36)) = 3 / sqrt 5; Rj of a pair: 1 / (1 / (2 sqrt(2 / 36))) = sqrt 2 / 3.
     EXPECT_DOUBLE_EQ(result.r, (4.0 + std::sqrt(5.0)) / 5.0 / (3.0 / std::sqrt(5.0)));
@@ -339,7 +340,7 @@ TEST(AllelicAggregation, FailuresAreAnalysisErrors)
         AggregationSettings settings;
         settings.areaMode = AreaMode::Empirical;
         settings.empiricalArea = area;
-        EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none()),
+        EXPECT_THROW(ComputeAggregation(twoPairs(), DataType::Genotypes, false, settings, random, RunListener::none()),
                      AnalysisError)
             << "area " << area;
     }
@@ -351,9 +352,9 @@ TEST(AllelicAggregation, NegativePermutationCountFailsBeforeAnythingIsRead)
     AggregationInput input;
     input.coordinatePath = "no-such-coordinates.txt";
     input.genotypePath = "no-such-genotypes.txt";
-    input.settings.permutations = -3;
+    input.settings.permutations.count = -3;
     try {
-        RunAllelicAggregation(input, random, RunListener::none());
+        RunAggregation(input, random, RunListener::none());
         FAIL() << "a negative count must fail";
     } catch (const AnalysisError& error) {
         EXPECT_NE(std::string(error.what()).find("permutations"), std::string::npos) << error.what();
@@ -368,7 +369,7 @@ TEST(AllelicAggregation, MissingSeparatorEndsTheRunQuietly)
     input.coordinatePath = folder.write("c.txt", "A,0,0\nB,1,0\nC,0,1\n;\n").string();
     input.genotypePath = folder.write("g.txt", "1\nA,1\\1\nB,0\\0\nC,12\n").string();
     RandomUniform random(1, 1);
-    EXPECT_THROW(RunAllelicAggregation(input, random, RunListener::none()), DataProblem);
+    EXPECT_THROW(RunAggregation(input, random, RunListener::none()), DataProblem);
 }
 
 TEST(AllelicAggregation, ProgressShowsEveryTenthReplicate)
@@ -381,8 +382,8 @@ TEST(AllelicAggregation, ProgressShowsEveryTenthReplicate)
         RandomUniform random(1, 1);
         RecordingListener listener;
         AggregationSettings settings;
-        settings.permutations = permutations;
-        AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener);
+        settings.permutations.count = permutations;
+        ComputeAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener);
         EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
     }
 }
@@ -393,8 +394,8 @@ TEST(AllelicAggregation, CancellingStopsTheRun)
     RecordingListener listener;
     listener.cancelAfterFirstStatus = true;
     AggregationSettings settings;
-    settings.permutations = 100000;
-    EXPECT_THROW(AllelicAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener), RunCancelled);
+    settings.permutations.count = 100000;
+    EXPECT_THROW(ComputeAggregation(twoPairs(), DataType::Genotypes, false, settings, random, listener), RunCancelled);
 }
 
 // Whole reports of the engine and of the literal procedure, on random data of every data type, for
@@ -443,7 +444,7 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
                 std::to_string(std::stoi(table.yTexts[static_cast<size_t>(k)]) % c.coordinateRange);
         }
         AggregationSettings settings;
-        settings.permutations = c.permutations;
+        settings.permutations.count = c.permutations;
         settings.areaMode = c.area;
         settings.empiricalArea = 1234.5;
 
@@ -458,8 +459,9 @@ TEST(AllelicAggregation, ReportsMatchTheLiteralProcedureForAnyThreadCount)
 
         for (const int threads : {1, 2, 3, 8}) {
             RandomUniform random(c.seed, 3 * c.seed);
-            const AggregationResult result = AllelicAggregation(table, c.type, c.latLong, settings, random,
-                                                                RunListener::none(), PermutationOptions{threads});
+            settings.permutations.threads = threads;
+            const AggregationResult result =
+                ComputeAggregation(table, c.type, c.latLong, settings, random, RunListener::none());
             EXPECT_EQ(AggregationReport(result), expected) << "case " << c.seed << ", " << threads << " threads";
             EXPECT_EQ(result.r, literal.r) << "case " << c.seed;
             EXPECT_EQ(result.rave, literal.rave) << "case " << c.seed;
@@ -496,9 +498,9 @@ TEST(AllelicAggregation, ReportsOfTheExamplesMatchTheLiteralProcedure)
         input.genotypePath = (examples / example.folder / "genotypes.txt").string();
         input.dataType = example.type;
         input.useLatLong = example.latLong;
-        input.settings.permutations = 99;
+        input.settings.permutations.count = 99;
         RandomUniform random(4321, 8765);
-        const std::string report = AggregationReport(RunAllelicAggregation(input, random, RunListener::none()));
+        const std::string report = AggregationReport(RunAggregation(input, random, RunListener::none()));
 
         const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
         RandomUniform literalRandom(4321, 8765);
@@ -577,11 +579,10 @@ TEST(AllelicAggregation, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangem
             }
             RandomUniform random(1, 1);
             AggregationSettings settings;
-            settings.permutations = 0; // an error of its own, but complete enumeration ignores the count
-            PermutationOptions options;
-            options.scheme = PermutationScheme::Complete;
+            settings.permutations.count = 0; // an error of its own, but complete enumeration ignores the count
+            settings.permutations.scheme = PermutationScheme::Complete;
             const AggregationResult result =
-                AllelicAggregation(table, DataType::Genotypes, false, settings, random, RunListener::none(), options);
+                ComputeAggregation(table, DataType::Genotypes, false, settings, random, RunListener::none());
 
             const SquareMatrix distances = BuildGeographicDistances(table, false);
             std::vector<std::int32_t> identity(static_cast<size_t>(n));
@@ -630,10 +631,8 @@ TEST(AllelicAggregation, CompleteEnumerationRefusesTenObservationsBeforeComputin
     std::vector<Observation> observations;
     for (int k = 0; k < 10; ++k)
         observations.push_back({std::to_string(k), std::to_string(k * k % 7), {"a"}});
-    PermutationOptions options;
-    options.scheme = PermutationScheme::Complete;
     try {
-        run(tableOf(observations), DataType::Genotypes, 20, false, options);
+        run(tableOf(observations), DataType::Genotypes, 20, false, PermutationScheme::Complete);
         FAIL() << "ten observations have 3628800 arrangements";
     } catch (const AnalysisError& error) {
         EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();

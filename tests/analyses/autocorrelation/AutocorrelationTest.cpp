@@ -1,4 +1,4 @@
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 
 #include "core/Errors.h"
 #include "tests/support/AllArrangements.h"
@@ -38,7 +38,7 @@ AutocorrelationSettings settingsOf(long long classCount, long long permutations,
 {
     AutocorrelationSettings settings;
     settings.classCount = classCount;
-    settings.permutations = permutations;
+    settings.permutations.count = permutations;
     settings.classMode = mode;
     return settings;
 }
@@ -47,7 +47,7 @@ AutocorrelationResult run(const SquareMatrix& genetic, const SquareMatrix& geogr
                           const AutocorrelationSettings& settings)
 {
     RandomUniform random(1, 1);
-    return SpatialAutocorrelation(genetic, geographic, settings, random, RunListener::none());
+    return ComputeAutocorrelation(genetic, geographic, settings, random, RunListener::none());
 }
 
 // Genetic distances that differ from pair to pair (values k/64, exact in binary).
@@ -133,7 +133,7 @@ TEST(SpatialAutocorrelation, TailCountsFollowTheRearrangedPair)
     const SquareMatrix genetic = fromPairs(3, {1, 0, 0});
     const int permutations = 40;
     RandomUniform random(17, 29);
-    const AutocorrelationResult result = SpatialAutocorrelation(
+    const AutocorrelationResult result = ComputeAutocorrelation(
         genetic, geographic, settingsOf(2, permutations, ClassMode::EqualDistances), random, RunListener::none());
 
     RandomUniform replay(17, 29);
@@ -246,11 +246,11 @@ TEST(SpatialAutocorrelation, BadSettingsFailBeforeAnythingIsRead)
     for (const auto& [classes, permutations, word] : std::vector<std::tuple<long long, long long, std::string>>{
              {10, -1, "permutations"}, {10, -1000, "permutations"}, {0, 100, "classes"}, {-2, 100, "classes"}}) {
         input.settings.classCount = classes;
-        input.settings.permutations = permutations;
+        input.settings.permutations.count = permutations;
         RandomUniform random(1, 1);
         RecordingListener listener;
         try {
-            RunSpatialAutocorrelation(input, random, listener);
+            RunAutocorrelation(input, random, listener);
             FAIL() << classes << " classes, " << permutations << " permutations must fail";
         } catch (const AnalysisError& error) {
             EXPECT_NE(std::string(error.what()).find(word), std::string::npos) << error.what();
@@ -269,7 +269,7 @@ TEST(SpatialAutocorrelation, ProgressShowsEveryTenthReplicate)
          }) {
         RandomUniform random(1, 1);
         RecordingListener listener;
-        SpatialAutocorrelation(steppedGenetic(4), geographic, settingsOf(2, permutations, ClassMode::EqualDistances),
+        ComputeAutocorrelation(steppedGenetic(4), geographic, settingsOf(2, permutations, ClassMode::EqualDistances),
                                random, listener);
         EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
     }
@@ -280,7 +280,7 @@ TEST(SpatialAutocorrelation, CancellingStopsTheRun)
     RandomUniform random(1, 1);
     RecordingListener listener;
     listener.cancelAfterFirstStatus = true;
-    EXPECT_THROW(SpatialAutocorrelation(steppedGenetic(6), steppedGenetic(6),
+    EXPECT_THROW(ComputeAutocorrelation(steppedGenetic(6), steppedGenetic(6),
                                         settingsOf(2, 100000, ClassMode::EqualCounts), random, listener),
                  RunCancelled);
 }
@@ -294,7 +294,7 @@ TEST(SpatialAutocorrelation, WholeRunReadsTheFiles)
     input.settings = settingsOf(2, 20, ClassMode::EqualDistances);
     RandomUniform random(1, 1);
     RecordingListener listener;
-    const AutocorrelationResult result = RunSpatialAutocorrelation(input, random, listener);
+    const AutocorrelationResult result = RunAutocorrelation(input, random, listener);
     ASSERT_FALSE(listener.statuses.empty());
     EXPECT_EQ(listener.statuses.front(), "Calculating");
     EXPECT_EQ(listener.statuses.back(), "Rep:  20");
@@ -313,7 +313,7 @@ TEST(SpatialAutocorrelation, DataProblemsOfTheInputEndTheRunQuietly)
     input.genotypePath = folder.write("g.txt", "1\nA,1\\1\nB,1\\2\nC,12\n").string();
     RandomUniform random(1, 1);
     try {
-        RunSpatialAutocorrelation(input, random, RunListener::none());
+        RunAutocorrelation(input, random, RunListener::none());
         FAIL() << "a field without the separator must stop the run";
     } catch (const DataProblem& problem) {
         EXPECT_EQ(std::string(problem.what()), kMissingSeparatorMessage);
@@ -427,12 +427,11 @@ TEST(SpatialAutocorrelation, CompleteEnumerationGivesTheProbabilitiesOfEveryArra
             });
 
             RandomUniform random(1, 1);
-            PermutationOptions options;
-            options.scheme = PermutationScheme::Complete;
             // The count of 0 would be an error; complete enumeration ignores it.
+            AutocorrelationSettings settings = settingsOf(k, 0, ClassMode::EqualCounts);
+            settings.permutations.scheme = PermutationScheme::Complete;
             const AutocorrelationResult result =
-                SpatialAutocorrelation(m.genetic, m.geographic, settingsOf(k, 0, ClassMode::EqualCounts), random,
-                                       RunListener::none(), options);
+                ComputeAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none());
             const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
             ASSERT_EQ(result.distogram.ay, observed.ay) << label;
             EXPECT_EQ(result.permutations, arrangements) << label;
@@ -452,11 +451,10 @@ TEST(SpatialAutocorrelation, CompleteEnumerationRefusesTenObservationsBeforeComp
     // Twelve classes of 45 pairs would be fine; the refusal comes before the classes are built.
     const reference::DistanceMatrices m = reference::randomDistanceMatrices(DataType::Genotypes, 10, 3);
     RandomUniform random(1, 1);
-    PermutationOptions options;
-    options.scheme = PermutationScheme::Complete;
+    AutocorrelationSettings settings = settingsOf(12, 1000, ClassMode::EqualCounts);
+    settings.permutations.scheme = PermutationScheme::Complete;
     try {
-        SpatialAutocorrelation(m.genetic, m.geographic, settingsOf(12, 1000, ClassMode::EqualCounts), random,
-                               RunListener::none(), options);
+        ComputeAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none());
         FAIL() << "ten observations have 3628800 arrangements";
     } catch (const AnalysisError& error) {
         EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();

@@ -78,9 +78,9 @@ ReadGrid readEsriAscii(const std::string& text)
 
 // Extents (-10..10) x (0..10) and samples at the corners of (0..10) x (0..10): the nodes with
 // x > 0 lie inside the hull, the others outside.
-LandscapeShape halfCoveredShape(double maxX = 10)
+LandscapeResult halfCoveredShape(double maxX = 10)
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.data = {-10, maxX, 0, 10};
     shape.SampleX = {0, 10, 10, 0};
     shape.SampleY = {0, 0, 10, 10};
@@ -208,7 +208,7 @@ TEST(GridExport, NumbersKeepTheirPointUnderALocaleWithADecimalComma)
 TEST(GridExport, AGridWithoutExtentCannotBeARasterButCanBeATable)
 {
     // All samples on one north-south line: every bin is 0 units wide.
-    LandscapeShape shape = halfCoveredShape();
+    LandscapeResult shape = halfCoveredShape();
     shape.data = {4, 4, 0, 10};
     const InterpolationGrid grid = InterpolateLandscape(shape, 3, 2, 1.0);
     const testing::TempFolder folder;

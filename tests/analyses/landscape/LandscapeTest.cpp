@@ -1,4 +1,4 @@
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
@@ -34,17 +34,17 @@ SampleTable tableOf(const std::vector<std::pair<std::string, std::string>>& coor
     return table;
 }
 
-LandscapeShape runOn(const SampleTable& table, const SquareMatrix& G, LandscapeNetwork network,
+LandscapeResult runOn(const SampleTable& table, const SquareMatrix& G, LandscapeNetwork network,
                      LandscapeHeightMode mode, bool logHeights = false, RunListener& listener = RunListener::none())
 {
     LandscapeSettings settings;
     settings.network = network;
     settings.heightMode = mode;
     settings.logHeights = logHeights;
-    return BuildLandscapeShape(table, G, BuildGeographicDistances(table, false), false, settings, listener);
+    return ComputeLandscape(table, G, BuildGeographicDistances(table, false), false, settings, listener);
 }
 
-const LandscapeEdge* lineWithMidpoint(const LandscapeShape& shape, double midX, double midY)
+const LandscapeEdge* lineWithMidpoint(const LandscapeResult& shape, double midX, double midY)
 {
     for (const LandscapeEdge& edge : shape.LandscapeEdges) {
         if (edge.MidX == midX && edge.MidY == midY)
@@ -66,7 +66,7 @@ SquareMatrix sharedLocationDistances()
 
 TEST(DelaunayNetwork, TwoObservationsAtOneLocationAreOneVertexAndEveryLineThereAveragesBoth)
 {
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
     // Three locations, one triangle, three lines.
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
@@ -82,7 +82,7 @@ TEST(DelaunayNetwork, TwoObservationsAtOneLocationAreOneVertexAndEveryLineThereA
 
 TEST(PairwiseNetwork, TwoObservationsAtOneLocationDropTheirPairAndMergeTheirOtherPairs)
 {
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     // Pairs in order: (1,2) skipped (length 0), (1,3) new, (1,4) new, (2,3) joins (1,3), (2,4) joins
     // (1,4), (3,4) new.
@@ -102,7 +102,7 @@ TEST(PairwiseNetwork, TwoObservationsAtOneLocationDropTheirPairAndMergeTheirOthe
 
 TEST(PairwiseNetwork, PseudoslopesDivideTheMeanByTheLengthOfTheFirstPair)
 {
-    const LandscapeShape shape = runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise,
+    const LandscapeResult shape = runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise,
                                        LandscapeHeightMode::Pseudoslope);
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     EXPECT_DOUBLE_EQ(shape.LandscapeEdges[0].Height, 0.3 / 4); // lengths 4, 3 and 5 by hand
@@ -116,7 +116,7 @@ TEST(PairwiseNetwork, LinesInEitherDirectionAreOneLine)
     // of (1,2), and joins it.
     const SampleTable table = tableOf({{"0", "0"}, {"5", "5"}, {"0", "0"}});
     const SquareMatrix G = fromPairs(3, {0.25, 0.0, 0.75});
-    const LandscapeShape shape = runOn(table, G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
+    const LandscapeResult shape = runOn(table, G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     ASSERT_EQ(shape.LandscapeEdgeCount(), 1);
     EXPECT_DOUBLE_EQ(shape.LandscapeEdges[0].Height, 0.5);
     EXPECT_EQ(shape.LandscapeEdges[0].X1, 0); // the first pair's direction is kept
@@ -126,7 +126,7 @@ TEST(DelaunayNetwork, FourSquareCornersGiveFiveLinesInTheOrderOfTheTrianglesLine
 {
     const SampleTable table = tableOf({{"0", "0"}, {"1", "0"}, {"1", "1"}, {"0", "1"}});
     const SquareMatrix G = fromPairs(4, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6});
-    const LandscapeShape shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
+    const LandscapeResult shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
     ASSERT_EQ(shape.LandscapeEdgeCount(), 5); // four sides and one diagonal
 
     // The expected order, from the triangle table itself: the first triangle's (a,b), (a,c), (b,c),
@@ -166,7 +166,7 @@ TEST(DelaunayNetwork, CoordinatesBeyondFifteenDigitsStillJoinTheirLocation)
     // location. Comparing its X with the 0.3 parsed back from that text would leave it out.
     SampleTable table = tableOf({{"0.30000000000000004", "0"}, {"0.3", "0"}, {"1", "0"}, {"0.3", "1"}});
     const SquareMatrix G = fromPairs(4, {0.0, 0.2, 0.9, 0.4, 0.9, 0.9});
-    const LandscapeShape shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
+    const LandscapeResult shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     const LandscapeEdge* bottom = lineWithMidpoint(shape, 0.65, 0);
     ASSERT_NE(bottom, nullptr);
@@ -264,7 +264,7 @@ TEST(DelaunayNetwork, PseudoslopesWithLogAndAZeroHeightAreShifted)
     // Observations 1 and 2 are genetically identical: the line between them has height 0.
     const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}, {"0", "3"}});
     const SquareMatrix G = fromPairs(3, {0.0, 0.3, 0.5});
-    const LandscapeShape shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Pseudoslope, true);
+    const LandscapeResult shape = runOn(table, G, LandscapeNetwork::Delaunay, LandscapeHeightMode::Pseudoslope, true);
     // Pseudoslopes 0 / 4, 0.3 / 3 = 0.1 and 0.5 / 5 = 0.1: shifted by 0.1.
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     EXPECT_NEAR(lineWithMidpoint(shape, 2, 0)->Height, -1.0, 1e-12);
@@ -277,7 +277,7 @@ TEST(BuildLandscapeShape, ResidualHeightsReportTheirStepsAndUseTheResiduals)
     const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}, {"0", "3"}, {"4", "3"}});
     const SquareMatrix G = fromPairs(4, {0.1, 0.7, 0.3, 0.2, 0.6, 0.4});
     RecordingListener listener;
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         runOn(table, G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Residual, false, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Calculating Residuals", "Calculating Surface"}));
     SquareMatrix residuals = G;
@@ -290,7 +290,7 @@ TEST(BuildLandscapeShape, ResidualHeightsReportTheirStepsAndUseTheResiduals)
 TEST(BuildLandscapeShape, ExtentsRangesAndSamplesOfATallArea)
 {
     const SampleTable table = tableOf({{"1", "-2"}, {"3", "10"}, {"2", "4"}});
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         runOn(table, fromPairs(3, {0.1, 0.2, 0.3}), LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     EXPECT_EQ(shape.data.DataMinX, 1);
     EXPECT_EQ(shape.data.DataMaxX, 3);
@@ -309,7 +309,7 @@ TEST(BuildLandscapeShape, LatitudeLongitudeRangesAreGreatCircleKilometres)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Pairwise;
     settings.heightMode = LandscapeHeightMode::Raw;
-    const LandscapeShape shape = BuildLandscapeShape(table, fromPairs(3, {0.1, 0.2, 0.3}),
+    const LandscapeResult shape = ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}),
                                                      BuildGeographicDistances(table, true), true, settings);
     // East-west: the longer side is the equator's, one degree of 6371 km x pi / 180.
     EXPECT_NEAR(shape.ranges.RangeX, 6371.0 * 3.14159265358979 / 180, 1e-6);
@@ -327,7 +327,7 @@ TEST(BuildLandscapeShape, AWholeRunReadsTheFilesAndNamesThem)
     input.dataType = DataType::Genotypes;
     input.settings.heightMode = LandscapeHeightMode::Raw;
     RecordingListener listener;
-    const LandscapeShape shape = RunLandscapeShape(input, listener);
+    const LandscapeResult shape = RunLandscape(input, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Surface"}));
     EXPECT_EQ(shape.coordinatePath, input.coordinatePath);
     EXPECT_EQ(shape.dataType, DataType::Genotypes);
@@ -353,7 +353,7 @@ TEST(BuildLandscapeShape, APseudoslopeOverALineOfLengthZeroEndsTheRun)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Delaunay;
     settings.heightMode = LandscapeHeightMode::Pseudoslope;
-    EXPECT_THROW(BuildLandscapeShape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true,
+    EXPECT_THROW(ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true,
                                      settings),
                  AnalysisError);
 }

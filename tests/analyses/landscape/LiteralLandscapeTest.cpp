@@ -55,7 +55,7 @@ std::optional<std::vector<LandscapeEdge>> fastEdges(const RandomData& data, cons
                                                     const LandscapeSettings& settings)
 {
     try {
-        return BuildLandscapeShape(data.table, data.G, D, latLong, settings).LandscapeEdges;
+        return ComputeLandscape(data.table, data.G, D, latLong, settings).LandscapeEdges;
     } catch (const AnalysisError&) {
         return std::nullopt;
     }
@@ -166,8 +166,8 @@ TEST(LiteralLandscape, GridInterpolationMatchesTheLiteralProcedure)
     for (const Case& c : kCases) {
         const RandomData data = randomData(c.n, c.seed, c.latticeSize, c.spacing);
         LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
-        const LandscapeShape shape =
-            BuildLandscapeShape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+        const LandscapeResult shape =
+            ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
         for (const auto& [nx, ny, p] : {std::tuple{7, 5, 1.0}, std::tuple{23, 19, 2.5}, std::tuple{1, 1, 0.0},
                                         std::tuple{40, 3, -1.0}, std::tuple{2, 70, 0.3}}) {
             const std::string label = "n " + std::to_string(c.n) + " grid " + std::to_string(nx) + " x " +
@@ -183,8 +183,8 @@ TEST(LiteralLandscape, GridNodesOnMidpointsMatchTheLiteralProcedure)
     // Lattice midpoints fall on lattice nodes when the extents start 1e-7 below the lattice.
     const RandomData data = randomData(40, 9, 5, 1.0);
     LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
-    LandscapeShape shape =
-        BuildLandscapeShape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+    LandscapeResult shape =
+        ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
     shape.data.DataMinX = -1e-7;
     shape.data.DataMinY = 10 - 1e-7;
     shape.data.DataMaxX = 4 - 1e-7;

@@ -1,4 +1,4 @@
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
@@ -73,9 +73,9 @@ TEST(MantelTest, ZeroPermutationsGiveProbabilitiesOfOne)
     RandomUniform random(1, 1);
     RecordingListener listener;
     MantelSettings settings;
-    settings.permutations = 0;
+    settings.permutations.count = 0;
     const MantelResult result =
-        MantelTest(fromPairs(3, {0.1, 0.5, 0.3}), fromPairs(3, {1, 4, 2}), settings, random, listener);
+        ComputeMantel(fromPairs(3, {0.1, 0.5, 0.3}), fromPairs(3, {1, 4, 2}), settings, random, listener);
     EXPECT_EQ(result.pGreaterOrEqual, 1.0);
     EXPECT_EQ(result.pLessOrEqual, 1.0);
     EXPECT_TRUE(listener.statuses.empty());
@@ -88,8 +88,8 @@ TEST(MantelTest, ObservedStatisticsAreTheMatrixSums)
     const SquareMatrix genetic = fromPairs(4, {0.1, 0.5, 0.3, 0.2, 0.9, 0.4});
     const SquareMatrix geographic = fromPairs(4, {1, 4, 2, 3, 5, 8});
     MantelSettings settings;
-    settings.permutations = 5;
-    const MantelResult result = MantelTest(genetic, geographic, settings, random, RunListener::none());
+    settings.permutations.count = 5;
+    const MantelResult result = ComputeMantel(genetic, geographic, settings, random, RunListener::none());
     EXPECT_EQ(result.r, MatrixCorrelation(genetic, geographic));
     EXPECT_EQ(result.z, CrossProductSum(genetic, geographic));
     EXPECT_EQ(result.genetic, genetic) << "the result keeps the matrix as it was before the permutations";
@@ -108,8 +108,8 @@ TEST(MantelTest, ProgressShowsEveryTenthReplicate)
         RandomUniform random(1, 1);
         RecordingListener listener;
         MantelSettings settings;
-        settings.permutations = permutations;
-        MantelTest(m.genetic, m.geographic, settings, random, listener);
+        settings.permutations.count = permutations;
+        ComputeMantel(m.genetic, m.geographic, settings, random, listener);
         EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
     }
 }
@@ -119,9 +119,9 @@ TEST(MantelTest, UndefinedCorrelationIsAnAnalysisError)
     RandomUniform random(1, 1);
     MantelSettings settings;
     EXPECT_THROW(
-        MantelTest(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random, RunListener::none()),
+        ComputeMantel(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random, RunListener::none()),
         AnalysisError);
-    EXPECT_THROW(MantelTest(fromPairs(2, {0.5}), fromPairs(2, {1}), settings, random, RunListener::none()),
+    EXPECT_THROW(ComputeMantel(fromPairs(2, {0.5}), fromPairs(2, {1}), settings, random, RunListener::none()),
                  AnalysisError);
 }
 
@@ -132,9 +132,9 @@ TEST(MantelTest, NegativePermutationCountFailsBeforeAnythingIsRead)
     input.coordinatePath = "no-such-coordinates.txt";
     input.genotypePath = "no-such-genotypes.txt";
     for (const long long count : {-1LL, -5LL}) {
-        input.settings.permutations = count;
+        input.settings.permutations.count = count;
         try {
-            RunMantelTest(input, random, RunListener::none());
+            RunMantel(input, random, RunListener::none());
             FAIL() << "a negative count must fail";
         } catch (const AnalysisError& error) {
             EXPECT_NE(std::string(error.what()).find("permutations"), std::string::npos) << error.what();
@@ -149,8 +149,8 @@ TEST(MantelTest, CancellingStopsTheRun)
     RecordingListener listener;
     listener.cancelAfterFirstStatus = true;
     MantelSettings settings;
-    settings.permutations = 100000;
-    EXPECT_THROW(MantelTest(m.genetic, m.geographic, settings, random, listener), RunCancelled);
+    settings.permutations.count = 100000;
+    EXPECT_THROW(ComputeMantel(m.genetic, m.geographic, settings, random, listener), RunCancelled);
 }
 
 TEST(MantelTest, DataProblemsOfTheInputEndTheRunQuietly)
@@ -160,10 +160,10 @@ TEST(MantelTest, DataProblemsOfTheInputEndTheRunQuietly)
     input.coordinatePath = folder.write("c.txt", "A,0,0\nB,1,0\nC,0,1\n;\n").string();
     input.genotypePath = folder.write("g.txt", "1\nA,1\\1\nB,0\\0\nC,12\n").string();
     RandomUniform random(1, 1);
-    EXPECT_THROW(RunMantelTest(input, random, RunListener::none()), DataProblem);
+    EXPECT_THROW(RunMantel(input, random, RunListener::none()), DataProblem);
     input.genotypePath = folder.write("g2.txt", "1\nA,1\\1\nB,0\\0\nC,1\\2\n").string();
     try {
-        RunMantelTest(input, random, RunListener::none());
+        RunMantel(input, random, RunListener::none());
         FAIL() << "a pair without common loci must stop the run";
     } catch (const DataProblem& problem) {
         EXPECT_EQ(std::string(problem.what()), noCommonLociMessage(1, 2));
@@ -197,9 +197,9 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
         for (const int threads : {1, 2, 3, 8}) {
             RandomUniform random(c.seed, 7 * c.seed);
             MantelSettings settings;
-            settings.permutations = c.permutations;
-            const MantelResult result =
-                MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), PermutationOptions{threads});
+            settings.permutations.count = c.permutations;
+            settings.permutations.threads = threads;
+            const MantelResult result = ComputeMantel(m.genetic, m.geographic, settings, random, RunListener::none());
             EXPECT_EQ(result.greaterOrEqual, expected.greaterOrEqual)
                 << c.samples << " samples, " << threads << " threads";
             EXPECT_EQ(result.lessOrEqual, expected.lessOrEqual) << c.samples << " samples, " << threads << " threads";
@@ -225,9 +225,9 @@ TEST(MantelTest, MatricesWithManyDistinctValuesMatchTheLiteralProcedure)
         }
     }
     MantelSettings settings;
-    settings.permutations = 60;
+    settings.permutations.count = 60;
     RandomUniform random(3, 4);
-    const MantelResult result = MantelTest(genetic, geographic, settings, random, RunListener::none());
+    const MantelResult result = ComputeMantel(genetic, geographic, settings, random, RunListener::none());
     RandomUniform literalRandom(3, 4);
     const auto expected = reference::literalMantelPermutations(genetic, geographic, result.z, 60, literalRandom);
     // Unrelated matrices put Z amid the replicates, so both counts are far from 0 and 60.
@@ -253,10 +253,10 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         input.genotypePath = (examples / example.folder / "genotypes.txt").string();
         input.dataType = example.type;
         input.useLatLong = example.latLong;
-        input.settings.permutations = 199;
+        input.settings.permutations.count = 199;
         input.settings.logGeographic = example.latLong;
         RandomUniform random(4321, 8765);
-        const std::string report = MantelReport(RunMantelTest(input, random, RunListener::none()));
+        const std::string report = MantelReport(RunMantel(input, random, RunListener::none()));
 
         // The same run by the literal procedure: the matrices built straight from the table, the
         // genetic matrix rearranged in place replicate after replicate.
@@ -288,9 +288,9 @@ TEST(MantelTest, TiesCountInBothTails)
     // gives Z' = 1 (a tie with Z = 1) or Z' = 2, so every replicate counts as >= and the ties also as <=.
     RandomUniform random(5, 5);
     MantelSettings settings;
-    settings.permutations = 20;
+    settings.permutations.count = 20;
     const MantelResult result =
-        MantelTest(fromPairs(3, {1, 0, 0}), fromPairs(3, {1, 1, 2}), settings, random, RunListener::none());
+        ComputeMantel(fromPairs(3, {1, 0, 0}), fromPairs(3, {1, 1, 2}), settings, random, RunListener::none());
     EXPECT_EQ(result.z, 1.0);
     EXPECT_EQ(result.greaterOrEqual, 20);
     EXPECT_GT(result.lessOrEqual, 0);
@@ -298,11 +298,10 @@ TEST(MantelTest, TiesCountInBothTails)
     EXPECT_GT(result.pGreaterOrEqual + result.pLessOrEqual, 1.0);
 }
 
-PermutationOptions scheme(PermutationScheme chosen)
+MantelSettings withScheme(MantelSettings settings, PermutationScheme chosen)
 {
-    PermutationOptions options;
-    options.scheme = chosen;
-    return options;
+    settings.permutations.scheme = chosen;
+    return settings;
 }
 
 TEST(MantelTest, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
@@ -329,9 +328,10 @@ TEST(MantelTest, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
 
             RandomUniform random(1, 1);
             MantelSettings settings;
-            settings.permutations = 3; // ignored
-            const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(),
-                                                   scheme(PermutationScheme::Complete));
+            settings.permutations.count = 3; // ignored
+            const MantelResult result = ComputeMantel(m.genetic, m.geographic,
+                                                      withScheme(settings, PermutationScheme::Complete), random,
+                                                      RunListener::none());
             const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
             EXPECT_EQ(result.permutations, arrangements - 1) << label;
             EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;
@@ -353,8 +353,8 @@ TEST(MantelTest, CompleteEnumerationRefusesTenObservationsBeforeComputing)
     const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 10, 5);
     RandomUniform random(1, 1);
     try {
-        MantelTest(genetic, m.geographic, MantelSettings{}, random, RunListener::none(),
-                   scheme(PermutationScheme::Complete));
+        ComputeMantel(genetic, m.geographic, withScheme(MantelSettings{}, PermutationScheme::Complete), random,
+                      RunListener::none());
         FAIL() << "ten observations have 3628800 arrangements";
     } catch (const AnalysisError& error) {
         EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();
@@ -379,10 +379,10 @@ TEST(MantelTest, UniformShufflesCountWhatTheirArrangementsGive)
     for (const int threads : {1, 3}) {
         RandomUniform random(8, 9);
         MantelSettings settings;
-        settings.permutations = 150;
-        PermutationOptions options = scheme(PermutationScheme::Uniform);
-        options.threads = threads;
-        const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), options);
+        settings.permutations.count = 150;
+        settings.permutations.scheme = PermutationScheme::Uniform;
+        settings.permutations.threads = threads;
+        const MantelResult result = ComputeMantel(m.genetic, m.geographic, settings, random, RunListener::none());
         EXPECT_EQ(result.greaterOrEqual, atLeast) << threads << " threads";
         EXPECT_EQ(result.lessOrEqual, atMost) << threads << " threads";
         EXPECT_EQ(result.permutations, 150);

@@ -2,7 +2,7 @@
 // search, recursive walk): every triangle field, every link and Used flag, every slot, count and sum
 // must be identical, bit for bit.
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 
 #include "core/Errors.h"
 #include "tests/support/LiteralMonmonier.h"

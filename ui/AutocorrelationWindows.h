@@ -1,0 +1,18 @@
+#pragma once
+
+#include "ui/AnalysisWindows.h"
+#include "ui/AutocorrelationOptionsDialog.h"
+#include "ui/AutocorrelationResultsWindow.h"
+
+#include "analyses/autocorrelation/AutocorrelationAnalysis.h"
+
+namespace tessaloc::ui {
+
+template <> struct AnalysisWindows<AutocorrelationAnalysis> {
+    static QString listText() { return QStringLiteral("Spatial Autocorrelation Analysis"); }
+    static OptionsMenuItem optionsMenuItem() { return {QStringLiteral("Spatial Autocorrelation"), 1, &makeOptionsWindow<AutocorrelationOptionsDialog>}; }
+    static AutocorrelationSettings settings(const ProgramSettings& program) { return program.autocorrelation; }
+    using ResultsWindow = AutocorrelationResultsWindow;
+};
+
+} // namespace tessaloc::ui

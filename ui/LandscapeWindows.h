@@ -1,0 +1,18 @@
+#pragma once
+
+#include "ui/AnalysisWindows.h"
+#include "ui/LandscapeOptionsDialog.h"
+#include "ui/LandscapeResultsWindow.h"
+
+#include "analyses/landscape/LandscapeAnalysis.h"
+
+namespace tessaloc::ui {
+
+template <> struct AnalysisWindows<LandscapeAnalysis> {
+    static QString listText() { return QStringLiteral("Interpolate Genetic Landscape Shape"); }
+    static OptionsMenuItem optionsMenuItem() { return {QStringLiteral("Landscape Shape Interpolation"), 4, &makeOptionsWindow<LandscapeOptionsDialog>}; }
+    static LandscapeSettings settings(const ProgramSettings& program) { return program.landscape; }
+    using ResultsWindow = LandscapeResultsWindow;
+};
+
+} // namespace tessaloc::ui

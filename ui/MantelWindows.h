@@ -1,0 +1,18 @@
+#pragma once
+
+#include "ui/AnalysisWindows.h"
+#include "ui/MantelOptionsDialog.h"
+#include "ui/MantelResultsWindow.h"
+
+#include "analyses/mantel/MantelAnalysis.h"
+
+namespace tessaloc::ui {
+
+template <> struct AnalysisWindows<MantelAnalysis> {
+    static QString listText() { return QStringLiteral("Mantel Test"); }
+    static OptionsMenuItem optionsMenuItem() { return {QStringLiteral("Mantel test"), 0, &makeOptionsWindow<MantelOptionsDialog>}; }
+    static MantelSettings settings(const ProgramSettings& program) { return program.mantel; }
+    using ResultsWindow = MantelResultsWindow;
+};
+
+} // namespace tessaloc::ui
