@@ -27,21 +27,32 @@ namespace tessaloc {
 /// - `writeReport(report, result)`: the report's text, line by line (never called without a report
 ///   file name).
 template <typename A>
-concept AnalysisDefinition =
-    std::default_initializable<typename A::Settings> &&
+concept AnalysisDefinition = std::default_initializable<typename A::Settings> &&
     requires(const RunInput<typename A::Settings>& input, RandomUniform& random, RunListener& listener,
-             ReportWriter& report, const typename A::Result& result) {
-        { A::kName } -> std::convertible_to<std::string_view>;
-        { A::kReportFileName } -> std::convertible_to<std::string_view>;
-        { A::kReadsGenotypes } -> std::convertible_to<bool>;
-        { A::run(input, random, listener) } -> std::same_as<typename A::Result>;
-        A::writeReport(report, result);
-    };
+             ReportWriter& report, const typename A::Result& result)
+{
+    {
+        A::kName
+        } -> std::convertible_to<std::string_view>;
+    {
+        A::kReportFileName
+        } -> std::convertible_to<std::string_view>;
+    {
+        A::kReadsGenotypes
+        } -> std::convertible_to<bool>;
+    {
+        A::run(input, random, listener)
+        } -> std::same_as<typename A::Result>;
+    A::writeReport(report, result);
+};
 
 /// Settings of an analysis that has a permutation test.
 template <typename Settings>
-concept HasPermutationTest = requires(Settings& settings) {
-    { settings.permutations } -> std::same_as<PermutationSettings&>;
+concept HasPermutationTest = requires(Settings& settings)
+{
+    {
+        settings.permutations
+        } -> std::same_as<PermutationSettings&>;
 };
 
 /// What runAnalysis gives back: the result, and where its report went (empty without a report).

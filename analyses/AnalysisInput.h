@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/GenotypeFormats.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
+#include "formats/GenotypeFormats.h"
 
 #include <string>
 #include <string_view>

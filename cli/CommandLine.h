@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
+#include "formats/GenotypeFormats.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "analyses/AnalysisInput.h"
-#include "core/DistanceCsv.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
+#include "formats/DistanceCsv.h"
 
 namespace tessaloc::cli {
 

@@ -1,11 +1,11 @@
 #include "cli/LandscapeCommand.h"
 
-#include "analyses/landscape/GridExport.h"
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
+#include "formats/GridExport.h"
 
 #include <cmath>
 #include <cstdint>
@@ -140,8 +140,8 @@ CommandResult AnalysisCommandLine<LandscapeAnalysis>::write(const Invocation& in
     bool lastGridMade = false;
     for (const GridRequest& request : options.requests) {
         try {
-            grids.push_back(InterpolateLandscape(shape, request.xBinCount, request.yBinCount, request.distanceWeight,
-                                                 listener));
+            grids.push_back(
+                InterpolateLandscape(shape, request.xBinCount, request.yBinCount, request.distanceWeight, listener));
             lastGridMade = true;
         } catch (const DataProblem& problem) {
             addFailure(problem.what());
@@ -150,12 +150,12 @@ CommandResult AnalysisCommandLine<LandscapeAnalysis>::write(const Invocation& in
     }
 
     CommandResult output;
-    output.written = {writeReportFile(invocation.outputDirectory, LandscapeAnalysis::kReportFileName,
-                                      [&](ReportWriter& report) {
-                                          LandscapeAnalysis::writeReport(report, shape);
-                                          for (const InterpolationGrid& grid : grids)
-                                              WriteInterpolationSection(report, grid);
-                                      })};
+    output.written = {
+        writeReportFile(invocation.outputDirectory, LandscapeAnalysis::kReportFileName, [&](ReportWriter& report) {
+            LandscapeAnalysis::writeReport(report, shape);
+            for (const InterpolationGrid& grid : grids)
+                WriteInterpolationSection(report, grid);
+        })};
     // The grid file comes after the report, so that a grid file that cannot be written costs
     // the report nothing.
     if (options.wantsGridFile) {

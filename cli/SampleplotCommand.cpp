@@ -9,7 +9,7 @@ CommandResult AnalysisCommandLine<SamplePlotAnalysis>::write(const Invocation&, 
                                                              RunListener&)
 {
     CommandResult output;
-    output.text = samplePlotText(result);
+    output.text = SamplePlotText(result);
     return output;
 }
 

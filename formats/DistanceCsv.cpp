@@ -1,4 +1,4 @@
-#include "core/DistanceCsv.h"
+#include "formats/DistanceCsv.h"
 
 #include "core/NumberText.h"
 
@@ -23,7 +23,7 @@ std::string csvCell(const std::string& text)
 
 } // namespace
 
-std::string distanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
 {
     ReportWriter out;
     WriteDistanceMatrixCsv(out, names, matrix);

@@ -1,7 +1,7 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
-#include "core/GenotypeFormats.h"
-#include "core/GenotypeText.h"
+#include "formats/GenotypeFormats.h"
+#include "formats/GenotypeText.h"
 
 namespace tessaloc {
 namespace {

@@ -1,6 +1,6 @@
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
-#include "core/GenotypeText.h"
+#include "formats/GenotypeFormats.h"
+#include "formats/GenotypeText.h"
 
 namespace tessaloc {
 namespace {

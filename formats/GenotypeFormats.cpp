@@ -1,8 +1,9 @@
-#include "core/GenotypeFormats.h"
+#include "formats/GenotypeFormats.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
-#include "core/GenotypeText.h"
+#include "formats/GenotypeText.h"
 
 #include <algorithm>
 #include <cctype>

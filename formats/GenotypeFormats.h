@@ -3,6 +3,7 @@
 #include "core/GenotypeColumn.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "core/GenotypeText.h"
+#include "formats/GenotypeText.h"
 
 #include "core/Errors.h"
 

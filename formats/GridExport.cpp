@@ -1,4 +1,4 @@
-#include "analyses/landscape/GridExport.h"
+#include "formats/GridExport.h"
 
 #include "core/Errors.h"
 

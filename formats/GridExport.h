@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analyses/landscape/GridInterpolation.h"
+#include "core/InterpolationGrid.h"
 #include "core/ReportWriter.h"
 
 #include <filesystem>

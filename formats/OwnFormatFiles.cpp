@@ -1,4 +1,4 @@
-#include "core/OwnFormatFiles.h"
+#include "formats/OwnFormatFiles.h"
 
 #include "core/Errors.h"
 

@@ -1,4 +1,4 @@
-#include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
@@ -8,14 +8,6 @@
 
 namespace tessaloc {
 namespace {
-
-double coordinate(const SampleTable& table, const std::vector<std::string>& texts, int index, const char* axis)
-{
-    if (const auto value = parseDecimal(texts[index]))
-        return *value;
-    throw AnalysisError(std::string("the ") + axis + " coordinate of observation " + std::to_string(index + 1) + " (" +
-                        quotedField(table.names[index]) + ") is not a number: " + quotedField(texts[index]));
-}
 
 // Watches where the records of a genotype file start. A file laid out one record per line whose
 // locus count is too small (or too large) for its records reads the records' names as genotypes and
@@ -54,15 +46,6 @@ private:
 };
 
 } // namespace
-
-double SampleTable::coordinateX(int index) const
-{
-    return coordinate(*this, xTexts, index, "X");
-}
-double SampleTable::coordinateY(int index) const
-{
-    return coordinate(*this, yTexts, index, "Y");
-}
 
 void ReadCoordinateFile(const std::filesystem::path& path, SampleTable& table)
 {

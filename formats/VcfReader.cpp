@@ -1,5 +1,5 @@
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
+#include "formats/GenotypeFormats.h"
 
 #include <htslib/hts.h>
 #include <htslib/vcf.h>

@@ -186,7 +186,7 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
 }
 
 LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
-                                   const LandscapeSettings& settings, RunListener& listener)
+                                 const LandscapeSettings& settings, RunListener& listener)
 {
     LandscapeResult shape;
     shape.settings = settings;

@@ -120,7 +120,7 @@ void LogTransformHeights(std::vector<LandscapeEdge>& edges, LandscapeNetwork net
 /// The paths and data type of the result are left empty. Throws AnalysisError as the functions
 /// above do, and for coordinates that are not numbers or extents outside single precision.
 LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const SquareMatrix& D, bool useLatLong,
-                                   const LandscapeSettings& settings, RunListener& listener = RunListener::none());
+                                 const LandscapeSettings& settings, RunListener& listener = RunListener::none());
 
 /// A whole run: status "Reading", reads both files, builds the geographic and genetic distances and
 /// computes the network. Throws DataProblem for the expected data problems (a missing allele

@@ -1,8 +1,8 @@
 #include "analyses/sampleplot/SamplePlot.h"
 
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
 #include "core/NumberText.h"
+#include "formats/GenotypeFormats.h"
 #include "geometry/GeometryHelpers.h"
 
 namespace tessaloc {
@@ -44,7 +44,7 @@ std::string polygonAreaCaption(double area)
     return "Polygon Area: " + plainText(area);
 }
 
-std::string samplePlotText(const SamplePlotResult& plot)
+std::string SamplePlotText(const SamplePlotResult& plot)
 {
     std::string text = polygonAreaCaption(plot.area) + '\n';
     for (size_t k = 0; k < plot.PlotHullX.size(); ++k)

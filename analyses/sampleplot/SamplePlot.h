@@ -42,8 +42,8 @@ using SamplePlotInput = RunInput<SamplePlotSettings>;
 SamplePlotResult ComputeSamplePlot(const SampleTable& table);
 
 /// A whole run: status "Reading", reads the coordinate file only (the genotype file and the data type
-/// are not used) and computes the plot's data, with `useLatLong` as the input says. Throws AnalysisError as ReadCoordinateFile and
-/// ComputeSamplePlot do.
+/// are not used) and computes the plot's data, with `useLatLong` as the input says. Throws AnalysisError as
+/// ReadCoordinateFile and ComputeSamplePlot do.
 SamplePlotResult RunSamplePlot(const AnalysisInput& input, RunListener& listener = RunListener::none());
 
 /// "Polygon Area: " followed by the area's plain text form, as the plot states it.
@@ -51,6 +51,6 @@ std::string polygonAreaCaption(double area);
 
 /// The plot's data as text lines ending LF: the area caption, then one line per hull corner with its
 /// x and y in plain text form, separated by one blank.
-std::string samplePlotText(const SamplePlotResult& plot);
+std::string SamplePlotText(const SamplePlotResult& plot);
 
 } // namespace tessaloc

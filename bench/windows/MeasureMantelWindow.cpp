@@ -5,9 +5,9 @@
 //
 //   tessaloc_measure_mantel_window COORDS GENOTYPES PERMUTATIONS
 
-#include "ui/MainWindow.h"
-#include "ui/MantelResultsWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
 
 #include <QApplication>
 #include <QComboBox>

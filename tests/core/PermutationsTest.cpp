@@ -127,10 +127,10 @@ TEST(PermutationRunner, StopsWhenCancelled)
 using Arrangement = std::vector<std::int32_t>;
 
 // Every replicate's arrangement as the runner hands it to the evaluator, in replicate order.
-std::vector<Arrangement> runnerArrangements(int n, const PermutationSettings& permutations, RandomUniform& random,
+std::vector<Arrangement> runnerArrangements(int n, const PermutationSettings& settings, RandomUniform& random,
                                             ObservedArrangement observed = ObservedArrangement::NotCounted)
 {
-    PermutationRunner runner(n, permutations, observed);
+    PermutationRunner runner(n, settings, observed);
     std::vector<Arrangement> slots(static_cast<size_t>(runner.batchCapacity()));
     std::vector<Arrangement> arrangements;
     runner.run(
@@ -180,7 +180,8 @@ TEST(PermutationRunner, UniformShufflesReachEveryArrangementEvenly)
 {
     // N = 4: 24 arrangements, 24000 replicates, so 1000 expected of each.
     RandomUniform random(20240, 7);
-    const std::vector<Arrangement> drawn = runnerArrangements(4, permutationsOf(24000, PermutationScheme::Uniform), random);
+    const std::vector<Arrangement> drawn =
+        runnerArrangements(4, permutationsOf(24000, PermutationScheme::Uniform), random);
     ASSERT_EQ(drawn.size(), 24000u);
     std::map<Arrangement, int> counts;
     for (const Arrangement& p : drawn)

@@ -1,4 +1,4 @@
-#include "core/GenotypeFormats.h"
+#include "formats/GenotypeFormats.h"
 #include "core/Errors.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"

@@ -4,7 +4,7 @@
 // data problem it throws.
 
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
+#include "formats/GenotypeFormats.h"
 
 #include <functional>
 #include <string>

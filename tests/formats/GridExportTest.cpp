@@ -1,9 +1,11 @@
-#include "analyses/landscape/GridExport.h"
+#include "formats/GridExport.h"
+
+#include "analyses/landscape/GridInterpolation.h"
 
 #include "core/Errors.h"
 #include "tests/support/TempFiles.h"
 
-#include "LandscapeTestData.h"
+#include "tests/analyses/landscape/LandscapeTestData.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-#include "core/OwnFormatFiles.h"
+#include "formats/OwnFormatFiles.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "formats/OwnFormatReaders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"

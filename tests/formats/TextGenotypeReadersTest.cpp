@@ -1,6 +1,6 @@
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
-#include "tests/core/GenotypeReaderChecks.h"
+#include "formats/GenotypeFormats.h"
+#include "tests/formats/GenotypeReaderChecks.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
 
-#include "ui/Chart.h"
-#include "ui/HelpWindow.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsWindow.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ResultsWindow.h"
+#include "ui/widgets/Chart.h"
 
 #include <QAction>
 #include <QChart>

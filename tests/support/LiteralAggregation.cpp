@@ -5,8 +5,8 @@
 #include "core/GeographicRanges.h"
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
-#include "tests/support/TStringList.h"
 #include "tests/support/LiteralMantel.h"
+#include "tests/support/TStringList.h"
 
 #include <cmath>
 #include <utility>

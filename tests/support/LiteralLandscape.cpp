@@ -5,9 +5,9 @@
 #include "core/GeographicDistances.h"
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
-#include "tests/support/TStringList.h"
 #include "geometry/Delaunay.h"
 #include "geometry/GeometryHelpers.h"
+#include "tests/support/TStringList.h"
 
 #include <cmath>
 #include <string>

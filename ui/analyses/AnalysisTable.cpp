@@ -1,11 +1,11 @@
-#include "ui/AnalysisTable.h"
+#include "ui/shell/AnalysisTable.h"
 
-#include "ui/AggregationWindows.h"
-#include "ui/AutocorrelationWindows.h"
-#include "ui/LandscapeWindows.h"
-#include "ui/MantelWindows.h"
-#include "ui/MonmonierWindows.h"
-#include "ui/SamplePlotWindows.h"
+#include "ui/analyses/aggregation/AggregationWindows.h"
+#include "ui/analyses/autocorrelation/AutocorrelationWindows.h"
+#include "ui/analyses/landscape/LandscapeWindows.h"
+#include "ui/analyses/mantel/MantelWindows.h"
+#include "ui/analyses/monmonier/MonmonierWindows.h"
+#include "ui/analyses/sampleplot/SamplePlotWindows.h"
 
 #include "analyses/AnalysisList.h"
 

@@ -1,6 +1,6 @@
-#include "ui/AboutDialog.h"
+#include "ui/shell/AboutDialog.h"
 
-#include "ui/WindowParts.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/AnalysisWindows.h"
-#include "ui/ProgramState.h"
+#include "ui/shell/AnalysisWindows.h"
+#include "ui/shell/ProgramState.h"
 
 #include "analyses/Analysis.h"
 #include "analyses/AnalysisInput.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ProgramState.h"
+#include "ui/shell/ProgramState.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ui/HelpWindow.h"
+#include "ui/shell/HelpWindow.h"
 
-#include "ui/ProgramState.h"
+#include "ui/shell/ProgramState.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
-#include "ui/MainWindow.h"
+#include "ui/shell/MainWindow.h"
 
-#include "ui/AboutDialog.h"
-#include "ui/HelpWindow.h"
-#include "ui/PermutationSchemeDialog.h"
-#include "ui/ProgramState.h"
-#include "ui/RunController.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/AboutDialog.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/PermutationSchemeDialog.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/shell/RunController.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,8 +3,8 @@
 #include "analyses/AnalysisInput.h"
 #include "core/Errors.h"
 #include "core/RandomUniform.h"
-#include "ui/AnalysisTable.h"
-#include "ui/ResultsWindow.h"
+#include "ui/shell/AnalysisTable.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "ui/OptionsDialog.h"
+#include "ui/shell/OptionsDialog.h"
 
-#include "ui/HelpWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/ProgramState.h"
 
 #include <QBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "ui/PermutationSchemeDialog.h"
+#include "ui/shell/PermutationSchemeDialog.h"
 
-#include "ui/ProgramState.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ReportFile.h"
+#include "ui/widgets/ReportFile.h"
 
 #include "analyses/aggregation/Aggregation.h"
 #include "analyses/autocorrelation/Autocorrelation.h"

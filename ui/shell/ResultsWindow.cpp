@@ -1,10 +1,10 @@
-#include "ui/ResultsWindow.h"
+#include "ui/shell/ResultsWindow.h"
 
-#include "ui/HelpWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/RichText.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/RichText.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Chart.h"
-#include "ui/ReportView.h"
+#include "ui/widgets/Chart.h"
+#include "ui/widgets/ReportView.h"
 
 #include <QFont>
 #include <QMainWindow>

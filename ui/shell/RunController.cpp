@@ -1,6 +1,6 @@
-#include "ui/RunController.h"
+#include "ui/shell/RunController.h"
 
-#include "ui/UiHooks.h"
+#include "ui/widgets/UiHooks.h"
 
 #include <QLabel>
 #include <QMetaObject>

@@ -1,7 +1,7 @@
-#include "ui/SplashScreen.h"
+#include "ui/shell/SplashScreen.h"
 
-#include "ui/AboutDialog.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/AboutDialog.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QEvent>
 #include <QFrame>

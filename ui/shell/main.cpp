@@ -1,6 +1,6 @@
-#include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/SplashScreen.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/shell/SplashScreen.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "ui/ChartPoints.h"
+#include "ui/widgets/ChartPoints.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/LandscapeSurfaceView.h"
+#include "ui/widgets/LandscapeSurfaceView.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/MapView.h"
+#include "ui/widgets/MapView.h"
 
 #include "core/NumberText.h"
 

@@ -1,4 +1,4 @@
-#include "ui/NumericText.h"
+#include "ui/widgets/NumericText.h"
 
 #include "core/FieldReader.h"
 #include "core/NumberText.h"

@@ -1,4 +1,4 @@
-#include "ui/PointDensity.h"
+#include "ui/widgets/PointDensity.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ChartPoints.h"
+#include "ui/widgets/ChartPoints.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "ui/ReportFile.h"
+#include "ui/widgets/ReportFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/RichText.h"
+#include "ui/widgets/RichText.h"
 
 namespace tessaloc::ui {
 

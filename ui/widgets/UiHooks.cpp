@@ -1,4 +1,4 @@
-#include "ui/UiHooks.h"
+#include "ui/widgets/UiHooks.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "ui/WindowParts.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QButtonGroup>
 #include <QDialog>

@@ -1,7 +1,7 @@
-#include "ui/ZoomDialog.h"
+#include "ui/widgets/ZoomDialog.h"
 
-#include "ui/NumericText.h"
-#include "ui/WindowParts.h"
+#include "ui/widgets/NumericText.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,4 +1,5 @@
 #include "analyses/aggregation/Aggregation.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"

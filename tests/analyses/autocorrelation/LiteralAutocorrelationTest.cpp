@@ -3,6 +3,7 @@
 
 #include "tests/support/LiteralAutocorrelation.h"
 #include "analyses/autocorrelation/Autocorrelation.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
@@ -75,7 +76,8 @@ Comparison compareWithLiteral(const Matrices& m, const AutocorrelationSettings& 
                 for (size_t f = 1; f < expected.distogram.lowerLimit.size(); ++f)
                     comparison.pairsOnALimit += m.geographic(i, j) == expected.distogram.lowerLimit[f];
         for (size_t f = 0; f < expected.pairCounts.size(); ++f)
-            comparison.tailTies += expected.upperTailCounts[f] + expected.lowerTailCounts[f] - settings.permutations.count;
+            comparison.tailTies +=
+                expected.upperTailCounts[f] + expected.lowerTailCounts[f] - settings.permutations.count;
     }
     return comparison;
 }

@@ -35,7 +35,7 @@ TEST(LandscapeReport, DelaunayReportLinesAndColumns)
     // Plain texts "1", "2.5", "0.125", "-0.0625": the longest has 7 characters, so w = 7: heads at
     // columns 1, 15 and 24, values at 1, 14 and 23.
     const LandscapeResult shape = shapeWith({edgeAt(1, 0.125, 0.5), edgeAt(2.5, -0.0625, -3)},
-                                           LandscapeNetwork::Delaunay, LandscapeHeightMode::Residual);
+                                            LandscapeNetwork::Delaunay, LandscapeHeightMode::Residual);
     const std::string expected = "'Landscape Shape' Analysis Results\r\n"
                                  "Coordinate File: coords.txt\r\n"
                                  "Genotype File: data/geno.txt\r\n"

@@ -1,4 +1,5 @@
 #include "analyses/mantel/Mantel.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
@@ -329,9 +330,9 @@ TEST(MantelTest, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
             RandomUniform random(1, 1);
             MantelSettings settings;
             settings.permutations.count = 3; // ignored
-            const MantelResult result = ComputeMantel(m.genetic, m.geographic,
-                                                      withScheme(settings, PermutationScheme::Complete), random,
-                                                      RunListener::none());
+            const MantelResult result =
+                ComputeMantel(m.genetic, m.geographic, withScheme(settings, PermutationScheme::Complete), random,
+                              RunListener::none());
             const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
             EXPECT_EQ(result.permutations, arrangements - 1) << label;
             EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;

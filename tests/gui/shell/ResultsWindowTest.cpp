@@ -1,10 +1,10 @@
 // The Mantel results window and the commands every results window shares.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/HelpWindow.h"
-#include "ui/MantelResultsWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/RichText.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/RichText.h"
 
 #include "analyses/mantel/Mantel.h"
 #include "core/ReportWriter.h"

@@ -1,6 +1,6 @@
 // The run controller on its own: the engine's body on a worker thread, its outcome and texts back on
 // the controller's thread. Small enough to run under ThreadSanitizer as well.
-#include "ui/RunController.h"
+#include "ui/shell/RunController.h"
 
 #include "core/Errors.h"
 

@@ -1,13 +1,13 @@
 // The chart with many points: density shading chosen by the number of points, the picture it
 // draws, the grid that finds the point under the mouse, and the Mantel window's pairs read from
 // the result's matrices.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/Chart.h"
-#include "ui/ChartPoints.h"
-#include "ui/MantelResultsWindow.h"
-#include "ui/PointDensity.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/Chart.h"
+#include "ui/widgets/ChartPoints.h"
+#include "ui/widgets/PointDensity.h"
 
 #include "analyses/mantel/Mantel.h"
 

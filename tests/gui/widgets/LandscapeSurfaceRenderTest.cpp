@@ -1,10 +1,10 @@
 // The landscape surface drawn for real. Runs under a virtual X display with Mesa's software OpenGL
 // renderer (run-with-xvfb), where the 3-D graph exists; it fails when the graph cannot be made.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/LandscapeResultsWindow.h"
-#include "ui/LandscapeSurfaceView.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/landscape/LandscapeResultsWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/LandscapeSurfaceView.h"
 
 #include "analyses/landscape/Landscape.h"
 #include "core/ReportWriter.h"

@@ -1,7 +1,7 @@
 // The map of the landscape and barrier windows: coordinates, drawing, readout, tooltips, figures.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/MapView.h"
+#include "ui/widgets/MapView.h"
 
 #include <QSvgRenderer>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // The report page: a report file read where it lies, its line index, the view over it with
 // selection, copy and Find, and the results window's copy and save commands on a large report.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/MantelResultsWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ReportFile.h"
-#include "ui/ReportView.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/ReportFile.h"
+#include "ui/widgets/ReportView.h"
 
 #include <QAccessible>
 #include <QApplication>

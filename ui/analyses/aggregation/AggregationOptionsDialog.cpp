@@ -1,9 +1,9 @@
-#include "ui/AggregationOptionsDialog.h"
+#include "ui/analyses/aggregation/AggregationOptionsDialog.h"
 
-#include "ui/NumericText.h"
-#include "ui/ProgramState.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/NumericText.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include "core/NumberText.h"
 

@@ -1,4 +1,4 @@
-#include "ui/AggregationResultsWindow.h"
+#include "ui/analyses/aggregation/AggregationResultsWindow.h"
 
 #include <QMenu>
 #include <QMenuBar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ResultsWindow.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include "analyses/aggregation/Aggregation.h"
 

@@ -1,6 +1,6 @@
-#include "ui/AutocorrelationResultsWindow.h"
+#include "ui/analyses/autocorrelation/AutocorrelationResultsWindow.h"
 
-#include "ui/NumericText.h"
+#include "ui/widgets/NumericText.h"
 
 #include "core/NumberText.h"
 
@@ -37,8 +37,7 @@ bool significantAtFivePercent(double probability)
 }
 
 AutocorrelationResultsWindow::AutocorrelationResultsWindow(ProgramState& state, const AutocorrelationResult& result,
-                                                           std::unique_ptr<QTemporaryDir> runFolder,
-                                                           QWidget* parent)
+                                                           std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
     : ResultsWindow(state, QStringLiteral("Spatial Autocorrelation Analysis"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("SAAPlotForm"));

@@ -1,7 +1,7 @@
-#include "ui/LandscapeOptionsDialog.h"
+#include "ui/analyses/landscape/LandscapeOptionsDialog.h"
 
-#include "ui/ProgramState.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/OptionsDialog.h"
+#include "ui/shell/OptionsDialog.h"
 
 class QCheckBox;
 class QRadioButton;

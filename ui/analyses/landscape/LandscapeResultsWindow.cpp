@@ -1,17 +1,17 @@
-#include "ui/LandscapeResultsWindow.h"
+#include "ui/analyses/landscape/LandscapeResultsWindow.h"
 
-#include "ui/LandscapeSurfaceView.h"
-#include "ui/MapView.h"
-#include "ui/NumericText.h"
-#include "ui/ProgramState.h"
-#include "ui/RunController.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
-#include "ui/ZoomDialog.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/shell/RunController.h"
+#include "ui/widgets/LandscapeSurfaceView.h"
+#include "ui/widgets/MapView.h"
+#include "ui/widgets/NumericText.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
+#include "ui/widgets/ZoomDialog.h"
 
-#include "analyses/landscape/GridExport.h"
 #include "core/NumberText.h"
 #include "core/ReportWriter.h"
+#include "formats/GridExport.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ResultsWindow.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
@@ -34,8 +34,8 @@ class LandscapeResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
     /// Shows `shape`; its report lies in `runFolder` and goes when the window closes.
-    LandscapeResultsWindow(ProgramState& state, const LandscapeResult& shape,
-                           std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
+    LandscapeResultsWindow(ProgramState& state, const LandscapeResult& shape, std::unique_ptr<QTemporaryDir> runFolder,
+                           QWidget* parent = nullptr);
     ~LandscapeResultsWindow() override;
 
     LandscapeSurfaceView* surfaceView() const { return m_surface; }

@@ -1,6 +1,6 @@
-#include "ui/MantelResultsWindow.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
 
-#include "ui/ChartPoints.h"
+#include "ui/widgets/ChartPoints.h"
 
 #include "core/NumberText.h"
 

@@ -1,7 +1,7 @@
-#include "ui/BarrierEditorDialog.h"
+#include "ui/analyses/monmonier/BarrierEditorDialog.h"
 
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

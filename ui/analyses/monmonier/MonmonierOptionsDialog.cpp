@@ -1,9 +1,9 @@
-#include "ui/MonmonierOptionsDialog.h"
+#include "ui/analyses/monmonier/MonmonierOptionsDialog.h"
 
-#include "ui/NumericText.h"
-#include "ui/ProgramState.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/NumericText.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "ui/MonmonierResultsWindow.h"
+#include "ui/analyses/monmonier/MonmonierResultsWindow.h"
 
-#include "ui/MapView.h"
-#include "ui/ProgramState.h"
-#include "ui/UiHooks.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/MapView.h"
+#include "ui/widgets/UiHooks.h"
+#include "ui/widgets/WindowParts.h"
 
 #include "analyses/monmonier/BarrierDrawing.h"
 

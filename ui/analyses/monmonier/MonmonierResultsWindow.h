@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/BarrierEditorDialog.h"
-#include "ui/ResultsWindow.h"
+#include "ui/analyses/monmonier/BarrierEditorDialog.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include "analyses/monmonier/Monmonier.h"
 
@@ -27,8 +27,8 @@ class MonmonierResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
     /// Shows `result`; the report lies in `runFolder`, which goes when the window closes.
-    MonmonierResultsWindow(ProgramState& state, const MonmonierResult& result,
-                           std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
+    MonmonierResultsWindow(ProgramState& state, const MonmonierResult& result, std::unique_ptr<QTemporaryDir> runFolder,
+                           QWidget* parent = nullptr);
 
     MapView* map() const { return m_map; }
     QLabel* readout() const { return m_readout; }

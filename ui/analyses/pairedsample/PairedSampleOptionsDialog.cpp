@@ -1,8 +1,8 @@
-#include "ui/PairedSampleOptionsDialog.h"
+#include "ui/analyses/pairedsample/PairedSampleOptionsDialog.h"
 
-#include "ui/NumericText.h"
-#include "ui/ProgramState.h"
-#include "ui/WindowParts.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/NumericText.h"
+#include "ui/widgets/WindowParts.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "ui/PairedSampleResultsWindow.h"
+#include "ui/analyses/pairedsample/PairedSampleResultsWindow.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -9,8 +9,7 @@ namespace tessaloc::ui {
 
 PairedSampleResultsWindow::PairedSampleResultsWindow(ProgramState& state, const PairedSampleResult& result,
                                                      std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Paired-Sample Genetic Distance Analysis"), std::move(runFolder),
-                    parent)
+    : ResultsWindow(state, QStringLiteral("Paired-Sample Genetic Distance Analysis"), std::move(runFolder), parent)
     , m_result(result)
 {
     setObjectName(QStringLiteral("PSGDAPlotForm"));

@@ -1,6 +1,6 @@
-#include "ui/SamplePlotResultsWindow.h"
+#include "ui/analyses/sampleplot/SamplePlotResultsWindow.h"
 
-#include "ui/UiHooks.h"
+#include "ui/widgets/UiHooks.h"
 
 #include "geometry/DistinctLocations.h"
 
@@ -34,7 +34,7 @@ QStringList namesAtEachLocation(const SamplePlotResult& plot)
 } // namespace
 
 SamplePlotResultsWindow::SamplePlotResultsWindow(ProgramState& state, const SamplePlotResult& result,
-                                   std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+                                                 std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
     : ResultsWindow(state, QStringLiteral("Plots of Sample Locations"), std::move(runFolder), parent)
 {
     setObjectName(QStringLiteral("PointPlotForm"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ResultsWindow.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include "analyses/sampleplot/SamplePlot.h"
 
@@ -16,8 +16,8 @@ class SamplePlotResultsWindow : public ResultsWindow {
     Q_OBJECT
 public:
     /// Shows `result`; `runFolder` (the run's private directory) goes when the window closes.
-    SamplePlotResultsWindow(ProgramState& state, const SamplePlotResult& result, std::unique_ptr<QTemporaryDir> runFolder,
-                     QWidget* parent = nullptr);
+    SamplePlotResultsWindow(ProgramState& state, const SamplePlotResult& result,
+                            std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent = nullptr);
 
     QLabel* areaLabel() const { return m_areaLabel; }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/AnalysisWindows.h"
-#include "ui/SamplePlotResultsWindow.h"
+#include "ui/analyses/sampleplot/SamplePlotResultsWindow.h"
+#include "ui/shell/AnalysisWindows.h"
 
 #include "analyses/sampleplot/SamplePlotAnalysis.h"
 

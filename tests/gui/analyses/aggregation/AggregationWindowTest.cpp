@@ -1,9 +1,9 @@
 // The allelic aggregation run from the main window and its results window, which shows the report.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/AggregationResultsWindow.h"
-#include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/aggregation/AggregationResultsWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
 
 #include "analyses/aggregation/Aggregation.h"
 

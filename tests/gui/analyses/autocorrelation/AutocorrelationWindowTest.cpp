@@ -1,12 +1,12 @@
 // The spatial autocorrelation run from the main window and its results window: the distogram, the
 // report, the menus, the symbols of significant classes and their tooltips.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/AutocorrelationResultsWindow.h"
-#include "ui/HelpWindow.h"
-#include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/RunController.h"
+#include "ui/analyses/autocorrelation/AutocorrelationResultsWindow.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/shell/RunController.h"
 
 #include "analyses/autocorrelation/Autocorrelation.h"
 #include "core/SampleTable.h"

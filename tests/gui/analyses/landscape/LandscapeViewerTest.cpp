@@ -1,23 +1,23 @@
 // The landscape viewer: its pages, "Start", the surface's data, the menus and the grid files. The
 // surface is checked through its data, which the view keeps whether or not the display offers
 // OpenGL; LandscapeSurfaceRenderTest draws it.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/AnalysisTable.h"
-#include "ui/HelpWindow.h"
-#include "ui/LandscapeResultsWindow.h"
-#include "ui/LandscapeSurfaceView.h"
-#include "ui/MainWindow.h"
-#include "ui/MapView.h"
-#include "ui/ProgramState.h"
-#include "ui/RunController.h"
-#include "ui/ZoomDialog.h"
+#include "ui/analyses/landscape/LandscapeResultsWindow.h"
+#include "ui/shell/AnalysisTable.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/shell/RunController.h"
+#include "ui/widgets/LandscapeSurfaceView.h"
+#include "ui/widgets/MapView.h"
+#include "ui/widgets/ZoomDialog.h"
 
-#include "analyses/landscape/GridExport.h"
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/NumberText.h"
 #include "core/ReportWriter.h"
+#include "formats/GridExport.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,12 @@
 // The barrier map window: the map and its layers, the appearance menus, the barrier editor, the
 // figure and report commands.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/BarrierEditorDialog.h"
-#include "ui/HelpWindow.h"
-#include "ui/MapView.h"
-#include "ui/MonmonierResultsWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/monmonier/BarrierEditorDialog.h"
+#include "ui/analyses/monmonier/MonmonierResultsWindow.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/MapView.h"
 
 #include "analyses/monmonier/Monmonier.h"
 #include "core/ReportWriter.h"

@@ -1,10 +1,10 @@
 // The paired-sample results window over results the test gives it: the quantity list redrawing the
 // chart, the report, the menus, and the report's removal on closing.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/AnalysisTable.h"
-#include "ui/PairedSampleResultsWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/pairedsample/PairedSampleResultsWindow.h"
+#include "ui/shell/AnalysisTable.h"
+#include "ui/shell/ProgramState.h"
 
 #include "analyses/pairedsample/PairedSampleResult.h"
 

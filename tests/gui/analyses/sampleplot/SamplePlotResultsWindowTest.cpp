@@ -1,10 +1,10 @@
 // The plot of sample locations run from the main window and its window: the samples, the bounding
 // polygon and its area, the polygon's menu and the names shown on the points.
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/SamplePlotResultsWindow.h"
+#include "ui/analyses/sampleplot/SamplePlotResultsWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
 
 #include "analyses/sampleplot/SamplePlot.h"
 
@@ -35,19 +35,27 @@ double cross(const QPointF& a, const QPointF& b, const QPointF& p)
     return (b.x() - a.x()) * (p.y() - a.y()) - (b.y() - a.y()) * (p.x() - a.x());
 }
 
-/// The corners of the unit square, a second sample at (0, 0) and one in the middle.
-SamplePlotResult unitSquare()
+/// The plot of samples named and placed as given.
+SamplePlotResult plotOf(const std::vector<std::pair<const char*, std::pair<const char*, const char*>>>& samples)
 {
     SampleTable table;
-    const std::pair<const char*, std::pair<const char*, const char*>> samples[] = {
-        {"A", {"0", "0"}}, {"B", {"1", "0"}}, {"C", {"1", "1"}},
-        {"D", {"0", "1"}}, {"E", {"0", "0"}}, {"F", {"0.5", "0.5"}}};
     for (const auto& [name, xy] : samples) {
         table.names.push_back(name);
         table.xTexts.push_back(xy.first);
         table.yTexts.push_back(xy.second);
     }
-    return {ComputeSamplePlot(table), false};
+    return ComputeSamplePlot(table);
+}
+
+/// The corners of the unit square, a second sample at (0, 0) and one in the middle.
+SamplePlotResult unitSquare()
+{
+    return plotOf({{"A", {"0", "0"}},
+                   {"B", {"1", "0"}},
+                   {"C", {"1", "1"}},
+                   {"D", {"0", "1"}},
+                   {"E", {"0", "0"}},
+                   {"F", {"0.5", "0.5"}}});
 }
 
 } // namespace
