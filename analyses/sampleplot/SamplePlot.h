@@ -20,11 +20,11 @@ struct SamplePlotResult {
     DataExtents data;
     /// The data extents widened by 5 %: the area the plot's axes span.
     MapExtents map;
-    /// The convex hull of the distinct locations (see ConvexHull): closed when there are more than
-    /// three distinct locations, otherwise those locations in order, not closed.
+    /// The convex hull of the distinct locations (see ConvexHull), closed: its last corner is its
+    /// first.
     std::vector<double> PlotHullX;
     std::vector<double> PlotHullY;
-    /// PolygonArea of the hull, in squared coordinate units (an open hull lacks its closing side).
+    /// PolygonArea of the hull, in squared coordinate units (0 for one or two distinct locations).
     double area = 0.0;
     /// X is longitude and Y latitude (the window then names its axes so).
     bool useLatLong = false;

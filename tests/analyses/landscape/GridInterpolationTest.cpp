@@ -170,6 +170,24 @@ TEST(InterpolateLandscape, NodesInsideAndOutsideASquareHull)
     }
 }
 
+TEST(InterpolateLandscape, InsideTestOfThreeLocationsRunsOverTheClosedTriangle)
+{
+    // Regression: the hull of three locations was left open, here without its long side from
+    // (0, 10) back to (10, 0), so no ray crossed any side and every node was taken as outside. The
+    // nodes are x = 1e-7 + 2.5 (i - 1), y = 1e-7 + 2.5 (j - 1); inside the triangle (0, 0), (10, 0),
+    // (0, 10) are those with x + y < 10, that is i + j <= 5 (by hand).
+    LandscapeResult shape;
+    shape.data = {0, 10, 0, 10};
+    shape.SampleX = {10, 0, 0};
+    shape.SampleY = {0, 0, 10};
+    shape.LandscapeEdges = {edgeAt(3, 3, 1)};
+    const InterpolationGrid grid = InterpolateLandscape(shape, 4, 4, 1.0);
+    for (int i = 1; i <= 4; ++i) {
+        for (int j = 1; j <= 4; ++j)
+            EXPECT_EQ(grid.GridInside[grid.at(i, j)], i + j <= 5 ? 1 : 0) << i << ", " << j;
+    }
+}
+
 TEST(SurfaceLayout, WideAreaRunsXBinsAcross)
 {
     LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4)});

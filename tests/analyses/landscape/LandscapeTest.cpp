@@ -5,6 +5,7 @@
 #include "geometry/GeometryHelpers.h"
 #include "tests/support/MatrixBuilders.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/TriangulationChecks.h"
 
 #include "tests/support/RecordingListener.h"
 
@@ -35,7 +36,7 @@ SampleTable tableOf(const std::vector<std::pair<std::string, std::string>>& coor
 }
 
 LandscapeResult runOn(const SampleTable& table, const SquareMatrix& G, LandscapeNetwork network,
-                     LandscapeHeightMode mode, bool logHeights = false, RunListener& listener = RunListener::none())
+                      LandscapeHeightMode mode, bool logHeights = false, RunListener& listener = RunListener::none())
 {
     LandscapeSettings settings;
     settings.network = network;
@@ -103,7 +104,7 @@ TEST(PairwiseNetwork, TwoObservationsAtOneLocationDropTheirPairAndMergeTheirOthe
 TEST(PairwiseNetwork, PseudoslopesDivideTheMeanByTheLengthOfTheFirstPair)
 {
     const LandscapeResult shape = runOn(sharedLocationTable(), sharedLocationDistances(), LandscapeNetwork::Pairwise,
-                                       LandscapeHeightMode::Pseudoslope);
+                                        LandscapeHeightMode::Pseudoslope);
     ASSERT_EQ(shape.LandscapeEdgeCount(), 3);
     EXPECT_DOUBLE_EQ(shape.LandscapeEdges[0].Height, 0.3 / 4); // lengths 4, 3 and 5 by hand
     EXPECT_DOUBLE_EQ(shape.LandscapeEdges[1].Height, 0.4 / 3);
@@ -133,7 +134,9 @@ TEST(DelaunayNetwork, FourSquareCornersGiveFiveLinesInTheOrderOfTheTrianglesLine
     // then the second triangle's lines other than the shared diagonal.
     const std::vector<double> x = {0, 1, 1, 0};
     const std::vector<double> y = {0, 0, 1, 1};
-    const Triangulation triangulation = TriangulateLocations(GroupDistinctLocations(x, y));
+    const DistinctLocations locations = GroupDistinctLocations(x, y);
+    const Triangulation triangulation = TriangulateLocations(locations);
+    testing::expectSoundTriangulation(locations, triangulation);
     ASSERT_EQ(triangulation.TriangleCount(), 2);
     std::vector<Segment> expected;
     for (const TriangleRec& t : triangulation.TriangleTable) {
@@ -309,8 +312,8 @@ TEST(BuildLandscapeShape, LatitudeLongitudeRangesAreGreatCircleKilometres)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Pairwise;
     settings.heightMode = LandscapeHeightMode::Raw;
-    const LandscapeResult shape = ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}),
-                                                     BuildGeographicDistances(table, true), true, settings);
+    const LandscapeResult shape =
+        ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}), BuildGeographicDistances(table, true), true, settings);
     // East-west: the longer side is the equator's, one degree of 6371 km x pi / 180.
     EXPECT_NEAR(shape.ranges.RangeX, 6371.0 * 3.14159265358979 / 180, 1e-6);
     EXPECT_NEAR(shape.ranges.RangeY, 6371.0 * 3.14159265358979 / 3, 1e-6); // sixty degrees of meridian
@@ -353,9 +356,9 @@ TEST(BuildLandscapeShape, APseudoslopeOverALineOfLengthZeroEndsTheRun)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Delaunay;
     settings.heightMode = LandscapeHeightMode::Pseudoslope;
-    EXPECT_THROW(ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true,
-                                     settings),
-                 AnalysisError);
+    EXPECT_THROW(
+        ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true, settings),
+        AnalysisError);
 }
 
 } // namespace

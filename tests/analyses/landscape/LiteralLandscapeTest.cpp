@@ -2,6 +2,7 @@
 // bit-identical heights, and bit-identical grids.
 
 #include "tests/support/LiteralLandscape.h"
+#include "tests/support/TriangulationChecks.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
@@ -105,6 +106,13 @@ int compareNetworks(LandscapeNetwork network, int largestCase)
         if (c.n > largestCase)
             continue;
         const RandomData data = randomData(c.n, c.seed, c.latticeSize, c.spacing);
+        if (network == LandscapeNetwork::Delaunay) {
+            // The triangulation the network is laid over, checked on its own.
+            const DistinctLocations locations = GroupDistinctLocations(data.x, data.y);
+            const Triangulation triangulation = TriangulateLocations(locations);
+            if (triangulation.TriangleCount() > 0)
+                testing::expectSoundTriangulation(locations, triangulation);
+        }
         for (const bool latLong : {false, true}) {
             const SquareMatrix D = BuildGeographicDistances(data.table, latLong);
             SquareMatrix residuals = data.G;

@@ -37,8 +37,10 @@ TEST(BuildSamplePlot, EverySampleIsPlottedButALocationCountsOnceInTheHull)
     const SamplePlotResult plot = ComputeSamplePlot(tableAt({{"2", "3"}, {"2", "3"}, {"4", "3"}, {"2", "3"}}));
     EXPECT_EQ(plot.PlotX, (std::vector<double>{2, 2, 4, 2}));
     EXPECT_EQ(plot.PlotY, (std::vector<double>{3, 3, 3, 3}));
-    EXPECT_EQ(plot.PlotHullX, (std::vector<double>{2, 4}));
-    EXPECT_EQ(plot.PlotHullY, (std::vector<double>{3, 3}));
+    // Two distinct locations: there and back, area 0.
+    EXPECT_EQ(plot.PlotHullX, (std::vector<double>{2, 4, 2}));
+    EXPECT_EQ(plot.PlotHullY, (std::vector<double>{3, 3, 3}));
+    EXPECT_EQ(plot.area, 0.0);
 }
 
 TEST(BuildSamplePlot, KeepsTheNamesInFileOrderBesideTheCoordinates)
@@ -48,13 +50,24 @@ TEST(BuildSamplePlot, KeepsTheNamesInFileOrderBesideTheCoordinates)
     EXPECT_EQ(plot.PlotX, (std::vector<double>{2, 5, 2}));
 }
 
-TEST(BuildSamplePlot, ThreeLocationsLeaveTheHullOpenAndTheAreaWithoutItsClosingSide)
+TEST(BuildSamplePlot, HullOfThreeLocationsIsClosed)
 {
-    // |x1 y2 - x2 y1 + x2 y3 - x3 y2| / 2 for (1, 0), (2, 0), (0, 2): |0 - 0 + 4 - 0| / 2 = 2 (the
-    // closed triangle's area would be 1).
-    const SamplePlotResult plot = ComputeSamplePlot(tableAt({{"1", "0"}, {"2", "0"}, {"0", "2"}}));
-    EXPECT_EQ(plot.PlotHullX.size(), 3u);
-    EXPECT_EQ(plot.area, 2.0);
+    // Regression: three distinct locations left the hull open, "Polygon Area: 1" for the triangle
+    // (1, 1), (2, 1), (1, 2), whose legs of 1 give it the area 1/2, and an outline without its
+    // closing side. Now closed like any other hull, from the top left corner downwards.
+    const SamplePlotResult plot = ComputeSamplePlot(tableAt({{"1", "1"}, {"2", "1"}, {"1", "2"}}));
+    EXPECT_EQ(plot.PlotHullX, (std::vector<double>{1, 1, 2, 1}));
+    EXPECT_EQ(plot.PlotHullY, (std::vector<double>{2, 1, 1, 2}));
+    EXPECT_EQ(plot.area, 0.5);
+    EXPECT_EQ(polygonAreaCaption(plot.area), "Polygon Area: 0.5");
+}
+
+TEST(BuildSamplePlot, OneLocationHasAreaZero)
+{
+    const SamplePlotResult plot = ComputeSamplePlot(tableAt({{"7", "8"}, {"7", "8"}}));
+    EXPECT_EQ(plot.PlotHullX, (std::vector<double>{7, 7}));
+    EXPECT_EQ(plot.PlotHullY, (std::vector<double>{8, 8}));
+    EXPECT_EQ(plot.area, 0.0);
 }
 
 TEST(BuildSamplePlot, ExtentsOfWesternLongitudesAndTheirMap)
@@ -87,7 +100,7 @@ TEST(SamplePlotText, AreaThenOneLinePerHullCorner)
     plot.area = 0.5;
     plot.PlotHullX = {0, 1.25, -3e-7};
     plot.PlotHullY = {2, 1e20, 0};
-    EXPECT_EQ(samplePlotText(plot), "Polygon Area: 0.5\n0 2\n1.25 1E+20\n-3E-07 0\n");
+    EXPECT_EQ(SamplePlotText(plot), "Polygon Area: 0.5\n0 2\n1.25 1E+20\n-3E-07 0\n");
 }
 
 } // namespace

@@ -72,6 +72,16 @@ class SamplePlotResultsWindowTest : public QObject {
     }
 
 private slots:
+    void theOutlineOfThreeLocationsIsClosed()
+    {
+        // Regression: the hull of three locations came back open, so the window drew the outline
+        // without its closing side and stated the area of an open polyline ("Polygon Area: 1" for
+        // this triangle, whose legs of 1 give it the area 1/2).
+        auto window = makeWindow(plotOf({{"A", {"1", "1"}}, {"B", {"2", "1"}}, {"C", {"1", "2"}}}));
+        QCOMPARE(window->chart()->points(1), (QList<QPointF>{{1, 2}, {1, 1}, {2, 1}, {1, 2}}));
+        QCOMPARE(window->areaLabel()->text(), QStringLiteral("Polygon Area: 0.5"));
+    }
+
     void aCompleteRunShowsTheSamplesThePolygonAndItsArea()
     {
         ScriptedDialogs dialogs;
