@@ -1,5 +1,6 @@
 #include "formats/GenotypeFormats.h"
 #include "core/Errors.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 
@@ -35,7 +36,7 @@ TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
     };
     int index = 0;
     for (const auto& c : cases) {
-        const auto path = folder.write("f" + std::to_string(index++), c.content);
+        const auto path = folder.write(testing::numberedName("f", index++), c.content);
         EXPECT_EQ(DetectGenotypeFormat(path), c.format) << c.content;
     }
 }

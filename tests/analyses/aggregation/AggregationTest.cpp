@@ -6,6 +6,7 @@
 #include "tests/support/AllArrangements.h"
 #include "tests/support/LiteralAggregation.h"
 #include "tests/support/LiteralDistances.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/TempFiles.h"
 
 #include "tests/support/RecordingListener.h"
@@ -34,7 +35,7 @@ SampleTable tableOf(const std::vector<Observation>& observations)
     table.locusCount = static_cast<int>(observations.front().fields.size());
     table.genotypes.assign(static_cast<size_t>(table.locusCount), {});
     for (size_t k = 0; k < observations.size(); ++k) {
-        table.names.push_back("o" + std::to_string(k + 1));
+        table.names.push_back(testing::numberedName("o", k + 1));
         table.xTexts.push_back(observations[k].x);
         table.yTexts.push_back(observations[k].y);
         for (int l = 0; l < table.locusCount; ++l)

@@ -2,6 +2,7 @@
 // bit-identical heights, and bit-identical grids.
 
 #include "tests/support/LiteralLandscape.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/TriangulationChecks.h"
 
 #include "core/Errors.h"
@@ -38,7 +39,7 @@ RandomData randomData(int n, unsigned seed, int latticeSize, double spacing)
     for (int k = 0; k < n; ++k) {
         const double x = latticeSize > 0 ? lattice(generator) * spacing : fine(generator) / 1000.0;
         const double y = latticeSize > 0 ? lattice(generator) * spacing + 10 : fine(generator) / 1000.0 - 20;
-        data.table.names.push_back("o" + std::to_string(k));
+        data.table.names.push_back(testing::numberedName("o", k));
         data.table.xTexts.push_back(plainText(x));
         data.table.yTexts.push_back(plainText(y));
         data.x.push_back(data.table.coordinateX(k));

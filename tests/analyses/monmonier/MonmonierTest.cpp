@@ -4,6 +4,7 @@
 #include "core/GeographicDistances.h"
 #include "tests/analyses/monmonier/FanCase.h"
 #include "tests/support/MatrixBuilders.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -384,8 +385,8 @@ struct RunFiles {
     {
         std::string coordinateText, genotypeText = "1\n";
         for (size_t i = 0; i < coordinates.size(); ++i) {
-            coordinateText += "s" + std::to_string(i + 1) + "," + coordinates[i] + "\n";
-            genotypeText += "s" + std::to_string(i + 1) + "," + genotypes[i] + "\n";
+            coordinateText += testing::numberedName("s", static_cast<long long>(i) + 1) + "," + coordinates[i] + "\n";
+            genotypeText += testing::numberedName("s", static_cast<long long>(i) + 1) + "," + genotypes[i] + "\n";
         }
         coordinateText += ";\n";
         input.coordinatePath = folder.write("c.txt", coordinateText).string();

@@ -1,6 +1,7 @@
 #include "analyses/sampleplot/SamplePlot.h"
 
 #include "core/Errors.h"
+#include "tests/support/NumberedNames.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ SampleTable tableAt(const std::vector<std::pair<std::string, std::string>>& poin
 {
     SampleTable table;
     for (const auto& [x, y] : points) {
-        table.names.push_back("s" + std::to_string(table.names.size() + 1));
+        table.names.push_back(testing::numberedName("s", static_cast<long long>(table.names.size()) + 1));
         table.xTexts.push_back(x);
         table.yTexts.push_back(y);
     }
