@@ -1,40 +1,32 @@
-#include "cli/CommandLine.h"
-
-#include "analyses/aggregation/AllelicAggregation.h"
-#include "core/ReportWriter.h"
+#include "cli/AggregationCommand.h"
 
 namespace tessaloc::cli {
 
-Subcommand aggregationCommand()
+const std::string_view AnalysisCommandLine<AggregationAnalysis>::summary =
+    "allelic aggregation index: Rj per allele or genotype and Rave, with permutation tests; writes "
+    "AAIA-Results.txt";
+
+std::vector<OptionSpec> AnalysisCommandLine<AggregationAnalysis>::options()
 {
-    Subcommand command;
-    command.name = "aggregation";
-    command.summary = "allelic aggregation index: Rj per allele or genotype and Rave, with permutation tests; writes "
-                      "AAIA-Results.txt";
-    command.options = {
+    return {
         {"--permutations", "N", "random relabellings of the sample locations (default 1000)"},
         {"--area", "A",
          "the empirical study area (square kilometres with --latlong); without it the area of the "
          "bounding rectangle"},
         shuffleOptionEntry(),
     };
-    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        auto input = commonInput<AggregationInput>(invocation);
-        input.settings.permutations = permutationsOption(invocation);
-        if (invocation.values.count("--area") != 0) {
-            input.settings.areaMode = AreaMode::Empirical;
-            input.settings.empiricalArea = invocation.numberValue("--area", 0.0);
-        }
-        const PermutationOptions options = shuffleOption(invocation);
+}
 
-        RandomUniform random = invocation.generator(seeds);
-        const AggregationResult result = RunAllelicAggregation(input, random, listener, options);
-        CommandResult output;
-        output.written = {writeReportFile(invocation.outputDirectory, kAggregationReportFileName,
-                                          [&](ReportWriter& report) { WriteAggregationReport(report, result); })};
-        return output;
-    };
-    return command;
+AggregationSettings AnalysisCommandLine<AggregationAnalysis>::settings(const Invocation& invocation)
+{
+    AggregationSettings settings;
+    settings.permutations.count = permutationsOption(invocation);
+    if (invocation.values.count("--area") != 0) {
+        settings.areaMode = AreaMode::Empirical;
+        settings.empiricalArea = invocation.numberValue("--area", 0.0);
+    }
+    settings.permutations.scheme = shuffleOption(invocation);
+    return settings;
 }
 
 } // namespace tessaloc::cli

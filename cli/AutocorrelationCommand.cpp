@@ -1,37 +1,28 @@
-#include "cli/CommandLine.h"
-
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
-#include "core/ReportWriter.h"
+#include "cli/AutocorrelationCommand.h"
 
 namespace tessaloc::cli {
 
-Subcommand autocorrelationCommand()
+const std::string_view AnalysisCommandLine<AutocorrelationAnalysis>::summary =
+    "spatial autocorrelation of genetic distance over distance classes; writes SAA-Results.txt";
+
+std::vector<OptionSpec> AnalysisCommandLine<AutocorrelationAnalysis>::options()
 {
-    Subcommand command;
-    command.name = "autocorrelation";
-    command.summary = "spatial autocorrelation of genetic distance over distance classes; writes SAA-Results.txt";
-    command.options = {
+    return {
         {"--permutations", "N", "random relabellings of the permutation tests (default 1000)"},
         {"--classes", "K", "number of distance classes (default 10)"},
         {"--equal-counts", "", "classes holding about equal numbers of pairs instead of classes of equal width"},
         shuffleOptionEntry(),
     };
-    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        auto input = commonInput<AutocorrelationInput>(invocation);
-        input.settings.permutations = permutationsOption(invocation);
-        input.settings.classCount = invocation.integerValue("--classes", 10, -2147483648LL, 2147483647LL);
-        input.settings.classMode =
-            invocation.flag("--equal-counts") ? ClassMode::EqualCounts : ClassMode::EqualDistances;
-        const PermutationOptions options = shuffleOption(invocation);
+}
 
-        RandomUniform random = invocation.generator(seeds);
-        const AutocorrelationResult result = RunSpatialAutocorrelation(input, random, listener, options);
-        CommandResult output;
-        output.written = {writeReportFile(invocation.outputDirectory, kAutocorrelationReportFileName,
-                                          [&](ReportWriter& report) { WriteAutocorrelationReport(report, result); })};
-        return output;
-    };
-    return command;
+AutocorrelationSettings AnalysisCommandLine<AutocorrelationAnalysis>::settings(const Invocation& invocation)
+{
+    AutocorrelationSettings settings;
+    settings.permutations.count = permutationsOption(invocation);
+    settings.classCount = invocation.integerValue("--classes", 10, -2147483648LL, 2147483647LL);
+    settings.classMode = invocation.flag("--equal-counts") ? ClassMode::EqualCounts : ClassMode::EqualDistances;
+    settings.permutations.scheme = shuffleOption(invocation);
+    return settings;
 }
 
 } // namespace tessaloc::cli

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
+#include "formats/GenotypeFormats.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -118,15 +118,13 @@ inline OptionSpec shuffleOptionEntry()
             "observations; --permutations is then ignored)"};
 }
 
-/// The permutation options of --shuffle: the scheme named, the exchanges when it is absent.
-inline PermutationOptions shuffleOption(const Invocation& invocation)
+/// The permutation scheme of --shuffle: the one named, the exchanges when it is absent.
+inline PermutationScheme shuffleOption(const Invocation& invocation)
 {
-    PermutationOptions options;
-    options.scheme = choiceValue<PermutationScheme>(invocation, "--shuffle", "exchanges",
-                                                    {{"exchanges", PermutationScheme::Exchanges},
-                                                     {"uniform", PermutationScheme::Uniform},
-                                                     {"complete", PermutationScheme::Complete}});
-    return options;
+    return choiceValue<PermutationScheme>(invocation, "--shuffle", "exchanges",
+                                          {{"exchanges", PermutationScheme::Exchanges},
+                                           {"uniform", PermutationScheme::Uniform},
+                                           {"complete", PermutationScheme::Complete}});
 }
 
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
@@ -154,13 +152,8 @@ struct Subcommand {
 /// All subcommands, in the order the help lists them.
 const std::vector<Subcommand>& subcommands();
 
+/// The subcommands that are no analysis: the distance matrices and the conversion of files.
 Subcommand distancesCommand();
-Subcommand mantelCommand();
-Subcommand landscapeCommand();
-Subcommand monmonierCommand();
-Subcommand autocorrelationCommand();
-Subcommand aggregationCommand();
-Subcommand sampleplotCommand();
 Subcommand convertCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.

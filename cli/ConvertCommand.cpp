@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
 
-#include "core/AnalysisInput.h"
-#include "core/OwnFormatFiles.h"
+#include "analyses/AnalysisInput.h"
 #include "core/ReportWriter.h"
+#include "formats/OwnFormatFiles.h"
 
 namespace tessaloc::cli {
 

@@ -1,8 +1,9 @@
 #include "cli/CommandLine.h"
 
-#include "core/DistanceCsv.h"
+#include "analyses/AnalysisInput.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
+#include "formats/DistanceCsv.h"
 
 namespace tessaloc::cli {
 

@@ -1,11 +1,11 @@
-#include "cli/CommandLine.h"
+#include "cli/LandscapeCommand.h"
 
-#include "analyses/landscape/GridExport.h"
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
+#include "formats/GridExport.h"
 
 #include <cmath>
 #include <cstdint>
@@ -66,15 +66,35 @@ std::vector<GridRequest> gridRequests(const Invocation& invocation)
     return requests;
 }
 
+// The grid options: every --grid and the --grid-file that takes the last one.
+struct GridOptions {
+    std::vector<GridRequest> requests;
+    bool wantsGridFile = false;
+    std::string gridFile;
+};
+
+GridOptions gridOptions(const Invocation& invocation)
+{
+    GridOptions options;
+    options.requests = gridRequests(invocation);
+    options.wantsGridFile = invocation.values.count("--grid-file") != 0;
+    options.gridFile = invocation.textValue("--grid-file", "");
+    if (options.wantsGridFile && options.gridFile.empty())
+        throw UsageError("--grid-file needs a file name");
+    if (options.wantsGridFile && options.requests.empty())
+        throw UsageError("--grid-file writes the grid of the last --grid; give a --grid too");
+    return options;
+}
+
 } // namespace
 
-Subcommand landscapeCommand()
+const std::string_view AnalysisCommandLine<LandscapeAnalysis>::summary =
+    "genetic landscape shape: heights on a network over the sample locations, interpolated over "
+    "grids; writes LandscapeShape.txt";
+
+std::vector<OptionSpec> AnalysisCommandLine<LandscapeAnalysis>::options()
 {
-    Subcommand command;
-    command.name = "landscape";
-    command.summary = "genetic landscape shape: heights on a network over the sample locations, interpolated over "
-                      "grids; writes LandscapeShape.txt";
-    command.options = {
+    return {
         {"--network", "delaunay|pairwise", "lines of the Delaunay triangulation (default) or between all pairs"},
         {"--heights", "raw|pseudoslope|residual", "genetic distances, divided by length, or residuals (default)"},
         {"--log-heights", "", "log10-transform the heights (with any --heights)"},
@@ -86,76 +106,76 @@ Subcommand landscapeCommand()
          "also write the last --grid's grid to FILE: a table x,y,height,inside when FILE ends in .csv, "
          "otherwise an ESRI ASCII grid (nodes outside the sample hull as NODATA)"},
     };
-    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        auto input = commonInput<LandscapeInput>(invocation);
-        input.settings.network = choiceValue<LandscapeNetwork>(
-            invocation, "--network", "delaunay",
-            {{"delaunay", LandscapeNetwork::Delaunay}, {"pairwise", LandscapeNetwork::Pairwise}});
-        input.settings.heightMode = choiceValue<LandscapeHeightMode>(invocation, "--heights", "residual",
-                                                                     {{"raw", LandscapeHeightMode::Raw},
-                                                                      {"pseudoslope", LandscapeHeightMode::Pseudoslope},
-                                                                      {"residual", LandscapeHeightMode::Residual}});
-        input.settings.logHeights = invocation.flag("--log-heights");
-        const std::vector<GridRequest> requests = gridRequests(invocation);
-        const bool wantsGridFile = invocation.values.count("--grid-file") != 0;
-        const std::string gridFile = invocation.textValue("--grid-file", "");
-        if (wantsGridFile && gridFile.empty())
-            throw UsageError("--grid-file needs a file name");
-        if (wantsGridFile && requests.empty())
-            throw UsageError("--grid-file writes the grid of the last --grid; give a --grid too");
+}
 
-        const LandscapeShape shape = RunLandscapeShape(input, listener);
+LandscapeSettings AnalysisCommandLine<LandscapeAnalysis>::settings(const Invocation& invocation)
+{
+    LandscapeSettings settings;
+    settings.network = choiceValue<LandscapeNetwork>(
+        invocation, "--network", "delaunay",
+        {{"delaunay", LandscapeNetwork::Delaunay}, {"pairwise", LandscapeNetwork::Pairwise}});
+    settings.heightMode = choiceValue<LandscapeHeightMode>(invocation, "--heights", "residual",
+                                                           {{"raw", LandscapeHeightMode::Raw},
+                                                            {"pseudoslope", LandscapeHeightMode::Pseudoslope},
+                                                            {"residual", LandscapeHeightMode::Residual}});
+    settings.logHeights = invocation.flag("--log-heights");
+    gridOptions(invocation);
+    return settings;
+}
 
-        // Each grid is interpolated as pressing "Start" with its values would; one that fails leaves
-        // its section out and the rest go on.
-        std::vector<InterpolationGrid> grids;
-        std::string failures;
-        const auto addFailure = [&failures](const std::string& text) {
-            if (!failures.empty())
-                failures += '\n';
-            failures += text;
-        };
-        bool lastGridMade = false;
-        for (const GridRequest& request : requests) {
+CommandResult AnalysisCommandLine<LandscapeAnalysis>::write(const Invocation& invocation, const LandscapeResult& shape,
+                                                            RunListener& listener)
+{
+    const GridOptions options = gridOptions(invocation);
+
+    // Each grid is interpolated as pressing "Start" with its values would; one that fails leaves
+    // its section out and the rest go on.
+    std::vector<InterpolationGrid> grids;
+    std::string failures;
+    const auto addFailure = [&failures](const std::string& text) {
+        if (!failures.empty())
+            failures += '\n';
+        failures += text;
+    };
+    bool lastGridMade = false;
+    for (const GridRequest& request : options.requests) {
+        try {
+            grids.push_back(
+                InterpolateLandscape(shape, request.xBinCount, request.yBinCount, request.distanceWeight, listener));
+            lastGridMade = true;
+        } catch (const DataProblem& problem) {
+            addFailure(problem.what());
+            lastGridMade = false;
+        }
+    }
+
+    CommandResult output;
+    output.written = {
+        writeReportFile(invocation.outputDirectory, LandscapeAnalysis::kReportFileName, [&](ReportWriter& report) {
+            LandscapeAnalysis::writeReport(report, shape);
+            for (const InterpolationGrid& grid : grids)
+                WriteInterpolationSection(report, grid);
+        })};
+    // The grid file comes after the report, so that a grid file that cannot be written costs
+    // the report nothing.
+    if (options.wantsGridFile) {
+        if (!lastGridMade) {
+            addFailure("No grid file was written: the last --grid could not be interpolated.");
+        } else {
             try {
-                grids.push_back(InterpolateLandscape(shape, request.xBinCount, request.yBinCount,
-                                                     request.distanceWeight, listener));
-                lastGridMade = true;
+                WriteGridFile(options.gridFile, grids.back());
+                output.afterReports = "Grid written to " + options.gridFile + "\n";
             } catch (const DataProblem& problem) {
                 addFailure(problem.what());
-                lastGridMade = false;
+            } catch (const AnalysisError& error) {
+                addFailure(std::string("No grid file was written: ") + error.what());
             }
         }
-
-        CommandResult output;
-        output.written = {
-            writeReportFile(invocation.outputDirectory, kLandscapeReportFileName, [&](ReportWriter& report) {
-                WriteLandscapeReport(report, shape);
-                for (const InterpolationGrid& grid : grids)
-                    WriteInterpolationSection(report, grid);
-            })};
-        // The grid file comes after the report, so that a grid file that cannot be written costs
-        // the report nothing.
-        if (wantsGridFile) {
-            if (!lastGridMade) {
-                addFailure("No grid file was written: the last --grid could not be interpolated.");
-            } else {
-                try {
-                    WriteGridFile(gridFile, grids.back());
-                    output.afterReports = "Grid written to " + gridFile + "\n";
-                } catch (const DataProblem& problem) {
-                    addFailure(problem.what());
-                } catch (const AnalysisError& error) {
-                    addFailure(std::string("No grid file was written: ") + error.what());
-                }
-            }
-        }
-        // The report stands, but a grid asked for is missing from it or from the grid file: the run
-        // ends with status 1.
-        output.problems = failures;
-        return output;
-    };
-    return command;
+    }
+    // The report stands, but a grid asked for is missing from it or from the grid file: the run
+    // ends with status 1.
+    output.problems = failures;
+    return output;
 }
 
 } // namespace tessaloc::cli

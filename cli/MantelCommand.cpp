@@ -1,36 +1,28 @@
-#include "cli/CommandLine.h"
-
-#include "analyses/mantel/MantelTest.h"
-#include "core/ReportWriter.h"
+#include "cli/MantelCommand.h"
 
 namespace tessaloc::cli {
 
-Subcommand mantelCommand()
+const std::string_view AnalysisCommandLine<MantelAnalysis>::summary =
+    "Mantel test of genetic against geographic distance; writes IBDResults.txt";
+
+std::vector<OptionSpec> AnalysisCommandLine<MantelAnalysis>::options()
 {
-    Subcommand command;
-    command.name = "mantel";
-    command.summary = "Mantel test of genetic against geographic distance; writes IBDResults.txt";
-    command.options = {
+    return {
         {"--permutations", "N", "replicates of the permutation test (default 1000)"},
         {"--log-geo", "", "log10-transform the geographic distances"},
         {"--log-gen", "", "log10-transform the genetic distances"},
         shuffleOptionEntry(),
     };
-    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
-        auto input = commonInput<MantelInput>(invocation);
-        input.settings.permutations = permutationsOption(invocation);
-        input.settings.logGeographic = invocation.flag("--log-geo");
-        input.settings.logGenetic = invocation.flag("--log-gen");
-        const PermutationOptions options = shuffleOption(invocation);
+}
 
-        RandomUniform random = invocation.generator(seeds);
-        const MantelResult result = RunMantelTest(input, random, listener, options);
-        CommandResult output;
-        output.written = {writeReportFile(invocation.outputDirectory, kMantelReportFileName,
-                                          [&](ReportWriter& report) { WriteMantelReport(report, result); })};
-        return output;
-    };
-    return command;
+MantelSettings AnalysisCommandLine<MantelAnalysis>::settings(const Invocation& invocation)
+{
+    MantelSettings settings;
+    settings.permutations.count = permutationsOption(invocation);
+    settings.logGeographic = invocation.flag("--log-geo");
+    settings.logGenetic = invocation.flag("--log-gen");
+    settings.permutations.scheme = shuffleOption(invocation);
+    return settings;
 }
 
 } // namespace tessaloc::cli

@@ -1,21 +1,16 @@
-#include "cli/CommandLine.h"
-
-#include "analyses/sampleplot/SamplePlot.h"
+#include "cli/SampleplotCommand.h"
 
 namespace tessaloc::cli {
 
-Subcommand sampleplotCommand()
+const std::string_view AnalysisCommandLine<SamplePlotAnalysis>::summary =
+    "prints the area of the polygon around the sample locations and the polygon's corners";
+
+CommandResult AnalysisCommandLine<SamplePlotAnalysis>::write(const Invocation&, const SamplePlotResult& result,
+                                                             RunListener&)
 {
-    Subcommand command;
-    command.name = "sampleplot";
-    command.summary = "prints the area of the polygon around the sample locations and the polygon's corners";
-    command.needsGenotypes = false;
-    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
-        CommandResult result;
-        result.text = samplePlotText(RunSamplePlot(commonInput<AnalysisInput>(invocation), listener));
-        return result;
-    };
-    return command;
+    CommandResult output;
+    output.text = SamplePlotText(result);
+    return output;
 }
 
 } // namespace tessaloc::cli

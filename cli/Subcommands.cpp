@@ -1,14 +1,25 @@
+#include "cli/AggregationCommand.h"
+#include "cli/AutocorrelationCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/LandscapeCommand.h"
+#include "cli/MantelCommand.h"
+#include "cli/MonmonierCommand.h"
+#include "cli/SampleplotCommand.h"
+
+#include "analyses/AnalysisList.h"
 
 namespace tessaloc::cli {
 
 const std::vector<Subcommand>& subcommands()
 {
-    // One entry per analysis, in the order the help lists them.
-    static const std::vector<Subcommand> all = {
-        distancesCommand(), mantelCommand(),    autocorrelationCommand(), aggregationCommand(),
-        landscapeCommand(), monmonierCommand(), sampleplotCommand(),      convertCommand(),
-    };
+    // The distances first, then every analysis in the program's order, then the conversion: the
+    // order the help lists them.
+    static const std::vector<Subcommand> all = [] {
+        std::vector<Subcommand> list = {distancesCommand()};
+        forEachAnalysis([&list]<typename Analysis>() { list.push_back(analysisCommand<Analysis>()); });
+        list.push_back(convertCommand());
+        return list;
+    }();
     return all;
 }
 

@@ -27,10 +27,11 @@ std::string replicateStatus(std::string_view prefix, int replicate)
     return std::string(prefix) + printForm(replicate);
 }
 
-void requirePermutationCount(long long permutations, const PermutationOptions& options)
+void requirePermutationCount(const PermutationSettings& settings)
 {
-    if (options.scheme == PermutationScheme::Complete)
+    if (settings.scheme == PermutationScheme::Complete)
         return;
+    const long long permutations = settings.count;
     if (permutations < 0)
         throw AnalysisError("the number of permutations must not be negative (" + std::to_string(permutations) +
                             " given)");
@@ -121,10 +122,10 @@ void ArrangementEnumeration::nextReplicate()
 
 namespace {
 
-int replicatesOf(int observations, long long requested, const PermutationOptions& options, ObservedArrangement observed)
+int replicatesOf(int observations, const PermutationSettings& permutations, ObservedArrangement observed)
 {
-    if (options.scheme != PermutationScheme::Complete)
-        return static_cast<int>(std::clamp<long long>(requested, 0, std::numeric_limits<int>::max()));
+    if (permutations.scheme != PermutationScheme::Complete)
+        return static_cast<int>(std::clamp<long long>(permutations.count, 0, std::numeric_limits<int>::max()));
     if (observations > kMostCompleteObservations)
         throw AnalysisError(
             "complete enumeration of the arrangements takes at most " + std::to_string(kMostCompleteObservations) +
@@ -137,15 +138,15 @@ int replicatesOf(int observations, long long requested, const PermutationOptions
 
 } // namespace
 
-PermutationRunner::PermutationRunner(int observations, long long requested, const PermutationOptions& options,
+PermutationRunner::PermutationRunner(int observations, const PermutationSettings& permutations,
                                      ObservedArrangement observed)
     : m_observations(observations)
-    , m_replicates(replicatesOf(observations, requested, options, observed))
-    , m_scheme(options.scheme)
+    , m_replicates(replicatesOf(observations, permutations, observed))
+    , m_scheme(permutations.scheme)
     , m_observed(observed)
 {
     const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    m_threads = options.threads > 0 ? options.threads : hardware;
+    m_threads = permutations.threads > 0 ? permutations.threads : hardware;
     // Enough replicates per batch to keep every thread busy, but no more than about 32 MB of stored
     // permutations, however many replicates are asked for.
     const long long bytesPerReplicate = static_cast<long long>(std::max(observations, 1)) * 4;

@@ -175,20 +175,24 @@ private:
 /// otherwise.
 std::string replicateStatus(std::string_view prefix, int replicate);
 
-/// How a permutation test draws its replicates and may use the machine.
-struct PermutationOptions {
-    /// Threads that evaluate replicates; 0 means one per core.
-    int threads = 0;
+/// The settings of a permutation test, the same in every analysis that has one: how many replicates,
+/// how they are drawn, and how many threads evaluate them.
+struct PermutationSettings {
+    /// Replicates of the test; 0 runs none. A negative count, or one beyond a 32-bit count, is an
+    /// error before anything is read (see requirePermutationCount). Complete enumeration ignores it.
+    long long count = 1000;
     PermutationScheme scheme = PermutationScheme::Exchanges;
+    /// Threads that evaluate replicates; 0 means one per core. Results do not depend on it.
+    int threads = 0;
 };
 
-/// Throws AnalysisError when a permutation count is negative or beyond a 32-bit count, before a test
+/// Throws AnalysisError when the permutation count is negative or beyond a 32-bit count, before a test
 /// computes anything (a negative count would otherwise give meaningless probabilities). Complete
 /// enumeration ignores the count, so any count passes with it.
-void requirePermutationCount(long long permutations, const PermutationOptions& options);
+void requirePermutationCount(const PermutationSettings& permutations);
 
 /// Runs the replicates of a permutation test: draws every replicate's arrangement in order on the
-/// calling thread, by the scheme of its options, evaluates the replicates' statistics on all cores,
+/// calling thread, by the scheme of its settings, evaluates the replicates' statistics on all cores,
 /// and hands each replicate's result back in replicate order. Results do not depend on the number
 /// of threads, because each replicate's statistic depends only on its permutation, and the draws
 /// are made in replicate order whatever the threads.
@@ -209,12 +213,13 @@ public:
     using Evaluate = std::function<void(const std::int32_t* const* permutations, int count, int firstSlot)>;
     using Consume = std::function<void(int replicate, int slot)>;
 
-    /// `requested` replicates (none when negative) of a test of `observations` observations, drawn
-    /// by `options.scheme`. Complete enumeration ignores `requested` and runs N! - 1 or N!
+    /// `permutations.count` replicates (none when negative) of a test of `observations` observations,
+    /// drawn by `permutations.scheme` on `permutations.threads` threads. Complete enumeration ignores
+    /// the count and runs N! - 1 or N!
     /// replicates as `observed` says; it throws AnalysisError for more than
     /// kMostCompleteObservations observations, so a test that makes its runner first refuses them
     /// before computing anything.
-    PermutationRunner(int observations, long long requested, const PermutationOptions& options = {},
+    PermutationRunner(int observations, const PermutationSettings& permutations,
                       ObservedArrangement observed = ObservedArrangement::NotCounted);
 
     /// Slots an evaluator must provide storage for.

@@ -106,11 +106,11 @@ Polygon ConvexHull(std::span<const double> X, std::span<const double> Y)
         hull.x.push_back(point.x);
         hull.y.push_back(point.y);
     };
-    if (locations.size() <= 3) {
-        for (const HullPoint& location : locations)
-            append(location);
+    // However few the locations, the hull is walked and closed like any other: three locations
+    // give their triangle with its closing side, two a line there and back, one a single corner
+    // repeated, each of area PolygonArea as it should be.
+    if (locations.empty())
         return hull;
-    }
 
     size_t start = 0;
     for (size_t j = 1; j < locations.size(); ++j) {

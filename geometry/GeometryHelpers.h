@@ -64,14 +64,14 @@ double VertexAngle(double x1, double y1, double x2, double y2, double x3, double
 /// The convex hull of the observations' distinct locations (grouped as GroupDistinctLocations does),
 /// by gift wrapping with the largest turning angle.
 ///
-/// With at most three distinct locations: those locations in order of first appearance, not closed.
-/// Otherwise a closed polygon starting (and ending) at the location with the smallest x and, among
-/// those, the largest y. The first step turns from the vertical through the start point: downwards
-/// first (counter-clockwise) when the start's y is 0 or above, upwards first (clockwise) when it is
-/// below 0. Among equal angles the location first in order wins. When no location gives an angle
-/// above 0 (the rest lie on the line through the last two corners), the polygon closes at the start;
-/// after as many steps as there are locations plus one it closes there too.
-/// Preconditions: X and Y have one entry per observation.
+/// A closed polygon starting (and ending) at the location with the smallest x and, among those, the
+/// largest y, however few the locations: three give their triangle (4 corners, the first repeated),
+/// two a line there and back (area 0), one that location twice (area 0); none give no corner. The first step turns from
+/// the vertical through the start point: downwards first (counter-clockwise) when the start's y is 0 or above, upwards
+/// first (clockwise) when it is below 0. Among equal angles the location first in order wins. When no location gives an
+/// angle above 0 (the rest lie on the line through the last two corners), the polygon closes at the start; after as
+/// many steps as there are locations plus one it closes there too. Preconditions: X and Y have one entry per
+/// observation.
 Polygon ConvexHull(std::span<const double> X, std::span<const double> Y);
 
 /// The area of a closed polygon by the shoelace sum over consecutive corners; no term joins the last

@@ -77,7 +77,7 @@ bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, d
 
 } // namespace
 
-InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t xBinCount, std::int32_t yBinCount,
+InterpolationGrid InterpolateLandscape(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener)
 {
     listener.status("Interpolating");
@@ -157,7 +157,7 @@ InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t
     return grid;
 }
 
-SurfaceLayout LandscapeSurfaceLayout(const LandscapeShape& shape, const InterpolationGrid& grid)
+SurfaceLayout LandscapeSurfaceLayout(const LandscapeResult& shape, const InterpolationGrid& grid)
 {
     const double rangeX = shape.ranges.RangeX;
     const double rangeY = shape.ranges.RangeY;

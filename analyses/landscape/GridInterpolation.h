@@ -1,6 +1,7 @@
 #pragma once
 
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
+#include "core/InterpolationGrid.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 
@@ -22,30 +23,6 @@ inline constexpr std::string_view kInterpolationFailedMessage =
 /// The largest number of bins in either direction.
 inline constexpr std::int32_t kMaxBinCount = 500;
 
-/// The heights interpolated over a regular grid by inverse distance weighting.
-///
-/// Node (i, j), i = X bin 1..XBinCount and j = Y bin 1..YBinCount, is stored at at(i, j); the nodes
-/// are the lower-left corners of the bins over the data extents, nudged by 1e-7.
-struct InterpolationGrid {
-    std::int32_t XBinCount = 0;
-    std::int32_t YBinCount = 0;
-    double DistanceWeight = 1.0;
-    /// The bin sizes: (DataMaxX - DataMinX) / XBinCount and (DataMaxY - DataMinY) / YBinCount.
-    double dx = 0.0;
-    double dy = 0.0;
-    std::vector<double> GridX;
-    std::vector<double> GridY;
-    std::vector<double> GridHeight;
-    /// 1 when the node lies inside the convex hull of the sample locations, else 0.
-    std::vector<std::uint8_t> GridInside;
-
-    /// The storage position of node (i, j), both counted from 1; i is the outer index.
-    std::size_t at(int i, int j) const
-    {
-        return static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(YBinCount) + static_cast<std::size_t>(j - 1);
-    }
-};
-
 /// Interpolates the heights of `shape.LandscapeEdges` over an XBinCount x YBinCount grid, as pressing
 /// "Start" does (status "Interpolating").
 ///
@@ -60,7 +37,7 @@ struct InterpolationGrid {
 /// Throws DataProblem with kInvalidXBinsMessage or kInvalidYBinsMessage when a bin count is outside
 /// 1..500 (X checked first), and with kInterpolationFailedMessage when a node's sum of weights is 0 or
 /// not finite or its height is not finite. Throws RunCancelled when the listener asks to stop.
-InterpolationGrid InterpolateLandscape(const LandscapeShape& shape, std::int32_t xBinCount, std::int32_t yBinCount,
+InterpolationGrid InterpolateLandscape(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener = RunListener::none());
 
 /// One point of the 3-D surface: x across, y the height, z in depth; bins counted from 1.
@@ -87,7 +64,7 @@ struct SurfaceLayout {
 
 /// The surface of a grid computed for `shape`. A sample area with no extent at all (both ranges 0)
 /// gets depth 100 % rather than the undefined ratio 0 / 0.
-SurfaceLayout LandscapeSurfaceLayout(const LandscapeShape& shape, const InterpolationGrid& grid);
+SurfaceLayout LandscapeSurfaceLayout(const LandscapeResult& shape, const InterpolationGrid& grid);
 
 /// The "INTERPOLATION OUTPUT" section that each press appends to "LandscapeShape.txt": two blank
 /// lines, the bin counts and weight, the column heads and one row per node, i outer. Lines end CR LF.

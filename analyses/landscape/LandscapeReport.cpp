@@ -1,5 +1,5 @@
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 #include "core/NumberText.h"
 #include "core/ReportHeadings.h"
@@ -30,14 +30,14 @@ int textWidth(double value)
 
 } // namespace
 
-std::string LandscapeReport(const LandscapeShape& shape)
+std::string LandscapeReport(const LandscapeResult& shape)
 {
     ReportWriter report;
     WriteLandscapeReport(report, shape);
     return report.str();
 }
 
-void WriteLandscapeReport(ReportWriter& report, const LandscapeShape& shape)
+void WriteLandscapeReport(ReportWriter& report, const LandscapeResult& shape)
 {
     const bool delaunay = shape.settings.network == LandscapeNetwork::Delaunay;
     WriteReportHeading(report, "'Landscape Shape' Analysis Results", shape.coordinatePath, shape.genotypePath,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <array>

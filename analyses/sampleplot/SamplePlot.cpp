@@ -1,18 +1,18 @@
 #include "analyses/sampleplot/SamplePlot.h"
 
 #include "core/Errors.h"
-#include "core/GenotypeFormats.h"
 #include "core/NumberText.h"
+#include "formats/GenotypeFormats.h"
 #include "geometry/GeometryHelpers.h"
 
 namespace tessaloc {
 
-SamplePlot BuildSamplePlot(const SampleTable& table)
+SamplePlotResult ComputeSamplePlot(const SampleTable& table)
 {
     const int count = table.sampleCount();
     if (count == 0)
         throw AnalysisError("the coordinate file lists no observation");
-    SamplePlot plot;
+    SamplePlotResult plot;
     plot.PlotX.reserve(static_cast<size_t>(count));
     plot.PlotY.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -29,12 +29,14 @@ SamplePlot BuildSamplePlot(const SampleTable& table)
     return plot;
 }
 
-SamplePlot RunSamplePlot(const AnalysisInput& input, RunListener& listener)
+SamplePlotResult RunSamplePlot(const AnalysisInput& input, RunListener& listener)
 {
     listener.status("Reading");
     SampleTable table;
     ReadCoordinates(input.coordinatePath, table);
-    return BuildSamplePlot(table);
+    SamplePlotResult result = ComputeSamplePlot(table);
+    result.useLatLong = input.useLatLong;
+    return result;
 }
 
 std::string polygonAreaCaption(double area)
@@ -42,7 +44,7 @@ std::string polygonAreaCaption(double area)
     return "Polygon Area: " + plainText(area);
 }
 
-std::string samplePlotText(const SamplePlot& plot)
+std::string SamplePlotText(const SamplePlotResult& plot)
 {
     std::string text = polygonAreaCaption(plot.area) + '\n';
     for (size_t k = 0; k < plot.PlotHullX.size(); ++k)

@@ -4,7 +4,7 @@
 // The literal procedure runs 1 and 9 replicates only (it needs minutes for 999): the difference of
 // the two, divided by 8, is its time per replicate.
 
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 #include "tests/support/BenchmarkData.h"
 #include "tests/support/LiteralAggregation.h"
 
@@ -20,13 +20,13 @@ constexpr int kPermutations = 999;
 void BM_AggregationFast(benchmark::State& state)
 {
     const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
-    const PermutationOptions options{static_cast<int>(state.range(1))};
     AggregationSettings settings;
-    settings.permutations = kPermutations;
+    settings.permutations.count = kPermutations;
+    settings.permutations.threads = static_cast<int>(state.range(1));
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
         const AggregationResult result =
-            AllelicAggregation(t, DataType::Codominant, false, settings, random, RunListener::none(), options);
+            ComputeAggregation(t, DataType::Codominant, false, settings, random, RunListener::none());
         benchmark::DoNotOptimize(result.raveCount);
     }
 }
@@ -35,7 +35,7 @@ void BM_AggregationLiteral(benchmark::State& state)
 {
     const SampleTable& t = reference::benchmarkTable(static_cast<int>(state.range(0)));
     AggregationSettings settings;
-    settings.permutations = state.range(1);
+    settings.permutations.count = state.range(1);
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
         const AggregationResult result =

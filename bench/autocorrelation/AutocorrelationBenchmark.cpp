@@ -2,7 +2,7 @@
 // K = 10 classes and 999 permutations: the fast engine on one thread and on all cores, against the
 // literal procedure that rearranges the matrix and passes over all pairs once per class.
 
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "tests/support/BenchmarkData.h"
@@ -21,7 +21,7 @@ AutocorrelationSettings settingsFor(const benchmark::State& state)
 {
     AutocorrelationSettings settings;
     settings.classCount = kClasses;
-    settings.permutations = kPermutations;
+    settings.permutations.count = kPermutations;
     settings.classMode = state.range(1) == 1 ? ClassMode::EqualCounts : ClassMode::EqualDistances;
     return settings;
 }
@@ -30,12 +30,12 @@ AutocorrelationSettings settingsFor(const benchmark::State& state)
 void BM_AutocorrelationFast(benchmark::State& state)
 {
     const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
-    const AutocorrelationSettings settings = settingsFor(state);
-    const PermutationOptions options{static_cast<int>(state.range(2))};
+    AutocorrelationSettings settings = settingsFor(state);
+    settings.permutations.threads = static_cast<int>(state.range(2));
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
         const AutocorrelationResult result =
-            SpatialAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none(), options);
+            ComputeAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none());
         benchmark::DoNotOptimize(result.vCount);
     }
 }

@@ -4,7 +4,7 @@
 // one thread) finish in seconds, for the ratio of the two.
 
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 #include "core/GeographicDistances.h"
 #include "core/NumberText.h"
 #include "tests/support/LiteralLandscape.h"
@@ -75,7 +75,7 @@ void BM_PairwiseResidualShape(benchmark::State& state)
     const Data& d = data(static_cast<int>(state.range(0)));
     const LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Residual, false};
     for (auto _ : state) {
-        const LandscapeShape shape = BuildLandscapeShape(d.table, d.G, d.D, false, settings);
+        const LandscapeResult shape = ComputeLandscape(d.table, d.G, d.D, false, settings);
         benchmark::DoNotOptimize(shape.LandscapeEdges.data());
     }
 }
@@ -98,7 +98,7 @@ void BM_DelaunayShape(benchmark::State& state)
     const LandscapeSettings settings{LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw, false};
     size_t lines = 0;
     for (auto _ : state) {
-        const LandscapeShape shape = BuildLandscapeShape(d.table, d.G, d.D, false, settings);
+        const LandscapeResult shape = ComputeLandscape(d.table, d.G, d.D, false, settings);
         lines = shape.LandscapeEdges.size();
         benchmark::DoNotOptimize(shape.LandscapeEdges.data());
     }
@@ -117,12 +117,12 @@ void BM_DelaunayNetworkLiteral(benchmark::State& state)
 BENCHMARK(BM_DelaunayNetworkLiteral)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // 3000 edges with random midpoints and heights over a square of 1000 units, 200 sample points.
-const LandscapeShape& gridShape()
+const LandscapeResult& gridShape()
 {
-    static const LandscapeShape shape = [] {
+    static const LandscapeResult shape = [] {
         std::mt19937 generator(7);
         std::uniform_real_distribution<double> place(0.0, 1000.0);
-        LandscapeShape s;
+        LandscapeResult s;
         for (int k = 0; k < 200; ++k) {
             s.SampleX.push_back(place(generator));
             s.SampleY.push_back(place(generator));

@@ -3,7 +3,7 @@
 // that rearranges the matrix, and the exchanges against independent uniform shuffles at N = 1000.
 // compare_skbio.py times scikit-bio's mantel on the same data.
 
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/MatrixSums.h"
@@ -19,21 +19,22 @@ using namespace tessaloc;
 constexpr int kPermutations = 999;
 
 // The whole test on built matrices: r, Z and the permutations (r and Z take one pass each).
-void timeMantel(benchmark::State& state, const PermutationOptions& options)
+void timeMantel(benchmark::State& state, PermutationSettings permutations)
 {
     const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
     MantelSettings settings;
-    settings.permutations = kPermutations;
+    settings.permutations = permutations;
+    settings.permutations.count = kPermutations;
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
-        const MantelResult result = MantelTest(m.genetic, m.geographic, settings, random, RunListener::none(), options);
+        const MantelResult result = ComputeMantel(m.genetic, m.geographic, settings, random, RunListener::none());
         benchmark::DoNotOptimize(result.greaterOrEqual);
     }
 }
 
 void BM_MantelFast(benchmark::State& state)
 {
-    timeMantel(state, PermutationOptions{static_cast<int>(state.range(1))});
+    timeMantel(state, PermutationSettings{.threads = static_cast<int>(state.range(1))});
 }
 
 // The two random schemes at the same size: N exchanges per replicate against an independent uniform
@@ -41,10 +42,10 @@ void BM_MantelFast(benchmark::State& state)
 // count on all cores as well.
 void BM_MantelScheme(benchmark::State& state)
 {
-    PermutationOptions options;
-    options.threads = static_cast<int>(state.range(2));
-    options.scheme = state.range(1) == 0 ? PermutationScheme::Exchanges : PermutationScheme::Uniform;
-    timeMantel(state, options);
+    PermutationSettings permutations;
+    permutations.threads = static_cast<int>(state.range(2));
+    permutations.scheme = state.range(1) == 0 ? PermutationScheme::Exchanges : PermutationScheme::Uniform;
+    timeMantel(state, permutations);
 }
 
 void BM_MantelLiteral(benchmark::State& state)

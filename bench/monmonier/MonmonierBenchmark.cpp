@@ -6,7 +6,7 @@
 // 50 000 a full matrix would take 20 GB, so location k holds observation k mod 2 000 of a 2 000 x 2 000
 // matrix: the same work per edge, read from a matrix that stays in the cache.
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "tests/support/LiteralMonmonier.h"
 #include "tests/support/PointSets.h"
 

@@ -7,11 +7,11 @@
 // Location k holds observation k mod 2 000 of a 2 000 x 2 000 random matrix, so that the edge values
 // vary without a matrix of every location. Runs under the offscreen platform unless another is set.
 
-#include "ui/MapView.h"
-#include "ui/MonmonierResultsWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/monmonier/MonmonierResultsWindow.h"
+#include "ui/shell/ProgramState.h"
+#include "ui/widgets/MapView.h"
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "tests/support/PointSets.h"
 
 #include <QImage>

@@ -5,9 +5,9 @@
 // does), a whole chart drawn into a picture, and the grid that finds the pair under the mouse:
 // built once, then asked. Runs under the offscreen platform unless another is set.
 
-#include "ui/Chart.h"
-#include "ui/ChartPoints.h"
-#include "ui/PointDensity.h"
+#include "ui/widgets/Chart.h"
+#include "ui/widgets/ChartPoints.h"
+#include "ui/widgets/PointDensity.h"
 
 #include "tests/support/BenchmarkData.h"
 

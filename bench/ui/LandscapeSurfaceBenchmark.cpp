@@ -7,7 +7,7 @@
 // tests/gui/run-with-xvfb build/release/bench/ui/tessaloc_bench_landscape_surface. Without OpenGL
 // every benchmark says so and measures nothing.
 
-#include "ui/LandscapeSurfaceView.h"
+#include "ui/widgets/LandscapeSurfaceView.h"
 
 #include "analyses/landscape/GridInterpolation.h"
 

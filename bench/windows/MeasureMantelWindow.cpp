@@ -5,9 +5,9 @@
 //
 //   tessaloc_measure_mantel_window COORDS GENOTYPES PERMUTATIONS
 
-#include "ui/MainWindow.h"
-#include "ui/MantelResultsWindow.h"
-#include "ui/ProgramState.h"
+#include "ui/analyses/mantel/MantelResultsWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ProgramState.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
         return 64;
     }
     ProgramState state;
-    state.settings.mantel.permutations = QString::fromLocal8Bit(argv[3]).toLongLong();
+    state.settings.mantel.permutations.count = QString::fromLocal8Bit(argv[3]).toLongLong();
     MainWindow mainWindow(state);
     mainWindow.setRunGenerator([] { return RandomUniform(1, 1); });
     mainWindow.show();

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -183,8 +184,8 @@ TEST(TwoRunsIntoOneFolder, DistancesOfDifferentDataNeverMixWithoutAWord)
     std::string coordinates;
     std::string genotypes = "1\n";
     for (int k = 0; k < 300; ++k) {
-        coordinates += "p" + std::to_string(k) + "," + std::to_string(k) + ",0\n";
-        genotypes += "p" + std::to_string(k) + "," + std::string(1, static_cast<char>('A' + k % 3)) + "\n";
+        coordinates += testing::numberedName("p", k) + "," + std::to_string(k) + ",0\n";
+        genotypes += testing::numberedName("p", k) + "," + std::string(1, static_cast<char>('A' + k % 3)) + "\n";
     }
     other.write("coordinates.txt", coordinates + ";\n");
     other.write("genotypes1.txt", genotypes);

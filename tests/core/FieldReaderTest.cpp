@@ -1,4 +1,5 @@
 #include "core/FieldReader.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/SampleTable.h"

@@ -2,6 +2,7 @@
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "tests/support/LiteralDistances.h"
+#include "tests/support/NumberedNames.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ SampleTable tableOf(const std::vector<std::vector<std::string>>& rows)
     table.locusCount = static_cast<int>(rows.front().size());
     table.genotypes.assign(static_cast<size_t>(table.locusCount), {});
     for (const auto& row : rows) {
-        table.names.push_back("o" + std::to_string(table.names.size() + 1));
+        table.names.push_back(testing::numberedName("o", static_cast<long long>(table.names.size()) + 1));
         table.xTexts.push_back("0");
         table.yTexts.push_back("0");
         for (int l = 0; l < table.locusCount; ++l)

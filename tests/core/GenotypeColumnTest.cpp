@@ -1,5 +1,6 @@
 #include "core/GenotypeColumn.h"
 #include "core/Errors.h"
+#include "tests/support/NumberedNames.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ TEST(GenotypeColumn, SelectKeepsTheChosenObservationsAndForgetsTheRest)
 {
     GenotypeColumn column;
     for (int k = 0; k < 40; ++k)
-        column.push_back("t" + std::to_string(k));
+        column.push_back(testing::numberedName("t", k));
     column.select({30, 5, 30});
     ASSERT_EQ(column.size(), 3u);
     EXPECT_EQ(column[0], "t30");

@@ -1,5 +1,6 @@
 #include "core/GeographicDistances.h"
 #include "core/Errors.h"
+#include "tests/support/NumberedNames.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ SampleTable tableAt(const std::vector<std::pair<std::string, std::string>>& poin
 {
     SampleTable table;
     for (const auto& [x, y] : points) {
-        table.names.push_back("p" + std::to_string(table.names.size() + 1));
+        table.names.push_back(testing::numberedName("p", static_cast<long long>(table.names.size()) + 1));
         table.xTexts.push_back(x);
         table.yTexts.push_back(y);
     }

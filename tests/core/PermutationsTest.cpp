@@ -57,12 +57,19 @@ TEST(ReplicateStatus, EveryTenthReplicateWithTheAnalysisPrefix)
     EXPECT_EQ(replicateStatus("Replicate: ", 11), "");
 }
 
+// Permutation settings of the runner tests.
+PermutationSettings permutationsOf(long long count, PermutationScheme scheme = PermutationScheme::Exchanges,
+                                   int threads = 0)
+{
+    return PermutationSettings{.count = count, .scheme = scheme, .threads = threads};
+}
+
 // Each replicate's statistic here is the sum of i x p(i): it depends only on the permutation.
 std::vector<long long> runnerStatistics(int threads, RunListener& listener, std::vector<int>* order = nullptr)
 {
     const int n = 7;
     const int replicates = 53;
-    PermutationRunner runner(n, replicates, PermutationOptions{threads});
+    PermutationRunner runner(n, permutationsOf(replicates, PermutationScheme::Exchanges, threads));
     std::vector<long long> slots(static_cast<size_t>(runner.batchCapacity()));
     std::vector<long long> statistics;
     RandomUniform random(3, 4);
@@ -120,11 +127,10 @@ TEST(PermutationRunner, StopsWhenCancelled)
 using Arrangement = std::vector<std::int32_t>;
 
 // Every replicate's arrangement as the runner hands it to the evaluator, in replicate order.
-std::vector<Arrangement> runnerArrangements(int n, long long requested, const PermutationOptions& options,
-                                            RandomUniform& random,
+std::vector<Arrangement> runnerArrangements(int n, const PermutationSettings& settings, RandomUniform& random,
                                             ObservedArrangement observed = ObservedArrangement::NotCounted)
 {
-    PermutationRunner runner(n, requested, options, observed);
+    PermutationRunner runner(n, settings, observed);
     std::vector<Arrangement> slots(static_cast<size_t>(runner.batchCapacity()));
     std::vector<Arrangement> arrangements;
     runner.run(
@@ -145,14 +151,6 @@ int parity(const Arrangement& p)
         for (size_t j = i + 1; j < p.size(); ++j)
             inversions += p[i] > p[j];
     return inversions % 2 == 0 ? 1 : -1;
-}
-
-PermutationOptions withScheme(PermutationScheme scheme, int threads = 0)
-{
-    PermutationOptions options;
-    options.threads = threads;
-    options.scheme = scheme;
-    return options;
 }
 
 TEST(UniformShuffle, DrawsTheFisherYatesLoopFromTheIdentityEachReplicate)
@@ -182,7 +180,8 @@ TEST(PermutationRunner, UniformShufflesReachEveryArrangementEvenly)
 {
     // N = 4: 24 arrangements, 24000 replicates, so 1000 expected of each.
     RandomUniform random(20240, 7);
-    const std::vector<Arrangement> drawn = runnerArrangements(4, 24000, withScheme(PermutationScheme::Uniform), random);
+    const std::vector<Arrangement> drawn =
+        runnerArrangements(4, permutationsOf(24000, PermutationScheme::Uniform), random);
     ASSERT_EQ(drawn.size(), 24000u);
     std::map<Arrangement, int> counts;
     for (const Arrangement& p : drawn)
@@ -201,7 +200,7 @@ TEST(PermutationRunner, ExchangesOfFourObservationsReachOnlyTheTwelveEvenArrange
     // Four transpositions per replicate keep every arrangement even: the odd half never occurs.
     RandomUniform random(20240, 7);
     const std::vector<Arrangement> drawn =
-        runnerArrangements(4, 24000, withScheme(PermutationScheme::Exchanges), random);
+        runnerArrangements(4, permutationsOf(24000, PermutationScheme::Exchanges), random);
     std::set<Arrangement> seen(drawn.begin(), drawn.end());
     EXPECT_EQ(seen.size(), 12u);
     for (const Arrangement& p : seen)
@@ -212,10 +211,10 @@ TEST(PermutationRunner, UniformShufflesAreTheSameWhateverTheThreads)
 {
     RandomUniform first(3, 4);
     const std::vector<Arrangement> expected =
-        runnerArrangements(9, 301, withScheme(PermutationScheme::Uniform, 1), first);
+        runnerArrangements(9, permutationsOf(301, PermutationScheme::Uniform, 1), first);
     for (const int threads : {2, 3, 8}) {
         RandomUniform random(3, 4);
-        EXPECT_EQ(runnerArrangements(9, 301, withScheme(PermutationScheme::Uniform, threads), random), expected)
+        EXPECT_EQ(runnerArrangements(9, permutationsOf(301, PermutationScheme::Uniform, threads), random), expected)
             << threads << " threads";
         EXPECT_EQ(random.state1(), first.state1());
     }
@@ -245,12 +244,12 @@ TEST(PermutationRunner, CompleteEnumerationCountsTheObservedArrangementOnce)
         // The count asked for is ignored, and no number is drawn.
         for (const long long requested : {0LL, 7LL, 100000LL}) {
             RandomUniform random(1, 1);
-            PermutationRunner runner(5, requested, withScheme(PermutationScheme::Complete), c.observed);
+            PermutationRunner runner(5, permutationsOf(requested, PermutationScheme::Complete), c.observed);
             EXPECT_EQ(runner.replicates(), static_cast<int>(c.replicates));
             EXPECT_EQ(runner.record().scheme, PermutationScheme::Complete);
             EXPECT_EQ(runner.record().arrangements, 120);
             const std::vector<Arrangement> drawn =
-                runnerArrangements(5, requested, withScheme(PermutationScheme::Complete, 3), random, c.observed);
+                runnerArrangements(5, permutationsOf(requested, PermutationScheme::Complete, 3), random, c.observed);
             ASSERT_EQ(drawn.size(), c.replicates);
             const std::set<Arrangement> distinct(drawn.begin(), drawn.end());
             EXPECT_EQ(distinct.size(), c.replicates) << "no arrangement twice";
@@ -267,9 +266,9 @@ TEST(PermutationRunner, CompleteEnumerationCountsTheObservedArrangementOnce)
 
 TEST(PermutationRunner, CompleteEnumerationRefusesMoreThanNineObservations)
 {
-    EXPECT_EQ(PermutationRunner(9, 0, withScheme(PermutationScheme::Complete)).replicates(), 362880);
+    EXPECT_EQ(PermutationRunner(9, permutationsOf(0, PermutationScheme::Complete)).replicates(), 362880);
     try {
-        PermutationRunner runner(10, 1000, withScheme(PermutationScheme::Complete));
+        PermutationRunner runner(10, permutationsOf(1000, PermutationScheme::Complete));
         FAIL() << "10 observations have 3628800 arrangements";
     } catch (const AnalysisError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -277,16 +276,16 @@ TEST(PermutationRunner, CompleteEnumerationRefusesMoreThanNineObservations)
                   "arrangements), not 10; choose independent uniform shuffles instead");
     }
     // The other schemes take any number.
-    EXPECT_EQ(PermutationRunner(10, 1000, withScheme(PermutationScheme::Uniform)).replicates(), 1000);
+    EXPECT_EQ(PermutationRunner(10, permutationsOf(1000, PermutationScheme::Uniform)).replicates(), 1000);
 }
 
 TEST(PermutationRunner, RecordsTheSchemeForTheReport)
 {
-    EXPECT_EQ(PermutationRunner(7, 99).record().scheme, PermutationScheme::Exchanges);
-    EXPECT_EQ(PermutationRunner(7, 99).record().arrangements, 0);
-    EXPECT_EQ(PermutationRunner(7, 99, withScheme(PermutationScheme::Uniform)).record().scheme,
+    EXPECT_EQ(PermutationRunner(7, permutationsOf(99)).record().scheme, PermutationScheme::Exchanges);
+    EXPECT_EQ(PermutationRunner(7, permutationsOf(99)).record().arrangements, 0);
+    EXPECT_EQ(PermutationRunner(7, permutationsOf(99, PermutationScheme::Uniform)).record().scheme,
               PermutationScheme::Uniform);
-    EXPECT_EQ(PermutationRunner(7, 99, withScheme(PermutationScheme::Complete)).record().arrangements, 5040);
+    EXPECT_EQ(PermutationRunner(7, permutationsOf(99, PermutationScheme::Complete)).record().arrangements, 5040);
 }
 
 TEST(ArrangementCount, IsTheFactorial)
@@ -298,10 +297,10 @@ TEST(ArrangementCount, IsTheFactorial)
 
 TEST(RequirePermutationCount, CompleteEnumerationIgnoresTheCount)
 {
-    EXPECT_THROW(requirePermutationCount(-1, {}), AnalysisError);
-    EXPECT_THROW(requirePermutationCount(-1, withScheme(PermutationScheme::Uniform)), AnalysisError);
-    EXPECT_NO_THROW(requirePermutationCount(-1, withScheme(PermutationScheme::Complete)));
-    EXPECT_NO_THROW(requirePermutationCount(4000000000LL, withScheme(PermutationScheme::Complete)));
+    EXPECT_THROW(requirePermutationCount(permutationsOf(-1)), AnalysisError);
+    EXPECT_THROW(requirePermutationCount(permutationsOf(-1, PermutationScheme::Uniform)), AnalysisError);
+    EXPECT_NO_THROW(requirePermutationCount(permutationsOf(-1, PermutationScheme::Complete)));
+    EXPECT_NO_THROW(requirePermutationCount(permutationsOf(4000000000LL, PermutationScheme::Complete)));
 }
 
 } // namespace

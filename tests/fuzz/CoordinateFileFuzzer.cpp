@@ -3,6 +3,7 @@
 #include "core/FieldReader.h"
 #include "core/GeographicDistances.h"
 #include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 #include <cstddef>

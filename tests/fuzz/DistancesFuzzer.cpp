@@ -8,6 +8,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 #include <cstddef>

@@ -3,6 +3,7 @@
 // observations (the other six bits).
 #include "core/FieldReader.h"
 #include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a VCF/BCF, GENEPOP or GenAlEx genotype file and matches its samples with
 // a few coordinate names. The first byte chooses the reader (its value modulo 3); the rest is the
 // file, written to a temporary file since the readers take paths.
-#include "core/GenotypeFormats.h"
+#include "formats/GenotypeFormats.h"
 #include "tests/fuzz/FuzzChecks.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 #include "core/Errors.h"
 #include "tests/support/PointSets.h"
 #include "tests/support/RecordingListener.h"
+#include "tests/support/TriangulationChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -168,11 +169,23 @@ TEST(ConvexHull, StartOnTheXAxisDoesNotTakeTheFirstLocationInTheList)
     EXPECT_EQ(PolygonArea(hull), 2.0);
 }
 
-TEST(ConvexHull, RepeatedLocationsCountOnceAndThreeLocationsComeBackInOrder)
+TEST(ConvexHull, RepeatedLocationsCountOnceAndThreeLocationsAreWalkedLikeAnyOther)
 {
-    // (1, 1) is repeated; its x and its y each occur earlier at other locations.
+    // (1, 1) is repeated; its x and its y each occur earlier at other locations. Traced by hand: from
+    // (0, 1), the smallest x, down-right to (1, 0) (135 degrees from the reference point above
+    // against 90 for (1, 1)), up to (1, 1) and back.
     const Polygon hull = hullOf({{0, 1}, {1, 0}, {1, 1}, {1, 1}});
-    expectCorners(hull, {{0, 1}, {1, 0}, {1, 1}});
+    expectCorners(hull, {{0, 1}, {1, 0}, {1, 1}, {0, 1}});
+    EXPECT_EQ(PolygonArea(hull), 0.5); // a right triangle with legs 1 and 1
+}
+
+TEST(ConvexHull, HullOfThreeLocationsIsClosed)
+{
+    // Regression: three distinct locations came back open, so their area lacked the closing side
+    // ("Polygon Area: 1" for this triangle of area 1/2, legs 1 and 1) and the outline a side.
+    const Polygon hull = hullOf({{1, 1}, {2, 1}, {1, 2}});
+    expectCorners(hull, {{1, 2}, {1, 1}, {2, 1}, {1, 2}});
+    EXPECT_EQ(PolygonArea(hull), 0.5);
 }
 
 TEST(ConvexHull, RepeatedLocationsAreSkippedOnTheWayRound)
@@ -190,11 +203,16 @@ TEST(ConvexHull, LocationsOnOneLineCloseAtTheStart)
     EXPECT_EQ(PolygonArea(hull), 0.0);
 }
 
-TEST(ConvexHull, FewLocationsAndNone)
+TEST(ConvexHull, OneOrTwoLocationsAreClosedWithAreaZeroAndNoneGivesNoCorner)
 {
     expectCorners(hullOf({}), {});
-    expectCorners(hullOf({{3, 4}, {3, 4}}), {{3, 4}});
-    expectCorners(hullOf({{3, 4}, {1, 2}}), {{3, 4}, {1, 2}});
+    const Polygon one = hullOf({{3, 4}, {3, 4}});
+    expectCorners(one, {{3, 4}, {3, 4}});
+    EXPECT_EQ(PolygonArea(one), 0.0);
+    // Two locations: from the one with the smaller x to the other and back.
+    const Polygon two = hullOf({{3, 4}, {1, 2}});
+    expectCorners(two, {{1, 2}, {3, 4}, {1, 2}});
+    EXPECT_EQ(PolygonArea(two), 0.0);
 }
 
 TEST(ConvexHull, RandomLocationsGiveAClosedConvexPolygon)
@@ -207,6 +225,11 @@ TEST(ConvexHull, RandomLocationsGiveAClosedConvexPolygon)
     }
     const Polygon hull = ConvexHull(x, y);
     ASSERT_GE(hull.size(), 4);
+    // The triangulation of the same locations is sound, and every corner of the hull is a point on
+    // its border (locations on a side of the hull may be border points too).
+    const DistinctLocations locations = GroupDistinctLocations(x, y);
+    const TriangulationReport report = testing::expectSoundTriangulation(locations, TriangulateLocations(locations));
+    EXPECT_LE(hull.size() - 1, report.borderPoints);
     EXPECT_EQ(hull.x.front(), hull.x.back());
     EXPECT_EQ(hull.y.front(), hull.y.back());
     // Counter-clockwise: every location lies left of (or on) every side.

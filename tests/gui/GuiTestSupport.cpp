@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
 
-#include "ui/Chart.h"
-#include "ui/HelpViewer.h"
-#include "ui/MainWindow.h"
-#include "ui/ResultsWindow.h"
+#include "ui/shell/HelpWindow.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/ResultsWindow.h"
+#include "ui/widgets/Chart.h"
 
 #include <QAction>
 #include <QChart>
@@ -157,7 +157,7 @@ AnalysisInput exampleFiles(const QString& folder)
 MantelInput exampleMantelInput(const QString& folder, long long permutations)
 {
     MantelInput input{exampleFiles(folder), {}};
-    input.settings.permutations = permutations;
+    input.settings.permutations.count = permutations;
     return input;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ui/UiHooks.h"
+#include "ui/widgets/UiHooks.h"
 
-#include "analyses/mantel/MantelTest.h"
-#include "core/AnalysisInput.h"
+#include "analyses/AnalysisInput.h"
+#include "analyses/mantel/Mantel.h"
 #include "core/Errors.h"
 #include "core/ReportWriter.h"
 

@@ -5,8 +5,8 @@
 #include "core/GeographicRanges.h"
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
-#include "core/TStringList.h"
 #include "tests/support/LiteralMantel.h"
+#include "tests/support/TStringList.h"
 
 #include <cmath>
 #include <utility>
@@ -174,7 +174,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     AggregationResult result;
     result.dataType = dataType;
     result.sampleCount = n;
-    result.permutations = settings.permutations;
+    result.permutations = settings.permutations.count;
 
     // R.
     double nnSum = 0.0;
@@ -271,11 +271,11 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
     }
 
     // The replicates.
-    if (settings.permutations <= 0)
+    if (settings.permutations.count <= 0)
         throw AnalysisError("no replicates");
     double raveCounter = 0.0;
     std::vector<std::vector<double>> randomMean = mean, randomRj = rj;
-    for (long long rep = 1; rep <= settings.permutations; ++rep) {
+    for (long long rep = 1; rep <= settings.permutations.count; ++rep) {
         literalExchangeReplicate(d.matrix(), random);
         lists = buildNeighbourLists(d, n);
         computeCategories(loci, text, lists, n, area, randomMean, randomRj);
@@ -294,7 +294,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
             raveCounter += 1;
     }
 
-    const double count = static_cast<double>(settings.permutations);
+    const double count = static_cast<double>(settings.permutations.count);
     result.raveCount = static_cast<long long>(raveCounter);
     result.pRave = raveCounter / count;
     for (int l = 1; l <= m; ++l) {

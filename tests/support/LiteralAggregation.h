@@ -5,7 +5,7 @@
 // rebuilds and Shell-sorts all N neighbour lists and walks them category by category. The reference
 // for the engine (tests) and its yardstick (benchmarks).
 
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 namespace tessaloc::reference {
 

@@ -117,7 +117,7 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
     std::vector<double> lowerCounter(k + 1, 0.0);
     double vCounter = 0.0;
     std::vector<double> ayStar(k + 1, 0.0);
-    for (long long rep = 1; rep <= settings.permutations; ++rep) {
+    for (long long rep = 1; rep <= settings.permutations.count; ++rep) {
         literalExchangeReplicate(m, random);
         classMeans(ayStar);
         for (int f = 1; f <= k; ++f) {
@@ -132,12 +132,12 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
 
     AutocorrelationResult result;
     result.classMode = settings.classMode;
-    result.permutations = settings.permutations;
+    result.permutations = settings.permutations.count;
     result.distogram.classCount = k;
     result.distogram.meanGeneticDistance = gbar;
     result.v = v;
     result.vCount = static_cast<long long>(vCounter);
-    result.vP = vCounter / static_cast<double>(settings.permutations);
+    result.vP = vCounter / static_cast<double>(settings.permutations.count);
     for (int f = 1; f <= k; ++f) {
         result.distogram.lowerLimit.push_back(lowerLimit[f]);
         result.distogram.upperLimit.push_back(upperLimit[f]);
@@ -145,8 +145,8 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
         result.pairCounts.push_back(count[f]);
         result.upperTailCounts.push_back(static_cast<long long>(upperCounter[f]));
         result.lowerTailCounts.push_back(static_cast<long long>(lowerCounter[f]));
-        result.upperTailP.push_back(upperCounter[f] / static_cast<double>(settings.permutations));
-        result.lowerTailP.push_back(lowerCounter[f] / static_cast<double>(settings.permutations));
+        result.upperTailP.push_back(upperCounter[f] / static_cast<double>(settings.permutations.count));
+        result.lowerTailP.push_back(lowerCounter[f] / static_cast<double>(settings.permutations.count));
     }
     result.genetic = genetic;
     result.geographic = geographic;

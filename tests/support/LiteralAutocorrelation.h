@@ -5,7 +5,7 @@
 // pairs per class, and a genetic matrix that is itself rearranged, N row-and-column exchanges per
 // replicate, cumulatively. The reference for the fast engine (tests) and its yardstick (benchmarks).
 
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 
 namespace tessaloc::reference {
 

@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
-#include "core/TStringList.h"
+#include "tests/support/TStringList.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,9 +5,9 @@
 #include "core/GeographicDistances.h"
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
-#include "core/TStringList.h"
 #include "geometry/Delaunay.h"
 #include "geometry/GeometryHelpers.h"
+#include "tests/support/TStringList.h"
 
 #include <cmath>
 #include <string>
@@ -197,7 +197,7 @@ std::vector<LandscapeEdge> literalPairwiseNetwork(std::span<const double> x, std
     return listed;
 }
 
-InterpolationGrid literalInterpolation(const LandscapeShape& shape, std::int32_t xBinCount, std::int32_t yBinCount,
+InterpolationGrid literalInterpolation(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener)
 {
     if (xBinCount < 1 || xBinCount > 500)

@@ -7,7 +7,7 @@
 // against them (benchmarks).
 
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 #include <span>
 #include <vector>
@@ -29,7 +29,7 @@ std::vector<LandscapeEdge> literalPairwiseNetwork(std::span<const double> x, std
 
 /// The grid interpolation of one press of "Start", node by node and edge by edge, with the same
 /// checks and messages as the engine.
-InterpolationGrid literalInterpolation(const LandscapeShape& shape, std::int32_t xBinCount, std::int32_t yBinCount,
+InterpolationGrid literalInterpolation(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener = RunListener::none());
 
 } // namespace tessaloc::reference

@@ -5,7 +5,7 @@
 // search and the recursive walk. The fast search is compared against it (tests) and
 // measured against it (benchmarks).
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 
 #include <vector>
 

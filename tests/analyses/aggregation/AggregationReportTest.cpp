@@ -1,4 +1,4 @@
-#include "analyses/aggregation/AllelicAggregation.h"
+#include "analyses/aggregation/Aggregation.h"
 
 #include <gtest/gtest.h>
 

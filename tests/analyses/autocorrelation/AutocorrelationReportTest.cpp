@@ -1,4 +1,4 @@
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
 
 #include <gtest/gtest.h>
 

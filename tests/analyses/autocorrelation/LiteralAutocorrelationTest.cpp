@@ -2,7 +2,8 @@
 // for any number of threads.
 
 #include "tests/support/LiteralAutocorrelation.h"
-#include "analyses/autocorrelation/SpatialAutocorrelation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
+#include "formats/OwnFormatReaders.h"
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
@@ -44,15 +45,16 @@ Comparison compareWithLiteral(const Matrices& m, const AutocorrelationSettings& 
     }
     for (const int threads : {1, 2, 3, 8}) {
         RandomUniform random(seed1, seed2);
+        AutocorrelationSettings threaded = settings;
+        threaded.permutations.threads = threads;
         if (comparison.failed) {
-            EXPECT_THROW(SpatialAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none(),
-                                                PermutationOptions{threads}),
+            EXPECT_THROW(ComputeAutocorrelation(m.genetic, m.geographic, threaded, random, RunListener::none()),
                          AnalysisError)
                 << label;
             continue;
         }
-        const AutocorrelationResult result = SpatialAutocorrelation(m.genetic, m.geographic, settings, random,
-                                                                    RunListener::none(), PermutationOptions{threads});
+        const AutocorrelationResult result =
+            ComputeAutocorrelation(m.genetic, m.geographic, threaded, random, RunListener::none());
         const std::string where = label + ", " + std::to_string(threads) + " threads";
         EXPECT_EQ(result.distogram.lowerLimit, expected.distogram.lowerLimit) << where;
         EXPECT_EQ(result.distogram.upperLimit, expected.distogram.upperLimit) << where;
@@ -74,7 +76,8 @@ Comparison compareWithLiteral(const Matrices& m, const AutocorrelationSettings& 
                 for (size_t f = 1; f < expected.distogram.lowerLimit.size(); ++f)
                     comparison.pairsOnALimit += m.geographic(i, j) == expected.distogram.lowerLimit[f];
         for (size_t f = 0; f < expected.pairCounts.size(); ++f)
-            comparison.tailTies += expected.upperTailCounts[f] + expected.lowerTailCounts[f] - settings.permutations;
+            comparison.tailTies +=
+                expected.upperTailCounts[f] + expected.lowerTailCounts[f] - settings.permutations.count;
     }
     return comparison;
 }
@@ -106,7 +109,7 @@ TEST(LiteralAutocorrelation, RandomDataInBothModesMatchForAnyThreadCount)
         for (const ClassMode mode : {ClassMode::EqualDistances, ClassMode::EqualCounts}) {
             AutocorrelationSettings settings;
             settings.classCount = c.classes;
-            settings.permutations = c.permutations;
+            settings.permutations.count = c.permutations;
             settings.classMode = mode;
             const std::string label = std::to_string(c.samples) + " samples, seed " + std::to_string(c.seed) +
                                       (mode == ClassMode::EqualCounts ? ", equal counts" : ", equal distances");
@@ -128,7 +131,7 @@ TEST(LiteralAutocorrelation, LatitudeLongitudeDistancesMatch)
     for (const ClassMode mode : {ClassMode::EqualDistances, ClassMode::EqualCounts}) {
         AutocorrelationSettings settings;
         settings.classCount = 7;
-        settings.permutations = 64;
+        settings.permutations.count = 64;
         settings.classMode = mode;
         EXPECT_FALSE(compareWithLiteral(m, settings, 86399, 2147483389, "latitude/longitude").failed);
     }
@@ -149,7 +152,7 @@ TEST(LiteralAutocorrelation, HundredsOfClassesMatch)
     }
     AutocorrelationSettings settings;
     settings.classCount = 300;
-    settings.permutations = 25;
+    settings.permutations.count = 25;
     settings.classMode = ClassMode::EqualCounts;
     EXPECT_FALSE(compareWithLiteral({genetic, geographic}, settings, 5, 6, "300 classes").failed);
 }
@@ -184,7 +187,7 @@ TEST(LiteralAutocorrelation, MatricesWithManyDistinctValuesMatch)
           Case{exactGenetic, 1, ClassMode::EqualCounts}, Case{exactGenetic, 4, ClassMode::EqualCounts}}) {
         AutocorrelationSettings settings;
         settings.classCount = c.classes;
-        settings.permutations = 30;
+        settings.permutations.count = 30;
         settings.classMode = c.mode;
         const Comparison comparison =
             compareWithLiteral({c.genetic, geographic}, settings, 3, 4, "many distinct values");
@@ -215,10 +218,10 @@ TEST(LiteralAutocorrelation, WholeReportOfEveryExampleMatches)
         input.dataType = example.type;
         input.useLatLong = example.latLong;
         input.settings.classCount = example.classes;
-        input.settings.permutations = 199;
+        input.settings.permutations.count = 199;
         input.settings.classMode = example.mode;
         RandomUniform random(4321, 8765);
-        const std::string report = AutocorrelationReport(RunSpatialAutocorrelation(input, random, RunListener::none()));
+        const std::string report = AutocorrelationReport(RunAutocorrelation(input, random, RunListener::none()));
 
         const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
         RandomUniform literalRandom(4321, 8765);

@@ -17,9 +17,9 @@ namespace {
 using testing::edgeAt;
 
 // A shape whose first node, (DataMinX + 1e-7, DataMinY + 1e-7), is exactly (0, 0).
-LandscapeShape shapeAtOrigin(std::vector<LandscapeEdge> edges, double maxX = 10, double maxY = 10)
+LandscapeResult shapeAtOrigin(std::vector<LandscapeEdge> edges, double maxX = 10, double maxY = 10)
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.data.DataMinX = -1e-7;
     shape.data.DataMinY = -1e-7;
     shape.data.DataMaxX = maxX;
@@ -30,7 +30,7 @@ LandscapeShape shapeAtOrigin(std::vector<LandscapeEdge> edges, double maxX = 10,
     return shape;
 }
 
-std::string problemOf(const LandscapeShape& shape, std::int32_t nx, std::int32_t ny, double p)
+std::string problemOf(const LandscapeResult& shape, std::int32_t nx, std::int32_t ny, double p)
 {
     try {
         InterpolateLandscape(shape, nx, ny, p);
@@ -43,7 +43,7 @@ std::string problemOf(const LandscapeShape& shape, std::int32_t nx, std::int32_t
 TEST(InterpolateLandscape, WorkedExampleWeighsTwoEdgesByInverseDistance)
 {
     // p = 1, edges at distances 1 and 3 with heights 4 and 8: (4 + 8/3) / (1 + 1/3) = 5.
-    const LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
+    const LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
     const InterpolationGrid grid = InterpolateLandscape(shape, 1, 1, 1.0);
     ASSERT_EQ(grid.GridHeight.size(), 1u);
     EXPECT_EQ(grid.GridX[0], 0.0);
@@ -53,7 +53,7 @@ TEST(InterpolateLandscape, WorkedExampleWeighsTwoEdgesByInverseDistance)
 
 TEST(InterpolateLandscape, OneBinEachWayGivesOneNodeAtTheNudgedMinimum)
 {
-    LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
+    LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
     shape.data.DataMinX = 2;
     shape.data.DataMinY = -3;
     const InterpolationGrid grid = InterpolateLandscape(shape, 1, 1, 1.0);
@@ -69,7 +69,7 @@ TEST(InterpolateLandscape, OneBinEachWayGivesOneNodeAtTheNudgedMinimum)
 
 TEST(InterpolateLandscape, NodesAreBinCornersOfTheUnpaddedExtents)
 {
-    LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4)}, 10, 6);
+    LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4)}, 10, 6);
     shape.data.DataMinX = 0;
     shape.data.DataMinY = 0;
     const InterpolationGrid grid = InterpolateLandscape(shape, 5, 3, 1.0);
@@ -84,7 +84,7 @@ TEST(InterpolateLandscape, NodesAreBinCornersOfTheUnpaddedExtents)
 
 TEST(InterpolateLandscape, BinCountsOutsideOneToFiveHundredAreRefusedXFirst)
 {
-    const LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4)});
+    const LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4)});
     EXPECT_EQ(problemOf(shape, 0, 50, 1), "Invalid # of X coordinate bins.");
     EXPECT_EQ(problemOf(shape, 501, 50, 1), "Invalid # of X coordinate bins.");
     EXPECT_EQ(problemOf(shape, 0, 0, 1), "Invalid # of X coordinate bins.");
@@ -96,7 +96,7 @@ TEST(InterpolateLandscape, BinCountsOutsideOneToFiveHundredAreRefusedXFirst)
 TEST(InterpolateLandscape, ANodeOnMidpointsTakesTheMeanOfTheirHeights)
 {
     // Two midpoints at the node (0, 0) with heights 2 and 5, a third elsewhere: the mean 3.5.
-    const LandscapeShape shape = shapeAtOrigin({edgeAt(0, 0, 2), edgeAt(4, 4, 100), edgeAt(0, 0, 5)});
+    const LandscapeResult shape = shapeAtOrigin({edgeAt(0, 0, 2), edgeAt(4, 4, 100), edgeAt(0, 0, 5)});
     const InterpolationGrid grid = InterpolateLandscape(shape, 2, 1, 1.0);
     EXPECT_EQ(grid.GridHeight[grid.at(1, 1)], 3.5);
     // The second node, (gx, 0) with gx about 5, weighs all three.
@@ -120,16 +120,16 @@ TEST(InterpolateLandscape, WeightsThatOverflowOrVanishStopTheInterpolation)
 
 TEST(InterpolateLandscape, WeightZeroTakesThePlainMeanAndNegativeWeightsFavourFarEdges)
 {
-    const LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
+    const LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
     EXPECT_EQ(InterpolateLandscape(shape, 1, 1, 0.0).GridHeight[0], 6.0);
     // p = -1: weights 1 and 3, (4 + 24) / 4 = 7.
     EXPECT_NEAR(InterpolateLandscape(shape, 1, 1, -1.0).GridHeight[0], 7.0, 1e-14);
 }
 
 // The inside test's ray from a node at y = 0 runs through a hull corner at (5, 0).
-LandscapeShape pentagonAroundOrigin(std::vector<double> hullX, std::vector<double> hullY)
+LandscapeResult pentagonAroundOrigin(std::vector<double> hullX, std::vector<double> hullY)
 {
-    LandscapeShape shape = shapeAtOrigin({edgeAt(1, 1, 1)}, 5, 5);
+    LandscapeResult shape = shapeAtOrigin({edgeAt(1, 1, 1)}, 5, 5);
     shape.SampleX = std::move(hullX);
     shape.SampleY = std::move(hullY);
     return shape;
@@ -140,7 +140,7 @@ TEST(InterpolateLandscape, ARayThroughTheEndOfAVerticalSideDoesNotCrossIt)
     // Corner (5, 0) joins the vertical side up to (5, 5) and a sloped side down to (3, -5). The
     // vertical side's test is strict (no crossing at its end's y); the sloped side's is inclusive
     // (a crossing at its end's x): one crossing, inside.
-    const LandscapeShape shape = pentagonAroundOrigin({-5, -5, 5, 5, 3}, {-5, 5, 5, 0, -5});
+    const LandscapeResult shape = pentagonAroundOrigin({-5, -5, 5, 5, 3}, {-5, 5, 5, 0, -5});
     const InterpolationGrid grid = InterpolateLandscape(shape, 1, 1, 1.0);
     EXPECT_EQ(grid.GridInside[0], 1);
 }
@@ -149,7 +149,7 @@ TEST(InterpolateLandscape, ARayThroughACornerOfTwoSlopedSidesCrossesBoth)
 {
     // Corner (5, 0) joins two sloped sides: both count their end point, two crossings, so the node
     // inside the hull is taken as outside.
-    const LandscapeShape shape = pentagonAroundOrigin({-5, -5, 3, 5, 3}, {-5, 5, 5, 0, -5});
+    const LandscapeResult shape = pentagonAroundOrigin({-5, -5, 3, 5, 3}, {-5, 5, 5, 0, -5});
     const InterpolationGrid grid = InterpolateLandscape(shape, 1, 1, 1.0);
     EXPECT_EQ(grid.GridInside[0], 0);
 }
@@ -158,7 +158,7 @@ TEST(InterpolateLandscape, NodesInsideAndOutsideASquareHull)
 {
     // Samples at the corners of (0..10) x (0..10) and extents of (-10..10) x (0..10): the nodes
     // with x = -10 + 1e-7 + 5 (i - 1) and y = 1e-7 + 5 (j - 1); those with x above 0 are inside.
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.data = {-10, 10, 0, 10};
     shape.SampleX = {0, 10, 10, 0};
     shape.SampleY = {0, 0, 10, 10};
@@ -170,9 +170,27 @@ TEST(InterpolateLandscape, NodesInsideAndOutsideASquareHull)
     }
 }
 
+TEST(InterpolateLandscape, InsideTestOfThreeLocationsRunsOverTheClosedTriangle)
+{
+    // Regression: the hull of three locations was left open, here without its long side from
+    // (0, 10) back to (10, 0), so no ray crossed any side and every node was taken as outside. The
+    // nodes are x = 1e-7 + 2.5 (i - 1), y = 1e-7 + 2.5 (j - 1); inside the triangle (0, 0), (10, 0),
+    // (0, 10) are those with x + y < 10, that is i + j <= 5 (by hand).
+    LandscapeResult shape;
+    shape.data = {0, 10, 0, 10};
+    shape.SampleX = {10, 0, 0};
+    shape.SampleY = {0, 0, 10};
+    shape.LandscapeEdges = {edgeAt(3, 3, 1)};
+    const InterpolationGrid grid = InterpolateLandscape(shape, 4, 4, 1.0);
+    for (int i = 1; i <= 4; ++i) {
+        for (int j = 1; j <= 4; ++j)
+            EXPECT_EQ(grid.GridInside[grid.at(i, j)], i + j <= 5 ? 1 : 0) << i << ", " << j;
+    }
+}
+
 TEST(SurfaceLayout, WideAreaRunsXBinsAcross)
 {
-    LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4)});
+    LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4)});
     shape.ranges = {200, 50};
     const InterpolationGrid grid = InterpolateLandscape(shape, 3, 2, 1.0);
     const SurfaceLayout layout = LandscapeSurfaceLayout(shape, grid);
@@ -189,7 +207,7 @@ TEST(SurfaceLayout, WideAreaRunsXBinsAcross)
 
 TEST(SurfaceLayout, TallAreaRunsYBinsAcrossAndXBinsInDepth)
 {
-    LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(9, 9, 1)});
+    LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(9, 9, 1)});
     shape.ranges = {30, 90};
     const InterpolationGrid grid = InterpolateLandscape(shape, 3, 2, 1.0);
     const SurfaceLayout layout = LandscapeSurfaceLayout(shape, grid);
@@ -209,7 +227,7 @@ TEST(SurfaceLayout, TallAreaRunsYBinsAcrossAndXBinsInDepth)
 
 TEST(InterpolationSection, TwoPressesAppendTwoSectionsInOrder)
 {
-    const LandscapeShape shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
+    const LandscapeResult shape = shapeAtOrigin({edgeAt(1, 0, 4), edgeAt(0, -3, 8)});
     ReportWriter report;
     WriteInterpolationSection(report, InterpolateLandscape(shape, 2, 1, 1.0));
     WriteInterpolationSection(report, InterpolateLandscape(shape, 1, 3, 2.0));

@@ -1,5 +1,5 @@
 #include "analyses/landscape/GridInterpolation.h"
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 #include "LandscapeTestData.h"
 
@@ -18,9 +18,9 @@ std::string blanks(int count)
 
 using testing::edgeAt;
 
-LandscapeShape shapeWith(std::vector<LandscapeEdge> edges, LandscapeNetwork network, LandscapeHeightMode mode)
+LandscapeResult shapeWith(std::vector<LandscapeEdge> edges, LandscapeNetwork network, LandscapeHeightMode mode)
 {
-    LandscapeShape shape;
+    LandscapeResult shape;
     shape.coordinatePath = "coords.txt";
     shape.genotypePath = "data/geno.txt";
     shape.dataType = DataType::Sequences;
@@ -34,8 +34,8 @@ TEST(LandscapeReport, DelaunayReportLinesAndColumns)
 {
     // Plain texts "1", "2.5", "0.125", "-0.0625": the longest has 7 characters, so w = 7: heads at
     // columns 1, 15 and 24, values at 1, 14 and 23.
-    const LandscapeShape shape = shapeWith({edgeAt(1, 0.125, 0.5), edgeAt(2.5, -0.0625, -3)},
-                                           LandscapeNetwork::Delaunay, LandscapeHeightMode::Residual);
+    const LandscapeResult shape = shapeWith({edgeAt(1, 0.125, 0.5), edgeAt(2.5, -0.0625, -3)},
+                                            LandscapeNetwork::Delaunay, LandscapeHeightMode::Residual);
     const std::string expected = "'Landscape Shape' Analysis Results\r\n"
                                  "Coordinate File: coords.txt\r\n"
                                  "Genotype File: data/geno.txt\r\n"
@@ -67,7 +67,7 @@ TEST(LandscapeReport, WidthFollowsTheLongestTextOfEitherCoordinate)
 {
     // Short Y texts, long X texts: "123.25" has 6 characters, so w = 6: heads at 1, 14 and 22, values
     // at 1, 13 and 21.
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         shapeWith({edgeAt(123.25, 1, 2), edgeAt(7, 2, 0.25)}, LandscapeNetwork::Delaunay, LandscapeHeightMode::Raw);
     const std::string report = LandscapeReport(shape);
     EXPECT_NE(report.find("\r\nX-coord" + blanks(6) + "Y-coord" + blanks(1) + "'Height'\r\n"), std::string::npos);
@@ -78,7 +78,7 @@ TEST(LandscapeReport, WidthFollowsTheLongestTextOfEitherCoordinate)
 
 TEST(LandscapeReport, PairwiseReportHasItsOwnWordingAndNoTriangleLine)
 {
-    const LandscapeShape shape =
+    const LandscapeResult shape =
         shapeWith({edgeAt(1, 1, 1)}, LandscapeNetwork::Pairwise, LandscapeHeightMode::Pseudoslope);
     const std::string expectedMiddle =
         "\r\n\r\nRAW DATA DERIVED FROM PAIRWISE LOCATION CONNECTIVITY NETWORK\r\n"
@@ -98,7 +98,7 @@ TEST(LandscapeReport, PairwiseReportHasItsOwnWordingAndNoTriangleLine)
 
 TEST(LandscapeReport, AReportWithoutLinesStillHasItsHeadsAndClosingLines)
 {
-    const LandscapeShape shape = shapeWith({}, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
+    const LandscapeResult shape = shapeWith({}, LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw);
     const std::string report = LandscapeReport(shape);
     // w = 0: heads at columns 1, 8 and 10; the line is past column 10, so the third goes to the next.
     EXPECT_NE(report.find("\r\nX-coordY-coord\r\n" + blanks(9) + "'Height'\r\n\r\n\r\n"), std::string::npos) << report;

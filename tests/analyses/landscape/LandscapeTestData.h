@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analyses/landscape/LandscapeShape.h"
+#include "analyses/landscape/Landscape.h"
 
 namespace tessaloc::testing {
 

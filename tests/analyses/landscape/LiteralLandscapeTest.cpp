@@ -2,6 +2,8 @@
 // bit-identical heights, and bit-identical grids.
 
 #include "tests/support/LiteralLandscape.h"
+#include "tests/support/NumberedNames.h"
+#include "tests/support/TriangulationChecks.h"
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
@@ -37,7 +39,7 @@ RandomData randomData(int n, unsigned seed, int latticeSize, double spacing)
     for (int k = 0; k < n; ++k) {
         const double x = latticeSize > 0 ? lattice(generator) * spacing : fine(generator) / 1000.0;
         const double y = latticeSize > 0 ? lattice(generator) * spacing + 10 : fine(generator) / 1000.0 - 20;
-        data.table.names.push_back("o" + std::to_string(k));
+        data.table.names.push_back(testing::numberedName("o", k));
         data.table.xTexts.push_back(plainText(x));
         data.table.yTexts.push_back(plainText(y));
         data.x.push_back(data.table.coordinateX(k));
@@ -55,7 +57,7 @@ std::optional<std::vector<LandscapeEdge>> fastEdges(const RandomData& data, cons
                                                     const LandscapeSettings& settings)
 {
     try {
-        return BuildLandscapeShape(data.table, data.G, D, latLong, settings).LandscapeEdges;
+        return ComputeLandscape(data.table, data.G, D, latLong, settings).LandscapeEdges;
     } catch (const AnalysisError&) {
         return std::nullopt;
     }
@@ -105,6 +107,13 @@ int compareNetworks(LandscapeNetwork network, int largestCase)
         if (c.n > largestCase)
             continue;
         const RandomData data = randomData(c.n, c.seed, c.latticeSize, c.spacing);
+        if (network == LandscapeNetwork::Delaunay) {
+            // The triangulation the network is laid over, checked on its own.
+            const DistinctLocations locations = GroupDistinctLocations(data.x, data.y);
+            const Triangulation triangulation = TriangulateLocations(locations);
+            if (triangulation.TriangleCount() > 0)
+                testing::expectSoundTriangulation(locations, triangulation);
+        }
         for (const bool latLong : {false, true}) {
             const SquareMatrix D = BuildGeographicDistances(data.table, latLong);
             SquareMatrix residuals = data.G;
@@ -166,8 +175,8 @@ TEST(LiteralLandscape, GridInterpolationMatchesTheLiteralProcedure)
     for (const Case& c : kCases) {
         const RandomData data = randomData(c.n, c.seed, c.latticeSize, c.spacing);
         LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
-        const LandscapeShape shape =
-            BuildLandscapeShape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+        const LandscapeResult shape =
+            ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
         for (const auto& [nx, ny, p] : {std::tuple{7, 5, 1.0}, std::tuple{23, 19, 2.5}, std::tuple{1, 1, 0.0},
                                         std::tuple{40, 3, -1.0}, std::tuple{2, 70, 0.3}}) {
             const std::string label = "n " + std::to_string(c.n) + " grid " + std::to_string(nx) + " x " +
@@ -183,8 +192,8 @@ TEST(LiteralLandscape, GridNodesOnMidpointsMatchTheLiteralProcedure)
     // Lattice midpoints fall on lattice nodes when the extents start 1e-7 below the lattice.
     const RandomData data = randomData(40, 9, 5, 1.0);
     LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
-    LandscapeShape shape =
-        BuildLandscapeShape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+    LandscapeResult shape =
+        ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
     shape.data.DataMinX = -1e-7;
     shape.data.DataMinY = 10 - 1e-7;
     shape.data.DataMaxX = 4 - 1e-7;

@@ -1,4 +1,4 @@
-#include "analyses/mantel/MantelTest.h"
+#include "analyses/mantel/Mantel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "tests/support/MatrixBuilders.h"
 
 #include <array>

@@ -2,11 +2,12 @@
 // search, recursive walk): every triangle field, every link and Used flag, every slot, count and sum
 // must be identical, bit for bit.
 
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 
 #include "core/Errors.h"
 #include "tests/support/LiteralMonmonier.h"
 #include "tests/support/PointSets.h"
+#include "tests/support/TriangulationChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,7 @@ void compare(const Case& c, bool useLatLong, MonmonierDistanceKind kind, long lo
     SCOPED_TRACE(name);
     const DistinctLocations locations = GroupDistinctLocations(c.x, c.y);
     const Triangulation triangulation = TriangulateLocations(locations);
+    testing::expectSoundTriangulation(locations, triangulation);
     std::string literalFailure, fastFailure;
     reference::LiteralBarriers literal;
     try {
@@ -187,8 +189,9 @@ TEST(FindNeighboursEquivalence, MatchesThePairwiseSearch)
         const auto points = reference::randomPoints(50 * static_cast<int>(seed), 300 + seed, 10.0, 10.0, 1);
         const Case c = makeCase(points, 1, 0, seed);
         const DistinctLocations locations = GroupDistinctLocations(c.x, c.y);
-        const auto triangles =
-            BuildBarrierTriangles(locations, TriangulateLocations(locations), c.G, false, MonmonierDistanceKind::Raw);
+        const Triangulation triangulation = TriangulateLocations(locations);
+        testing::expectSoundTriangulation(locations, triangulation);
+        const auto triangles = BuildBarrierTriangles(locations, triangulation, c.G, false, MonmonierDistanceKind::Raw);
         const auto fast = FindNeighbours(triangles);
         const auto literal = reference::literalNeighbours(triangles);
         ASSERT_EQ(fast.size(), literal.size());

@@ -1,4 +1,4 @@
-#include "analyses/monmonier/MonmonierSearch.h"
+#include "analyses/monmonier/Monmonier.h"
 
 #include <gtest/gtest.h>
 

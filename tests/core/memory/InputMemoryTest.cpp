@@ -2,6 +2,7 @@
 #include "core/FieldReader.h"
 #include "core/GeneticDistances.h"
 #include "core/SampleTable.h"
+#include "formats/OwnFormatReaders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,328 @@
+#include "analyses/autocorrelation/Autocorrelation.h"
+
+#include "core/DistanceCodes.h"
+#include "core/Errors.h"
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "core/NumberText.h"
+#include "core/PermutedRows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace tessaloc {
+namespace {
+
+void requireClassCount(long long classCount)
+{
+    if (classCount < 1)
+        throw AnalysisError("the number of distance classes must be at least 1 (" + std::to_string(classCount) +
+                            " given)");
+    if (classCount > std::numeric_limits<std::int32_t>::max())
+        throw AnalysisError("the number of distance classes must not exceed 2147483647 (" + std::to_string(classCount) +
+                            " given)");
+}
+
+void checkSettings(const AutocorrelationSettings& settings)
+{
+    requirePermutationCount(settings.permutations);
+    requireClassCount(settings.classCount);
+}
+
+long long pairCount(int n)
+{
+    return static_cast<long long>(n) * (n - 1) / 2;
+}
+
+// The class of every pair i < j, in the order i ascending, then j ascending; the value K marks a
+// pair that lies in no class (only possible when a distance is so large that adding 1 to it changes
+// nothing). The limits must be in ascending order, which they are whenever K <= P: then the upper
+// limits are k x w for a fixed w >= 0, or sorted distances at nondecreasing positions.
+std::vector<std::uint32_t> classOfPairs(const SquareMatrix& geographic, const ClassLimits& limits)
+{
+    const int n = geographic.size();
+    const auto& upper = limits.upper;
+    if (!std::is_sorted(upper.begin(), upper.end()))
+        throw AnalysisError("the distance class limits are not in ascending order");
+    const auto none = static_cast<std::uint32_t>(upper.size());
+    std::vector<std::uint32_t> classes;
+    classes.reserve(static_cast<size_t>(pairCount(n)));
+    for (int i = 0; i < n - 1; ++i) {
+        const double* row = geographic.row(i);
+        for (int j = i + 1; j < n; ++j) {
+            const double d = row[j];
+            // The first class whose upper limit lies above d; its lower limit is the upper limit of
+            // the class before, which does not lie above d.
+            const size_t f = static_cast<size_t>(std::upper_bound(upper.begin(), upper.end(), d) - upper.begin());
+            const bool member = f < upper.size() && limits.lower[f] <= d;
+            classes.push_back(member ? static_cast<std::uint32_t>(f) : none);
+        }
+    }
+    return classes;
+}
+
+// The pairs of each row i (the pairs (i, j), j > i) grouped by class: runs of one class each, in
+// ascending class order, each run's columns j ascending. Adding a row run by run still gives every
+// class its pairs in pair order, and a run's sum can stay in a register.
+template <typename Column> struct RowRuns {
+    std::vector<Column> columns;          ///< j of every pair, row by row, run by run
+    std::vector<std::uint32_t> runClass;  ///< class of each run (K for pairs in no class)
+    std::vector<std::uint32_t> runLength; ///< pairs of each run
+    std::vector<size_t> rowEnd;           ///< one past the last run of each row
+
+    RowRuns(int n, const std::vector<std::uint32_t>& classes)
+    {
+        columns.reserve(classes.size());
+        rowEnd.reserve(static_cast<size_t>(n));
+        std::vector<std::uint64_t> keys;
+        size_t pair = 0;
+        for (int i = 0; i < n - 1; ++i) {
+            keys.clear();
+            for (int j = i + 1; j < n; ++j)
+                keys.push_back(static_cast<std::uint64_t>(classes[pair++]) << 32 | static_cast<std::uint32_t>(j));
+            std::sort(keys.begin(), keys.end());
+            for (size_t k = 0; k < keys.size(); ++k) {
+                const auto c = static_cast<std::uint32_t>(keys[k] >> 32);
+                if (k == 0 || c != runClass.back()) {
+                    runClass.push_back(c);
+                    runLength.push_back(0);
+                }
+                ++runLength.back();
+                columns.push_back(static_cast<Column>(keys[k] & 0xFFFFFFFFu));
+            }
+            rowEnd.push_back(runClass.size());
+        }
+    }
+};
+
+// The class sums of four rearranged genetic matrices at once: every pair (i, j) adds G(p(i), p(j))
+// to its class's sum, rows in order and within a row class by class, so each class's sum receives
+// its pairs in pair order and equals the sum over the rearranged matrix bit for bit. `sums` holds
+// K + 1 classes (the last for pairs in no class) of four lanes each and must be zero on entry. A
+// run's four sums stay in registers while its columns are read.
+constexpr size_t kLanes = PermutationRunner::kGroupSize;
+
+template <typename Genetic, typename Column>
+void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::int32_t* const* p, double* sums)
+{
+    const int n = genetic.size();
+    const auto lanes = permutedLanes(genetic, p);
+    const Column* column = runs.columns.data();
+    size_t run = 0;
+    for (int i = 0; i < n - 1; ++i) {
+        const auto rows = lanes.row(i);
+        for (const size_t rowEnd = runs.rowEnd[static_cast<size_t>(i)]; run < rowEnd; ++run) {
+            double* s = sums + static_cast<size_t>(runs.runClass[run]) * kLanes;
+            double s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
+            for (const Column* end = column + runs.runLength[run]; column < end; ++column)
+                rows.add(*column, s0, s1, s2, s3);
+            s[0] = s0;
+            s[1] = s1;
+            s[2] = s2;
+            s[3] = s3;
+        }
+    }
+}
+
+// The observed statistics and the permutation test, with columns of the width `Column`.
+template <typename Column>
+void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, const ClassLimits& limits,
+                PermutationRunner& runner, RandomUniform& random, RunListener& listener, AutocorrelationResult& result)
+{
+    const int n = genetic.size();
+    const int k = static_cast<int>(limits.upper.size());
+    std::vector<std::uint32_t> classes = classOfPairs(geographic, limits);
+
+    // Observed sums in pair order: each class's sum and the sum over all pairs.
+    std::vector<double> sums(static_cast<size_t>(k) + 1, 0.0);
+    std::vector<long long> counts(static_cast<size_t>(k) + 1, 0);
+    double total = 0.0;
+    size_t pair = 0;
+    for (int i = 0; i < n - 1; ++i) {
+        const double* row = genetic.row(i);
+        for (int j = i + 1; j < n; ++j) {
+            const std::uint32_t c = classes[pair++];
+            sums[c] += row[j];
+            ++counts[c];
+            total += row[j];
+        }
+    }
+
+    DistogramResult& distogram = result.distogram;
+    distogram.classCount = k;
+    distogram.lowerLimit = limits.lower;
+    distogram.upperLimit = limits.upper;
+    distogram.ay.assign(static_cast<size_t>(k), 0.0);
+    result.pairCounts.assign(counts.begin(), counts.begin() + k);
+    for (int f = 0; f < k; ++f) {
+        if (counts[f] == 0)
+            throw AnalysisError("distance class " + std::to_string(f + 1) + " (from " + plainText(limits.lower[f]) +
+                                " to " + plainText(limits.upper[f]) + ") holds no pair");
+        distogram.ay[f] = sums[f] / static_cast<double>(counts[f]);
+    }
+    const double gbar = requireFinite(total / static_cast<double>(pairCount(n)), "the mean genetic distance");
+    distogram.meanGeneticDistance = gbar;
+
+    // V over the classes in order; the divisor is K.
+    auto rootMeanSquare = [&](auto&& ayOf) {
+        double squares = 0.0;
+        for (int f = 0; f < k; ++f) {
+            const double deviation = ayOf(f) - gbar;
+            squares += deviation * deviation;
+        }
+        return std::sqrt(squares / static_cast<double>(k));
+    };
+    const std::vector<double>& ay = distogram.ay;
+    const std::vector<double> pairsPerClass(counts.begin(), counts.begin() + k);
+    result.v = rootMeanSquare([&](int f) { return ay[f]; });
+
+    if (runner.replicates() == 0)
+        throw AnalysisError("the probabilities are undefined without permutations (0 permutations given)");
+
+    const RowRuns<Column> runs(n, classes);
+    const DistanceCodes codes(genetic);
+    classes = {};
+    // Per replicate, the tail outcome of every class's Ay* against Ay, and of V* against V (last).
+    TailOutcomes outcomes(static_cast<size_t>(k) + 1, runner.batchCapacity());
+    std::vector<TailCounts> classTails(static_cast<size_t>(k));
+    TailCounts vTails;
+    const double v = result.v;
+    runner.run(
+        random, listener, "Rep: ",
+        [&](const std::int32_t* const* permutationsOfGroup, int count, int firstSlot) {
+            thread_local std::vector<double> laneSums;
+            laneSums.assign((static_cast<size_t>(k) + 1) * kLanes, 0.0);
+            withPermutedLanes(codes, genetic, permutationsOfGroup, count, [&](const auto& values, const auto* lanes) {
+                classSums(values, runs, lanes, laneSums.data());
+            });
+            for (int lane = 0; lane < count; ++lane) {
+                const int slot = firstSlot + lane;
+                auto ayStar = [&](int f) {
+                    return laneSums[static_cast<size_t>(f) * kLanes + static_cast<size_t>(lane)] / pairsPerClass[f];
+                };
+                for (int f = 0; f < k; ++f)
+                    outcomes.set(slot, static_cast<size_t>(f), compareTails(ayStar(f), ay[f]));
+                outcomes.set(slot, static_cast<size_t>(k), compareTails(rootMeanSquare(ayStar), v));
+            }
+        },
+        [&](int, int slot) {
+            for (int f = 0; f < k; ++f)
+                classTails[static_cast<size_t>(f)].add(outcomes.get(slot, static_cast<size_t>(f)));
+            vTails.add(outcomes.get(slot, static_cast<size_t>(k)));
+        });
+    result.upperTailCounts.resize(static_cast<size_t>(k));
+    result.lowerTailCounts.resize(static_cast<size_t>(k));
+    for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+        result.upperTailCounts[f] = classTails[f].atLeast;
+        result.lowerTailCounts[f] = classTails[f].atMost;
+    }
+    result.vCount = vTails.atLeast;
+
+    // The observed arrangement is not counted among the replicates.
+    const double replicates = static_cast<double>(runner.replicates());
+    result.upperTailP.resize(static_cast<size_t>(k));
+    result.lowerTailP.resize(static_cast<size_t>(k));
+    for (int f = 0; f < k; ++f) {
+        result.upperTailP[f] = static_cast<double>(result.upperTailCounts[f]) / replicates;
+        result.lowerTailP[f] = static_cast<double>(result.lowerTailCounts[f]) / replicates;
+    }
+    result.vP = static_cast<double>(result.vCount) / replicates;
+}
+
+} // namespace
+
+ClassLimits DistanceClassLimits(const SquareMatrix& geographic, int classCount, ClassMode mode)
+{
+    const int n = geographic.size();
+    if (n < 2)
+        throw AnalysisError("distance classes need at least two observations (" + std::to_string(n) + " given)");
+    requireClassCount(classCount);
+    const size_t k = static_cast<size_t>(classCount);
+    ClassLimits limits;
+    limits.lower.resize(k);
+    limits.upper.resize(k);
+
+    if (mode == ClassMode::EqualCounts) {
+        const long long pairs = pairCount(n);
+        // S(0) stays 0; S(1..P) are the pair distances in ascending order.
+        std::vector<double> sorted;
+        sorted.reserve(static_cast<size_t>(pairs) + 1);
+        sorted.push_back(0.0);
+        for (int i = 0; i < n - 1; ++i)
+            for (int j = i + 1; j < n; ++j)
+                sorted.push_back(geographic(i, j));
+        std::sort(sorted.begin() + 1, sorted.end());
+        const long long q = pairs / classCount;
+        for (long long l = 1; l < classCount; ++l)
+            limits.upper[l - 1] = sorted[static_cast<size_t>(l % 2 == 1 ? l * q + 1 : l * q)];
+        limits.upper[k - 1] = sorted[static_cast<size_t>(pairs)] + 1.0;
+        limits.lower[0] = 0.0;
+        for (size_t f = 1; f < k; ++f)
+            limits.lower[f] = limits.upper[f - 1];
+        return limits;
+    }
+
+    double dmax = 0.0;
+    for (int i = 0; i < n - 1; ++i)
+        for (int j = i + 1; j < n; ++j)
+            if (geographic(i, j) > dmax)
+                dmax = geographic(i, j);
+    const double width = dmax / static_cast<double>(classCount);
+    for (size_t f = 0; f < k; ++f) {
+        limits.upper[f] = static_cast<double>(f + 1) * width;
+        limits.lower[f] = static_cast<double>(f) * width;
+    }
+    limits.upper[k - 1] += 1.0;
+    return limits;
+}
+
+AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix geographic,
+                                             const AutocorrelationSettings& settings, RandomUniform& random,
+                                             RunListener& listener)
+{
+    checkSettings(settings);
+    const int n = genetic.size();
+    if (n < 2)
+        throw AnalysisError("spatial autocorrelation needs at least two observations (" + std::to_string(n) +
+                            " given)");
+    // More classes than pairs leave some class without a pair; the limits would not even be ordered.
+    if (settings.classCount > pairCount(n))
+        throw AnalysisError(std::to_string(settings.classCount) + " distance classes for " +
+                            std::to_string(pairCount(n)) + " pairs leave a class with no pair");
+    const int k = static_cast<int>(settings.classCount);
+    PermutationRunner runner(n, settings.permutations, ObservedArrangement::NotCounted);
+    const ClassLimits limits = DistanceClassLimits(geographic, k, settings.classMode);
+
+    AutocorrelationResult result;
+    result.classMode = settings.classMode;
+    result.permutations = runner.replicates();
+    result.permutationScheme = runner.record();
+    // Columns are read once per pair and replicate: 16 bits wherever they fit.
+    if (n <= 65536)
+        runClasses<std::uint16_t>(genetic, geographic, limits, runner, random, listener, result);
+    else
+        runClasses<std::uint32_t>(genetic, geographic, limits, runner, random, listener, result);
+    result.genetic = std::move(genetic);
+    result.geographic = std::move(geographic);
+    return result;
+}
+
+AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
+                                         RunListener& listener)
+{
+    checkSettings(input.settings);
+    ReadingSteps steps;
+    steps.readingStatus = "Calculating";
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
+
+    AutocorrelationResult result =
+        ComputeAutocorrelation(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
+    result.coordinatePath = input.coordinatePath;
+    result.genotypePath = input.genotypePath;
+    result.dataType = input.dataType;
+    return result;
+}
+
+} // namespace tessaloc

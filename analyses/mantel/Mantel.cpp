@@ -1,0 +1,125 @@
+#include "analyses/mantel/Mantel.h"
+
+#include "core/DistanceCodes.h"
+#include "core/Errors.h"
+#include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
+#include "core/MatrixSums.h"
+#include "core/NearMaximum.h"
+#include "core/PermutedRows.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace tessaloc {
+namespace {
+
+// Cross-product sums of four permuted arrangements at once: the sum over i < j of
+// G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
+// equals CrossProductSum of the rearranged matrix bit for bit.
+template <typename Genetic>
+void crossProductSums(const Genetic& genetic, const SquareMatrix& geographic, const std::int32_t* const* permutations,
+                      double* sums)
+{
+    const int n = geographic.size();
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    const auto lanes = permutedLanes(genetic, permutations);
+    for (int i = 0; i < n - 1; ++i) {
+        const auto rows = lanes.row(i);
+        const double* geoRow = geographic.row(i);
+        for (int j = i + 1; j < n; ++j)
+            rows.addTimes(static_cast<size_t>(j), geoRow[j], s0, s1, s2, s3);
+    }
+    sums[0] = s0;
+    sums[1] = s1;
+    sums[2] = s2;
+    sums[3] = s3;
+}
+
+} // namespace
+
+void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
+{
+    const int n = distances.size();
+    double smallest = startingValue;
+    bool zero = false;
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const double d = distances(i, j);
+            if (d > 0.0 && d <= smallest)
+                smallest = d;
+            if (d == 0.0)
+                zero = true;
+        }
+    }
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            const double d = distances(i, j);
+            const double transformed = zero ? std::log10(d + smallest) : std::log10(d);
+            distances.setPair(i, j, requireFinite(transformed, "the log10 of a distance"));
+        }
+    }
+}
+
+MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
+                           RandomUniform& random, RunListener& listener)
+{
+    requirePermutationCount(settings.permutations);
+    // The observed arrangement counts as one more replicate, so complete enumeration runs the others.
+    PermutationRunner runner(genetic.size(), settings.permutations, ObservedArrangement::AddedToCounts);
+    if (settings.logGeographic)
+        Log10DistanceTransform(geographic, kNearMaximum15Digits);
+    if (settings.logGenetic)
+        Log10DistanceTransform(genetic, 10.0);
+
+    MantelResult result;
+    result.r = MatrixCorrelation(genetic, geographic);
+    result.z = CrossProductSum(genetic, geographic);
+    result.permutations = runner.replicates();
+    result.permutationScheme = runner.record();
+
+    // The permuted matrix is never built: replicate k's arrangement is G(p(i), p(j)).
+    if (result.permutations > 0) {
+        std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
+        // Genetic distances take few distinct values, so the pass reads them as 16-bit codes.
+        const DistanceCodes codes(genetic);
+        TailCounts tails;
+        runner.run(
+            random, listener, "Replicate: ",
+            [&](const std::int32_t* const* permutations, int count, int firstSlot) {
+                double sums[PermutationRunner::kGroupSize];
+                withPermutedLanes(codes, genetic, permutations, count, [&](const auto& values, const auto* lanes) {
+                    crossProductSums(values, geographic, lanes, sums);
+                });
+                std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
+            },
+            [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], result.z); });
+        result.greaterOrEqual = tails.atLeast;
+        result.lessOrEqual = tails.atMost;
+    }
+
+    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
+    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
+    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
+    result.genetic = std::move(genetic);
+    result.geographic = std::move(geographic);
+    return result;
+}
+
+MantelResult RunMantel(const MantelInput& input, RandomUniform& random, RunListener& listener)
+{
+    requirePermutationCount(input.settings.permutations);
+    ReadingSteps steps;
+    steps.readingStatus = "Calculating";
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
+
+    MantelResult result =
+        ComputeMantel(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
+    result.coordinatePath = input.coordinatePath;
+    result.genotypePath = input.genotypePath;
+    result.dataType = input.dataType;
+    result.names = std::move(data.table.names);
+    return result;
+}
+
+} // namespace tessaloc

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include "analyses/Analysis.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaloc::cli {
+
+/// The batch program's own part of the analysis `A`: its line in the help, its options and how they
+/// fill the analysis's settings. Each analysis specialises it in `cli/<Name>Command.h` with
+///
+///     static constexpr std::string_view summary;              // the help's line
+///     static std::vector<OptionSpec> options();                 // in the order the help lists them
+///     static typename A::Settings settings(const Invocation&);  // throws UsageError
+///
+/// and, when the run's output is more than the report in the output folder, with
+///
+///     static CommandResult write(const Invocation&, const typename A::Result&, RunListener&);
+///
+/// (the landscape's grids, the sample plot's printed hull). A missing specialisation stops the build
+/// where the list of subcommands is made.
+template <typename A> struct AnalysisCommandLine;
+
+/// The subcommand of the analysis `A`: parses its settings, runs it with the generator of the
+/// command line and writes its report into the output folder (runAnalysis), or hands the result to
+/// the analysis's own `write`.
+template <AnalysisDefinition A> Subcommand analysisCommand()
+{
+    using Own = AnalysisCommandLine<A>;
+    using Input = RunInput<typename A::Settings>;
+    Subcommand command;
+    command.name = std::string(A::kName);
+    command.summary = std::string(Own::summary);
+    command.options = Own::options();
+    command.needsGenotypes = A::kReadsGenotypes;
+    command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
+        auto input = commonInput<Input>(invocation);
+        input.settings = Own::settings(invocation);
+        RandomUniform random = invocation.generator(seeds);
+        CommandResult output;
+        if constexpr (requires(const typename A::Result& result) { Own::write(invocation, result, listener); }) {
+            output = Own::write(invocation, A::run(input, random, listener), listener);
+        } else {
+            output.written = {runAnalysis<A>(input, random, listener, invocation.outputDirectory).report};
+        }
+        return output;
+    };
+    return command;
+}
+
+} // namespace tessaloc::cli

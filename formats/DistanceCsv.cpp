@@ -1,0 +1,46 @@
+#include "formats/DistanceCsv.h"
+
+#include "core/NumberText.h"
+
+namespace tessaloc {
+namespace {
+
+std::string csvCell(const std::string& text)
+{
+    const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string::npos ||
+                             (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!needsQuotes)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+} // namespace
+
+std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    ReportWriter out;
+    WriteDistanceMatrixCsv(out, names, matrix);
+    return out.str();
+}
+
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    for (const std::string& name : names)
+        out.text(",").text(csvCell(name));
+    out.endLine();
+    for (int i = 0; i < matrix.size(); ++i) {
+        out.text(csvCell(names[i]));
+        for (int j = 0; j < matrix.size(); ++j)
+            out.text(",").text(plainText(matrix(i, j)));
+        out.endLine();
+    }
+}
+
+} // namespace tessaloc

@@ -1,0 +1,147 @@
+#include "formats/GenotypeFormats.h"
+#include "core/Errors.h"
+#include "tests/support/NumberedNames.h"
+#include "tests/support/RecordingListener.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaloc {
+namespace {
+
+using testing::RecordingListener;
+using testing::TempFolder;
+
+TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
+{
+    TempFolder folder;
+    const struct {
+        std::string content;
+        GenotypeFormat format;
+    } cases[] = {
+        {"##fileformat=VCFv4.2\n#CHROM\tPOS\n", GenotypeFormat::Vcf},
+        {std::string("\x1F\x8B\x08\x04", 4), GenotypeFormat::Vcf},
+        {std::string("BCF\x02\x02", 5), GenotypeFormat::Vcf},
+        {"Title line\nloc1, loc2\nPOP\nind1 , 0101 0202\n", GenotypeFormat::Genepop},
+        {"Title line\nloc1\nloc2\npop\nind1 , 0101 0202\n", GenotypeFormat::Genepop},
+        {"2,3,1,3\nTitle,,,pop1\nSample,Pop,L1,,L2,\na,pop1,1,2,1,1\n", GenotypeFormat::Genalex},
+        {"\xEF\xBB\xBF"
+         "2,3,2,2,1,,\nTitle,,,p1,p2\nInd,Pop,L1,,L2,\n",
+         GenotypeFormat::Genalex},
+        // The program's own files, also when names and fields are whole numbers.
+        {"2\r\n\"a\",1\\2,3\\3\r\n", GenotypeFormat::Own},
+        {"1,2,3\n4,5,6\n7,8,9\n;\n", GenotypeFormat::Own},
+        {"2,1,1,2\n3,1,2\n4,1,1\n", GenotypeFormat::Own},
+        {"", GenotypeFormat::Own},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const auto path = folder.write(testing::numberedName("f", index++), c.content);
+        EXPECT_EQ(DetectGenotypeFormat(path), c.format) << c.content;
+    }
+}
+
+TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
+{
+    TempFolder folder;
+    SampleTable table;
+    table.names = {"a"};
+    const auto missing = folder.path() / "missing.vcf";
+    try {
+        ReadGenotypes(missing, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+        ADD_FAILURE() << "no error";
+    } catch (const AnalysisError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot open the genotype file \"" + missing.string() + "\": No such file or directory");
+    }
+}
+
+NamedGenotypes namedGenotypes(const std::vector<std::string>& names, const std::vector<std::string>& fields)
+{
+    NamedGenotypes genotypes;
+    genotypes.file = "genotype file \"g.vcf\"";
+    genotypes.names = names;
+    GenotypeColumn column;
+    for (size_t k = 0; k < names.size(); ++k) {
+        genotypes.places.push_back("column " + std::to_string(k + 1));
+        column.push_back(fields[k]);
+    }
+    genotypes.loci.push_back(column);
+    return genotypes;
+}
+
+SampleTable coordinatesOf(const std::vector<std::string>& names)
+{
+    SampleTable table;
+    table.names = names;
+    table.xTexts.assign(names.size(), "0");
+    table.yTexts.assign(names.size(), "0");
+    return table;
+}
+
+std::string matchProblem(const std::vector<std::string>& coordinateNames, const std::vector<std::string>& sampleNames)
+{
+    SampleTable table = coordinatesOf(coordinateNames);
+    try {
+        MatchGenotypesByName(namedGenotypes(sampleNames, std::vector<std::string>(sampleNames.size(), "1\\1")), table,
+                             RunListener::none());
+    } catch (const DataProblem& problem) {
+        return problem.what();
+    }
+    return "no data problem";
+}
+
+TEST(MatchGenotypesByName, CoordinateFileDecidesTheObservationsAndTheirOrder)
+{
+    SampleTable table = coordinatesOf({"c", "a"});
+    RecordingListener listener;
+    MatchGenotypesByName(namedGenotypes({"a", "b", "c", "d"}, {"1\\1", "1\\2", "2\\2", "1\\2"}), table, listener);
+    EXPECT_EQ(table.locusCount, 1);
+    ASSERT_EQ(table.genotypes.size(), 1u);
+    ASSERT_EQ(table.genotypes[0].size(), 2u);
+    EXPECT_EQ(table.genotype(0, 0), "2\\2");
+    EXPECT_EQ(table.genotype(0, 1), "1\\1");
+    EXPECT_EQ(listener.warnings, std::vector<std::string>{
+                                     "2 samples of the genotype file \"g.vcf\" have no coordinates and were left out"});
+}
+
+TEST(MatchGenotypesByName, EveryNameFoundGivesNoWarning)
+{
+    SampleTable table = coordinatesOf({"b", "a"});
+    RecordingListener listener;
+    MatchGenotypesByName(namedGenotypes({"a", "b"}, {"1\\1", "1\\2"}), table, listener);
+    EXPECT_TRUE(listener.warnings.empty());
+    EXPECT_EQ(table.genotype(0, 0), "1\\2");
+}
+
+TEST(MatchGenotypesByName, ProblemsNameTheSamples)
+{
+    EXPECT_EQ(matchProblem({"a", "x", "b", "y"}, {"a", "b"}),
+              "2 of the 4 observations of the coordinate file have no sample in the genotype file \"g.vcf\": \"x\", "
+              "\"y\".");
+    EXPECT_EQ(matchProblem({"p1", "p2", "p3", "p4", "p5", "p6", "p7"}, {"a"}),
+              "7 of the 7 observations of the coordinate file have no sample in the genotype file \"g.vcf\": "
+              "\"p1\", \"p2\", \"p3\", \"p4\", \"p5\", ....");
+    EXPECT_EQ(matchProblem({"Pop1_A"}, {"pop1_a"}),
+              "1 of the 1 observations of the coordinate file has no sample in the genotype file \"g.vcf\": "
+              "\"Pop1_A\". The genotype file has \"pop1_a\" (column 1) for \"Pop1_A\": names must match in case "
+              "too.");
+    EXPECT_EQ(matchProblem({"a"}, {"a", "b", "a"}),
+              "The sample name \"a\" appears twice in the genotype file \"g.vcf\" (column 1 and column 3); each "
+              "sample needs a name of its own.");
+}
+
+TEST(RequireMatchingDataType, DiploidCallsNeedAllelesAndHaploidOnesSingleStates)
+{
+    NamedGenotypes genotypes = namedGenotypes({"a"}, {"1\\2"});
+    EXPECT_NO_THROW(RequireMatchingDataType(genotypes, DataType::Codominant));
+    EXPECT_NO_THROW(RequireMatchingDataType(genotypes, DataType::Genotypes));
+    EXPECT_THROW(RequireMatchingDataType(genotypes, DataType::Sequences), DataProblem);
+    genotypes.diploid = false;
+    EXPECT_NO_THROW(RequireMatchingDataType(genotypes, DataType::Genotypes));
+    EXPECT_THROW(RequireMatchingDataType(genotypes, DataType::Codominant), DataProblem);
+    EXPECT_THROW(RequireMatchingDataType(genotypes, DataType::Sequences), DataProblem);
+}
+
+} // namespace
+} // namespace tessaloc

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/shell/OptionsDialog.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace tessaloc::ui {
+
+/// "Mantel Test Options": permutation count and the two log10 transforms.
+class MantelOptionsDialog : public OptionsDialog {
+    Q_OBJECT
+public:
+    explicit MantelOptionsDialog(ProgramState& state, QWidget* parent = nullptr);
+
+protected:
+    void ok() override;
+
+private:
+    QLineEdit* m_permutationsEdit;
+    QCheckBox* m_logGeographic;
+    QCheckBox* m_logGenetic;
+};
+
+} // namespace tessaloc::ui
