@@ -1,6 +1,7 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/GeneticDistances.h"
+#include "core/GenotypeFormats.h"
 #include "core/SampleTable.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <new>
+#include <unistd.h>
 
 // Every allocation of this program goes through these, which keep the bytes in use and the most
 // ever in use. Each block carries its size in front of it.
@@ -116,6 +120,44 @@ TEST(ReadGenotypeFile, FileThatEndsHalfWayTakesMemoryForWhatItHolds)
     // 100 001 fields of 32 bytes and their columns; a table sized for every declared field would
     // take 640 MB.
     EXPECT_LT(peak, 16 * kMegabyte);
+}
+
+// A file of its own in the system's temporary folder, removed when the test ends.
+class ScratchFile {
+public:
+    explicit ScratchFile(const std::string& content)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("tessaloc-memory-" + std::to_string(::getpid()) + "-" + std::to_string(++s_count)))
+    {
+        std::ofstream(m_path, std::ios::binary) << content;
+    }
+    ~ScratchFile() { std::filesystem::remove(m_path); }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    static inline int s_count = 0;
+    std::filesystem::path m_path;
+};
+
+TEST(ReadGenalexGenotypes, HeaderLocusCountIsNotReservedBeforeARowHoldsTheLoci)
+{
+    // A table of a few hundred bytes whose counts row declares ten million loci: reserved up front,
+    // the loci would take 700 MB before the first row's column count was even looked at.
+    std::string content = "10000000,2,1,2\nTitle,,,all\nSample,Pop,L1,\n";
+    for (const char* name : {"a", "b"})
+        content += std::string(name) + ",all,1,2,1,1,2,2\n";
+    const ScratchFile file(content);
+    std::string error;
+    const size_t peak = peakBytesOf([&] {
+        try {
+            ReadGenalexGenotypes(file.path());
+        } catch (const DataProblem& problem) {
+            error = problem.what();
+        }
+    });
+    EXPECT_EQ(error, "The genotype file \"" + file.path().string() +
+                         "\", line 4: the row of \"a\" has 8 columns, but 10000000 loci need 20000002.");
+    EXPECT_LT(peak, kMegabyte);
 }
 
 TEST(SequenceDistanceMatrix, LongFirstSequenceBesideShortOnesTakesMemoryForTheSequencesOnly)
