@@ -2,11 +2,17 @@
 #include "core/GenotypeFormats.h"
 
 #include <htslib/hts.h>
+#include <htslib/hts_log.h>
+#include <htslib/kseq.h>
+#include <htslib/kstring.h>
 #include <htslib/vcf.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <unordered_map>
 
 namespace tessaloc {
 namespace {
@@ -20,6 +26,39 @@ struct FreeHeader {
 struct FreeRecord {
     void operator()(bcf1_t* record) const { bcf_destroy(record); }
 };
+
+// A text buffer that htslib fills and grows.
+class HtsText {
+public:
+    HtsText() = default;
+    HtsText(const HtsText&) = delete;
+    HtsText& operator=(const HtsText&) = delete;
+    ~HtsText() { ks_free(&m_text); }
+
+    kstring_t* get() { return &m_text; }
+    std::string_view view() const { return {m_text.s ? m_text.s : "", m_text.l}; }
+    void clear() { ks_clear(&m_text); }
+    void append(std::string_view text)
+    {
+        if (kputsn(text.data(), text.size(), &m_text) < 0)
+            throw std::bad_alloc();
+    }
+
+private:
+    kstring_t m_text = KS_INITIALIZE;
+};
+
+// htslib reports what it finds on standard error, repeating sample and chromosome names from the
+// file as they stand (control characters included). The reader's own messages say what went wrong,
+// with those names made safe, so htslib is kept quiet.
+void silenceHtslib()
+{
+    static const bool silenced = [] {
+        hts_set_log_level(HTS_LOG_OFF);
+        return true;
+    }();
+    (void)silenced;
+}
 
 // What htslib's error code of a record means.
 std::string recordFault(int errorCode)
@@ -37,20 +76,160 @@ std::string recordFault(int errorCode)
     return "the file is truncated or corrupt";
 }
 
+// What the reader saw in a VCF text line before htslib parsed it.
+struct LineCalls {
+    /// False when the line's FORMAT does not name GT.
+    bool hasGt = true;
+    /// The first sample (0-based) whose call has more than two alleles, and their number.
+    int highPloidySample = -1;
+    int highPloidy = 0;
+};
+
+// The `index`-th of the colon-separated subfields of a sample column, or nothing.
+std::optional<std::string_view> subfield(std::string_view column, int index)
+{
+    size_t start = 0;
+    for (int k = 0; k < index; ++k) {
+        const size_t colon = column.find(':', start);
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        start = colon + 1;
+    }
+    return column.substr(start, std::min(column.find(':', start), column.size()) - start);
+}
+
+// Writes `line` into `reduced` with only what the reader uses: the eight fixed columns, FORMAT "GT"
+// and each sample's GT. htslib sizes the FORMAT values of a record for its widest sample, so handed
+// the whole line, one call of ploidy 8000 among 30 000 samples, or any other wide FORMAT field that
+// the reader never looks at, would take gigabytes. A call of more than two alleles is noted and
+// handed on as missing; it is refused when its sample's turn comes. The columns stay as they are, so
+// htslib still checks their number.
+LineCalls reduceToCalls(std::string_view line, HtsText& reduced)
+{
+    LineCalls calls;
+    reduced.clear();
+    size_t formatStart = 0;
+    for (int column = 0; column < 8 && formatStart != std::string_view::npos; ++column) {
+        const size_t tab = line.find('\t', formatStart);
+        formatStart = tab == std::string_view::npos ? tab : tab + 1;
+    }
+    const size_t formatEnd = formatStart == std::string_view::npos ? formatStart : line.find('\t', formatStart);
+    if (formatEnd == std::string_view::npos) {
+        // No sample column: htslib has nothing to size.
+        reduced.append(line);
+        return calls;
+    }
+
+    const std::string_view format = line.substr(formatStart, formatEnd - formatStart);
+    int gtIndex = 0;
+    for (size_t start = 0;; ++gtIndex) {
+        const size_t colon = std::min(format.find(':', start), format.size());
+        if (format.substr(start, colon - start) == "GT")
+            break;
+        if (colon == format.size()) {
+            calls.hasGt = false;
+            break;
+        }
+        start = colon + 1;
+    }
+
+    reduced.append(line.substr(0, formatStart));
+    reduced.append("GT");
+    size_t columnStart = formatEnd + 1;
+    for (int sample = 0;; ++sample) {
+        const size_t columnEnd = std::min(line.find('\t', columnStart), line.size());
+        const std::string_view column = line.substr(columnStart, columnEnd - columnStart);
+        // A sample whose column stops before its GT has a missing call.
+        std::string_view call = calls.hasGt ? subfield(column, gtIndex).value_or(".") : ".";
+        const auto separators = std::count_if(call.begin(), call.end(), [](char c) { return c == '/' || c == '|'; });
+        if (separators > 1) {
+            if (calls.highPloidySample < 0) {
+                calls.highPloidySample = sample;
+                calls.highPloidy = static_cast<int>(separators) + 1;
+            }
+            call = ".";
+        }
+        reduced.append("\t");
+        reduced.append(call);
+        if (columnEnd == line.size())
+            break;
+        columnStart = columnEnd + 1;
+    }
+    return calls;
+}
+
+// The GT values of a record, read in place from htslib's record: per sample `width` integers of one,
+// two or four bytes, in htslib's 32-bit coding.
+class CallValues {
+public:
+    explicit CallValues(const bcf_fmt_t& field)
+        : m_data(field.p)
+        , m_width(field.n)
+        , m_type(field.type)
+    {
+    }
+
+    int width() const { return m_width; }
+
+    /// Value `index` (below width()) of the call of `sample` (0-based); bcf_int32_vector_end after
+    /// its last allele.
+    int32_t at(int sample, int index) const
+    {
+        const size_t position = static_cast<size_t>(sample) * static_cast<size_t>(m_width) + static_cast<size_t>(index);
+        switch (m_type) {
+        case BCF_BT_INT8:
+            return widened<int8_t>(position, bcf_int8_vector_end, bcf_int8_missing);
+        case BCF_BT_INT16:
+            return widened<int16_t>(position, bcf_int16_vector_end, bcf_int16_missing);
+        default:
+            return widened<int32_t>(position, bcf_int32_vector_end, bcf_int32_missing);
+        }
+    }
+
+    /// True for the integer types htslib stores GT in.
+    static bool readable(const bcf_fmt_t& field)
+    {
+        return field.type == BCF_BT_INT8 || field.type == BCF_BT_INT16 || field.type == BCF_BT_INT32;
+    }
+
+private:
+    template <typename Value> int32_t widened(size_t position, Value vectorEnd, Value missing) const
+    {
+        Value value;
+        std::memcpy(&value, m_data + position * sizeof(Value), sizeof(Value));
+        if (value == vectorEnd)
+            return bcf_int32_vector_end;
+        if (value == missing)
+            return bcf_int32_missing;
+        return value;
+    }
+
+    const uint8_t* m_data;
+    int m_width;
+    int m_type;
+};
+
 // Each distinct call of a record, by its two allele indices (the missing call last), keeps its code
-// in the record's column, so that a text is made only once per call and record.
+// in the record's column, so that a text is made only once per call and record. The calls are few
+// whatever the number of alleles: a table of every pair is kept only for records of a few alleles,
+// the others remember the pairs they meet.
 class CallCodes {
 public:
     void start(int alleles)
     {
         m_alleles = alleles;
-        m_codes.assign(static_cast<size_t>(alleles + 1) * static_cast<size_t>(alleles + 1), kNone);
+        m_dense = alleles <= kDenseAlleles;
+        if (m_dense)
+            m_codes.assign(static_cast<size_t>(alleles + 1) * static_cast<size_t>(alleles + 1), kNone);
+        else
+            m_sparseCodes.clear();
     }
     GenotypeColumn::Code code(GenotypeColumn& column, int first, int second, bool diploid)
     {
         // Index m_alleles stands for a missing allele.
-        GenotypeColumn::Code& code =
-            m_codes[static_cast<size_t>(first) * static_cast<size_t>(m_alleles + 1) + static_cast<size_t>(second)];
+        const size_t pair =
+            static_cast<size_t>(first) * static_cast<size_t>(m_alleles + 1) + static_cast<size_t>(second);
+        GenotypeColumn::Code& code = m_dense ? m_codes[pair] : m_sparseCodes.try_emplace(pair, kNone).first->second;
         if (code == kNone) {
             if (first == m_alleles || second == m_alleles)
                 code = column.intern(diploid ? "0\\0" : "0");
@@ -63,19 +242,28 @@ public:
 
 private:
     static constexpr GenotypeColumn::Code kNone = 0xFFFF;
+    static constexpr int kDenseAlleles = 16;
     int m_alleles = 0;
+    bool m_dense = true;
     std::vector<GenotypeColumn::Code> m_codes;
+    std::unordered_map<size_t, GenotypeColumn::Code> m_sparseCodes;
 };
 
 } // namespace
 
 NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
 {
+    silenceHtslib();
     NamedGenotypes result;
     result.file = describeFile("genotype file", path);
+    errno = 0;
     const std::unique_ptr<htsFile, CloseFile> file(hts_open(path.string().c_str(), "r"));
-    if (!file)
+    if (!file) {
+        // htslib opens the file, then gives up on content it does not recognise.
+        if (errno == ENOEXEC)
+            throw DataProblem("The " + result.file + " is not a VCF or BCF file.");
         throw AnalysisError(result.file + " cannot be opened");
+    }
     const htsExactFormat format = hts_get_format(file.get())->format;
     if (format != vcf && format != bcf)
         throw DataProblem("The " + result.file + " is not a VCF or BCF file.");
@@ -93,8 +281,8 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
         throw DataProblem("The " + result.file + " has no genotype calls (no GT field in its header).");
 
     const std::unique_ptr<bcf1_t, FreeRecord> record(bcf_init());
-    int32_t* calls = nullptr;
-    int callCapacity = 0;
+    HtsText line;
+    HtsText reduced;
     int ploidy = 0;
     CallCodes codes;
     std::int64_t number = 0;
@@ -106,52 +294,75 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
                escapeControlCharacters(chromosome.substr(0, kQuotedFieldLength)) + ":" +
                std::to_string(record->pos + 1) + ")";
     };
-    struct FreeCalls {
-        int32_t** calls;
-        ~FreeCalls() { std::free(*calls); }
-    } freeCalls{&calls};
+    auto unreadable = [&](const std::string& fault) {
+        return DataProblem("The " + result.file + " cannot be read at record " + std::to_string(number) + " (after " +
+                           lastPlace + "): " + fault + ".");
+    };
 
     for (;;) {
-        const int status = bcf_read(file.get(), header.get(), record.get());
+        LineCalls lineCalls;
+        int status = 0;
+        if (format == vcf) {
+            status = hts_getline(file.get(), KS_SEP_LINE, line.get());
+            if (status >= 0) {
+                lineCalls = reduceToCalls(line.view(), reduced);
+                status = vcf_parse(reduced.get(), header.get(), record.get()) == 0 ? 0 : -2;
+            }
+        } else {
+            status = bcf_read(file.get(), header.get(), record.get());
+        }
         if (status == -1)
             break;
         ++number;
         if (status < -1 || (record->errcode & ~BCF_ERR_CTG_UNDEF) != 0)
-            throw DataProblem("The " + result.file + " cannot be read at record " + std::to_string(number) +
-                              " (after " + lastPlace + "): " + recordFault(record->errcode) + ".");
+            throw unreadable(recordFault(record->errcode));
         lastPlace = place();
-        const int values = bcf_get_genotypes(header.get(), record.get(), &calls, &callCapacity);
-        if (values < 0 || samples == 0 || values % samples != 0)
+        bcf_fmt_t* const field = lineCalls.hasGt ? bcf_get_fmt(header.get(), record.get(), "GT") : nullptr;
+        if (!field || samples == 0 || field->n < 1)
             throw DataProblem("The " + result.file + " has no genotype calls (GT) at " + lastPlace + ".");
-        const int width = values / samples;
+        // A BCF record says itself how many samples it holds; one that holds fewer than the header
+        // names would be read past its end.
+        if (static_cast<int>(record->n_sample) != samples)
+            throw DataProblem("The " + result.file + " has calls for " + std::to_string(record->n_sample) +
+                              " samples at " + lastPlace + ", but its header names " + std::to_string(samples) + ".");
+        if (!CallValues::readable(*field) || field->size != (field->n << bcf_type_shift[field->type]) ||
+            static_cast<size_t>(field->p_len) != static_cast<size_t>(field->size) * static_cast<size_t>(samples))
+            throw unreadable("its genotype calls are not stored as whole numbers for every sample");
+        const CallValues calls(*field);
+        const int width = calls.width();
         const int alleles = static_cast<int>(record->n_allele);
         codes.start(alleles);
         GenotypeColumn column;
         column.reserve(static_cast<size_t>(samples));
         for (int k = 0; k < samples; ++k) {
-            const int32_t* call = calls + static_cast<size_t>(k) * static_cast<size_t>(width);
             int count = 0;
             bool missing = false;
+            bool called = false;
             int allele[2] = {alleles, alleles};
-            for (; count < width && call[count] != bcf_int32_vector_end; ++count) {
-                if (bcf_gt_is_missing(call[count])) {
+            for (; count < width && calls.at(k, count) != bcf_int32_vector_end; ++count) {
+                const int32_t value = calls.at(k, count);
+                if (bcf_gt_is_missing(value)) {
                     missing = true;
-                } else if (count < 2) {
-                    const int index = bcf_gt_allele(call[count]);
-                    if (index < 0 || index >= alleles)
-                        throw DataProblem("The " + result.file + " calls allele " + std::to_string(index) + " at " +
-                                          lastPlace + " for sample " + quotedField(result.names[k]) +
-                                          ", which has only " + std::to_string(alleles) + " alleles.");
-                    allele[count] = index;
+                } else {
+                    called = true;
+                    if (count < 2) {
+                        const int index = bcf_gt_allele(value);
+                        if (index < 0 || index >= alleles)
+                            throw DataProblem("The " + result.file + " calls allele " + std::to_string(index) +
+                                              " at " + lastPlace + " for sample " + quotedField(result.names[k]) +
+                                              ", which has only " + std::to_string(alleles) + " alleles.");
+                        allele[count] = index;
+                    }
                 }
             }
+            if (k == lineCalls.highPloidySample)
+                count = lineCalls.highPloidy;
             if (count > 2)
                 throw DataProblem("The " + result.file + " has a call of ploidy " + std::to_string(count) + " at " +
                                   lastPlace + " for sample " + quotedField(result.names[k]) +
                                   "; only haploid and diploid calls can be read.");
-            if (missing) {
-                allele[0] = allele[1] = alleles;
-            } else if (count > 0) {
+            // A call with an allele shows its ploidy, also when its other allele is missing ("0/.").
+            if (called) {
                 if (ploidy == 0)
                     ploidy = count;
                 else if (count != ploidy)
@@ -159,11 +370,24 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
                                       quotedField(result.names[k]) + " has a " + (count == 1 ? "haploid" : "diploid") +
                                       " call at " + lastPlace + ".");
             }
+            if (missing)
+                allele[0] = allele[1] = alleles;
             const bool diploid = ploidy != 1;
-            column.pushCode(codes.code(column, allele[0], diploid ? allele[1] : allele[0], diploid));
+            try {
+                column.pushCode(codes.code(column, allele[0], diploid ? allele[1] : allele[0], diploid));
+            } catch (const AnalysisError&) {
+                throw DataProblem("The " + result.file + " has more than " +
+                                  std::to_string(GenotypeColumn::kMaxTexts) + " different calls at " + lastPlace +
+                                  ", more than the program can hold for one locus.");
+            }
         }
         result.loci.push_back(std::move(column));
     }
+    // A bgzipped file ends with an empty block; without it the file was cut short, perhaps right
+    // at a block's end, where nothing else shows it.
+    if (hts_check_EOF(file.get()) == 0)
+        throw DataProblem("The " + result.file + " ends early: " +
+                          (number == 0 ? std::string("no record could be read.") : lastPlace + " was the last one read."));
     if (result.loci.empty())
         throw DataProblem("The " + result.file + " has no records (no loci).");
     result.diploid = ploidy != 1;

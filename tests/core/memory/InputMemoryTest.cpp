@@ -44,6 +44,40 @@ void release(void* pointer) noexcept
     std::free(block);
 }
 
+// Under AddressSanitizer every allocation of the process, htslib's malloc included, passes hooks
+// that keep the heap bytes in use and the most ever in use.
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSALOC_COUNTS_WHOLE_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSALOC_COUNTS_WHOLE_HEAP 1
+#endif
+#endif
+
+#ifdef TESSALOC_COUNTS_WHOLE_HEAP
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
+                                                         void (*freeHook)(const volatile void*));
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* pointer);
+
+std::atomic<long long> heapBytesInUse{0};
+std::atomic<long long> mostHeapBytesInUse{0};
+
+void heapAllocated(const volatile void*, size_t size)
+{
+    const long long now = heapBytesInUse += static_cast<long long>(size);
+    long long most = mostHeapBytesInUse.load();
+    while (now > most && !mostHeapBytesInUse.compare_exchange_weak(most, now)) {
+    }
+}
+
+void heapFreed(const volatile void* pointer)
+{
+    heapBytesInUse -= static_cast<long long>(__sanitizer_get_allocated_size(pointer));
+}
+
+const bool heapHooksInstalled = __sanitizer_install_malloc_and_free_hooks(heapAllocated, heapFreed) != 0;
+#endif
+
 } // namespace
 
 void* operator new(size_t size)
@@ -84,6 +118,18 @@ template <typename Body> size_t peakBytesOf(Body&& body)
 }
 
 constexpr size_t kMegabyte = 1 << 20;
+
+#ifdef TESSALOC_COUNTS_WHOLE_HEAP
+// The most heap bytes in use at once while `body` runs, above what was in use before it, counting
+// every allocation of the process (htslib's too).
+template <typename Body> long long peakHeapBytesOf(Body&& body)
+{
+    const long long before = heapBytesInUse.load();
+    mostHeapBytesInUse = before;
+    body();
+    return mostHeapBytesInUse.load() - before;
+}
+#endif
 
 TEST(ReadGenotypeFile, FileThatEndsAfterItsLocusCountTakesNoMemoryForTheDeclaredLoci)
 {
@@ -158,6 +204,62 @@ TEST(ReadGenalexGenotypes, HeaderLocusCountIsNotReservedBeforeARowHoldsTheLoci)
     EXPECT_EQ(error, "The genotype file \"" + file.path().string() +
                          "\", line 4: the row of \"a\" has 8 columns, but 10000000 loci need 20000002.");
     EXPECT_LT(peak, kMegabyte);
+}
+
+// A VCF text of one record at position 5 with the given REF, ALT and calls.
+std::string vcfRecord(const std::string& alleles, const std::vector<std::string>& calls)
+{
+    std::string text = "##fileformat=VCFv4.2\n##contig=<ID=1>\n"
+                       "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+                       "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT";
+    for (size_t k = 0; k < calls.size(); ++k)
+        text += "\ts" + std::to_string(k);
+    text += "\n1\t5\t.\t" + alleles + "\t.\t.\t.\tGT";
+    for (const std::string& call : calls)
+        text += "\t" + call;
+    return text + "\n";
+}
+
+TEST(ReadVcfGenotypes, ManyAltAllelesTakeMemoryForTheCallsOnly)
+{
+    // One record of 10 000 ALT alleles whose eight samples all call "0/1" (60 kB): a table of
+    // every pair of alleles would take 200 MB.
+    std::string alleles = "A\t";
+    for (int allele = 1; allele <= 10000; ++allele)
+        alleles += (allele == 1 ? "" : ",") + std::string("C") + std::to_string(allele);
+    const ScratchFile file(vcfRecord(alleles, std::vector<std::string>(8, "0/1")));
+    NamedGenotypes genotypes;
+    const size_t peak = peakBytesOf([&] { genotypes = ReadVcfGenotypes(file.path()); });
+    ASSERT_EQ(genotypes.loci.size(), 1u);
+    EXPECT_EQ(genotypes.loci[0].texts(), std::vector<std::string>{"1\\2"});
+    EXPECT_LT(peak, 4 * kMegabyte);
+}
+
+TEST(ReadVcfGenotypes, HighPloidyCallInAWideFileIsRefusedInMemoryOfTheFilesSize)
+{
+#ifndef TESSALOC_COUNTS_WHOLE_HEAP
+    GTEST_SKIP() << "htslib's allocations are counted only under AddressSanitizer (the test and debug presets)";
+#else
+    // 3 000 samples, one of them calling 8 000 alleles (45 kB): parsed whole, the record's calls
+    // would take 3 000 x 8 000 values, more than 200 MB, before the ploidy was refused.
+    std::vector<std::string> calls(3000, "0/0");
+    calls[1500] = "0";
+    for (int allele = 1; allele < 8000; ++allele)
+        calls[1500] += "/0";
+    const ScratchFile file(vcfRecord("A\tC", calls));
+    std::string error;
+    const long long peak = peakHeapBytesOf([&] {
+        try {
+            ReadVcfGenotypes(file.path());
+        } catch (const DataProblem& problem) {
+            error = problem.what();
+        }
+    });
+    EXPECT_EQ(error, "The genotype file \"" + file.path().string() +
+                         "\" has a call of ploidy 8000 at record 1 (1:5) for sample \"s1500\"; only haploid and "
+                         "diploid calls can be read.");
+    EXPECT_LT(peak, 8LL * kMegabyte);
+#endif
 }
 
 TEST(SequenceDistanceMatrix, LongFirstSequenceBesideShortOnesTakesMemoryForTheSequencesOnly)
