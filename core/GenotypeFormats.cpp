@@ -117,6 +117,7 @@ void ReadCoordinates(const std::filesystem::path& path, SampleTable& table)
     table.names = std::move(genalex.names);
     table.xTexts = std::move(genalex.xTexts);
     table.yTexts = std::move(genalex.yTexts);
+    table.places = std::move(genalex.places);
 }
 
 void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType)
@@ -136,6 +137,23 @@ void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType)
 
 void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListener& listener)
 {
+    // Each observation takes the sample of its name, so a name may stand only once in the coordinate
+    // file too.
+    std::unordered_map<std::string_view, size_t> observationByName;
+    for (size_t k = 0; k < table.names.size(); ++k) {
+        const auto [it, inserted] = observationByName.try_emplace(table.names[k], k);
+        if (inserted)
+            continue;
+        const auto place = [&](size_t observation) {
+            return observation < table.places.size() ? table.places[observation]
+                                                     : "observation " + std::to_string(observation + 1);
+        };
+        throw DataProblem("The name " + quotedField(table.names[k]) + " appears twice in the coordinate file (" +
+                          place(it->second) + " and " + place(k) +
+                          "); each observation needs a name of its own to be matched with the " + genotypes.file +
+                          ".");
+    }
+
     std::unordered_map<std::string_view, int> byName;
     std::unordered_map<std::string, int> byLowerName;
     for (size_t k = 0; k < genotypes.names.size(); ++k) {

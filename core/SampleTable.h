@@ -28,6 +28,9 @@ struct SampleTable {
     /// that is not a number fails there (see coordinateX and coordinateY).
     std::vector<std::string> xTexts;
     std::vector<std::string> yTexts;
+    /// Where each observation's name stands in the coordinate file ("line 7"), for messages; empty
+    /// when the table was not read from a file.
+    std::vector<std::string> places;
     int locusCount = 0;
     /// genotypes[locus][observation], both 0-based; each locus holds its fields as codes.
     std::vector<GenotypeColumn> genotypes;
@@ -42,7 +45,7 @@ struct SampleTable {
 };
 
 /// Reads the coordinate file: records of name, X and Y, up to the field ";". An empty field where a
-/// name is expected is skipped; nothing after ";" is read. Fills names, xTexts and yTexts.
+/// name is expected is skipped; nothing after ";" is read. Fills names, xTexts, yTexts and places.
 /// Throws AnalysisError when the file cannot be read, ends before ";" or lists no observation
 /// (kNoObservationReason).
 void ReadCoordinateFile(const std::filesystem::path& path, SampleTable& table);

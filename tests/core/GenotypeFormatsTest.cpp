@@ -130,6 +130,31 @@ TEST(MatchGenotypesByName, ProblemsNameTheSamples)
               "sample needs a name of its own.");
 }
 
+TEST(MatchGenotypesByName, CoordinateFileThatNamesASampleTwiceIsADataProblemNamingBothLines)
+{
+    // Matched by name, the sample would be analysed twice, and the count of samples left out would
+    // come out below zero.
+    TempFolder folder;
+    const auto coordinates = folder.write("c.txt", "a,0,0\nb,1,0\n\nc,0,1\n\"b\",1,1\n;\n");
+    SampleTable table;
+    ReadCoordinates(coordinates, table);
+    RecordingListener listener;
+    try {
+        MatchGenotypesByName(namedGenotypes({"a", "b", "c"}, {"1\\1", "1\\2", "2\\2"}), table, listener);
+        ADD_FAILURE() << "no data problem";
+    } catch (const DataProblem& problem) {
+        EXPECT_EQ(std::string(problem.what()),
+                  "The name \"b\" appears twice in the coordinate file (line 2 and line 5); each observation needs a "
+                  "name of its own to be matched with the genotype file \"g.vcf\".");
+    }
+    EXPECT_TRUE(listener.warnings.empty());
+
+    // A table made without a file names the observations by number.
+    EXPECT_EQ(matchProblem({"x", "y", "x"}, {"x", "y"}),
+              "The name \"x\" appears twice in the coordinate file (observation 1 and observation 3); each "
+              "observation needs a name of its own to be matched with the genotype file \"g.vcf\".");
+}
+
 TEST(RequireMatchingDataType, DiploidCallsNeedAllelesAndHaploidOnesSingleStates)
 {
     NamedGenotypes genotypes = namedGenotypes({"a"}, {"1\\2"});
