@@ -110,6 +110,21 @@ TEST(RunCommandLine, UsageErrorsExitWith64)
     EXPECT_EQ(run({"distances", "--help"}).exit, kExitSuccess);
 }
 
+TEST(RunCommandLine, NegativePermutationsAreAUsageErrorStatingTheAcceptedRange)
+{
+    for (const char* analysis : {"mantel", "autocorrelation", "aggregation"}) {
+        TempFolder folder;
+        const CliRun result = run({analysis, "--permutations", "-5", "--output-dir", folder.path().string(),
+                                   (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                   (kExamples / "microsatellites" / "genotypes.txt").string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << analysis;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+                  "tessaloc-cli: --permutations takes a whole number from 0 to 2147483647, not \"-5\"")
+            << analysis;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << analysis;
+    }
+}
+
 TEST(RunCommandLine, DistancesRunOnEveryExample)
 {
     struct Example {
