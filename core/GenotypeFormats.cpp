@@ -35,9 +35,10 @@ bool looksLikeGenalex(const std::vector<std::string_view>& lines)
             break;
         start = comma + 1;
     }
-    // The third count is the number of populations, each with its size after it; the column heads
-    // of the third row start with a text.
-    if (counts.size() < 3 || counts[2].size() > 6 || std::stoul(std::string(counts[2])) + 3 != counts.size())
+    // The third count is the number of populations, at least one, each with its size after it (a
+    // coordinate file of the program's own may well start "101,5,0"); the column heads of the third
+    // row start with a text.
+    if (counts.size() < 4 || counts[2].size() > 6 || std::stoul(std::string(counts[2])) + 3 != counts.size())
         return false;
     const std::string_view head = trimmedText(lines[2].substr(0, lines[2].find(',')));
     return !head.empty() && !parseDecimal(head);

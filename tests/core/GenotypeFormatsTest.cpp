@@ -40,6 +40,19 @@ TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
     }
 }
 
+TEST(DetectGenotypeFormat, OwnCoordinateFileWhoseFirstRowLooksLikeCountsIsNotAGenalexTable)
+{
+    // "101,5,0" reads as 101 loci, 5 samples and no population, and the third row starts with a
+    // name; but a GenAlEx table has at least one population.
+    TempFolder folder;
+    const auto path = folder.write("c.txt", "101,5,0\nx,1,2\nname,3,4\n;\n");
+    EXPECT_EQ(DetectGenotypeFormat(path), GenotypeFormat::Own);
+    SampleTable table;
+    ReadCoordinates(path, table);
+    EXPECT_EQ(table.names, (std::vector<std::string>{"101", "x", "name"}));
+    EXPECT_EQ(table.yTexts, (std::vector<std::string>{"0", "2", "4"}));
+}
+
 TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
 {
     TempFolder folder;
