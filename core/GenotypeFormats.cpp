@@ -44,15 +44,48 @@ bool looksLikeGenalex(const std::vector<std::string_view>& lines)
     return !head.empty() && !parseDecimal(head);
 }
 
+// A record of a GENEPOP file: a name, a comma, then genotypes of two, three, four or six digits.
+bool looksLikeGenepopRecord(std::string_view line)
+{
+    const size_t comma = line.find(',');
+    if (comma == std::string_view::npos)
+        return false;
+    bool genotypes = false;
+    const std::string_view rest = line.substr(comma + 1);
+    for (size_t start = rest.find_first_not_of(" \t"); start != std::string_view::npos;
+         start = rest.find_first_not_of(" \t", start)) {
+        const size_t end = std::min(rest.find_first_of(" \t", start), rest.size());
+        const std::string_view word = rest.substr(start, end - start);
+        if (!isDigits(word) || word.size() == 1 || word.size() == 5 || word.size() > 6)
+            return false;
+        genotypes = true;
+        start = end;
+    }
+    return genotypes;
+}
+
 // A GENEPOP file has a title line, then locus names, then a line "POP"; the records that follow hold
-// a comma.
-bool looksLikeGenepop(const std::vector<std::string_view>& lines)
+// a comma. A file that lacks the "POP" line, or has nothing but its title, is a GENEPOP file too when
+// its first field is no locus count (the program's own format starts with one) and it holds
+// GENEPOP records or only that one line: its reader then says what is missing.
+bool looksLikeGenepop(std::string_view text, const std::vector<std::string_view>& lines)
 {
     for (size_t k = 1; k < lines.size(); ++k) {
         if (lowerCaseText(trimmedText(lines[k])) == "pop")
             return k >= 2 || lines.size() > k + 1;
     }
-    return false;
+    if (lines.empty() || text.find('\0') != std::string_view::npos ||
+        parseDecimal(lines[0].substr(0, lines[0].find_first_of(", \t"))))
+        return false;
+    size_t nonEmpty = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (trimmedText(lines[k]).empty())
+            continue;
+        ++nonEmpty;
+        if (k > 0 && looksLikeGenepopRecord(lines[k]))
+            return true;
+    }
+    return nonEmpty == 1 && !trimmedText(lines[0]).empty();
 }
 
 } // namespace
@@ -99,7 +132,7 @@ GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
     const std::vector<std::string_view> lines = linesOf(text);
     if (looksLikeGenalex(lines))
         return GenotypeFormat::Genalex;
-    if (looksLikeGenepop(lines))
+    if (looksLikeGenepop(text, lines))
         return GenotypeFormat::Genepop;
     return GenotypeFormat::Own;
 }

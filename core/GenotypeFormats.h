@@ -25,9 +25,11 @@ enum class GenotypeFormat {
 std::string_view genotypeFormatName(GenotypeFormat format);
 
 /// The format of the file at `path` as its first bytes show it: VCF text ("##fileformat=VCF"), BCF
-/// or gzip magic bytes; a GenAlEx first row of counts; a GENEPOP "POP" line after its title and locus
-/// names; otherwise, and for a file that cannot be opened, the program's own format (whose reader
-/// then says what is wrong).
+/// or gzip magic bytes; a GenAlEx first row of counts (of at least one population); a GENEPOP "POP"
+/// line after its title and locus names, or, in a text whose first field is no locus count, GENEPOP
+/// records without the "POP" line or a title alone (the GENEPOP reader then says what is missing);
+/// otherwise, and for a file that cannot be opened, the program's own format (whose reader then says
+/// what is wrong).
 GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path);
 
 /// Genotypes read from a file that names its samples, before they are matched with the coordinates.

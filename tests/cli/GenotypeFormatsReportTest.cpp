@@ -148,6 +148,22 @@ TEST(GenotypeFormats, ConvertRefusesCoordinatesThatAreNotNumbersAsTheAnalysesDo)
         << err.str();
 }
 
+TEST(GenotypeFormats, BinaryFileGivenAsVcfIsADataProblemNotAFileThatCannotBeOpened)
+{
+    TempFolder folder;
+    const fs::path coordinates = folder.write("coords.txt", kCoordinates);
+    std::string bytes;
+    for (int k = 0; k < 4096; ++k)
+        bytes += static_cast<char>((k * 7919 + 13) % 256);
+    const fs::path binary = folder.write("data.bin", bytes);
+    std::ostringstream out, err;
+    EXPECT_EQ(runCommandLine({"distances", "--genotype-format", "vcf", coordinates.string(), binary.string(),
+                              "--output-dir", folder.path().string()},
+                             out, err),
+              kExitDataProblem);
+    EXPECT_EQ(err.str(), "The genotype file \"" + binary.string() + "\" is not a VCF or BCF file.\n");
+}
+
 TEST(GenotypeFormats, ForcedFormatOverridesDetection)
 {
     TempFolder folder;

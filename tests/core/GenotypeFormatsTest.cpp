@@ -1,5 +1,6 @@
 #include "core/GenotypeFormats.h"
 #include "core/Errors.h"
+#include "tests/core/GenotypeReaderChecks.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 
@@ -66,6 +67,29 @@ TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
         EXPECT_EQ(std::string(error.what()),
                   "cannot open the genotype file \"" + missing.string() + "\": No such file or directory");
     }
+}
+
+TEST(ReadGenotypes, GenepopFileWithoutAPopLineOrWithOnlyATitleIsADataProblemSayingWhatItLacks)
+{
+    // Both were read as the program's own format, whose reader found no locus count in "Title".
+    TempFolder folder;
+    SampleTable table;
+    table.names = {"ind1", "ind2"};
+    const auto withoutPop = folder.write("a.gen", "Title\nL1, L2\nind1 , 0101 0202\nind2 , 0102 0202\n");
+    const auto titleOnly = folder.write("b.gen", "Microsatellites of the Tessin valley\n");
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  ReadGenotypes(withoutPop, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+              }),
+              "The genotype file \"" + withoutPop.string() + "\" has no \"POP\" line after its locus names.");
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  ReadGenotypes(titleOnly, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+              }),
+              "The genotype file \"" + titleOnly.string() +
+                  "\" has only a title line (no locus names, no \"POP\" line and no samples).");
+    // A file of the program's own whose locus count is not a number keeps its reader's message.
+    const auto own = folder.write("c.txt", "two\nind1,1\\1\nind2,1\\2\n");
+    EXPECT_THROW(ReadGenotypes(own, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none()),
+                 AnalysisError);
 }
 
 NamedGenotypes namedGenotypes(const std::vector<std::string>& names, const std::vector<std::string>& fields)
