@@ -184,8 +184,7 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
         };
         throw DataProblem("The name " + quotedField(table.names[k]) + " appears twice in the coordinate file (" +
                           place(it->second) + " and " + place(k) +
-                          "); each observation needs a name of its own to be matched with the " + genotypes.file +
-                          ".");
+                          "); each observation needs a name of its own to be matched with the " + genotypes.file + ".");
     }
 
     std::unordered_map<std::string_view, int> byName;

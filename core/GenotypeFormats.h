@@ -73,8 +73,8 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
 /// Puts the genotypes of the table's observations (table.names, from the coordinate file) into the
 /// table, each observation's found by its name, exactly (case included). Throws DataProblem when a
 /// name appears twice in the coordinate file (naming both places) or in the genotype file, or when
-/// observations have no genotypes (naming the first few and the count). Samples without coordinates are left out; `listener` gets a warning
-/// saying how many.
+/// observations have no genotypes (naming the first few and the count). Samples without coordinates are left out;
+/// `listener` gets a warning saying how many.
 void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListener& listener);
 
 /// Throws DataProblem when `dataType` cannot read genotypes of this kind: allele pairs take data type

@@ -348,8 +348,8 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
                     if (count < 2) {
                         const int index = bcf_gt_allele(value);
                         if (index < 0 || index >= alleles)
-                            throw DataProblem("The " + result.file + " calls allele " + std::to_string(index) +
-                                              " at " + lastPlace + " for sample " + quotedField(result.names[k]) +
+                            throw DataProblem("The " + result.file + " calls allele " + std::to_string(index) + " at " +
+                                              lastPlace + " for sample " + quotedField(result.names[k]) +
                                               ", which has only " + std::to_string(alleles) + " alleles.");
                         allele[count] = index;
                     }
@@ -376,8 +376,8 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
             try {
                 column.pushCode(codes.code(column, allele[0], diploid ? allele[1] : allele[0], diploid));
             } catch (const AnalysisError&) {
-                throw DataProblem("The " + result.file + " has more than " +
-                                  std::to_string(GenotypeColumn::kMaxTexts) + " different calls at " + lastPlace +
+                throw DataProblem("The " + result.file + " has more than " + std::to_string(GenotypeColumn::kMaxTexts) +
+                                  " different calls at " + lastPlace +
                                   ", more than the program can hold for one locus.");
             }
         }
@@ -386,8 +386,9 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
     // A bgzipped file ends with an empty block; without it the file was cut short, perhaps right
     // at a block's end, where nothing else shows it.
     if (hts_check_EOF(file.get()) == 0)
-        throw DataProblem("The " + result.file + " ends early: " +
-                          (number == 0 ? std::string("no record could be read.") : lastPlace + " was the last one read."));
+        throw DataProblem(
+            "The " + result.file + " ends early: " +
+            (number == 0 ? std::string("no record could be read.") : lastPlace + " was the last one read."));
     if (result.loci.empty())
         throw DataProblem("The " + result.file + " has no records (no loci).");
     result.diploid = ploidy != 1;

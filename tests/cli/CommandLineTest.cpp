@@ -146,9 +146,9 @@ TEST(RunCommandLine, GridFileThatNamesTheReportOrAnInputFileIsAUsageError)
         const CliRun result = run({"landscape", "--type", "2", "--grid", "3,3,1", "--grid-file", c.gridFile,
                                    "--output-dir", output.string(), coordinates.string(), genotypes.string()});
         EXPECT_EQ(result.exit, kExitUsageError) << c.gridFile;
-        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
-                  "tessaloc-cli: --grid-file \"" + c.gridFile + "\" names " + c.names +
-                      "; give the grid file a name of its own")
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "tessaloc-cli: --grid-file \"" + c.gridFile +
+                                                                   "\" names " + c.names +
+                                                                   "; give the grid file a name of its own")
             << c.gridFile;
         EXPECT_EQ(testing::fileNamesIn(output), std::vector<std::string>{"sub"}) << c.gridFile;
     }

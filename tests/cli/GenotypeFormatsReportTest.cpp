@@ -128,9 +128,9 @@ TEST(GenotypeFormats, ConvertRefusesCoordinatesThatAreNotNumbersAsTheAnalysesDo)
         const fs::path output = folder.path() / "out";
         fs::create_directory(output);
         std::ostringstream out, err;
-        EXPECT_EQ(runCommandLine({"convert", coordinates.string(), vcf.string(), "--output-dir", output.string()}, out,
-                                 err),
-                  kExitAnalysisError)
+        EXPECT_EQ(
+            runCommandLine({"convert", coordinates.string(), vcf.string(), "--output-dir", output.string()}, out, err),
+            kExitAnalysisError)
             << c.y;
         const std::string expected = std::string(kGeneralErrorMessage) + "\n" + c.reason + "\n";
         EXPECT_TRUE(err.str().ends_with(expected)) << err.str();

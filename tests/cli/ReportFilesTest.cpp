@@ -343,11 +343,11 @@ TEST(ConvertIntoAFolderWhereTheSecondFileCannotGo, KeepsTheUsersOldFirstFile)
     fs::create_directories(output / "genotypes.txt");
     folder.write("out/coordinates.txt", "the user's own file");
     std::ostringstream out, err;
-    EXPECT_EQ(runCommandLine({"convert", (kExamples / "microsatellites" / "coordinates.txt").string(),
-                              (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir",
-                              output.string()},
-                             out, err),
-              kExitAnalysisError);
+    EXPECT_EQ(
+        runCommandLine({"convert", (kExamples / "microsatellites" / "coordinates.txt").string(),
+                        (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir", output.string()},
+                       out, err),
+        kExitAnalysisError);
     EXPECT_NE(err.str().find("genotypes.txt\": Is a directory"), std::string::npos) << err.str();
     EXPECT_EQ(fileNamesIn(output), (std::vector<std::string>{"coordinates.txt", "genotypes.txt"}));
     EXPECT_EQ(readFile(output / "coordinates.txt"), "the user's own file");

@@ -76,17 +76,27 @@ TEST(QuotedField, EscapesC1ControlCharactersOfLatin1AndUtf8Texts)
         std::string field;
         std::string quoted;
     } cases[] = {
-        {"a\x9b" "31mred", "\"a\\x9b31mred\""},
+        {"a\x9b"
+         "31mred",
+         "\"a\\x9b31mred\""},
         {"next\x85line", "\"next\\x85line\""},
-        {"a\xc2\x9b" "31mred", "\"a\\xc2\\x9b31mred\""},
+        {"a\xc2\x9b"
+         "31mred",
+         "\"a\\xc2\\x9b31mred\""},
         {"\xc2\x80", "\"\\xc2\\x80\""},
-        {"Caf\xc3\xa9", "\"Caf\xc3\xa9\""},             // é in UTF-8
-        {"\xe2\x82\xac" "5", "\"\xe2\x82\xac" "5\""},   // € in UTF-8: its 0x82 is no control
-        {"\xc4\x80", "\"\xc4\x80\""},                   // Ā in UTF-8
-        {"\xf0\x9f\x90\x9b", "\"\xf0\x9f\x90\x9b\""},   // a four-byte character
-        {"\xc2\xa0" "x", "\"\xc2\xa0" "x\""},           // no-break space in UTF-8
-        {"Caf\xe9", "\"Caf\xe9\""},                     // é in Latin-1
-        {"\xe2\x82", "\"\xe2\\x82\""},                  // a UTF-8 character cut short is Latin-1 bytes
+        {"Caf\xc3\xa9", "\"Caf\xc3\xa9\""}, // é in UTF-8
+        {"\xe2\x82\xac"
+         "5",
+         "\"\xe2\x82\xac"
+         "5\""},                                      // € in UTF-8: its 0x82 is no control
+        {"\xc4\x80", "\"\xc4\x80\""},                 // Ā in UTF-8
+        {"\xf0\x9f\x90\x9b", "\"\xf0\x9f\x90\x9b\""}, // a four-byte character
+        {"\xc2\xa0"
+         "x",
+         "\"\xc2\xa0"
+         "x\""},                       // no-break space in UTF-8
+        {"Caf\xe9", "\"Caf\xe9\""},    // é in Latin-1
+        {"\xe2\x82", "\"\xe2\\x82\""}, // a UTF-8 character cut short is Latin-1 bytes
     };
     for (const auto& c : cases)
         EXPECT_EQ(quotedField(c.field), c.quoted) << c.quoted;

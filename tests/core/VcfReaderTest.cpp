@@ -311,16 +311,15 @@ TEST(ReadVcfGenotypes, HtslibRepeatsNoNameOfTheFileOnTheTerminal)
     const std::string repeated = "##fileformat=VCFv4.2\n##FORMAT=<ID=GT,Number=1,Type=String,Description=\"G\">\n"
                                  "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ts\x9b\ts\x9b\n";
     const std::string columns = vcfText({"a\x1b[2J", "b"}, {"5 A C 0/0"});
-    std::string whole = testing::readFile(rewritten(folder.write("w.vcf", vcfText({"a"}, {"5 A C 0/1"})),
-                                                    folder.path() / "w.vcf.gz", "wz"));
+    std::string whole = testing::readFile(
+        rewritten(folder.write("w.vcf", vcfText({"a"}, {"5 A C 0/1"})), folder.path() / "w.vcf.gz", "wz"));
     // Without its end marker (the last 28 bytes), which htslib would warn of.
     const std::string cut = whole.substr(0, whole.size() - 28);
     int index = 0;
     for (const std::string& content : {undeclared, repeated, columns, cut}) {
         const auto path = folder.write("f" + std::to_string(index++) + ".vcf", content);
         std::string message;
-        EXPECT_EQ(standardErrorOf([&] { message = dataProblemOf([&] { ReadVcfGenotypes(path); }); }), "")
-            << message;
+        EXPECT_EQ(standardErrorOf([&] { message = dataProblemOf([&] { ReadVcfGenotypes(path); }); }), "") << message;
     }
 }
 
