@@ -1,6 +1,7 @@
 #include "core/Errors.h"
 #include "core/GenotypeFormats.h"
 
+#include <htslib/bgzf.h>
 #include <htslib/hts.h>
 #include <htslib/hts_log.h>
 #include <htslib/kseq.h>
@@ -9,9 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <unordered_map>
 
 namespace tessaloc {
@@ -75,6 +78,72 @@ std::string recordFault(int errorCode)
         return "it uses a tag that is invalid or not declared in the header";
     return "the file is truncated or corrupt";
 }
+
+// Reads ahead in a BCF file the sizes that htslib would allocate for before reading what they
+// announce: the header's text and each record. A size beyond what the rest of the file can hold is
+// refused before htslib asks for it, so that a file of a few hundred bytes cannot claim gigabytes.
+class BcfLookahead {
+public:
+    BcfLookahead(BGZF* file, const std::filesystem::path& path)
+        : m_file(file)
+    {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        m_fileSize = error ? 0 : static_cast<std::uint64_t>(size);
+    }
+
+    /// The size of the header's text, announced after the magic bytes.
+    std::optional<std::uint64_t> headerTextSize() { return wordsAhead(5, 1); }
+    /// The size of the next record: its shared and its per-sample part.
+    std::optional<std::uint64_t> nextRecordSize() { return wordsAhead(0, 2); }
+
+    /// True when `size` bytes may still follow in the file. A BGZF block of at least 28 bytes holds
+    /// at most 64 KiB, so compressed data expand at most 2341 times; the block being read counts
+    /// whole. Without the file's size (a pipe) anything may follow.
+    bool mayFollow(std::uint64_t size) const
+    {
+        if (m_fileSize == 0)
+            return true;
+        const auto blockStart = static_cast<std::uint64_t>(std::max<std::int64_t>(m_file->block_address, 0));
+        const std::uint64_t left = m_fileSize > blockStart ? m_fileSize - blockStart : 0;
+        return size <= left * (m_file->is_compressed ? 2341 : 1) + 65536;
+    }
+
+private:
+    // The sum of `count` little-endian 32-bit words that stand `skip` bytes ahead, read without
+    // taking them from the file; nothing at the end of the file or of a plain gzip stream.
+    std::optional<std::uint64_t> wordsAhead(size_t skip, size_t count)
+    {
+        unsigned char bytes[16] = {};
+        const size_t length = skip + 4 * count;
+        if (bgzf_peek(m_file) < 0)
+            return std::nullopt;
+        if (static_cast<size_t>(m_file->block_length - m_file->block_offset) >= length) {
+            std::memcpy(bytes, static_cast<const unsigned char*>(m_file->uncompressed_block) + m_file->block_offset,
+                        length);
+        } else {
+            // The words run into the next block: read them, then go back.
+            if (m_file->is_gzip)
+                return std::nullopt;
+            const std::int64_t at = bgzf_tell(m_file);
+            const ssize_t read = bgzf_read(m_file, bytes, length);
+            if (bgzf_seek(m_file, at, SEEK_SET) < 0)
+                throw AnalysisError("cannot read ahead in the BCF file");
+            if (read != static_cast<ssize_t>(length))
+                return std::nullopt;
+        }
+        std::uint64_t sum = 0;
+        for (size_t word = 0; word < count; ++word) {
+            const unsigned char* at = bytes + skip + 4 * word;
+            sum += static_cast<std::uint64_t>(at[0]) | static_cast<std::uint64_t>(at[1]) << 8 |
+                   static_cast<std::uint64_t>(at[2]) << 16 | static_cast<std::uint64_t>(at[3]) << 24;
+        }
+        return sum;
+    }
+
+    BGZF* m_file;
+    std::uint64_t m_fileSize = 0;
+};
 
 // What the reader saw in a VCF text line before htslib parsed it.
 struct LineCalls {
@@ -267,10 +336,17 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
     const htsExactFormat format = hts_get_format(file.get())->format;
     if (format != vcf && format != bcf)
         throw DataProblem("The " + result.file + " is not a VCF or BCF file.");
+    const std::string unreadableHeader =
+        "The " + result.file + " has a header that cannot be read (is it truncated, or are sample names repeated?).";
+    std::optional<BcfLookahead> lookahead;
+    if (format == bcf) {
+        lookahead.emplace(file->fp.bgzf, path);
+        if (const auto size = lookahead->headerTextSize(); size && !lookahead->mayFollow(*size))
+            throw DataProblem(unreadableHeader);
+    }
     const std::unique_ptr<bcf_hdr_t, FreeHeader> header(bcf_hdr_read(file.get()));
     if (!header)
-        throw DataProblem("The " + result.file +
-                          " has a header that cannot be read (is it truncated, or are sample names repeated?).");
+        throw DataProblem(unreadableHeader);
     const int samples = bcf_hdr_nsamples(header.get());
     for (int k = 0; k < samples; ++k) {
         result.names.emplace_back(header->samples[k]);
@@ -309,6 +385,10 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
                 status = vcf_parse(reduced.get(), header.get(), record.get()) == 0 ? 0 : -2;
             }
         } else {
+            if (const auto size = lookahead->nextRecordSize(); size && !lookahead->mayFollow(*size)) {
+                ++number;
+                throw unreadable("it claims " + std::to_string(*size) + " bytes, more than the rest of the file holds");
+            }
             status = bcf_read(file.get(), header.get(), record.get());
         }
         if (status == -1)

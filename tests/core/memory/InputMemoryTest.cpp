@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -259,6 +260,53 @@ TEST(ReadVcfGenotypes, HighPloidyCallInAWideFileIsRefusedInMemoryOfTheFilesSize)
                          "\" has a call of ploidy 8000 at record 1 (1:5) for sample \"s1500\"; only haploid and "
                          "diploid calls can be read.");
     EXPECT_LT(peak, 8LL * kMegabyte);
+#endif
+}
+
+// Four bytes of `value`, least significant first, as BCF writes its sizes.
+std::string littleEndian(std::uint32_t value)
+{
+    std::string bytes;
+    for (int k = 0; k < 4; ++k)
+        bytes += static_cast<char>((value >> (8 * k)) & 0xFF);
+    return bytes;
+}
+
+TEST(ReadVcfGenotypes, BcfSizesBeyondTheFileAreRefusedBeforeTheyAreAllocated)
+{
+#ifndef TESSALOC_COUNTS_WHOLE_HEAP
+    GTEST_SKIP() << "htslib's allocations are counted only under AddressSanitizer (the test and debug presets)";
+#else
+    // An uncompressed BCF file of a few hundred bytes whose header text, or whose first record,
+    // claims four gigabytes: htslib allocates what a size claims before it reads.
+    const std::string text = "##fileformat=VCFv4.2\n##contig=<ID=1>\n"
+                             "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+                             "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ta\n";
+    const std::string magic("BCF\2\2", 5);
+    const std::string header = magic + littleEndian(static_cast<std::uint32_t>(text.size() + 1)) + text + '\0';
+    const struct {
+        std::string content;
+        std::string message;
+    } cases[] = {
+        {magic + littleEndian(0xFFFFFF00u) + text + '\0',
+         "\" has a header that cannot be read (is it truncated, or are sample names repeated?)."},
+        {header + littleEndian(0xFFFFFFF0u) + littleEndian(16) + std::string(40, '\0'),
+         "\" cannot be read at record 1 (after the header): it claims 4294967296 bytes, more than the rest of the "
+         "file holds."},
+    };
+    for (const auto& c : cases) {
+        const ScratchFile file(c.content);
+        std::string error;
+        const long long peak = peakHeapBytesOf([&] {
+            try {
+                ReadVcfGenotypes(file.path());
+            } catch (const DataProblem& problem) {
+                error = problem.what();
+            }
+        });
+        EXPECT_EQ(error, "The genotype file \"" + file.path().string() + c.message);
+        EXPECT_LT(peak, 1LL * kMegabyte);
+    }
 #endif
 }
 
