@@ -118,7 +118,11 @@ GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return GenotypeFormat::Own;
-    std::string head(kDetectionBytes, '\0');
+    // The buffer is as large as the file when the file is smaller.
+    std::error_code sizeUnknown;
+    const auto size = std::filesystem::file_size(path, sizeUnknown);
+    std::string head(sizeUnknown ? kDetectionBytes : std::min<size_t>(static_cast<size_t>(size), kDetectionBytes),
+                     '\0');
     file.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(file.gcount()));
     if (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0x1F && static_cast<unsigned char>(head[1]) == 0x8B)
