@@ -149,6 +149,9 @@ private:
 struct LineCalls {
     /// False when the line's FORMAT does not name GT.
     bool hasGt = true;
+    /// True when the line's FORMAT names a tag that the header does not declare; htslib, handed the
+    /// whole line, would have said so.
+    bool undeclaredTag = false;
     /// The first sample (0-based) whose call has more than two alleles, and their number.
     int highPloidySample = -1;
     int highPloidy = 0;
@@ -167,65 +170,92 @@ std::optional<std::string_view> subfield(std::string_view column, int index)
     return column.substr(start, std::min(column.find(':', start), column.size()) - start);
 }
 
-// Writes `line` into `reduced` with only what the reader uses: the eight fixed columns, FORMAT "GT"
-// and each sample's GT. htslib sizes the FORMAT values of a record for its widest sample, so handed
-// the whole line, one call of ploidy 8000 among 30 000 samples, or any other wide FORMAT field that
-// the reader never looks at, would take gigabytes. A call of more than two alleles is noted and
-// handed on as missing; it is refused when its sample's turn comes. The columns stay as they are, so
-// htslib still checks their number.
-LineCalls reduceToCalls(std::string_view line, HtsText& reduced)
-{
-    LineCalls calls;
-    reduced.clear();
-    size_t formatStart = 0;
-    for (int column = 0; column < 8 && formatStart != std::string_view::npos; ++column) {
-        const size_t tab = line.find('\t', formatStart);
-        formatStart = tab == std::string_view::npos ? tab : tab + 1;
+// Cuts VCF text lines down to what the reader uses: the eight fixed columns, FORMAT "GT" and each
+// sample's GT. htslib sizes the FORMAT values of a record for its widest sample, so handed the whole
+// line, one call of ploidy 8000 among 30 000 samples, or any other wide FORMAT field that the reader
+// never looks at, would take gigabytes. A call of more than two alleles is noted and handed on as
+// missing; it is refused when its sample's turn comes. The columns stay as they are, so htslib still
+// checks their number.
+class CallLineReducer {
+public:
+    explicit CallLineReducer(const bcf_hdr_t* header)
+        : m_header(header)
+    {
     }
-    const size_t formatEnd = formatStart == std::string_view::npos ? formatStart : line.find('\t', formatStart);
-    if (formatEnd == std::string_view::npos) {
-        // No sample column: htslib has nothing to size.
-        reduced.append(line);
+
+    /// Writes `line` cut down into `reduced` and says what it saw.
+    LineCalls reduce(std::string_view line, HtsText& reduced)
+    {
+        LineCalls calls;
+        reduced.clear();
+        size_t formatStart = 0;
+        for (int column = 0; column < 8 && formatStart != std::string_view::npos; ++column) {
+            const size_t tab = line.find('\t', formatStart);
+            formatStart = tab == std::string_view::npos ? tab : tab + 1;
+        }
+        const size_t formatEnd = formatStart == std::string_view::npos ? formatStart : line.find('\t', formatStart);
+        if (formatEnd == std::string_view::npos) {
+            // No sample column: htslib has nothing to size.
+            reduced.append(line);
+            return calls;
+        }
+
+        readFormat(line.substr(formatStart, formatEnd - formatStart));
+        calls.hasGt = m_gtIndex >= 0;
+        calls.undeclaredTag = m_undeclaredTag;
+        reduced.append(line.substr(0, formatStart));
+        reduced.append("GT");
+        size_t columnStart = formatEnd + 1;
+        for (int sample = 0;; ++sample) {
+            const size_t columnEnd = std::min(line.find('\t', columnStart), line.size());
+            const std::string_view column = line.substr(columnStart, columnEnd - columnStart);
+            // A sample whose column stops before its GT has a missing call.
+            std::string_view call = calls.hasGt ? subfield(column, m_gtIndex).value_or(".") : ".";
+            const auto separators =
+                std::count_if(call.begin(), call.end(), [](char c) { return c == '/' || c == '|'; });
+            if (separators > 1) {
+                if (calls.highPloidySample < 0) {
+                    calls.highPloidySample = sample;
+                    calls.highPloidy = static_cast<int>(separators) + 1;
+                }
+                call = ".";
+            }
+            reduced.append("\t");
+            reduced.append(call);
+            if (columnEnd == line.size())
+                break;
+            columnStart = columnEnd + 1;
+        }
         return calls;
     }
 
-    const std::string_view format = line.substr(formatStart, formatEnd - formatStart);
-    int gtIndex = 0;
-    for (size_t start = 0;; ++gtIndex) {
-        const size_t colon = std::min(format.find(':', start), format.size());
-        if (format.substr(start, colon - start) == "GT")
-            break;
-        if (colon == format.size()) {
-            calls.hasGt = false;
-            break;
+private:
+    // Finds GT among the FORMAT's tags and checks that the header declares each; the lines of a file
+    // mostly share one FORMAT, which is then looked at once.
+    void readFormat(std::string_view format)
+    {
+        if (format == m_format)
+            return;
+        m_format = format;
+        m_gtIndex = -1;
+        m_undeclaredTag = false;
+        int index = 0;
+        for (size_t start = 0; start <= format.size(); ++index) {
+            const size_t colon = std::min(format.find(':', start), format.size());
+            const std::string tag(format.substr(start, colon - start));
+            if (tag == "GT" && m_gtIndex < 0)
+                m_gtIndex = index;
+            if (!bcf_hdr_idinfo_exists(m_header, BCF_HL_FMT, bcf_hdr_id2int(m_header, BCF_DT_ID, tag.c_str())))
+                m_undeclaredTag = true;
+            start = colon + 1;
         }
-        start = colon + 1;
     }
 
-    reduced.append(line.substr(0, formatStart));
-    reduced.append("GT");
-    size_t columnStart = formatEnd + 1;
-    for (int sample = 0;; ++sample) {
-        const size_t columnEnd = std::min(line.find('\t', columnStart), line.size());
-        const std::string_view column = line.substr(columnStart, columnEnd - columnStart);
-        // A sample whose column stops before its GT has a missing call.
-        std::string_view call = calls.hasGt ? subfield(column, gtIndex).value_or(".") : ".";
-        const auto separators = std::count_if(call.begin(), call.end(), [](char c) { return c == '/' || c == '|'; });
-        if (separators > 1) {
-            if (calls.highPloidySample < 0) {
-                calls.highPloidySample = sample;
-                calls.highPloidy = static_cast<int>(separators) + 1;
-            }
-            call = ".";
-        }
-        reduced.append("\t");
-        reduced.append(call);
-        if (columnEnd == line.size())
-            break;
-        columnStart = columnEnd + 1;
-    }
-    return calls;
-}
+    const bcf_hdr_t* m_header;
+    std::string m_format = "\n";
+    int m_gtIndex = -1;
+    bool m_undeclaredTag = false;
+};
 
 // The GT values of a record, read in place from htslib's record: per sample `width` integers of one,
 // two or four bytes, in htslib's 32-bit coding.
@@ -359,6 +389,7 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
     const std::unique_ptr<bcf1_t, FreeRecord> record(bcf_init());
     HtsText line;
     HtsText reduced;
+    CallLineReducer reducer(header.get());
     int ploidy = 0;
     CallCodes codes;
     std::int64_t number = 0;
@@ -381,7 +412,7 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
         if (format == vcf) {
             status = hts_getline(file.get(), KS_SEP_LINE, line.get());
             if (status >= 0) {
-                lineCalls = reduceToCalls(line.view(), reduced);
+                lineCalls = reducer.reduce(line.view(), reduced);
                 status = vcf_parse(reduced.get(), header.get(), record.get()) == 0 ? 0 : -2;
             }
         } else {
@@ -394,8 +425,9 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
         if (status == -1)
             break;
         ++number;
-        if (status < -1 || (record->errcode & ~BCF_ERR_CTG_UNDEF) != 0)
-            throw unreadable(recordFault(record->errcode));
+        const int errorCode = record->errcode | (lineCalls.undeclaredTag ? BCF_ERR_TAG_UNDEF : 0);
+        if (status < -1 || (errorCode & ~BCF_ERR_CTG_UNDEF) != 0)
+            throw unreadable(recordFault(errorCode));
         lastPlace = place();
         bcf_fmt_t* const field = lineCalls.hasGt ? bcf_get_fmt(header.get(), record.get(), "GT") : nullptr;
         if (!field || samples == 0 || field->n < 1)
