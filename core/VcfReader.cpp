@@ -155,6 +155,9 @@ struct LineCalls {
     /// The first sample (0-based) whose call has more than two alleles, and their number.
     int highPloidySample = -1;
     int highPloidy = 0;
+    /// True when the line goes to htslib as it stands: it has no sample column, or its FORMAT is GT
+    /// alone and no call has more than two alleles.
+    bool asItStands = false;
 };
 
 // The `index`-th of the colon-separated subfields of a sample column, or nothing.
@@ -183,11 +186,11 @@ public:
     {
     }
 
-    /// Writes `line` cut down into `reduced` and says what it saw.
+    /// Writes `line` cut down into `reduced`, unless it can go to htslib as it stands, and says what
+    /// it saw.
     LineCalls reduce(std::string_view line, HtsText& reduced)
     {
         LineCalls calls;
-        reduced.clear();
         size_t formatStart = 0;
         for (int column = 0; column < 8 && formatStart != std::string_view::npos; ++column) {
             const size_t tab = line.find('\t', formatStart);
@@ -196,13 +199,19 @@ public:
         const size_t formatEnd = formatStart == std::string_view::npos ? formatStart : line.find('\t', formatStart);
         if (formatEnd == std::string_view::npos) {
             // No sample column: htslib has nothing to size.
-            reduced.append(line);
+            calls.asItStands = true;
             return calls;
         }
 
         readFormat(line.substr(formatStart, formatEnd - formatStart));
         calls.hasGt = m_gtIndex >= 0;
         calls.undeclaredTag = m_undeclaredTag;
+        // A line of calls alone, the usual genomic file, needs no copy unless a call may be too wide.
+        if (m_onlyGt && !mayHoldAWideCall(line.substr(formatEnd + 1))) {
+            calls.asItStands = true;
+            return calls;
+        }
+        reduced.clear();
         reduced.append(line.substr(0, formatStart));
         reduced.append("GT");
         size_t columnStart = formatEnd + 1;
@@ -230,6 +239,19 @@ public:
     }
 
 private:
+    // True when a tab-separated column of `samples` holds two or more allele separators.
+    static bool mayHoldAWideCall(std::string_view samples)
+    {
+        int separators = 0;
+        for (const char c : samples) {
+            if (c == '\t')
+                separators = 0;
+            else if ((c == '/' || c == '|') && ++separators > 1)
+                return true;
+        }
+        return false;
+    }
+
     // Finds GT among the FORMAT's tags and checks that the header declares each; the lines of a file
     // mostly share one FORMAT, which is then looked at once.
     void readFormat(std::string_view format)
@@ -237,6 +259,7 @@ private:
         if (format == m_format)
             return;
         m_format = format;
+        m_onlyGt = format == "GT";
         m_gtIndex = -1;
         m_undeclaredTag = false;
         int index = 0;
@@ -253,6 +276,7 @@ private:
 
     const bcf_hdr_t* m_header;
     std::string m_format = "\n";
+    bool m_onlyGt = false;
     int m_gtIndex = -1;
     bool m_undeclaredTag = false;
 };
@@ -271,7 +295,7 @@ public:
     int width() const { return m_width; }
 
     /// Value `index` (below width()) of the call of `sample` (0-based); bcf_int32_vector_end after
-    /// its last allele.
+    /// its last allele, bcf_gt_missing for a call left out.
     int32_t at(int sample, int index) const
     {
         const size_t position = static_cast<size_t>(sample) * static_cast<size_t>(m_width) + static_cast<size_t>(index);
@@ -298,8 +322,10 @@ private:
         std::memcpy(&value, m_data + position * sizeof(Value), sizeof(Value));
         if (value == vectorEnd)
             return bcf_int32_vector_end;
+        // The type's missing value stands for a call left out (a sample whose column stops before
+        // its GT), which htslib itself writes as ".".
         if (value == missing)
-            return bcf_int32_missing;
+            return bcf_gt_missing;
         return value;
     }
 
@@ -413,7 +439,9 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
             status = hts_getline(file.get(), KS_SEP_LINE, line.get());
             if (status >= 0) {
                 lineCalls = reducer.reduce(line.view(), reduced);
-                status = vcf_parse(reduced.get(), header.get(), record.get()) == 0 ? 0 : -2;
+                status = vcf_parse(lineCalls.asItStands ? line.get() : reduced.get(), header.get(), record.get()) == 0
+                             ? 0
+                             : -2;
             }
         } else {
             if (const auto size = lookahead->nextRecordSize(); size && !lookahead->mayFollow(*size)) {
@@ -451,8 +479,10 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path)
             bool missing = false;
             bool called = false;
             int allele[2] = {alleles, alleles};
-            for (; count < width && calls.at(k, count) != bcf_int32_vector_end; ++count) {
+            for (; count < width; ++count) {
                 const int32_t value = calls.at(k, count);
+                if (value == bcf_int32_vector_end)
+                    break;
                 if (bcf_gt_is_missing(value)) {
                     missing = true;
                 } else {

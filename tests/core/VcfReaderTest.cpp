@@ -269,6 +269,22 @@ TEST(ReadVcfGenotypes, DiploidShapedHalfMissingCallInAHaploidFileIsMixedPloidy)
     EXPECT_EQ(fieldsOf(ReadVcfGenotypes(missing), 0), (std::vector<std::string>{"1", "0"}));
 }
 
+TEST(ReadVcfGenotypes, SampleWhoseColumnStopsBeforeItsCallHasAMissingCall)
+{
+    // A VCF may leave out the trailing fields of a sample; with GT after DP, "7" has no call. htslib
+    // stores the call as missing, and the reader took that for allele -1073741825.
+    TempFolder folder;
+    const std::string header = "##fileformat=VCFv4.2\n##contig=<ID=1>\n"
+                               "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+                               "##FORMAT=<ID=DP,Number=1,Type=Integer,Description=\"Depth\">\n"
+                               "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ta\tb\tc\n";
+    const auto text = folder.write("dp.vcf", header + "1\t5\t.\tA\tC\t.\t.\t.\tDP:GT\t3:0/1\t7\t2:1/1\n");
+    for (const auto& path : {text, rewritten(text, folder.path() / "dp.bcf", "wb")}) {
+        const NamedGenotypes genotypes = ReadVcfGenotypes(path);
+        EXPECT_EQ(fieldsOf(genotypes, 0), (std::vector<std::string>{"1\\2", "0\\0", "2\\2"})) << path;
+    }
+}
+
 // What `body` writes to the standard error stream (the file descriptor itself, as htslib writes).
 std::string standardErrorOf(const std::function<void()>& body)
 {
