@@ -3,6 +3,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GenotypeFormats.h"
 #include "core/SampleTable.h"
+#include "tests/core/GenotypeReaderChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -195,13 +196,8 @@ TEST(ReadGenalexGenotypes, HeaderLocusCountIsNotReservedBeforeARowHoldsTheLoci)
         content += std::string(name) + ",all,1,2,1,1,2,2\n";
     const ScratchFile file(content);
     std::string error;
-    const size_t peak = peakBytesOf([&] {
-        try {
-            ReadGenalexGenotypes(file.path());
-        } catch (const DataProblem& problem) {
-            error = problem.what();
-        }
-    });
+    const size_t peak =
+        peakBytesOf([&] { error = testing::dataProblemOf([&] { ReadGenalexGenotypes(file.path()); }); });
     EXPECT_EQ(error, "The genotype file \"" + file.path().string() +
                          "\", line 4: the row of \"a\" has 8 columns, but 10000000 loci need 20000002.");
     EXPECT_LT(peak, kMegabyte);
@@ -249,13 +245,8 @@ TEST(ReadVcfGenotypes, HighPloidyCallInAWideFileIsRefusedInMemoryOfTheFilesSize)
         calls[1500] += "/0";
     const ScratchFile file(vcfRecord("A\tC", calls));
     std::string error;
-    const long long peak = peakHeapBytesOf([&] {
-        try {
-            ReadVcfGenotypes(file.path());
-        } catch (const DataProblem& problem) {
-            error = problem.what();
-        }
-    });
+    const long long peak =
+        peakHeapBytesOf([&] { error = testing::dataProblemOf([&] { ReadVcfGenotypes(file.path()); }); });
     EXPECT_EQ(error, "The genotype file \"" + file.path().string() +
                          "\" has a call of ploidy 8000 at record 1 (1:5) for sample \"s1500\"; only haploid and "
                          "diploid calls can be read.");
@@ -297,13 +288,8 @@ TEST(ReadVcfGenotypes, BcfSizesBeyondTheFileAreRefusedBeforeTheyAreAllocated)
     for (const auto& c : cases) {
         const ScratchFile file(c.content);
         std::string error;
-        const long long peak = peakHeapBytesOf([&] {
-            try {
-                ReadVcfGenotypes(file.path());
-            } catch (const DataProblem& problem) {
-                error = problem.what();
-            }
-        });
+        const long long peak =
+            peakHeapBytesOf([&] { error = testing::dataProblemOf([&] { ReadVcfGenotypes(file.path()); }); });
         EXPECT_EQ(error, "The genotype file \"" + file.path().string() + c.message);
         EXPECT_LT(peak, 1LL * kMegabyte);
     }
