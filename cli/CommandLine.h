@@ -102,11 +102,11 @@ T choiceValue(const Invocation& invocation, const std::string& name, const std::
     throw UsageError(name + " takes " + names + ", not " + quotedField(text));
 }
 
-/// The --permutations option of the permutation tests: any 32-bit count (the analyses reject the
-/// negative ones as analysis errors), 1000 when absent.
+/// The --permutations option of the permutation tests: a count from 0 to the largest 32-bit one,
+/// 1000 when absent; a negative count is a usage error that states the range.
 inline long long permutationsOption(const Invocation& invocation)
 {
-    return invocation.integerValue("--permutations", 1000, -2147483648LL, 2147483647LL);
+    return invocation.integerValue("--permutations", 1000, 0, 2147483647LL);
 }
 
 /// The --shuffle option of the permutation tests, as their help lists it.

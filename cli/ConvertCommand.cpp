@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "analyses/AnalysisInput.h"
+#include "core/GeographicDistances.h"
 #include "core/ReportWriter.h"
 #include "formats/OwnFormatFiles.h"
 
@@ -17,6 +18,8 @@ Subcommand convertCommand()
         steps.geographic = false;
         steps.genetic = false;
         const AnalysisData data = ReadAnalysisData(commonInput<AnalysisInput>(invocation), listener, steps);
+        // The files written must serve every analysis, so their coordinates pass the analyses' checks.
+        requireCoordinates(data.table, invocation.useLatLong);
         const WrittenReportFiles written = writeReportFiles(
             invocation.outputDirectory,
             {{kConvertedCoordinatesFileName, [&](ReportWriter& out) { WriteCoordinateFile(out, data.table); }},

@@ -91,10 +91,12 @@ template <typename Body> RunStatus runGuarded(Body&& body)
 /// At most this many bytes of a field are shown when a message quotes it.
 inline constexpr size_t kQuotedFieldLength = 60;
 
-/// `text` with every control character (bytes 0 to 31, NUL included, and 127) written as \xHH, so
-/// that a message can show bytes from a file or the command line without moving a terminal's
-/// cursor, changing its colours or being cut short at a NUL. Other bytes are kept, backslashes too
-/// (they separate the alleles of a field).
+/// `text` with every control character written as \xHH, so that a message can show bytes from a
+/// file or the command line without moving a terminal's cursor, changing its colours or being cut
+/// short at a NUL: bytes 0 to 31 (NUL included) and 127, the C1 controls U+0080 to U+009F written in
+/// UTF-8 (0xC2 0x80 to 0xC2 0x9F, both bytes escaped), and bytes 0x80 to 0x9F that are not part of a
+/// well-formed UTF-8 character (the C1 controls of a Latin-1 text). Other bytes are kept, backslashes
+/// too (they separate the alleles of a field), and so are the other characters of a UTF-8 text.
 std::string escapeControlCharacters(std::string_view text);
 
 /// A field of an input file or of the command line as every message quotes it: in double quotes,

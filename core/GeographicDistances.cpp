@@ -65,17 +65,27 @@ void requireOnGlobe(const SampleTable& table, int index, double longitude, doubl
                       "With latitude/longitude data X is the longitude and Y the latitude, in decimal degrees.");
 }
 
+ObservationCoordinates requireCoordinates(const SampleTable& table, bool useLatLong)
+{
+    const int n = table.sampleCount();
+    ObservationCoordinates coordinates;
+    coordinates.x.resize(static_cast<size_t>(n));
+    coordinates.y.resize(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        coordinates.x[k] = table.coordinateX(k);
+        coordinates.y[k] = table.coordinateY(k);
+        if (useLatLong)
+            requireOnGlobe(table, k, coordinates.x[k], coordinates.y[k]);
+    }
+    return coordinates;
+}
+
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
 {
     const int n = table.sampleCount();
-    std::vector<double> x(static_cast<size_t>(n));
-    std::vector<double> y(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k) {
-        x[k] = table.coordinateX(k);
-        y[k] = table.coordinateY(k);
-        if (useLatLong)
-            requireOnGlobe(table, k, x[k], y[k]);
-    }
+    const ObservationCoordinates coordinates = requireCoordinates(table, useLatLong);
+    const std::vector<double>& x = coordinates.x;
+    const std::vector<double>& y = coordinates.y;
 
     std::vector<PreparedPoint> prepared;
     if (useLatLong) {

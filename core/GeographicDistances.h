@@ -3,12 +3,25 @@
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
 
+#include <vector>
+
 namespace tessaloc {
 
 /// The program's value of pi, used wherever angles are converted.
 inline constexpr double kProgramPi = 3.14159265358979;
 /// The Earth's radius in kilometres.
 inline constexpr double kEarthRadiusKm = 6371.0;
+
+/// The coordinates of the observations as numbers, in table order.
+struct ObservationCoordinates {
+    std::vector<double> x;
+    std::vector<double> y;
+};
+
+/// X and Y of every observation as numbers. Throws AnalysisError naming the first observation whose
+/// coordinate is not a number, and with `useLatLong` DataProblem for the first that lies off the
+/// globe (see requireOnGlobe): the checks every analysis makes of the coordinates.
+ObservationCoordinates requireCoordinates(const SampleTable& table, bool useLatLong);
 
 /// Pairwise geographic distances: great-circle kilometres when `useLatLong` (X longitude, Y latitude
 /// in decimal degrees), otherwise planar distances in the unit of the coordinates. Symmetric with a

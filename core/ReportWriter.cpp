@@ -198,9 +198,10 @@ private:
 class TemporaryReportFile {
 public:
     TemporaryReportFile(const fs::path& directory, std::string_view fileName)
-        : m_target(directory / fs::path(std::string(fileName)))
+        : m_directory(directory)
+        , m_fileName(fileName)
+        , m_target(directory / fs::path(std::string(fileName)))
     {
-        constexpr int kAttempts = 100;
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
             m_path = directory / temporaryFileName(fileName, attempt);
             m_descriptor = createNewFile(m_path);
@@ -249,6 +250,92 @@ public:
         m_renamed = true;
     }
 
+    /// Keeps the file that the report's name leads to now, if any, under a temporary name of its own
+    /// (a second link to it, or the file itself moved aside where the file system has no links), so
+    /// that undoRename() can put it back. Throws AnalysisError, leaving the name as it was, when a
+    /// folder has the name (the report could not go in place) or the file cannot be kept.
+    void keepOldVersion()
+    {
+        struct stat there {};
+        if (::lstat(m_target.c_str(), &there) != 0) {
+            if (errno == ENOENT)
+                return;
+            throw AnalysisError("cannot write " + reportName(m_target) + ": " + errorText(errno));
+        }
+        if (S_ISDIR(there.st_mode))
+            throw AnalysisError("cannot write " + reportName(m_target) + ": " + errorText(EISDIR));
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            const fs::path kept = m_directory / temporaryFileName(m_fileName, attempt);
+            if (::link(m_target.c_str(), kept.c_str()) == 0) {
+                keepAs(kept);
+                return;
+            }
+            if (errno == EEXIST)
+                continue;
+            if (errno == ENOENT)
+                return; // another run took the old file away meanwhile
+            const int descriptor = createNewFile(kept);
+            if (descriptor < 0) {
+                if (errno == EEXIST)
+                    continue;
+                throw AnalysisError("cannot write " + reportName(m_target) + ": " + errorText(errno));
+            }
+            ::close(descriptor);
+            if (::rename(m_target.c_str(), kept.c_str()) == 0) {
+                keepAs(kept);
+                return;
+            }
+            const int error = errno;
+            ::unlink(kept.c_str());
+            if (error == ENOENT)
+                return;
+            throw AnalysisError("cannot write " + reportName(m_target) + ": " + errorText(error));
+        }
+        throw AnalysisError("cannot write " + reportName(m_target) + ": no free name for a temporary file");
+    }
+
+    /// Puts the file kept by keepOldVersion() back under the report's name (when this report did
+    /// not go in place after all, or was taken away again).
+    void putBackOldVersion()
+    {
+        if (m_kept.empty())
+            return;
+        if (::rename(m_kept.c_str(), m_target.c_str()) == 0) {
+            // Renaming a second link of the same file onto the first does nothing at all.
+            ::unlink(m_kept.c_str());
+        }
+        // Otherwise the old file stays under the temporary name rather than being lost.
+        forgetUnfinishedFile(m_keptSlot);
+        m_keptSlot = -1;
+        m_kept.clear();
+    }
+
+    /// Takes this report, already renamed into place, away again: the old file comes back, or the
+    /// name is left free when there was none. A report that another run has replaced meanwhile is
+    /// left to that run.
+    void undoRename()
+    {
+        if (!inPlace()) {
+            dropOldVersion();
+            return;
+        }
+        if (m_kept.empty())
+            ::unlink(m_target.c_str());
+        else
+            putBackOldVersion();
+    }
+
+    /// Forgets the file kept by keepOldVersion(): the report has replaced it for good.
+    void dropOldVersion()
+    {
+        if (m_kept.empty())
+            return;
+        ::unlink(m_kept.c_str());
+        forgetUnfinishedFile(m_keptSlot);
+        m_keptSlot = -1;
+        m_kept.clear();
+    }
+
     /// True when the report's name still leads to this run's file.
     bool inPlace() const
     {
@@ -259,11 +346,24 @@ public:
     }
 
 private:
+    static constexpr int kAttempts = 100;
+
+    void keepAs(const fs::path& kept)
+    {
+        m_kept = kept;
+        // A run that ends of a signal takes the kept file away like its temporary files.
+        m_keptSlot = trackUnfinishedFile(kept);
+    }
+
+    fs::path m_directory;
+    std::string m_fileName;
     fs::path m_target;
     fs::path m_path;
     int m_descriptor = -1;
     int m_slot = -1;
     bool m_renamed = false;
+    fs::path m_kept;
+    int m_keptSlot = -1;
 };
 
 // Makes the renames themselves last; a folder that cannot be opened or synced loses nothing but
@@ -292,17 +392,23 @@ WrittenReportFiles writeThroughTemporaryFiles(const fs::path& directory,
     WrittenReportFiles written;
     for (size_t k = 0; k < files.size(); ++k) {
         try {
+            // Until the last file is in place, each file it replaces is kept, to be put back should
+            // a later one fail.
+            if (k + 1 < files.size())
+                files[k]->keepOldVersion();
             files[k]->renameIntoPlace();
         } catch (...) {
-            // The set is written whole or not at all: files of this run already in place go again.
-            for (size_t earlier = 0; earlier < k; ++earlier) {
-                if (files[earlier]->inPlace())
-                    ::unlink(files[earlier]->target().c_str());
-            }
+            // The set is written whole or not at all: files of this run already in place go again,
+            // and the files they replaced come back, so the folder never holds less than it had.
+            files[k]->putBackOldVersion();
+            for (size_t earlier = 0; earlier < k; ++earlier)
+                files[earlier]->undoRename();
             throw;
         }
         written.paths.push_back(files[k]->target());
     }
+    for (const auto& file : files)
+        file->dropOldVersion();
     syncFolder(directory);
     for (const auto& file : files)
         written.together = written.together && file->inPlace();

@@ -88,11 +88,11 @@ struct WrittenReportFiles {
 /// the one that renames last into a mixed set always finds it (`together` false), so no run leaves
 /// files of two runs without saying so.
 ///
-/// Throws AnalysisError when a file cannot be written; an exception from a part's `write` is passed
-/// on. Either way every temporary file is removed, and a file already renamed into place is removed
-/// again when a later one fails, so a failed call leaves the set as it was or without this run's
-/// files. Temporary files are also removed on SIGINT and SIGTERM when the program calls
-/// removeUnfinishedReportFiles from its signal handler.
+/// Throws AnalysisError when a file cannot be written or put in place; an exception from a part's
+/// `write` is passed on. Either way every temporary file is removed, and a file already renamed into
+/// place is taken away again when a later one fails, the file it replaced put back, so a failed call
+/// leaves the folder with the files it had. Temporary files are also removed on SIGINT and SIGTERM when the program
+/// calls removeUnfinishedReportFiles from its signal handler.
 WrittenReportFiles writeReportFiles(const std::filesystem::path& directory, const std::vector<ReportFilePart>& parts);
 
 /// Creates the file `path` for writing only if nothing has that name, not even a symbolic link

@@ -24,6 +24,9 @@ struct SampleTable {
     /// that is not a number fails there (see coordinateX and coordinateY).
     std::vector<std::string> xTexts;
     std::vector<std::string> yTexts;
+    /// Where each observation's name stands in the coordinate file ("line 7"), for messages; empty
+    /// when the table was not read from a file.
+    std::vector<std::string> places;
     int locusCount = 0;
     /// genotypes[locus][observation], both 0-based; each locus holds its fields as codes.
     std::vector<GenotypeColumn> genotypes;

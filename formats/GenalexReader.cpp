@@ -94,7 +94,6 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
     const Row& heads = rows[2];
     const size_t firstFree = 2 + 2 * static_cast<size_t>(loci);
     const auto coordinates = coordinateColumns(heads, firstFree);
-    result.loci.resize(static_cast<size_t>(loci));
     for (size_t r = 3; r < rows.size(); ++r) {
         const Row& row = rows[r];
         if (row.empty())
@@ -107,6 +106,10 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
             throw DataProblem(where(row) + ": the row of " + quotedField(name) + " has " +
                               std::to_string(row.cells.size()) + " columns, but " + std::to_string(loci) +
                               " loci need " + std::to_string(firstFree) + ".");
+        // The loci get their columns only once a row holds them all, so that memory follows what the
+        // file holds rather than the count its first row claims.
+        if (result.loci.empty())
+            result.loci.resize(static_cast<size_t>(loci));
         for (size_t locus = 0; locus < static_cast<size_t>(loci); ++locus) {
             const std::string_view first = row.cell(2 + 2 * locus);
             const std::string_view second = row.cell(3 + 2 * locus);

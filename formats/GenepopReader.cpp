@@ -42,7 +42,9 @@ NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path)
         }
     }
     if (line >= lines.size())
-        throw DataProblem("The " + result.file + " has no \"POP\" line after its locus names.");
+        throw DataProblem("The " + result.file +
+                          (loci.empty() ? " has only a title line (no locus names, no \"POP\" line and no samples)."
+                                        : " has no \"POP\" line after its locus names."));
     if (loci.empty())
         throw DataProblem(where(line) + ": the first \"POP\" line comes before any locus name.");
     result.loci.resize(loci.size());

@@ -36,23 +36,57 @@ bool looksLikeGenalex(const std::vector<std::string_view>& lines)
             break;
         start = comma + 1;
     }
-    // The third count is the number of populations, each with its size after it; the column heads
-    // of the third row start with a text.
-    if (counts.size() < 3 || counts[2].size() > 6 || std::stoul(std::string(counts[2])) + 3 != counts.size())
+    // The third count is the number of populations, at least one, each with its size after it (a
+    // coordinate file of the program's own may well start "101,5,0"); the column heads of the third
+    // row start with a text.
+    if (counts.size() < 4 || counts[2].size() > 6 || std::stoul(std::string(counts[2])) + 3 != counts.size())
         return false;
     const std::string_view head = trimmedText(lines[2].substr(0, lines[2].find(',')));
     return !head.empty() && !parseDecimal(head);
 }
 
+// A record of a GENEPOP file: a name, a comma, then genotypes of two, three, four or six digits.
+bool looksLikeGenepopRecord(std::string_view line)
+{
+    const size_t comma = line.find(',');
+    if (comma == std::string_view::npos)
+        return false;
+    bool genotypes = false;
+    const std::string_view rest = line.substr(comma + 1);
+    for (size_t start = rest.find_first_not_of(" \t"); start != std::string_view::npos;
+         start = rest.find_first_not_of(" \t", start)) {
+        const size_t end = std::min(rest.find_first_of(" \t", start), rest.size());
+        const std::string_view word = rest.substr(start, end - start);
+        if (!isDigits(word) || word.size() == 1 || word.size() == 5 || word.size() > 6)
+            return false;
+        genotypes = true;
+        start = end;
+    }
+    return genotypes;
+}
+
 // A GENEPOP file has a title line, then locus names, then a line "POP"; the records that follow hold
-// a comma.
-bool looksLikeGenepop(const std::vector<std::string_view>& lines)
+// a comma. A file that lacks the "POP" line, or has nothing but its title, is a GENEPOP file too when
+// its first field is no locus count (the program's own format starts with one) and it holds
+// GENEPOP records or only that one line: its reader then says what is missing.
+bool looksLikeGenepop(std::string_view text, const std::vector<std::string_view>& lines)
 {
     for (size_t k = 1; k < lines.size(); ++k) {
         if (lowerCaseText(trimmedText(lines[k])) == "pop")
             return k >= 2 || lines.size() > k + 1;
     }
-    return false;
+    if (lines.empty() || text.find('\0') != std::string_view::npos ||
+        parseDecimal(lines[0].substr(0, lines[0].find_first_of(", \t"))))
+        return false;
+    size_t nonEmpty = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (trimmedText(lines[k]).empty())
+            continue;
+        ++nonEmpty;
+        if (k > 0 && looksLikeGenepopRecord(lines[k]))
+            return true;
+    }
+    return nonEmpty == 1 && !trimmedText(lines[0]).empty();
 }
 
 } // namespace
@@ -85,7 +119,11 @@ GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return GenotypeFormat::Own;
-    std::string head(kDetectionBytes, '\0');
+    // The buffer is as large as the file when the file is smaller.
+    std::error_code sizeUnknown;
+    const auto size = std::filesystem::file_size(path, sizeUnknown);
+    std::string head(sizeUnknown ? kDetectionBytes : std::min<size_t>(static_cast<size_t>(size), kDetectionBytes),
+                     '\0');
     file.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(file.gcount()));
     if (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0x1F && static_cast<unsigned char>(head[1]) == 0x8B)
@@ -99,7 +137,7 @@ GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
     const std::vector<std::string_view> lines = linesOf(text);
     if (looksLikeGenalex(lines))
         return GenotypeFormat::Genalex;
-    if (looksLikeGenepop(lines))
+    if (looksLikeGenepop(text, lines))
         return GenotypeFormat::Genepop;
     return GenotypeFormat::Own;
 }
@@ -118,6 +156,7 @@ void ReadCoordinates(const std::filesystem::path& path, SampleTable& table)
     table.names = std::move(genalex.names);
     table.xTexts = std::move(genalex.xTexts);
     table.yTexts = std::move(genalex.yTexts);
+    table.places = std::move(genalex.places);
 }
 
 void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType)
@@ -137,6 +176,22 @@ void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType)
 
 void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListener& listener)
 {
+    // Each observation takes the sample of its name, so a name may stand only once in the coordinate
+    // file too.
+    std::unordered_map<std::string_view, size_t> observationByName;
+    for (size_t k = 0; k < table.names.size(); ++k) {
+        const auto [it, inserted] = observationByName.try_emplace(table.names[k], k);
+        if (inserted)
+            continue;
+        const auto place = [&](size_t observation) {
+            return observation < table.places.size() ? table.places[observation]
+                                                     : "observation " + std::to_string(observation + 1);
+        };
+        throw DataProblem("The name " + quotedField(table.names[k]) + " appears twice in the coordinate file (" +
+                          place(it->second) + " and " + place(k) +
+                          "); each observation needs a name of its own to be matched with the " + genotypes.file + ".");
+    }
+
     std::unordered_map<std::string_view, int> byName;
     std::unordered_map<std::string, int> byLowerName;
     for (size_t k = 0; k < genotypes.names.size(); ++k) {

@@ -26,9 +26,11 @@ enum class GenotypeFormat {
 std::string_view genotypeFormatName(GenotypeFormat format);
 
 /// The format of the file at `path` as its first bytes show it: VCF text ("##fileformat=VCF"), BCF
-/// or gzip magic bytes; a GenAlEx first row of counts; a GENEPOP "POP" line after its title and locus
-/// names; otherwise, and for a file that cannot be opened, the program's own format (whose reader
-/// then says what is wrong).
+/// or gzip magic bytes; a GenAlEx first row of counts (of at least one population); a GENEPOP "POP"
+/// line after its title and locus names, or, in a text whose first field is no locus count, GENEPOP
+/// records without the "POP" line or a title alone (the GENEPOP reader then says what is missing);
+/// otherwise, and for a file that cannot be opened, the program's own format (whose reader then says
+/// what is wrong).
 GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path);
 
 /// Genotypes read from a file that names its samples, before they are matched with the coordinates.
@@ -71,9 +73,9 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
 
 /// Puts the genotypes of the table's observations (table.names, from the coordinate file) into the
 /// table, each observation's found by its name, exactly (case included). Throws DataProblem when a
-/// sample name appears twice in the genotype file, or when observations have no genotypes (naming
-/// the first few and the count). Samples without coordinates are left out; `listener` gets a warning
-/// saying how many.
+/// name appears twice in the coordinate file (naming both places) or in the genotype file, or when
+/// observations have no genotypes (naming the first few and the count). Samples without coordinates are left out;
+/// `listener` gets a warning saying how many.
 void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListener& listener);
 
 /// Throws DataProblem when `dataType` cannot read genotypes of this kind: allele pairs take data type

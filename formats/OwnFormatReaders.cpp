@@ -58,6 +58,7 @@ void ReadCoordinateFile(FieldReader& reader, SampleTable& table)
     table.names.clear();
     table.xTexts.clear();
     table.yTexts.clear();
+    table.places.clear();
 
     for (;;) {
         const auto name = reader.nextText();
@@ -68,6 +69,7 @@ void ReadCoordinateFile(FieldReader& reader, SampleTable& table)
             break;
         if (name->empty())
             continue;
+        const std::int64_t line = reader.fieldLine();
         const auto x = reader.nextNumber();
         const auto y = x ? reader.nextNumber() : std::nullopt;
         if (!y)
@@ -76,6 +78,7 @@ void ReadCoordinateFile(FieldReader& reader, SampleTable& table)
         table.names.push_back(*name);
         table.xTexts.push_back(*x);
         table.yTexts.push_back(*y);
+        table.places.push_back("line " + std::to_string(line));
     }
     // Every analysis needs observations; without this, each would fail in its own, puzzling way.
     if (table.names.empty())

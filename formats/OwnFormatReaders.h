@@ -10,7 +10,7 @@ namespace tessaloc {
 class FieldReader;
 
 /// Reads the coordinate file: records of name, X and Y, up to the field ";". An empty field where a
-/// name is expected is skipped; nothing after ";" is read. Fills names, xTexts and yTexts.
+/// name is expected is skipped; nothing after ";" is read. Fills names, xTexts, yTexts and places.
 /// Throws AnalysisError when the file cannot be read, ends before ";" or lists no observation
 /// (kNoObservationReason).
 void ReadCoordinateFile(const std::filesystem::path& path, SampleTable& table);

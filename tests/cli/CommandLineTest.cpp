@@ -122,6 +122,52 @@ TEST(RunCommandLine, VersionNamesTheDistanceKernelInUse)
     EXPECT_TRUE(version.err.empty());
 }
 
+TEST(RunCommandLine, NegativePermutationsAreAUsageErrorStatingTheAcceptedRange)
+{
+    for (const char* analysis : {"mantel", "autocorrelation", "aggregation"}) {
+        TempFolder folder;
+        const CliRun result = run({analysis, "--permutations", "-5", "--output-dir", folder.path().string(),
+                                   (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                   (kExamples / "microsatellites" / "genotypes.txt").string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << analysis;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+                  "tessaloc-cli: --permutations takes a whole number from 0 to 2147483647, not \"-5\"")
+            << analysis;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << analysis;
+    }
+}
+
+TEST(RunCommandLine, GridFileThatNamesTheReportOrAnInputFileIsAUsageError)
+{
+    // Written after the report, the grid replaced it ("Report written to ./LandscapeShape.txt", status 0).
+    TempFolder folder;
+    const std::filesystem::path output = folder.path() / "out";
+    std::filesystem::create_directories(output / "sub");
+    const auto coordinates = folder.write("coordinates.txt", "a,0,0\nb,1,0\nc,0,1\nd,1,1\n;\n");
+    const auto genotypes = folder.write("genotypes.txt", "1\na,A\nb,B\nc,A\nd,B\n");
+    const struct {
+        std::string gridFile;
+        std::string names;
+    } cases[] = {
+        {(output / "LandscapeShape.txt").string(), "the report LandscapeShape.txt"},
+        {(output / "sub" / ".." / "LandscapeShape.txt").string(), "the report LandscapeShape.txt"},
+        {coordinates.string(), "the coordinate file"},
+        {(folder.path() / "." / "genotypes.txt").string(), "the genotype file"},
+    };
+    for (const auto& c : cases) {
+        const CliRun result = run({"landscape", "--type", "2", "--grid", "3,3,1", "--grid-file", c.gridFile,
+                                   "--output-dir", output.string(), coordinates.string(), genotypes.string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << c.gridFile;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "tessaloc-cli: --grid-file \"" + c.gridFile +
+                                                                   "\" names " + c.names +
+                                                                   "; give the grid file a name of its own")
+            << c.gridFile;
+        EXPECT_EQ(testing::fileNamesIn(output), std::vector<std::string>{"sub"}) << c.gridFile;
+    }
+    EXPECT_EQ(testing::readFile(coordinates), "a,0,0\nb,1,0\nc,0,1\nd,1,1\n;\n");
+    EXPECT_EQ(testing::readFile(genotypes), "1\na,A\nb,B\nc,A\nd,B\n");
+}
+
 TEST(RunCommandLine, DistancesRunOnEveryExample)
 {
     struct Example {

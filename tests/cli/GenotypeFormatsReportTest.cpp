@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "core/Errors.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,60 @@ TEST(GenotypeFormats, ConvertedFilesGiveTheSameReportAsTheOriginals)
                   reportOf("mantel", coordinates, original, "IBDResults.txt"))
             << name;
     }
+}
+
+TEST(GenotypeFormats, ConvertRefusesCoordinatesThatAreNotNumbersAsTheAnalysesDo)
+{
+    // Written into coordinates.txt, such a coordinate would make every analysis of the pair fail.
+    TempFolder folder;
+    const fs::path vcf = folder.write("a.vcf", kVcf);
+    const struct {
+        std::string y;
+        std::string reason;
+    } cases[] = {
+        {"abc", "the Y coordinate of observation 2 (\"s1\") is not a number: \"abc\""},
+        {"", "the Y coordinate of observation 2 (\"s1\") is not a number: \"\""},
+        {"1e999", "the Y coordinate of observation 2 (\"s1\") is not a number: \"1e999\""},
+    };
+    for (const auto& c : cases) {
+        const fs::path coordinates = folder.write("coords.txt", "s3,0,1\ns1,0," + c.y + "\ns4,1,1\n;\n");
+        const fs::path output = folder.path() / "out";
+        fs::create_directory(output);
+        std::ostringstream out, err;
+        EXPECT_EQ(
+            runCommandLine({"convert", coordinates.string(), vcf.string(), "--output-dir", output.string()}, out, err),
+            kExitAnalysisError)
+            << c.y;
+        const std::string expected = std::string(kGeneralErrorMessage) + "\n" + c.reason + "\n";
+        EXPECT_TRUE(err.str().ends_with(expected)) << err.str();
+        EXPECT_TRUE(fs::is_empty(output)) << c.y;
+    }
+    // With --latlong a point off the globe is the data problem it is in every analysis.
+    const fs::path offGlobe = folder.write("globe.txt", "s3,0,1\ns1,200,0\n;\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(runCommandLine({"convert", "--latlong", offGlobe.string(), vcf.string(), "--output-dir",
+                              (folder.path() / "out").string()},
+                             out, err),
+              kExitDataProblem);
+    EXPECT_NE(err.str().find("The longitude (X) of observation 2 (\"s1\"), \"200\", lies outside -180 to 180"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST(GenotypeFormats, BinaryFileGivenAsVcfIsADataProblemNotAFileThatCannotBeOpened)
+{
+    TempFolder folder;
+    const fs::path coordinates = folder.write("coords.txt", kCoordinates);
+    std::string bytes;
+    for (int k = 0; k < 4096; ++k)
+        bytes += static_cast<char>((k * 7919 + 13) % 256);
+    const fs::path binary = folder.write("data.bin", bytes);
+    std::ostringstream out, err;
+    EXPECT_EQ(runCommandLine({"distances", "--genotype-format", "vcf", coordinates.string(), binary.string(),
+                              "--output-dir", folder.path().string()},
+                             out, err),
+              kExitDataProblem);
+    EXPECT_EQ(err.str(), "The genotype file \"" + binary.string() + "\" is not a VCF or BCF file.\n");
 }
 
 TEST(GenotypeFormats, ForcedFormatOverridesDetection)

@@ -335,5 +335,24 @@ TEST(EmptyCoordinateList, GivesTheSameReasonInEveryAnalysis)
     EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"coordinates.txt"});
 }
 
+TEST(ConvertIntoAFolderWhereTheSecondFileCannotGo, KeepsTheUsersOldFirstFile)
+{
+    // coordinates.txt replaced the user's old file before a folder named genotypes.txt stopped the
+    // second rename; taking the new coordinates.txt away again lost the old one.
+    TempFolder folder;
+    const fs::path output = folder.path() / "out";
+    fs::create_directories(output / "genotypes.txt");
+    folder.write("out/coordinates.txt", "the user's own file");
+    std::ostringstream out, err;
+    EXPECT_EQ(
+        runCommandLine({"convert", (kExamples / "microsatellites" / "coordinates.txt").string(),
+                        (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir", output.string()},
+                       out, err),
+        kExitAnalysisError);
+    EXPECT_NE(err.str().find("genotypes.txt\": Is a directory"), std::string::npos) << err.str();
+    EXPECT_EQ(fileNamesIn(output), (std::vector<std::string>{"coordinates.txt", "genotypes.txt"}));
+    EXPECT_EQ(readFile(output / "coordinates.txt"), "the user's own file");
+}
+
 } // namespace
 } // namespace tessaloc::cli

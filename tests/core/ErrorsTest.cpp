@@ -67,6 +67,41 @@ TEST(QuotedField, ShowsAtMostSixtyBytesAndEscapesControlCharacters)
         EXPECT_EQ(quotedField(c.field), c.quoted) << escapeControlCharacters(c.field);
 }
 
+TEST(QuotedField, EscapesC1ControlCharactersOfLatin1AndUtf8Texts)
+{
+    // Bytes 0x80 to 0x9F are the C1 controls of a Latin-1 text (0x9B starts a terminal command like
+    // ESC [ does); in UTF-8 the same controls are U+0080 to U+009F, written 0xC2 0x80 to 0xC2 0x9F.
+    // Other UTF-8 characters keep their bytes, though their later bytes may lie in 0x80 to 0x9F.
+    const struct {
+        std::string field;
+        std::string quoted;
+    } cases[] = {
+        {"a\x9b"
+         "31mred",
+         "\"a\\x9b31mred\""},
+        {"next\x85line", "\"next\\x85line\""},
+        {"a\xc2\x9b"
+         "31mred",
+         "\"a\\xc2\\x9b31mred\""},
+        {"\xc2\x80", "\"\\xc2\\x80\""},
+        {"Caf\xc3\xa9", "\"Caf\xc3\xa9\""}, // é in UTF-8
+        {"\xe2\x82\xac"
+         "5",
+         "\"\xe2\x82\xac"
+         "5\""},                                      // € in UTF-8: its 0x82 is no control
+        {"\xc4\x80", "\"\xc4\x80\""},                 // Ā in UTF-8
+        {"\xf0\x9f\x90\x9b", "\"\xf0\x9f\x90\x9b\""}, // a four-byte character
+        {"\xc2\xa0"
+         "x",
+         "\"\xc2\xa0"
+         "x\""},                       // no-break space in UTF-8
+        {"Caf\xe9", "\"Caf\xe9\""},    // é in Latin-1
+        {"\xe2\x82", "\"\xe2\\x82\""}, // a UTF-8 character cut short is Latin-1 bytes
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedField(c.field), c.quoted) << c.quoted;
+}
+
 TEST(QuotedField, HundredMegabyteFieldGivesAShortMessage)
 {
     const std::string huge(100u << 20, 'G');

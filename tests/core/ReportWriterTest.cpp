@@ -228,5 +228,36 @@ TEST(WriteReportFiles, RenameThatFailsTakesTheEarlierFilesOfTheSetAway)
     EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"GeographicDistances.csv"});
 }
 
+TEST(WriteReportFiles, SecondFileThatCannotBePutInPlaceLeavesTheUsersOldFirstFile)
+{
+    // The first file replaces the user's old one before the second is found unable to go in place;
+    // taking the first away again would lose the old file.
+    TempFolder folder;
+    folder.write("GeneticDistances.csv", "old genetic");
+    std::filesystem::create_directory(folder.path() / "GeographicDistances.csv");
+    folder.write("GeographicDistances.csv/inside", "kept");
+    EXPECT_THROW(writeReportFiles(folder.path(),
+                                  {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("new genetic"); }},
+                                   {"GeographicDistances.csv", [](ReportWriter& out) { out.line("geographic"); }}}),
+                 AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()),
+              (std::vector<std::string>{"GeneticDistances.csv", "GeographicDistances.csv"}));
+    EXPECT_EQ(testing::readFile(folder.path() / "GeneticDistances.csv"), "old genetic");
+    EXPECT_EQ(testing::readFile(folder.path() / "GeographicDistances.csv" / "inside"), "kept");
+}
+
+TEST(WriteReportFiles, ThreeFilesOfWhichTheLastCannotGoInPlaceLeaveTheFolderAsItWas)
+{
+    TempFolder folder;
+    folder.write("a.txt", "old a");
+    std::filesystem::create_directory(folder.path() / "c.txt");
+    EXPECT_THROW(writeReportFiles(folder.path(), {{"a.txt", [](ReportWriter& out) { out.line("new a"); }},
+                                                  {"b.txt", [](ReportWriter& out) { out.line("new b"); }},
+                                                  {"c.txt", [](ReportWriter& out) { out.line("new c"); }}}),
+                 AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(testing::readFile(folder.path() / "a.txt"), "old a");
+}
+
 } // namespace
 } // namespace tessaloc

@@ -1,6 +1,7 @@
 #include "formats/GenotypeFormats.h"
 #include "core/Errors.h"
 #include "tests/support/NumberedNames.h"
+#include "tests/formats/GenotypeReaderChecks.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 
@@ -41,6 +42,19 @@ TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
     }
 }
 
+TEST(DetectGenotypeFormat, OwnCoordinateFileWhoseFirstRowLooksLikeCountsIsNotAGenalexTable)
+{
+    // "101,5,0" reads as 101 loci, 5 samples and no population, and the third row starts with a
+    // name; but a GenAlEx table has at least one population.
+    TempFolder folder;
+    const auto path = folder.write("c.txt", "101,5,0\nx,1,2\nname,3,4\n;\n");
+    EXPECT_EQ(DetectGenotypeFormat(path), GenotypeFormat::Own);
+    SampleTable table;
+    ReadCoordinates(path, table);
+    EXPECT_EQ(table.names, (std::vector<std::string>{"101", "x", "name"}));
+    EXPECT_EQ(table.yTexts, (std::vector<std::string>{"0", "2", "4"}));
+}
+
 TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
 {
     TempFolder folder;
@@ -54,6 +68,29 @@ TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
         EXPECT_EQ(std::string(error.what()),
                   "cannot open the genotype file \"" + missing.string() + "\": No such file or directory");
     }
+}
+
+TEST(ReadGenotypes, GenepopFileWithoutAPopLineOrWithOnlyATitleIsADataProblemSayingWhatItLacks)
+{
+    // Both were read as the program's own format, whose reader found no locus count in "Title".
+    TempFolder folder;
+    SampleTable table;
+    table.names = {"ind1", "ind2"};
+    const auto withoutPop = folder.write("a.gen", "Title\nL1, L2\nind1 , 0101 0202\nind2 , 0102 0202\n");
+    const auto titleOnly = folder.write("b.gen", "Microsatellites of the Tessin valley\n");
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  ReadGenotypes(withoutPop, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+              }),
+              "The genotype file \"" + withoutPop.string() + "\" has no \"POP\" line after its locus names.");
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  ReadGenotypes(titleOnly, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+              }),
+              "The genotype file \"" + titleOnly.string() +
+                  "\" has only a title line (no locus names, no \"POP\" line and no samples).");
+    // A file of the program's own whose locus count is not a number keeps its reader's message.
+    const auto own = folder.write("c.txt", "two\nind1,1\\1\nind2,1\\2\n");
+    EXPECT_THROW(ReadGenotypes(own, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none()),
+                 AnalysisError);
 }
 
 NamedGenotypes namedGenotypes(const std::vector<std::string>& names, const std::vector<std::string>& fields)
@@ -129,6 +166,31 @@ TEST(MatchGenotypesByName, ProblemsNameTheSamples)
     EXPECT_EQ(matchProblem({"a"}, {"a", "b", "a"}),
               "The sample name \"a\" appears twice in the genotype file \"g.vcf\" (column 1 and column 3); each "
               "sample needs a name of its own.");
+}
+
+TEST(MatchGenotypesByName, CoordinateFileThatNamesASampleTwiceIsADataProblemNamingBothLines)
+{
+    // Matched by name, the sample would be analysed twice, and the count of samples left out would
+    // come out below zero.
+    TempFolder folder;
+    const auto coordinates = folder.write("c.txt", "a,0,0\nb,1,0\n\nc,0,1\n\"b\",1,1\n;\n");
+    SampleTable table;
+    ReadCoordinates(coordinates, table);
+    RecordingListener listener;
+    try {
+        MatchGenotypesByName(namedGenotypes({"a", "b", "c"}, {"1\\1", "1\\2", "2\\2"}), table, listener);
+        ADD_FAILURE() << "no data problem";
+    } catch (const DataProblem& problem) {
+        EXPECT_EQ(std::string(problem.what()),
+                  "The name \"b\" appears twice in the coordinate file (line 2 and line 5); each observation needs a "
+                  "name of its own to be matched with the genotype file \"g.vcf\".");
+    }
+    EXPECT_TRUE(listener.warnings.empty());
+
+    // A table made without a file names the observations by number.
+    EXPECT_EQ(matchProblem({"x", "y", "x"}, {"x", "y"}),
+              "The name \"x\" appears twice in the coordinate file (observation 1 and observation 3); each "
+              "observation needs a name of its own to be matched with the genotype file \"g.vcf\".");
 }
 
 TEST(RequireMatchingDataType, DiploidCallsNeedAllelesAndHaploidOnesSingleStates)

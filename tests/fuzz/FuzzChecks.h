@@ -23,12 +23,11 @@ inline void require(bool condition, const char* what)
         fail(what);
 }
 
-/// Messages quote fields through quotedField: no control character may reach the terminal, and no
-/// field may make a message longer than its few escaped bytes.
+/// Messages quote fields through quotedField: no control character (C0, DEL or C1) may reach the
+/// terminal, and no field may make a message longer than its few escaped bytes.
 inline void requireSafeMessage(std::string_view message)
 {
-    for (const char c : message)
-        require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F, "a control character in a message");
+    require(escapeControlCharacters(message) == message, "a control character in a message");
 }
 
 /// A distance matrix: symmetric, zero diagonal, finite, and between 0 and 1 when `unitRange`.

@@ -1,37 +1,42 @@
 // Reads arbitrary bytes as a VCF/BCF, GENEPOP or GenAlEx genotype file and matches its samples with
-// a few coordinate names. The first byte chooses the reader (its value modulo 3); the rest is the
-// file, written to a temporary file since the readers take paths.
+// a few coordinate names, or recognises the file's format from its content and reads it as the
+// front ends read a genotype file and a coordinate file. The first byte chooses: its value modulo 4
+// the reader (VCF/BCF, GENEPOP, GenAlEx, recognised from the content), its next bit a coordinate
+// list that names a sample twice, the bit after that data type 2 instead of 1 (when recognised from
+// the content). The rest is the file, written to a temporary file since the readers take paths.
 #include "formats/GenotypeFormats.h"
-#include "tests/fuzz/FuzzChecks.h"
+#include "tests/fuzz/NamedGenotypesChecks.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
 
 using namespace tessaloc;
 
 namespace {
 
-class CheckingListener : public RunListener {
-public:
-    void warning(std::string_view text) override { fuzz::requireSafeMessage(text); }
-};
-
-const std::string& scratchPath()
+// The genotype file read for the observations of the coordinate file, the same file as a GenAlEx
+// table with coordinates may be, or for a few made-up names.
+void readAsTheFrontEndsDo(DataType dataType)
 {
-    static const std::string path = [] {
-        std::string name = (std::filesystem::temp_directory_path() / "tessaloc-fuzz-XXXXXX").string();
-        const int descriptor = mkstemp(name.data());
-        if (descriptor >= 0)
-            close(descriptor);
-        return name;
-    }();
-    return path;
+    SampleTable table;
+    bool coordinatesRead = false;
+    fuzz::expectedErrorsOnly([&] {
+        ReadCoordinates(fuzz::scratchPath(), table);
+        fuzz::require(table.xTexts.size() == table.names.size() && table.yTexts.size() == table.names.size(),
+                      "coordinates and names out of step");
+        coordinatesRead = true;
+    });
+    if (!coordinatesRead || table.names.empty()) {
+        table = SampleTable();
+        table.names = {"s1", "s2", "s3"};
+        table.xTexts.assign(3, "0");
+        table.yTexts.assign(3, "0");
+    }
+    fuzz::expectedErrorsOnly([&] {
+        fuzz::CheckingListener listener;
+        ReadGenotypes(fuzz::scratchPath(), GenotypeFormat::Detect, dataType, table, listener);
+        fuzz::requireWholeTable(table);
+    });
 }
 
 } // namespace
@@ -40,35 +45,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    {
-        std::ofstream file(scratchPath(), std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data) + 1, static_cast<std::streamsize>(size - 1));
+    fuzz::writeScratch(data + 1, size - 1);
+    const bool repeatAName = (data[0] / 4) % 2 == 1;
+    if (data[0] % 4 == 3) {
+        readAsTheFrontEndsDo((data[0] / 8) % 2 == 0 ? DataType::Codominant : DataType::Genotypes);
+        return 0;
     }
     fuzz::expectedErrorsOnly([&] {
         NamedGenotypes genotypes;
-        switch (data[0] % 3) {
+        switch (data[0] % 4) {
         case 0:
-            genotypes = ReadVcfGenotypes(scratchPath());
+            genotypes = ReadVcfGenotypes(fuzz::scratchPath());
             break;
         case 1:
-            genotypes = ReadGenepopGenotypes(scratchPath());
+            genotypes = ReadGenepopGenotypes(fuzz::scratchPath());
             break;
         default:
-            genotypes = ReadGenalexGenotypes(scratchPath());
+            genotypes = ReadGenalexGenotypes(fuzz::scratchPath());
             break;
         }
-        fuzz::require(genotypes.names.size() == genotypes.places.size(), "a sample without its place");
-        for (const GenotypeColumn& column : genotypes.loci)
-            fuzz::require(column.size() == genotypes.names.size(), "a locus without every sample");
-        SampleTable table;
-        table.names.assign(genotypes.names.begin(),
-                           genotypes.names.begin() + std::min<size_t>(genotypes.names.size(), 3));
-        table.xTexts.assign(table.names.size(), "0");
-        table.yTexts.assign(table.names.size(), "0");
-        CheckingListener listener;
-        MatchGenotypesByName(std::move(genotypes), table, listener);
-        for (const GenotypeColumn& column : table.genotypes)
-            fuzz::require(column.size() == table.names.size(), "a matched locus without every observation");
+        fuzz::requireMatchable(std::move(genotypes), repeatAName);
     });
     return 0;
 }
