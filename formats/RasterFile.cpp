@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <string_view>
 
 namespace tessaloc {
 namespace {
@@ -100,6 +101,20 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     if (!m_dataset->handle)
         throw DataProblem("The " + m_description + " cannot be read as a raster (GeoTIFF, ESRI ASCII grid, ...).",
                           errors.reason("GDAL recognises no raster format in it"));
+    // Text grids (ESRI ASCII, GRASS ASCII) come as single precision unless asked for doubles.
+    GDALDriverH driver = GDALGetDatasetDriver(m_dataset->handle.get());
+    const char* options = driver ? GDALGetMetadataItem(driver, GDAL_DMD_OPENOPTIONLIST, nullptr) : nullptr;
+    const auto offers = [options](std::string_view option) {
+        return options != nullptr && std::string_view(options).find(option) != std::string_view::npos;
+    };
+    if (offers("name='DATATYPE'") || offers("name=\"DATATYPE\"")) {
+        const char* const doubles[] = {"DATATYPE=Float64", nullptr};
+        m_dataset->handle.reset(
+            GDALOpenEx(path.string().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, doubles, nullptr));
+        if (!m_dataset->handle)
+            throw DataProblem("The " + m_description + " cannot be read as a raster (GeoTIFF, ESRI ASCII grid, ...).",
+                              errors.reason("GDAL recognises no raster format in it"));
+    }
     GDALDatasetH dataset = m_dataset->handle.get();
     if (GDALGetRasterCount(dataset) < 1)
         throw DataProblem("The " + m_description + " has no raster band.");

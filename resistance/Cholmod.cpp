@@ -10,7 +10,7 @@ CholmodCommon::CholmodCommon()
     m_common.print = 0;
     m_common.supernodal = CHOLMOD_SUPERNODAL;
     m_common.nmethods = 1;
-    m_common.method[0].ordering = CHOLMOD_METIS;
+    m_common.method[0].ordering = CHOLMOD_AMD;
     m_common.postorder = 1;
 }
 

@@ -268,8 +268,8 @@ std::uint64_t circuitMemoryNeedBeforeFactor(int columns, int rows, int neighbour
 {
     const auto cells = static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rows);
     // Per cell: whether it is joined, its node number, and its column of the matrix (the diagonal
-    // and the resistors to earlier neighbours, a row number and a value each), with METIS's copy of
-    // the graph while ordering.
+    // and the resistors to earlier neighbours, a row number and a value each), with the ordering's copy
+    // of the graph.
     const std::uint64_t entries = 1 + static_cast<std::uint64_t>(neighbours) / 2;
     return cells * (1 + sizeof(Index) + entries * (sizeof(Index) + sizeof(double)) * 2 + sizeof(Index));
 }

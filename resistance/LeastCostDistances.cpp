@@ -8,22 +8,71 @@
 #include <atomic>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace tessaloc {
 namespace {
 
-constexpr std::uint8_t kOpen = 0;
-constexpr std::uint8_t kSettled = 1; // also every cell no path may enter
-constexpr std::uint8_t kTarget = 2;
+// A cell waiting in a queue with its distance when it was pushed. Entries are not updated in place:
+// a cell whose distance falls is pushed again, and its older entries are skipped when they come out.
+struct QueueEntry {
+    double distance;
+    std::int64_t cell;
+};
 
-// A monotone priority queue for Dijkstra's search: keys never fall below the last one taken, so
-// entries sit in buckets by the highest bit in which they differ from it. Keys are non-negative
-// doubles compared through their bit patterns, which order the same way. Entries are not updated
-// in place: a cell whose distance falls is pushed again and its older entries are skipped.
+// Dial's buckets: a circle of buckets each as wide as half the cheapest step. A step from a cell in
+// bucket k lands at least two buckets further on, so no cell of the lowest bucket can lower another
+// one's distance: they are all final and come out in any order, with the distances Dijkstra's
+// search gives (the margin of half a step covers the rounding of the sums). Suits surfaces whose
+// steps cost within a factor of some thousands of each other.
+class BucketQueue {
+public:
+    BucketQueue(double cheapestStep, double dearestStep)
+        : m_perBucket(2.0 / cheapestStep)
+        , m_buckets(static_cast<size_t>(std::ceil(dearestStep * m_perBucket)) + 2)
+    {
+    }
+    /// The number of buckets a surface with these steps needs.
+    static double bucketsFor(double cheapestStep, double dearestStep) { return dearestStep * 2.0 / cheapestStep + 2; }
+
+    bool empty() const { return m_size == 0; }
+    void clear()
+    {
+        for (auto& bucket : m_buckets)
+            bucket.clear();
+        m_lowest = 0;
+        m_size = 0;
+    }
+    void push(double distance, std::int64_t cell)
+    {
+        m_buckets[static_cast<std::uint64_t>(distance * m_perBucket) % m_buckets.size()].push_back({distance, cell});
+        ++m_size;
+    }
+    QueueEntry pop()
+    {
+        while (m_buckets[m_lowest].empty())
+            m_lowest = m_lowest + 1 == m_buckets.size() ? 0 : m_lowest + 1;
+        const QueueEntry entry = m_buckets[m_lowest].back();
+        m_buckets[m_lowest].pop_back();
+        --m_size;
+        return entry;
+    }
+
+private:
+    double m_perBucket;
+    std::vector<std::vector<QueueEntry>> m_buckets;
+    size_t m_lowest = 0;
+    size_t m_size = 0;
+};
+
+// For steps of any spread: a monotone priority queue whose entries sit in buckets by the highest
+// bit in which their key differs from the last key taken (keys never fall below it). Distances are
+// non-negative doubles, whose bit patterns order the same way.
 class RadixHeap {
 public:
     bool empty() const { return m_size == 0; }
@@ -34,13 +83,13 @@ public:
         m_last = 0;
         m_size = 0;
     }
-    void push(double key, std::int64_t cell)
+    void push(double distance, std::int64_t cell)
     {
-        const auto bits = std::bit_cast<std::uint64_t>(key);
-        m_buckets[bucketOf(bits)].push_back({bits, cell});
+        const auto key = std::bit_cast<std::uint64_t>(distance);
+        m_buckets[bucketOf(key)].push_back({key, cell});
         ++m_size;
     }
-    std::int64_t pop()
+    QueueEntry pop()
     {
         if (m_buckets[0].empty()) {
             size_t i = 1;
@@ -54,10 +103,10 @@ public:
                 m_buckets[bucketOf(entry.key)].push_back(entry);
             bucket.clear();
         }
-        const std::int64_t cell = m_buckets[0].back().cell;
+        const Entry entry = m_buckets[0].back();
         m_buckets[0].pop_back();
         --m_size;
-        return cell;
+        return {std::bit_cast<double>(entry.key), entry.cell};
     }
 
 private:
@@ -75,15 +124,23 @@ private:
     size_t m_size = 0;
 };
 
-// The surface with a frame of closed cells around it, so that no step needs a bounds check.
+// Dial's buckets up to this many, the radix heap beyond.
+constexpr double kMostBuckets = 1 << 16;
+
+// The surface with a frame of closed cells around it, so that no step needs a bounds check. A cell
+// no path may enter (the frame, impassable cells, parts no observation is in) has an infinite
+// resistance: every step into it costs infinity and is never taken.
 struct FramedSurface {
     std::int64_t width = 0;
     std::vector<double> resistance;
-    /// kSettled where no path may enter (the frame, impassable cells, parts no observation is in).
-    std::vector<std::uint8_t> closed;
     std::vector<std::int64_t> offsets;
-    /// Half the step length per step and framed row: a step costs (r1 + r2) x half length.
-    std::vector<std::vector<double>> halfLength;
+    /// Half the length of each step, per framed row (a step costs (r1 + r2) x half length), one
+    /// row of steps after the other; only the first row when all rows are alike (planar).
+    std::vector<double> halfLength;
+    bool sameInEveryRow = true;
+    /// Bounds of the cost of a step: the smallest and largest resistance and half length.
+    double cheapestStep = 0.0;
+    double dearestStep = 0.0;
 
     std::int64_t framed(CellIndex cell, int columns) const { return (cell / columns + 1) * width + cell % columns + 1; }
 };
@@ -95,41 +152,62 @@ FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<s
     const int rows = surface.rows();
     framed.width = columns + 2;
     const auto size = static_cast<size_t>(framed.width) * static_cast<size_t>(rows + 2);
-    framed.resistance.assign(size, 0.0);
-    framed.closed.assign(size, kSettled);
+    framed.resistance.assign(size, std::numeric_limits<double>::infinity());
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = 0.0;
     for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
-        const auto at = static_cast<size_t>(framed.framed(cell, columns));
         if (joined[static_cast<size_t>(cell)]) {
-            framed.resistance[at] = surface.resistance(cell);
-            framed.closed[at] = kOpen;
+            const double r = surface.resistance(cell);
+            framed.resistance[static_cast<size_t>(framed.framed(cell, columns))] = r;
+            lowest = std::min(lowest, r);
+            highest = std::max(highest, r);
         }
     }
-    const StepLengths lengths = surface.stepLengths();
-    for (const CellStep& step : cellSteps(neighbours)) {
+    const std::vector<CellStep> steps = cellSteps(neighbours);
+    for (const CellStep& step : steps)
         framed.offsets.push_back(step.rows * framed.width + step.columns);
-        std::vector<double> half(static_cast<size_t>(rows + 2), 0.0);
-        for (int row = 0; row < rows; ++row) {
-            const int between = step.rows < 0 ? row - 1 : row; // the upper row of a step down or up
+    const StepLengths lengths = surface.stepLengths();
+    framed.sameInEveryRow = !surface.geographic();
+    const int tableRows = framed.sameInEveryRow ? 1 : rows + 2;
+    // Steps that would leave the surface end in the frame; their length of 1 keeps their cost
+    // infinite (not 0 x infinity).
+    framed.halfLength.assign(steps.size() * static_cast<size_t>(tableRows), 0.5);
+    double shortest = std::numeric_limits<double>::infinity();
+    double longest = 0.0;
+    for (int row = 0; row < (framed.sameInEveryRow ? 1 : rows); ++row) {
+        const size_t framedRow = framed.sameInEveryRow ? 0 : static_cast<size_t>(row + 1);
+        for (size_t s = 0; s < steps.size(); ++s) {
+            const CellStep& step = steps[s];
+            // The upper of the two rows of a step up or down; planar rows are all alike.
+            const int between = framed.sameInEveryRow ? 0 : step.rows < 0 ? row - 1 : row;
             double length = 0.0;
             if (step.rows == 0)
-                length = lengths.across[row];
+                length = lengths.across[static_cast<size_t>(row)];
             else if (between >= 0 && between + 1 < rows)
-                length = step.diagonal ? lengths.diagonal[between] : lengths.down[between];
-            half[static_cast<size_t>(row + 1)] = length / 2.0;
+                length = (step.diagonal ? lengths.diagonal : lengths.down)[static_cast<size_t>(between)];
+            else
+                continue;
+            framed.halfLength[framedRow * steps.size() + s] = length / 2.0;
+            shortest = std::min(shortest, length);
+            longest = std::max(longest, length);
         }
-        framed.halfLength.push_back(std::move(half));
     }
+    framed.cheapestStep = lowest * shortest;
+    framed.dearestStep = highest * longest;
     return framed;
 }
 
-// One thread's search: distances and states of every framed cell, and the queue.
+// One thread's search: the distance of every framed cell, the targets, and the queue.
 class Search {
 public:
     explicit Search(const FramedSurface& surface)
         : m_surface(surface)
-        , m_distance(surface.closed.size())
-        , m_state(surface.closed.size())
+        , m_distance(surface.resistance.size())
+        , m_target(surface.resistance.size(), 0)
     {
+        const double buckets = BucketQueue::bucketsFor(surface.cheapestStep, surface.dearestStep);
+        if (surface.cheapestStep > 0.0 && buckets <= kMostBuckets)
+            m_buckets.emplace(surface.cheapestStep, surface.dearestStep);
     }
 
     // Settles cells from `source` outwards until every target is settled; false when `stop` said so
@@ -137,53 +215,77 @@ public:
     template <typename Stop> bool run(std::int64_t source, const std::vector<std::int64_t>& targets, Stop&& stop)
     {
         std::fill(m_distance.begin(), m_distance.end(), std::numeric_limits<double>::infinity());
-        std::copy(m_surface.closed.begin(), m_surface.closed.end(), m_state.begin());
         size_t remaining = 0;
         for (const std::int64_t target : targets) {
-            if (m_state[static_cast<size_t>(target)] == kOpen)
-                ++remaining;
-            m_state[static_cast<size_t>(target)] = kTarget;
+            remaining += m_target[static_cast<size_t>(target)] == 0 ? 1 : 0;
+            m_target[static_cast<size_t>(target)] = 1;
         }
-        m_heap.clear();
-        m_distance[static_cast<size_t>(source)] = 0.0;
-        m_heap.push(0.0, source);
-        const std::vector<std::int64_t>& offsets = m_surface.offsets;
+        const bool finished =
+            m_buckets ? settleWith(*m_buckets, source, remaining, stop) : settleWith(m_radix, source, remaining, stop);
+        for (const std::int64_t target : targets)
+            m_target[static_cast<size_t>(target)] = 0;
+        return finished;
+    }
+
+    double distance(std::int64_t cell) const { return m_distance[static_cast<size_t>(cell)]; }
+
+private:
+    // The loop below is compiled for each queue, number of steps and kind of row, so that the
+    // steps unroll and a planar surface needs no row number.
+    template <typename Queue, typename Stop>
+    bool settleWith(Queue& queue, std::int64_t source, size_t remaining, Stop& stop)
+    {
+        const bool four = m_surface.offsets.size() == 4;
+        if (m_surface.sameInEveryRow)
+            return four ? settle<4, true>(queue, source, remaining, stop)
+                        : settle<8, true>(queue, source, remaining, stop);
+        return four ? settle<4, false>(queue, source, remaining, stop)
+                    : settle<8, false>(queue, source, remaining, stop);
+    }
+
+    template <size_t stepCount, bool sameInEveryRow, typename Queue, typename Stop>
+    bool settle(Queue& queue, std::int64_t source, size_t remaining, Stop& stop)
+    {
+        std::array<std::int64_t, stepCount> offsets;
+        std::copy_n(m_surface.offsets.begin(), stepCount, offsets.begin());
         const double* resistance = m_surface.resistance.data();
+        double* distances = m_distance.data();
+        queue.clear();
+        distances[source] = 0.0;
+        queue.push(0.0, source);
         std::uint32_t settled = 0;
-        while (remaining > 0 && !m_heap.empty()) {
-            const std::int64_t cell = m_heap.pop();
-            std::uint8_t& state = m_state[static_cast<size_t>(cell)];
-            if (state == kSettled)
+        while (remaining > 0 && !queue.empty()) {
+            const QueueEntry entry = queue.pop();
+            const std::int64_t cell = entry.cell;
+            const double distance = distances[cell];
+            if (entry.distance != distance)
                 continue;
-            if (state == kTarget)
-                --remaining;
-            state = kSettled;
+            remaining -= m_target[static_cast<size_t>(cell)];
             if ((++settled & 0xFFFF) == 0 && stop())
                 return false;
-            const double distance = m_distance[static_cast<size_t>(cell)];
             const double ownResistance = resistance[cell];
-            const auto row = static_cast<size_t>(cell / m_surface.width);
-            for (size_t s = 0; s < offsets.size(); ++s) {
+            const double* half = m_surface.halfLength.data();
+            if constexpr (!sameInEveryRow)
+                half += static_cast<size_t>(cell / m_surface.width) * stepCount;
+            // A settled neighbour is never improved: its distance is at most this cell's. A closed
+            // one costs infinity.
+            for (size_t s = 0; s < stepCount; ++s) {
                 const std::int64_t next = cell + offsets[s];
-                if (m_state[static_cast<size_t>(next)] == kSettled)
-                    continue;
-                const double candidate = distance + (ownResistance + resistance[next]) * m_surface.halfLength[s][row];
-                if (candidate < m_distance[static_cast<size_t>(next)]) {
-                    m_distance[static_cast<size_t>(next)] = candidate;
-                    m_heap.push(candidate, next);
+                const double candidate = distance + (ownResistance + resistance[next]) * half[s];
+                if (candidate < distances[next]) {
+                    distances[next] = candidate;
+                    queue.push(candidate, next);
                 }
             }
         }
         return true;
     }
 
-    double distance(std::int64_t cell) const { return m_distance[static_cast<size_t>(cell)]; }
-
-private:
     const FramedSurface& m_surface;
     std::vector<double> m_distance;
-    std::vector<std::uint8_t> m_state;
-    RadixHeap m_heap;
+    std::vector<std::uint8_t> m_target;
+    std::optional<BucketQueue> m_buckets;
+    RadixHeap m_radix;
 };
 
 } // namespace
@@ -197,9 +299,9 @@ int leastCostThreads(int threads, int sources)
 std::uint64_t leastCostMemoryNeed(int columns, int rows, int threads)
 {
     const auto framed = static_cast<std::uint64_t>(columns + 2) * static_cast<std::uint64_t>(rows + 2);
-    // Shared: the framed resistances and closed cells, and the cells joined to the observations.
-    // Per thread: a distance and a state per cell (the queue holds about the cells of a front).
-    return framed * (sizeof(double) + 2) + static_cast<std::uint64_t>(threads) * framed * (sizeof(double) + 1);
+    // Shared: the framed resistances and the cells joined to the observations. Per thread: a
+    // distance and a target mark per cell (the queue holds about the cells of a front).
+    return framed * (sizeof(double) + 1) + static_cast<std::uint64_t>(threads) * framed * (sizeof(double) + 1);
 }
 
 SquareMatrix LeastCostDistances(const ResistanceSurface& surface, const PlacedObservations& observations,

@@ -121,6 +121,15 @@ TEST(RasterFile, ReadsAnEsriAsciiGrid)
     expectCells(raster.readCells(), {1.0, 2.0, 3.0, kNaN, 5.0, 6.0});
 }
 
+TEST(RasterFile, ReadsTheValuesOfATextGridInDoublePrecision)
+{
+    // GDAL reads text grids as single precision unless told otherwise; 0.1 would come back as
+    // 0.100000001490116.
+    TempFolder folder;
+    const auto path = folder.write("tenths.asc", esriAsciiGrid(2, 1, 0.0, 0.0, 1.0, {0.1, 2.7}));
+    expectCells(RasterFile(path, "resistance surface").readCells(), {0.1, 2.7});
+}
+
 TEST(RasterFile, ReadsARasterTallerThanOneStrip)
 {
     TempFolder folder;

@@ -144,7 +144,7 @@ double conjugateGradientResistance(const ReferenceCircuit& circuit, size_t a, si
     residual[a] = 1.0;
     std::vector<double> direction = residual;
     double norm = 1.0;
-    for (size_t iteration = 0; iteration < 20 * n && norm > 1e-28; ++iteration) {
+    for (size_t iteration = 0; iteration < 20 * n && norm > 1e-30; ++iteration) {
         const std::vector<double> product = multiply(direction);
         double curvature = 0.0;
         for (size_t i = 0; i < n; ++i)
@@ -305,7 +305,7 @@ TEST(CircuitDistances, ALargerSurfaceMatchesConjugateGradients)
         const size_t j = cells.size() - 1 - i / 3;
         const double expected = conjugateGradientResistance(circuit, static_cast<size_t>(circuit.node[cells[i]]),
                                                             static_cast<size_t>(circuit.node[cells[j]]));
-        EXPECT_NEAR(r(static_cast<int>(i), static_cast<int>(j)), expected, 1e-8 * expected) << i << ", " << j;
+        EXPECT_NEAR(r(static_cast<int>(i), static_cast<int>(j)), expected, 1e-12 * expected) << i << ", " << j;
     }
 }
 
