@@ -21,7 +21,7 @@ using testing::randomResistances;
 struct ReferenceCircuit {
     std::vector<CellIndex> cells;
     std::vector<int> node; // per cell, -1 when not in the circuit
-    std::vector<std::vector<double>> laplacian;
+    SquareMatrix laplacian;
 };
 
 ReferenceCircuit referenceCircuit(const ResistanceSurface& surface, CellIndex start, int neighbours)
@@ -62,15 +62,15 @@ ReferenceCircuit referenceCircuit(const ResistanceSurface& surface, CellIndex st
             }
         }
     }
-    const size_t n = circuit.cells.size();
-    circuit.laplacian.assign(n, std::vector<double>(n, 0.0));
-    for (size_t a = 0; a < n; ++a) {
+    const int n = static_cast<int>(circuit.cells.size());
+    circuit.laplacian = SquareMatrix(n);
+    for (int a = 0; a < n; ++a) {
         for (const auto& [other, diagonal] : neighbourCells(circuit.cells[a])) {
-            const size_t b = static_cast<size_t>(circuit.node[other]);
+            const int b = circuit.node[other];
             const double resistor = (surface.resistance(circuit.cells[a]) + surface.resistance(other)) / 2.0 *
                                     (diagonal ? std::numbers::sqrt2 : 1.0);
-            circuit.laplacian[a][b] -= 1.0 / resistor;
-            circuit.laplacian[a][a] += 1.0 / resistor;
+            circuit.laplacian(a, b) -= 1.0 / resistor;
+            circuit.laplacian(a, a) += 1.0 / resistor;
         }
     }
     return circuit;
@@ -79,84 +79,86 @@ ReferenceCircuit referenceCircuit(const ResistanceSurface& surface, CellIndex st
 // Effective resistances from the pseudo-inverse of the Laplacian: for a connected circuit of n
 // nodes L+ = (L + J/n)^-1 - J/n (J all ones), and R(a, b) = (e_a - e_b)' L+ (e_a - e_b), in which the
 // J terms cancel. The inverse by Gauss-Jordan elimination with partial pivoting.
-std::vector<std::vector<double>> denseResistances(const ReferenceCircuit& circuit)
+SquareMatrix denseResistances(const ReferenceCircuit& circuit)
 {
-    const size_t n = circuit.cells.size();
-    std::vector<std::vector<double>> a = circuit.laplacian;
-    std::vector<std::vector<double>> inverse(n, std::vector<double>(n, 0.0));
-    for (size_t i = 0; i < n; ++i) {
-        inverse[i][i] = 1.0;
-        for (size_t j = 0; j < n; ++j)
-            a[i][j] += 1.0 / static_cast<double>(n);
+    const int n = circuit.laplacian.size();
+    SquareMatrix a = circuit.laplacian;
+    SquareMatrix inverse(n);
+    for (int i = 0; i < n; ++i) {
+        inverse(i, i) = 1.0;
+        for (int j = 0; j < n; ++j)
+            a(i, j) += 1.0 / n;
     }
-    for (size_t column = 0; column < n; ++column) {
-        size_t pivot = column;
-        for (size_t row = column + 1; row < n; ++row) {
-            if (std::abs(a[row][column]) > std::abs(a[pivot][column]))
+    for (int column = 0; column < n; ++column) {
+        int pivot = column;
+        for (int row = column + 1; row < n; ++row) {
+            if (std::abs(a(row, column)) > std::abs(a(pivot, column)))
                 pivot = row;
         }
-        std::swap(a[pivot], a[column]);
-        std::swap(inverse[pivot], inverse[column]);
-        const double divisor = a[column][column];
-        for (size_t j = 0; j < n; ++j) {
-            a[column][j] /= divisor;
-            inverse[column][j] /= divisor;
+        for (int j = 0; j < n; ++j) {
+            std::swap(a(pivot, j), a(column, j));
+            std::swap(inverse(pivot, j), inverse(column, j));
         }
-        for (size_t row = 0; row < n; ++row) {
+        const double divisor = a(column, column);
+        for (int j = 0; j < n; ++j) {
+            a(column, j) /= divisor;
+            inverse(column, j) /= divisor;
+        }
+        for (int row = 0; row < n; ++row) {
             if (row == column)
                 continue;
-            const double factor = a[row][column];
-            for (size_t j = 0; j < n; ++j) {
-                a[row][j] -= factor * a[column][j];
-                inverse[row][j] -= factor * inverse[column][j];
+            const double factor = a(row, column);
+            for (int j = 0; j < n; ++j) {
+                a(row, j) -= factor * a(column, j);
+                inverse(row, j) -= factor * inverse(column, j);
             }
         }
     }
-    std::vector<std::vector<double>> resistance(n, std::vector<double>(n, 0.0));
-    for (size_t i = 0; i < n; ++i) {
-        for (size_t j = 0; j < n; ++j)
-            resistance[i][j] = inverse[i][i] + inverse[j][j] - inverse[i][j] - inverse[j][i];
+    SquareMatrix resistance(n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j)
+            resistance(i, j) = inverse(i, i) + inverse(j, j) - inverse(i, j) - inverse(j, i);
     }
     return resistance;
 }
 
 // R(a, b) by conjugate gradients on the Laplacian grounded at b: L_b x = e_a, R = x_a.
-double conjugateGradientResistance(const ReferenceCircuit& circuit, size_t a, size_t b)
+double conjugateGradientResistance(const ReferenceCircuit& circuit, int a, int b)
 {
-    const size_t n = circuit.cells.size();
-    std::vector<std::vector<std::pair<size_t, double>>> rows(n);
-    for (size_t i = 0; i < n; ++i) {
-        for (size_t j = 0; j < n; ++j) {
-            if (circuit.laplacian[i][j] != 0.0 && i != b && j != b)
-                rows[i].emplace_back(j, circuit.laplacian[i][j]);
+    const int n = circuit.laplacian.size();
+    std::vector<std::vector<std::pair<int, double>>> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            if (circuit.laplacian(i, j) != 0.0 && i != b && j != b)
+                rows[i].emplace_back(j, circuit.laplacian(i, j));
         }
     }
     auto multiply = [&](const std::vector<double>& x) {
-        std::vector<double> y(n, 0.0);
-        for (size_t i = 0; i < n; ++i) {
+        std::vector<double> y(static_cast<size_t>(n), 0.0);
+        for (int i = 0; i < n; ++i) {
             for (const auto& [j, v] : rows[i])
                 y[i] += v * x[j];
         }
         return y;
     };
-    std::vector<double> x(n, 0.0);
-    std::vector<double> residual(n, 0.0);
+    std::vector<double> x(static_cast<size_t>(n), 0.0);
+    std::vector<double> residual(static_cast<size_t>(n), 0.0);
     residual[a] = 1.0;
     std::vector<double> direction = residual;
     double norm = 1.0;
-    for (size_t iteration = 0; iteration < 20 * n && norm > 1e-30; ++iteration) {
+    for (int iteration = 0; iteration < 20 * n && norm > 1e-30; ++iteration) {
         const std::vector<double> product = multiply(direction);
         double curvature = 0.0;
-        for (size_t i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i)
             curvature += direction[i] * product[i];
         const double step = norm / curvature;
         double next = 0.0;
-        for (size_t i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i) {
             x[i] += step * direction[i];
             residual[i] -= step * product[i];
             next += residual[i] * residual[i];
         }
-        for (size_t i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i)
             direction[i] = residual[i] + next / norm * direction[i];
         norm = next;
     }
@@ -242,7 +244,7 @@ TEST(CircuitDistances, AUniformGridMatchesTheDensePseudoInverse)
         for (size_t i = 0; i < cells.size(); ++i) {
             for (size_t j = 0; j < cells.size(); ++j)
                 expectNear(r(static_cast<int>(i), static_cast<int>(j)),
-                           expected[circuit.node[cells[i]]][circuit.node[cells[j]]],
+                           expected(circuit.node[cells[i]], circuit.node[cells[j]]),
                            "neighbours " + std::to_string(neighbours) + ", cells " + std::to_string(cells[i]) +
                                " and " + std::to_string(cells[j]));
         }
@@ -275,7 +277,7 @@ TEST(CircuitDistances, RandomSurfacesMatchTheDensePseudoInverse)
             for (size_t i = 0; i < cells.size(); ++i) {
                 for (size_t j = 0; j < cells.size(); ++j)
                     expectNear(r(static_cast<int>(i), static_cast<int>(j)),
-                               expected[circuit.node[cells[i]]][circuit.node[cells[j]]],
+                               expected(circuit.node[cells[i]], circuit.node[cells[j]]),
                                "seed " + std::to_string(seed) + ", neighbours " + std::to_string(neighbours));
             }
         }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <numbers>
 
@@ -126,6 +127,30 @@ TEST(LeastCostDistances, RandomPlanarSurfacesMatchAnAllPairsSearch)
         expectAllPairs(surface, 8, seed);
         expectAllPairs(surface, 4, seed);
     }
+}
+
+TEST(LeastCostDistances, ResistancesOfWidelyDifferentSizesMatchAnAllPairsSearch)
+{
+    // From 0.001 to 1000: too many of Dial's buckets, so the search takes its radix heap.
+    std::vector<double> cells = randomResistances(72, 9, 0.1);
+    for (double& r : cells) {
+        if (!std::isnan(r))
+            r = std::pow(10.0, (r - 1.0) / 1.5 - 3.0);
+    }
+    expectAllPairs(planarSurface(9, 8, cells, 2.0), 8, 9);
+    expectAllPairs(planarSurface(9, 8, cells, 2.0), 4, 9);
+}
+
+TEST(LeastCostDistances, SurfacesOfOneRowOrOneColumn)
+{
+    const SquareMatrix row = LeastCostDistances(planarSurface(4, 1, {1.0, 2.0, 3.0, 4.0}), inCells({3, 0}), 8);
+    EXPECT_EQ(row(0, 1), (3.5 + 2.5 + 1.5));
+    RasterGeometry geometry;
+    geometry.columns = 1;
+    geometry.rows = 3;
+    geometry.transform = {0.0, 2.0, 0.0, 0.0, 0.0, -5.0};
+    const ResistanceSurface column(geometry, {1.0, 3.0, 1.0}, false, "s");
+    EXPECT_EQ(LeastCostDistances(column, inCells({0, 2}), 8)(0, 1), 2.0 * 5.0 + 2.0 * 5.0);
 }
 
 TEST(LeastCostDistances, OblongCellsMatchAnAllPairsSearch)
