@@ -61,19 +61,14 @@ std::string fileName(const FieldReader& reader)
 
 // "2 of the 30 observations of the coordinate file have no row in the distance matrix file "m.csv":
 // "a", "b"."
-[[noreturn]] void throwMissing(const std::vector<std::string_view>& missing, size_t observations, std::string_view what,
+[[noreturn]] void throwMissing(const std::vector<std::string>& missing, size_t observations, std::string_view what,
                                const FieldReader& reader)
 {
-    constexpr size_t kNamed = 5;
-    std::string names;
-    for (size_t k = 0; k < std::min(missing.size(), kNamed); ++k)
-        names += (k == 0 ? "" : ", ") + quotedField(missing[k]);
-    if (missing.size() > kNamed)
-        names += ", ...";
+    const bool cut = missing.size() > 5;
     throw DataProblem(std::to_string(missing.size()) + " of the " + std::to_string(observations) +
                           " observations of the coordinate file " + (missing.size() == 1 ? "has" : "have") + " no " +
-                          std::string(what) + " in the " + fileName(reader) + ": " + names +
-                          (missing.size() > kNamed ? "" : "."),
+                          std::string(what) + " in the " + fileName(reader) + ": " + quotedFieldList(missing) +
+                          (cut ? "" : "."),
                       "The first row of the file names the columns, the first field of every other row its row.");
 }
 
@@ -109,7 +104,7 @@ SquareMatrix ReadDistanceMatrixFile(FieldReader& reader, const std::vector<std::
                               place(headerLine, field) + ").");
     }
     std::vector<size_t> columnOfObservation(static_cast<size_t>(n));
-    std::vector<std::string_view> missing;
+    std::vector<std::string> missing;
     std::unordered_map<std::string_view, std::vector<int>> observationsByName;
     for (int k = 0; k < n; ++k) {
         observationsByName[names[k]].push_back(k);

@@ -3,6 +3,7 @@
 #include "core/DistanceCsv.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "tests/support/DataProblems.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,7 @@ SquareMatrix readText(const std::string& text, const std::vector<std::string>& n
 
 std::string problemOf(const std::string& text, const std::vector<std::string>& names)
 {
-    try {
-        readText(text, names);
-    } catch (const DataProblem& problem) {
-        return problem.what();
-    }
-    return "no DataProblem";
+    return testing::dataProblemOf([&] { readText(text, names); });
 }
 
 TEST(DistanceMatrixFile, MatchesRowsAndColumnsByNameInAnyOrder)

@@ -1,6 +1,7 @@
 #include "formats/RasterFile.h"
 
 #include "core/Errors.h"
+#include "tests/support/DataProblems.h"
 #include "tests/support/RasterFiles.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
@@ -13,6 +14,7 @@
 namespace tessaloc {
 namespace {
 
+using testing::dataProblemOf;
 using testing::esriAsciiGrid;
 using testing::northUp;
 using testing::RasterSpec;
@@ -21,17 +23,6 @@ using testing::writeGeoTiff;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
-// The message of the DataProblem that `body` throws.
-template <typename Body> std::string problemOf(Body&& body)
-{
-    try {
-        body();
-    } catch (const DataProblem& problem) {
-        return problem.what();
-    }
-    return "no DataProblem";
-}
 
 void expectCells(const std::vector<double>& cells, const std::vector<double>& expected)
 {
@@ -158,24 +149,24 @@ TEST(RasterFile, FilesThatAreNoRasterGiveMessages)
 {
     TempFolder folder;
     const auto missing = folder.path() / "missing.tif";
-    EXPECT_EQ(problemOf([&] { RasterFile(missing, "resistance surface"); }),
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(missing, "resistance surface"); }),
               "The resistance surface \"" + missing.string() + "\" does not exist.");
 
     const auto empty = folder.write("empty.tif", "");
-    EXPECT_EQ(problemOf([&] { RasterFile(empty, "resistance surface"); }),
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(empty, "resistance surface"); }),
               "The resistance surface \"" + empty.string() +
                   "\" cannot be read as a raster (GeoTIFF, ESRI ASCII grid, ...).");
 
     const auto text = folder.write("notes.txt", "a resistance surface, some day\n");
-    EXPECT_EQ(problemOf([&] { RasterFile(text, "resistance surface"); }),
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(text, "resistance surface"); }),
               "The resistance surface \"" + text.string() +
                   "\" cannot be read as a raster (GeoTIFF, ESRI ASCII grid, ...).");
 
     const auto noCells = folder.write("nocells.asc", esriAsciiGrid(0, 0, 0.0, 0.0, 1.0, {}));
-    EXPECT_NE(problemOf([&] { RasterFile(noCells, "resistance surface"); }).find("\"" + noCells.string() + "\""),
+    EXPECT_NE(dataProblemOf([&] { RasterFile(noCells, "resistance surface"); }).find("\"" + noCells.string() + "\""),
               std::string::npos);
 
-    EXPECT_EQ(problemOf([&] { RasterFile(folder.path(), "resistance surface"); }).substr(0, 28),
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(folder.path(), "resistance surface"); }).substr(0, 28),
               "The resistance surface \"" + folder.path().string().substr(0, 4));
 }
 
@@ -186,7 +177,7 @@ TEST(RasterFile, ARasterWithoutGeoreferencingGivesAMessage)
     spec.values = {1.0};
     spec.transform.reset();
     const auto path = writeGeoTiff(folder, "pixels.tif", spec);
-    EXPECT_EQ(problemOf([&] { RasterFile(path, "resistance surface"); }),
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(path, "resistance surface"); }),
               "The resistance surface \"" + path.string() +
                   "\" has no georeferencing (no origin and cell size), so no sample location can be placed on it.");
 }

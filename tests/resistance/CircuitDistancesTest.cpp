@@ -1,6 +1,7 @@
 #include "resistance/CircuitDistances.h"
 
 #include "tests/resistance/SurfaceTestSupport.h"
+#include "tests/support/DataProblems.h"
 #include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,10 @@
 namespace tessaloc {
 namespace {
 
+using testing::dataProblemOf;
 using testing::inCells;
 using testing::kImpassable;
 using testing::planarSurface;
-using testing::problemOf;
 using testing::randomResistances;
 
 // The circuit of a surface as the tests build it themselves: the passable cells joined to `start`
@@ -204,7 +205,7 @@ TEST(CircuitDistances, ADiagonalResistorIsTheMeanTimesTheRootOfTwo)
     // Only the corner joins the two passable cells of a 2 x 2 surface.
     const ResistanceSurface surface = planarSurface(2, 2, {2.0, kImpassable, kImpassable, 4.0});
     EXPECT_NEAR(CircuitDistances(surface, inCells({0, 3}), 8)(0, 1), 3.0 * std::numbers::sqrt2, 1e-12);
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   CircuitDistances(surface, inCells({0, 3}), 4);
               }),
               "The locations of observation 1 (\"O1\") and observation 2 (\"O2\") lie in parts of the resistance "
@@ -314,7 +315,7 @@ TEST(CircuitDistances, ALargerSurfaceMatchesConjugateGradients)
 TEST(CircuitDistances, PartsThatNoPathJoinsNameBothObservations)
 {
     const ResistanceSurface strip = planarSurface(4, 1, {1.0, 1.0, kImpassable, 1.0});
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   CircuitDistances(strip, inCells({1, 0, 3}), 8);
               }),
               "The locations of observation 1 (\"O1\") and observation 3 (\"O3\") lie in parts of the resistance "
@@ -324,7 +325,7 @@ TEST(CircuitDistances, PartsThatNoPathJoinsNameBothObservations)
 TEST(CircuitDistances, RefusesARunThatNeedsMoreMemoryThanItMayUse)
 {
     const ResistanceSurface surface = planarSurface(30, 30, std::vector<double>(900, 1.0));
-    const std::string message = problemOf([&] {
+    const std::string message = dataProblemOf([&] {
         CircuitDistances(surface, inCells({0, 899}), 8, RunListener::none(), 1000);
     });
     EXPECT_TRUE(message.starts_with("The resistance surface \"test.tif\" (30 x 30 cells) would need about "))

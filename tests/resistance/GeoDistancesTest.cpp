@@ -3,6 +3,7 @@
 #include "core/DistanceCsv.h"
 #include "core/GeographicDistances.h"
 #include "tests/resistance/SurfaceTestSupport.h"
+#include "tests/support/DataProblems.h"
 #include "tests/support/RasterFiles.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
@@ -12,7 +13,7 @@
 namespace tessaloc {
 namespace {
 
-using testing::problemOf;
+using testing::dataProblemOf;
 using testing::RasterSpec;
 using testing::TempFolder;
 
@@ -120,7 +121,7 @@ TEST(BuildGeographicDistances, ASurfaceInOtherCoordinatesThanTheSamplesGivesAMes
     GeoDistanceSettings settings;
     settings.kind = GeoDistanceKind::Circuit;
     settings.file = utmStrip(folder).string();
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   BuildGeographicDistances(tableAt({{"15", "37.9"}}), true, settings);
               }),
               "The resistance surface \"" + settings.file +
@@ -137,7 +138,8 @@ TEST(BuildGeographicDistances, RefusesASurfaceTooLargeBeforeReadingIt)
     settings.threads = 1;
     settings.memoryLimit = 100;
     testing::RecordingListener listener;
-    const std::string message = problemOf([&] { BuildGeographicDistances(stripCentres(), false, settings, listener); });
+    const std::string message =
+        dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings, listener); });
     EXPECT_TRUE(message.starts_with("The resistance surface \"" + settings.file + "\" (3 x 1 cells) would need about "))
         << message;
     EXPECT_TRUE(message.ends_with(" of memory for least-cost paths, more than the limit of 100 bytes.")) << message;
@@ -149,7 +151,7 @@ TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)
     GeoDistanceSettings settings;
     settings.kind = GeoDistanceKind::LeastCost;
     settings.file = "no-such-surface.tif";
-    EXPECT_EQ(problemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }),
+    EXPECT_EQ(dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }),
               "The resistance surface \"no-such-surface.tif\" does not exist.");
 }
 

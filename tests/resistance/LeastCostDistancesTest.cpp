@@ -2,6 +2,7 @@
 
 #include "core/GeographicDistances.h"
 #include "tests/resistance/SurfaceTestSupport.h"
+#include "tests/support/DataProblems.h"
 #include "tests/support/RecordingListener.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,10 @@
 namespace tessaloc {
 namespace {
 
+using testing::dataProblemOf;
 using testing::inCells;
 using testing::kImpassable;
 using testing::planarSurface;
-using testing::problemOf;
 using testing::randomResistances;
 
 // Every cell to every cell by Floyd-Warshall over the steps between passable neighbours, each
@@ -207,7 +208,7 @@ TEST(LeastCostDistances, ObservationsInOneCellAreZeroApart)
 TEST(LeastCostDistances, PartsThatNoPathJoinsNameBothObservations)
 {
     const ResistanceSurface surface = planarSurface(3, 2, {1.0, kImpassable, 1.0, 1.0, kImpassable, 1.0});
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   LeastCostDistances(surface, inCells({0, 3, 5}), 8);
               }),
               "The locations of observation 1 (\"O1\") and observation 3 (\"O3\") lie in parts of the resistance "

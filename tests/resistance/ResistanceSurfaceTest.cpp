@@ -2,6 +2,7 @@
 
 #include "core/GeographicDistances.h"
 #include "tests/resistance/SurfaceTestSupport.h"
+#include "tests/support/DataProblems.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,9 @@
 namespace tessaloc {
 namespace {
 
+using testing::dataProblemOf;
 using testing::kImpassable;
 using testing::planarSurface;
-using testing::problemOf;
 
 SampleTable tableOf(const std::vector<std::array<std::string, 3>>& records)
 {
@@ -94,7 +95,7 @@ class ResistanceSurfaceProblems : public ::testing::TestWithParam<BadCells> {};
 
 TEST_P(ResistanceSurfaceProblems, NameTheCell)
 {
-    EXPECT_EQ(problemOf([&] { planarSurface(3, 2, GetParam().cells); }), GetParam().message);
+    EXPECT_EQ(dataProblemOf([&] { planarSurface(3, 2, GetParam().cells); }), GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,7 +123,7 @@ TEST(ResistanceSurface, ARotatedRasterGivesAMessage)
     geometry.columns = 1;
     geometry.rows = 1;
     geometry.transform = {0.0, 1.0, 0.1, 0.0, 0.0, -1.0};
-    EXPECT_EQ(problemOf([&] { ResistanceSurface(geometry, {1.0}, false, "resistance surface \"r.tif\""); }),
+    EXPECT_EQ(dataProblemOf([&] { ResistanceSurface(geometry, {1.0}, false, "resistance surface \"r.tif\""); }),
               "The resistance surface \"r.tif\" is rotated or sheared; save it north-up first (for example with "
               "gdalwarp).");
 }
@@ -132,7 +133,7 @@ TEST(RequireMatchingCoordinates, NamesTheSurfaceAndTheSettingWhenTheyDisagree)
     RasterGeometry geographic;
     geographic.coordinates = RasterCoordinates::Geographic;
     geographic.coordinateSystemName = "WGS 84";
-    EXPECT_EQ(problemOf([&] { RequireMatchingCoordinates(geographic, false, "resistance surface \"g.tif\""); }),
+    EXPECT_EQ(dataProblemOf([&] { RequireMatchingCoordinates(geographic, false, "resistance surface \"g.tif\""); }),
               "The resistance surface \"g.tif\" is in longitude/latitude (WGS 84), but the sample coordinates are "
               "planar (latitude/longitude is not chosen).");
     EXPECT_NO_THROW(RequireMatchingCoordinates(geographic, true, "s"));
@@ -140,7 +141,7 @@ TEST(RequireMatchingCoordinates, NamesTheSurfaceAndTheSettingWhenTheyDisagree)
     RasterGeometry planar;
     planar.coordinates = RasterCoordinates::Planar;
     planar.coordinateSystemName = "WGS 84 / UTM zone 33N";
-    EXPECT_EQ(problemOf([&] { RequireMatchingCoordinates(planar, true, "resistance surface \"p.tif\""); }),
+    EXPECT_EQ(dataProblemOf([&] { RequireMatchingCoordinates(planar, true, "resistance surface \"p.tif\""); }),
               "The resistance surface \"p.tif\" has planar coordinates (WGS 84 / UTM zone 33N), but the sample "
               "coordinates are longitude/latitude (latitude/longitude is chosen).");
     EXPECT_NO_THROW(RequireMatchingCoordinates(planar, false, "s"));
@@ -164,12 +165,12 @@ TEST(PlaceObservations, ALocationOffTheSurfaceOrOnAnImpassableCellNamesTheObserv
     std::vector<double> cells(12, 1.0);
     cells[5] = kImpassable;
     const ResistanceSurface surface = planarSurface(4, 3, cells, 10.0);
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   PlaceObservations(surface, tableOf({{"A", "5", "-5"}, {"Far", "50", "-5"}}), false);
               }),
               "The location of observation 2 (\"Far\") (X \"50\", Y \"-5\") lies outside the resistance surface "
               "\"test.tif\", which covers X from 0 to 40 and Y from -30 to 0.");
-    EXPECT_EQ(problemOf([&] {
+    EXPECT_EQ(dataProblemOf([&] {
                   PlaceObservations(surface, tableOf({{"Lake", "15", "-15"}}), false);
               }),
               "The location of observation 1 (\"Lake\") lies on an impassable cell (no data) of the resistance "
@@ -190,7 +191,7 @@ TEST(PlaceObservations, ChecksLongitudeAndLatitudeAsForStraightLines)
     } catch (const DataProblem& problem) {
         expected = problem.what();
     }
-    EXPECT_EQ(problemOf([&] { PlaceObservations(surface, table, true); }), expected);
+    EXPECT_EQ(dataProblemOf([&] { PlaceObservations(surface, table, true); }), expected);
     EXPECT_THROW(PlaceObservations(surface, tableOf({{"A", "east", "1"}}), true), AnalysisError);
 }
 

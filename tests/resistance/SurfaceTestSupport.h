@@ -2,7 +2,6 @@
 
 // Small surfaces and observations for the tests of the distances over a resistance surface.
 
-#include "core/Errors.h"
 #include "resistance/ResistanceSurface.h"
 
 #include <cmath>
@@ -50,17 +49,6 @@ inline std::vector<double> randomResistances(int cells, std::uint32_t seed, doub
         values.push_back(unit(generator) < impassableShare ? kImpassable : r);
     }
     return values;
-}
-
-/// The message of the DataProblem that `body` throws.
-template <typename Body> std::string problemOf(Body&& body)
-{
-    try {
-        body();
-    } catch (const DataProblem& problem) {
-        return problem.what();
-    }
-    return "no DataProblem";
 }
 
 } // namespace tessaloc::testing
