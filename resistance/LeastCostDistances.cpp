@@ -34,10 +34,11 @@ class BucketQueue {
 public:
     BucketQueue(double cheapestStep, double dearestStep)
         : m_perBucket(2.0 / cheapestStep)
-        , m_buckets(static_cast<size_t>(std::ceil(dearestStep * m_perBucket)) + 2)
+        , m_buckets(std::bit_ceil(static_cast<size_t>(std::ceil(dearestStep * m_perBucket)) + 2))
+        , m_mask(m_buckets.size() - 1)
     {
     }
-    /// The number of buckets a surface with these steps needs.
+    /// The number of buckets a surface with these steps needs (before rounding up to a power of two).
     static double bucketsFor(double cheapestStep, double dearestStep) { return dearestStep * 2.0 / cheapestStep + 2; }
 
     bool empty() const { return m_size == 0; }
@@ -50,13 +51,13 @@ public:
     }
     void push(double distance, std::int64_t cell)
     {
-        m_buckets[static_cast<std::uint64_t>(distance * m_perBucket) % m_buckets.size()].push_back({distance, cell});
+        m_buckets[static_cast<std::uint64_t>(distance * m_perBucket) & m_mask].push_back({distance, cell});
         ++m_size;
     }
     QueueEntry pop()
     {
         while (m_buckets[m_lowest].empty())
-            m_lowest = m_lowest + 1 == m_buckets.size() ? 0 : m_lowest + 1;
+            m_lowest = (m_lowest + 1) & m_mask;
         const QueueEntry entry = m_buckets[m_lowest].back();
         m_buckets[m_lowest].pop_back();
         --m_size;
@@ -65,7 +66,8 @@ public:
 
 private:
     double m_perBucket;
-    std::vector<std::vector<QueueEntry>> m_buckets;
+    std::vector<std::vector<QueueEntry>> m_buckets; // a power of two of them, for the mask
+    size_t m_mask;
     size_t m_lowest = 0;
     size_t m_size = 0;
 };
