@@ -148,6 +148,7 @@ struct SupernodeSources {
     Index valueCount = 0;
     Index widestUpdate = 0; // the largest (rows below the block) x (sources) of a supernode
     Index mostSources = 0;
+    Index mostSourcesOfSome = 0; // in a supernode that not all sources reach
 
     Index count(Index s) const { return start[s + 1] - start[s]; }
     const int* of(Index s) const { return sources.data() + start[s]; }
@@ -171,6 +172,8 @@ SupernodeSources sourcesOfSupernodes(const Supernodes& supernodes, const std::ve
         result.widestUpdate =
             std::max(result.widestUpdate, (supernodes.rowCount(s) - supernodes.columns(s)) * sizes[s]);
         result.mostSources = std::max(result.mostSources, sizes[s]);
+        if (sizes[s] < static_cast<Index>(sourceColumns.size()))
+            result.mostSourcesOfSome = std::max(result.mostSourcesOfSome, sizes[s]);
     }
     result.sources.resize(static_cast<size_t>(result.start[count]));
     std::vector<Index> filled(result.start.begin(), result.start.end() - 1);
@@ -198,7 +201,7 @@ std::vector<double> solveAndMultiply(const Supernodes& supernodes, const std::ve
 
     std::vector<double> gram(static_cast<size_t>(m * m), 0.0);
     std::vector<double> update(static_cast<size_t>(plan.widestUpdate));
-    std::vector<double> blockGram(static_cast<size_t>(plan.mostSources * plan.mostSources));
+    std::vector<double> blockGram(static_cast<size_t>(plan.mostSourcesOfSome * plan.mostSourcesOfSome));
     std::vector<Index> positionInParent(static_cast<size_t>(plan.mostSources));
     for (Index s = 0; s < supernodes.count; ++s) {
         const Index sourceCount = plan.count(s);
@@ -221,6 +224,10 @@ std::vector<double> solveAndMultiply(const Supernodes& supernodes, const std::ve
 
         if (sourceCount == 1) {
             gram[static_cast<size_t>(sources[0] * m + sources[0])] += cblas_ddot(w, solution, 1, solution, 1);
+        } else if (sourceCount == m) {
+            // Every source: the products go straight into the Gram matrix, whose upper triangle
+            // row by row is the lower one column by column.
+            cblas_dsyrk(CblasColMajor, CblasLower, CblasTrans, k, w, 1.0, solution, w, 1.0, gram.data(), k);
         } else {
             cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, k, w, 1.0, solution, w, 0.0, blockGram.data(), k);
             for (Index b = 0; b < sourceCount; ++b) {
@@ -309,7 +316,8 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     // update block and a few numbers per node).
     const std::uint64_t factorBytes =
         (factor->xsize + factor->maxcsize) * sizeof(double) + (factor->ssize + 4 * factor->n) * sizeof(Index);
-    const std::uint64_t solveBytes = (static_cast<std::uint64_t>(plan.valueCount) + sources * sources +
+    const auto some = static_cast<std::uint64_t>(plan.mostSourcesOfSome);
+    const std::uint64_t solveBytes = (static_cast<std::uint64_t>(plan.valueCount) + sources * sources + some * some +
                                       static_cast<std::uint64_t>(plan.widestUpdate)) *
                                      sizeof(double);
     const std::uint64_t need = static_cast<std::uint64_t>(surface.cellCount()) * (sizeof(double) + 1 + sizeof(Index)) +
