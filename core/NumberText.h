@@ -12,6 +12,11 @@ std::string plainText(double value);
 /// Plain text form of a whole number ("1000", "-3").
 std::string plainText(long long value);
 
+/// The shortest text that reads back as exactly `value` ("0.1", "-2.5e-07", "1e+300"), for messages
+/// that quote a value read from a file: two values that differ only in their last digits still
+/// show different texts.
+std::string shortestText(double value);
+
 /// Print form of a number: the plain text form without a zero before the point of a fraction, with
 /// one blank in front of a non-negative number (" .5", "-.25", " 1E-05", " 0"). Used when a number
 /// is printed or joined into a message or progress text.

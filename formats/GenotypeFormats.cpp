@@ -220,17 +220,10 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
         }
         missing.push_back(name);
     }
-    if (!missing.empty()) {
-        constexpr size_t kNamed = 5;
-        std::string names;
-        for (size_t k = 0; k < std::min(missing.size(), kNamed); ++k)
-            names += (k == 0 ? "" : ", ") + quotedField(missing[k]);
-        if (missing.size() > kNamed)
-            names += ", ...";
+    if (!missing.empty())
         throw DataProblem(std::to_string(missing.size()) + " of the " + std::to_string(table.names.size()) +
                           " observations of the coordinate file " + (missing.size() == 1 ? "has" : "have") +
-                          " no sample in the " + genotypes.file + ": " + names + "." + caseHint);
-    }
+                          " no sample in the " + genotypes.file + ": " + quotedFieldList(missing) + "." + caseHint);
 
     const size_t leftOut = genotypes.names.size() - positions.size();
     if (leftOut > 0)
