@@ -1,8 +1,8 @@
 #include "formats/DistanceMatrixFile.h"
 
-#include "formats/DistanceCsv.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "formats/DistanceCsv.h"
 #include "tests/support/DataProblems.h"
 #include "tests/support/TempFiles.h"
 

@@ -1,7 +1,7 @@
 #include "resistance/GeoDistances.h"
 
-#include "formats/DistanceCsv.h"
 #include "core/GeographicDistances.h"
+#include "formats/DistanceCsv.h"
 #include "tests/resistance/SurfaceTestSupport.h"
 #include "tests/support/DataProblems.h"
 #include "tests/support/RasterFiles.h"
