@@ -52,4 +52,29 @@ double MatrixCorrelation(const SquareMatrix& a, const SquareMatrix& b)
                          "observations)");
 }
 
+PairDeviations CenterPairs(const SquareMatrix& m)
+{
+    const int n = m.size();
+    PairDeviations centered;
+    centered.deviations = SquareMatrix(n);
+    if (n < 2)
+        return centered;
+    double sum = 0.0;
+    for (int i = 0; i < n - 1; ++i) {
+        const double* row = m.row(i);
+        for (int j = i + 1; j < n; ++j)
+            sum += row[j];
+    }
+    centered.mean = sum / (static_cast<double>(n) * (n - 1) / 2.0);
+    for (int i = 0; i < n - 1; ++i) {
+        const double* row = m.row(i);
+        for (int j = i + 1; j < n; ++j) {
+            const double deviation = row[j] - centered.mean;
+            centered.deviations.setPair(i, j, deviation);
+            centered.sumOfSquares += deviation * deviation;
+        }
+    }
+    return centered;
+}
+
 } // namespace tessaloc
