@@ -1,5 +1,7 @@
 #include "analyses/landscape/GridInterpolation.h"
 
+#include "analyses/landscape/InverseSquareRoot.h"
+
 #include "core/Errors.h"
 #include "core/ParallelRows.h"
 #include "geometry/GeometryHelpers.h"
@@ -40,12 +42,28 @@ EdgeColumns edgeColumns(const std::vector<LandscapeEdge>& edges)
     return columns;
 }
 
+// Edges are weighed this many at a time: the squared distances of a block first, then their weights,
+// then the sums.
+constexpr size_t kEdgesPerBlock = 256;
+
+// The weights (d^2)^(-p/2) of a block of squared distances. With p = 1 they come
+// from inverseSquareRootsAsPow, equal to pow's bit for bit at a fraction of its cost; any other p
+// takes the library's pow, one call per edge, which no vector form reproduces to the last bit.
+void blockWeights(const double* squared, double* weights, size_t count, double distanceWeight, double exponent)
+{
+    if (distanceWeight == 1.0) {
+        inverseSquareRootsAsPow(squared, weights, count);
+        return;
+    }
+    for (size_t k = 0; k < count; ++k)
+        weights[k] = std::pow(squared[k], exponent);
+}
+
 // The inverse-distance-weighted height of the node at (x, y), or false when it is undefined. The
-// sums run over the edges in order, as a plain loop would add them. The weight is the library's pow,
-// one call per edge, which no vector form reproduces to the last bit: the time goes there, and the
-// speed comes from spreading the nodes over the cores. Nothing is allocated here, so the threads
-// that run it cannot fail.
-bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, double& height)
+// sums run over the edges in order, as a plain loop would add them; the speed comes from the
+// weights of the default p = 1 and from spreading the nodes over the cores. Nothing is allocated
+// here, so the threads that run it cannot fail.
+bool nodeHeight(const EdgeColumns& edges, double x, double y, double distanceWeight, double exponent, double& height)
 {
     const size_t count = edges.midX.size();
     double numerator = 0.0;
@@ -54,18 +72,26 @@ bool nodeHeight(const EdgeColumns& edges, double x, double y, double exponent, d
     // distance 0 is unbounded.
     double coincidentSum = 0.0;
     long long coincident = 0;
-    for (size_t e = 0; e < count; ++e) {
-        const double dx = edges.midX[e] - x;
-        const double dy = edges.midY[e] - y;
-        const double squared = dx * dx + dy * dy;
-        if (squared == 0.0) {
-            coincidentSum += edges.height[e];
-            ++coincident;
-            continue;
+    double squared[kEdgesPerBlock];
+    double weights[kEdgesPerBlock];
+    for (size_t first = 0; first < count; first += kEdgesPerBlock) {
+        const size_t block = std::min(kEdgesPerBlock, count - first);
+        for (size_t k = 0; k < block; ++k) {
+            const double dx = edges.midX[first + k] - x;
+            const double dy = edges.midY[first + k] - y;
+            squared[k] = dx * dx + dy * dy;
         }
-        const double weight = std::pow(squared, exponent);
-        denominator += weight;
-        numerator += weight * edges.height[e];
+        // A distance of 0 gets an unbounded weight here, which the sums below leave out.
+        blockWeights(squared, weights, block, distanceWeight, exponent);
+        for (size_t k = 0; k < block; ++k) {
+            if (squared[k] == 0.0) {
+                coincidentSum += edges.height[first + k];
+                ++coincident;
+                continue;
+            }
+            denominator += weights[k];
+            numerator += weights[k] * edges.height[first + k];
+        }
     }
     if (coincident > 0) {
         height = coincidentSum / static_cast<double>(coincident);
@@ -145,7 +171,8 @@ InterpolationGrid InterpolateLandscape(const LandscapeResult& shape, std::int32_
                 const size_t end = std::min(nodes, begin + kNodesPerGroup);
                 for (size_t node = begin; node < end; ++node) {
                     double height = 0.0;
-                    defined[node] = nodeHeight(edges, grid.GridX[node], grid.GridY[node], exponent, height) ? 1 : 0;
+                    defined[node] =
+                        nodeHeight(edges, grid.GridX[node], grid.GridY[node], distanceWeight, exponent, height) ? 1 : 0;
                     grid.GridHeight[node] = height;
                 }
             },

@@ -212,5 +212,24 @@ TEST(LiteralLandscape, GridNodesOnMidpointsMatchTheLiteralProcedure)
     EXPECT_GT(onMidpoints, 10);
 }
 
+TEST(LiteralLandscape, WeightOneGridsMatchThePowProcedureOnRandomGrids)
+{
+    // The default weight takes its own path to pow's value: random midpoints and heights over areas
+    // from a millimetre to a continent, a few edges to a few hundred, against the literal procedure,
+    // which calls pow for every edge.
+    struct Area {
+        double side;
+        int edges;
+        unsigned seed;
+    };
+    for (const Area& area :
+         {Area{1e-3, 3, 1}, Area{1.0, 50, 2}, Area{1000.0, 257, 3}, Area{4e6, 600, 4}, Area{0.37, 1000, 5}}) {
+        const LandscapeResult shape = reference::randomEdgeShape(area.seed, 12, area.edges, area.side);
+        const std::string label = "side " + plainText(area.side) + ", " + std::to_string(area.edges) + " edges";
+        expectSameGrid(InterpolateLandscape(shape, 31, 17, 1.0), reference::literalInterpolation(shape, 31, 17, 1.0),
+                       label);
+    }
+}
+
 } // namespace
 } // namespace tessaloc
