@@ -42,63 +42,41 @@ EdgeColumns edgeColumns(const std::vector<LandscapeEdge>& edges)
     return columns;
 }
 
-// Edges are weighed this many at a time: the squared distances of a block first, then their weights,
-// then the sums.
-constexpr size_t kEdgesPerBlock = 256;
-
-// The weights (d^2)^(-p/2) of a block of squared distances. With p = 1 they come
-// from inverseSquareRootsAsPow, equal to pow's bit for bit at a fraction of its cost; any other p
-// takes the library's pow, one call per edge, which no vector form reproduces to the last bit.
-void blockWeights(const double* squared, double* weights, size_t count, double distanceWeight, double exponent)
-{
-    if (distanceWeight == 1.0) {
-        inverseSquareRootsAsPow(squared, weights, count);
-        return;
-    }
-    for (size_t k = 0; k < count; ++k)
-        weights[k] = std::pow(squared[k], exponent);
-}
-
 // The inverse-distance-weighted height of the node at (x, y), or false when it is undefined. The
-// sums run over the edges in order, as a plain loop would add them; the speed comes from the
-// weights of the default p = 1 and from spreading the nodes over the cores. Nothing is allocated
+// sums run over the edges in order, as a plain loop would add them. At the default weight p = 1 the
+// weights come from inverseDistanceSums, equal to pow's bit for bit at a fraction of its cost; any
+// other p takes the library's pow, one call per edge, which no vector form reproduces to the last
+// bit. The rest of the speed comes from spreading the nodes over the cores. Nothing is allocated
 // here, so the threads that run it cannot fail.
 bool nodeHeight(const EdgeColumns& edges, double x, double y, double distanceWeight, double exponent, double& height)
 {
     const size_t count = edges.midX.size();
-    double numerator = 0.0;
-    double denominator = 0.0;
-    // A node on one or more midpoints takes the mean of their heights: the weight of a midpoint at
-    // distance 0 is unbounded.
-    double coincidentSum = 0.0;
-    long long coincident = 0;
-    double squared[kEdgesPerBlock];
-    double weights[kEdgesPerBlock];
-    for (size_t first = 0; first < count; first += kEdgesPerBlock) {
-        const size_t block = std::min(kEdgesPerBlock, count - first);
-        for (size_t k = 0; k < block; ++k) {
-            const double dx = edges.midX[first + k] - x;
-            const double dy = edges.midY[first + k] - y;
-            squared[k] = dx * dx + dy * dy;
-        }
-        // A distance of 0 gets an unbounded weight here, which the sums below leave out.
-        blockWeights(squared, weights, block, distanceWeight, exponent);
-        for (size_t k = 0; k < block; ++k) {
-            if (squared[k] == 0.0) {
-                coincidentSum += edges.height[first + k];
-                ++coincident;
+    InverseDistanceSums sums;
+    if (distanceWeight == 1.0) {
+        sums = inverseDistanceSums(edges.midX.data(), edges.midY.data(), edges.height.data(), count, x, y);
+    } else {
+        for (size_t e = 0; e < count; ++e) {
+            const double dx = edges.midX[e] - x;
+            const double dy = edges.midY[e] - y;
+            const double squared = dx * dx + dy * dy;
+            // A midpoint at distance 0 has an unbounded weight: it counts apart.
+            if (squared == 0.0) {
+                sums.coincidentSum += edges.height[e];
+                ++sums.coincident;
                 continue;
             }
-            denominator += weights[k];
-            numerator += weights[k] * edges.height[first + k];
+            const double weight = std::pow(squared, exponent);
+            sums.denominator += weight;
+            sums.numerator += weight * edges.height[e];
         }
     }
-    if (coincident > 0) {
-        height = coincidentSum / static_cast<double>(coincident);
+    // A node on one or more midpoints takes the mean of their heights.
+    if (sums.coincident > 0) {
+        height = sums.coincidentSum / static_cast<double>(sums.coincident);
         return std::isfinite(height);
     }
-    height = numerator / denominator;
-    return denominator > 0.0 && std::isfinite(denominator) && std::isfinite(height);
+    height = sums.numerator / sums.denominator;
+    return sums.denominator > 0.0 && std::isfinite(sums.denominator) && std::isfinite(height);
 }
 
 } // namespace

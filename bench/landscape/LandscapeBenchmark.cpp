@@ -177,19 +177,25 @@ void BM_WeightsPow(benchmark::State& state)
 }
 BENCHMARK(BM_WeightsPow);
 
-// The path of p = 1 as the processor takes it (avx2 where it has AVX2 and FMA), and one by one.
-void BM_WeightsWithoutPow(benchmark::State& state, void (*weigh)(const double*, double*, size_t))
+// The weights of p = 1 by each path (avx512, avx2 where the processor has them; portable).
+void BM_WeightsWithoutPow(benchmark::State& state)
 {
+    const std::vector<std::string_view> paths = inverseSquareRootPaths();
+    if (static_cast<size_t>(state.range(0)) >= paths.size()) {
+        state.SkipWithError("the processor has no such path");
+        return;
+    }
+    const std::string_view path = paths[static_cast<size_t>(state.range(0))];
     const std::vector<double>& squared = squaredDistances();
     std::vector<double> weights(squared.size());
     for (auto _ : state) {
-        weigh(squared.data(), weights.data(), squared.size());
+        inverseSquareRootsAsPow(path, squared.data(), weights.data(), squared.size());
         benchmark::DoNotOptimize(weights.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<long long>(squared.size()));
+    state.SetLabel(std::string(path));
 }
-BENCHMARK_CAPTURE(BM_WeightsWithoutPow, chosen, inverseSquareRootsAsPow);
-BENCHMARK_CAPTURE(BM_WeightsWithoutPow, portable, inverseSquareRootsAsPowPortable);
+BENCHMARK(BM_WeightsWithoutPow)->DenseRange(0, 2);
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // The weight of the default distance weight p = 1 against the C library's pow(s, -0.5), which the
-// grid took before: equal bit for bit, on the vector path where the processor has one and on the
-// one-by-one path always.
+// grid took before: equal bit for bit, on every vector path the processor has and on the one-by-one
+// path always.
 
 #include "analyses/landscape/InverseSquareRoot.h"
 
@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaloc {
@@ -30,24 +31,24 @@ bool sameBits(double a, double b)
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) || (std::isnan(a) && std::isnan(b));
 }
 
-// Every value through both batch paths and the single-value function, each against pow.
+// Every value through every path this processor has and the single-value function, each against
+// pow.
 void expectAsPow(const std::vector<double>& squared, const std::string& label)
 {
-    std::vector<double> portable(squared.size());
-    std::vector<double> chosen(squared.size());
-    inverseSquareRootsAsPowPortable(squared.data(), portable.data(), squared.size());
-    inverseSquareRootsAsPow(squared.data(), chosen.data(), squared.size());
-    long long differing = 0;
-    for (size_t k = 0; k < squared.size(); ++k) {
-        const double expected = libraryPow(squared[k]);
-        const bool same = sameBits(portable[k], expected) && sameBits(chosen[k], expected) &&
-                          sameBits(inverseSquareRootAsPow(squared[k]), expected);
-        if (!same && ++differing <= 5)
-            ADD_FAILURE() << label << ": s = " << std::hexfloat << squared[k] << " pow gives " << expected
-                          << ", portable " << portable[k] << ", " << (inverseSquareRootsVectorised() ? "avx2 " : "")
-                          << chosen[k];
+    for (const std::string_view path : inverseSquareRootPaths()) {
+        std::vector<double> weights(squared.size());
+        inverseSquareRootsAsPow(path, squared.data(), weights.data(), squared.size());
+        long long differing = 0;
+        for (size_t k = 0; k < squared.size(); ++k) {
+            const double expected = libraryPow(squared[k]);
+            const bool same = sameBits(weights[k], expected) && sameBits(inverseSquareRootAsPow(squared[k]), expected);
+            if (!same && ++differing <= 5)
+                ADD_FAILURE() << label << ", " << path << ": s = " << std::hexfloat << squared[k] << " pow gives "
+                              << expected << ", the path " << weights[k] << ", one by one "
+                              << inverseSquareRootAsPow(squared[k]);
+        }
+        EXPECT_EQ(differing, 0) << label << ", " << path;
     }
-    EXPECT_EQ(differing, 0) << label;
 }
 
 TEST(InverseSquareRoot, EdgesOfTheRangeAndExactSquaresMatchPow)
@@ -122,6 +123,47 @@ TEST(InverseSquareRoot, BatchesOfEveryLengthMatchPow)
         for (double& s : squared)
             s = value(generator);
         expectAsPow(squared, "batch of " + std::to_string(count));
+    }
+}
+
+TEST(InverseSquareRoot, NodeSumsMatchAPlainLoopWithPow)
+{
+    // A node's sums over random edges, some of them on the node itself, against the plain loop that
+    // calls pow for every edge; edge counts around the blocks of 64 the vector paths take at a time.
+    std::mt19937_64 generator(5);
+    std::uniform_real_distribution<double> place(-50.0, 50.0);
+    std::uniform_real_distribution<double> height(0.0, 1.0);
+    for (const size_t count : {0, 1, 3, 8, 63, 64, 65, 128, 200, 3000}) {
+        const double x = place(generator);
+        const double y = place(generator);
+        std::vector<double> midX, midY, heights;
+        for (size_t e = 0; e < count; ++e) {
+            const bool onTheNode = e % 7 == 3;
+            midX.push_back(onTheNode ? x : place(generator));
+            midY.push_back(onTheNode ? y : place(generator));
+            heights.push_back(height(generator));
+        }
+        InverseDistanceSums plain;
+        for (size_t e = 0; e < count; ++e) {
+            const double dx = midX[e] - x;
+            const double dy = midY[e] - y;
+            const double squared = dx * dx + dy * dy;
+            if (squared == 0.0) {
+                plain.coincidentSum += heights[e];
+                ++plain.coincident;
+                continue;
+            }
+            plain.denominator += libraryPow(squared);
+            plain.numerator += libraryPow(squared) * heights[e];
+        }
+        for (const std::string_view path : inverseSquareRootPaths()) {
+            const InverseDistanceSums sums =
+                inverseDistanceSums(path, midX.data(), midY.data(), heights.data(), count, x, y);
+            EXPECT_TRUE(sameBits(sums.numerator, plain.numerator)) << count << " edges, " << path;
+            EXPECT_TRUE(sameBits(sums.denominator, plain.denominator)) << count << " edges, " << path;
+            EXPECT_TRUE(sameBits(sums.coincidentSum, plain.coincidentSum)) << count << " edges, " << path;
+            EXPECT_EQ(sums.coincident, plain.coincident) << count << " edges, " << path;
+        }
     }
 }
 
