@@ -73,6 +73,7 @@ MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const 
         Log10DistanceTransform(genetic, 10.0);
 
     MantelResult result;
+    result.pairTable = settings.pairTable;
     result.r = MatrixCorrelation(genetic, geographic);
     result.z = CrossProductSum(genetic, geographic);
     result.permutations = runner.replicates();

@@ -21,6 +21,9 @@ struct MantelSettings {
     bool logGeographic = false;
     /// Replace genetic distances by their log10 (shifted when some distance is exactly 0).
     bool logGenetic = false;
+    /// Write the table of every pair into the report; without it the report says in one line that
+    /// the table was left out (N = 20 000 has 199 990 000 pairs, gigabytes of text).
+    bool pairTable = true;
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
@@ -45,6 +48,7 @@ struct MantelResult {
     long long lessOrEqual = 0;    ///< replicates with Z' <= Z
     double pGreaterOrEqual = 1.0; ///< (ge + 1) / (permutations + 1)
     double pLessOrEqual = 1.0;    ///< (le + 1) / (permutations + 1)
+    bool pairTable = true;        ///< the report lists every pair (MantelSettings::pairTable)
 
     int sampleCount() const { return genetic.size(); }
 };

@@ -52,6 +52,16 @@ TEST(MantelReport, LinesAndZonesOfASmallRun)
     EXPECT_EQ(MantelReport(smallResult()), expected);
 }
 
+TEST(MantelReport, WithoutThePairTableOneLineSaysItWasLeftOut)
+{
+    // Three observations have 3 pairs; everything above the table stays as it was.
+    MantelResult result = smallResult();
+    result.pairTable = false;
+    const std::string full = MantelReport(smallResult());
+    const std::string head = full.substr(0, full.find("Table of matrix data"));
+    EXPECT_EQ(MantelReport(result), head + "Table of matrix data in expanded format left out (3 pairs)\r\n");
+}
+
 TEST(MantelReport, DataTypeLines)
 {
     MantelResult result = smallResult();
