@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 #include "formats/GenotypeFormats.h"
 
 #include <string>
@@ -48,9 +48,9 @@ struct AnalysisData {
     SampleTable table;
     /// Pairwise geographic distances (great-circle kilometres with latitude/longitude); empty when
     /// `ReadingSteps::geographic` is false.
-    SquareMatrix geographic;
+    PackedDistances geographic;
     /// Pairwise genetic distances for the data type; empty when `ReadingSteps::genetic` is false.
-    SquareMatrix genetic;
+    PackedDistances genetic;
 };
 
 /// Reads both files into a SampleTable, then builds the geographic and the genetic distances, in that

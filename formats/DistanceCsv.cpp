@@ -23,14 +23,14 @@ std::string csvCell(const std::string& text)
 
 } // namespace
 
-std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+std::string DistanceMatrixCsv(const std::vector<std::string>& names, const PackedDistances& matrix)
 {
     ReportWriter out;
     WriteDistanceMatrixCsv(out, names, matrix);
     return out.str();
 }
 
-void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix)
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const PackedDistances& matrix)
 {
     for (const std::string& name : names)
         out.text(",").text(csvCell(name));

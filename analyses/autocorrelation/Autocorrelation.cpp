@@ -317,8 +317,8 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
 
-    AutocorrelationResult result =
-        ComputeAutocorrelation(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
+    AutocorrelationResult result = ComputeAutocorrelation(
+        takeSquare(std::move(data.genetic)), takeSquare(std::move(data.geographic)), input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

@@ -205,7 +205,9 @@ LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener)
     shape.dataType = input.dataType;
     shape.settings = input.settings;
     describeSampleArea(shape, data.table, input.useLatLong);
-    buildNetwork(shape, std::move(data.genetic), data.geographic, input.useLatLong, listener);
+    // The network reads whole matrices.
+    buildNetwork(shape, takeSquare(std::move(data.genetic)), takeSquare(std::move(data.geographic)), input.useLatLong,
+                 listener);
     return shape;
 }
 

@@ -338,8 +338,9 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     steps.distancesStatus = "Calculating Distances";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const SampleTable& table = data.table;
-    SquareMatrix& geographic = data.geographic;
-    SquareMatrix& G = data.genetic;
+    // The barrier search reads whole matrices.
+    SquareMatrix geographic = takeSquare(std::move(data.geographic));
+    SquareMatrix G = takeSquare(std::move(data.genetic));
     std::vector<double> x(static_cast<size_t>(table.sampleCount()));
     std::vector<double> y(x.size());
     for (int i = 0; i < table.sampleCount(); ++i) {

@@ -51,7 +51,7 @@ const Data& data(int n)
             for (int j = i + 1; j < n; ++j)
                 d.G.setPair(i, j, unit(generator));
         }
-        d.D = BuildGeographicDistances(d.table, false);
+        d.D = BuildGeographicDistances(d.table, false).square();
         it = cache.emplace(n, std::move(d)).first;
     }
     return it->second;

@@ -1,7 +1,7 @@
 #include "formats/GenotypeFormats.h"
 #include "core/Errors.h"
-#include "tests/support/NumberedNames.h"
 #include "tests/formats/GenotypeReaderChecks.h"
+#include "tests/support/NumberedNames.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 

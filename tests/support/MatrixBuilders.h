@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/SquareMatrix.h"
 
 #include <initializer_list>
@@ -16,6 +17,12 @@ inline SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
         for (int j = i + 1; j < n; ++j)
             m.setPair(i, j, *value++);
     return m;
+}
+
+/// The same distances stored once per pair, as the engines take them.
+inline PackedDistances pairsOf(int n, std::initializer_list<double> upper)
+{
+    return PackedDistances(fromPairs(n, upper));
 }
 
 } // namespace tessaloc::testing

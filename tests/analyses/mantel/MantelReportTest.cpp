@@ -12,11 +12,11 @@ MantelResult smallResult()
     result.genotypePath = "geno file.txt";
     result.dataType = DataType::Genotypes;
     result.names = {"A", "B", "C"};
-    result.genetic = SquareMatrix(3);
+    result.genetic = PackedDistances(3);
     result.genetic.setPair(0, 1, 0.25);
     result.genetic.setPair(0, 2, 1.0);
     result.genetic.setPair(1, 2, 0.0);
-    result.geographic = SquareMatrix(3);
+    result.geographic = PackedDistances(3);
     result.geographic.setPair(0, 1, 5.0);
     result.geographic.setPair(0, 2, 12.125);
     result.geographic.setPair(1, 2, -0.0312);
