@@ -1,4 +1,10 @@
 #include "cli/CommandLine.h"
+
+#include "analyses/aggregation/Aggregation.h"
+#include "analyses/autocorrelation/Autocorrelation.h"
+#include "analyses/landscape/Landscape.h"
+#include "analyses/mantel/Mantel.h"
+#include "analyses/monmonier/Monmonier.h"
 #include "core/Errors.h"
 #include "tests/support/TempFiles.h"
 
@@ -30,18 +36,22 @@ const std::string kGenalex = "3,5,2,3,2\nTitle,,,p1,p2\nSample,Pop,L1,,L2,,L3,,,
                              "s4,p2,0,0,3,3,1,2,,1,1\ns5,p2,0,0,0,0,2,0,,5,5\n";
 
 // The report of `analysis` on the files, with the names of the two files written as COORDS and
-// GENOTYPES; also the warnings on standard error.
+// GENOTYPES; also the warnings on standard error. `options` follow the files.
 std::string reportOf(const std::string& analysis, const fs::path& coordinates, const fs::path& genotypes,
-                     const std::string& reportName, std::string* warnings = nullptr)
+                     const std::string& reportName, std::string* warnings = nullptr,
+                     const std::vector<std::string>& options = {"--permutations", "99"})
 {
     TempFolder output;
     std::ostringstream out, err;
-    const int status = runCommandLine({analysis, "--seed", "7,11", "--permutations", "99", coordinates.string(),
-                                       genotypes.string(), "--output-dir", output.path().string()},
-                                      out, err);
+    std::vector<std::string> arguments = {analysis,           "--seed",       "7,11", coordinates.string(),
+                                          genotypes.string(), "--output-dir", output.path().string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const int status = runCommandLine(arguments, out, err);
     EXPECT_EQ(status, 0) << err.str();
     if (warnings)
         *warnings = err.str();
+    // A report that was not written would compare equal to another that was not.
+    EXPECT_TRUE(fs::is_regular_file(output.path() / reportName)) << analysis << " wrote no " << reportName;
     std::string report = readFile(output.path() / reportName);
     for (const auto& [path, name] : {std::pair{genotypes, "GENOTYPES"}, std::pair{coordinates, "COORDS"}}) {
         for (size_t at; (at = report.find(path.string())) != std::string::npos;)
@@ -56,7 +66,7 @@ TEST(GenotypeFormats, TheSameDataInEveryFormatGivesTheSameReport)
     const fs::path coordinates = folder.write("coords.txt", kCoordinates);
     const fs::path own = folder.write("own.txt", kOwn);
     for (const auto& [analysis, report] :
-         {std::pair{"mantel", "IBDResults.txt"}, std::pair{"aggregation", "AggregationResults.txt"}}) {
+         {std::pair{"mantel", kMantelReportFileName}, std::pair{"aggregation", kAggregationReportFileName}}) {
         const std::string expected = reportOf(analysis, coordinates, own, report);
         for (const auto& [name, content] :
              {std::pair{"a.vcf", kVcf}, std::pair{"a.gen", kGenepop}, std::pair{"a.csv", kGenalex}}) {
