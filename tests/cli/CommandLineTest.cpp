@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include "analyses/AnalysisInput.h"
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +17,9 @@ using tessaloc::testing::TempFolder;
 
 const std::filesystem::path kExamples = TESSALOC_EXAMPLES_DIR;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
 CliRun run(const std::vector<std::string>& arguments)
 {
-    std::ostringstream out, err;
-    CliRun result;
-    result.exit = runCommandLine(arguments, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    return runCli(arguments);
 }
 
 const Subcommand& distances()
@@ -96,6 +87,25 @@ TEST(ParseInvocation, RepeatableOptionsKeepEveryValueInOrder)
     EXPECT_TRUE(invocation.textValues("--absent").empty());
     // An option that is not repeatable keeps its last value.
     EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 7);
+}
+
+TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
+{
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt"}).sampleMatching, SampleMatching::ByName);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt", "--match", "name"}).sampleMatching,
+              SampleMatching::ByName);
+    const Invocation byOrder = parseInvocation(distances(), {"--match=order", "c.txt", "g.txt"});
+    EXPECT_EQ(byOrder.sampleMatching, SampleMatching::ByOrder);
+    EXPECT_EQ(commonInput<AnalysisInput>(byOrder).sampleMatching, SampleMatching::ByOrder);
+    try {
+        parseInvocation(distances(), {"c.txt", "g.txt", "--match", "Order"});
+        ADD_FAILURE() << "no usage error";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()), "--match takes name or order, not \"Order\"");
+    }
+    // Every subcommand takes it, the conversion too.
+    for (const Subcommand& command : subcommands())
+        EXPECT_NE(run({command.name, "--help"}).out.find("--match name|order"), std::string::npos) << command.name;
 }
 
 TEST(RunCommandLine, UsageErrorsExitWith64)
