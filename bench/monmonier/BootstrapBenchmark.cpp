@@ -2,12 +2,9 @@
 // of 8 alleles (2 % missing), residual values, 3 barriers, 1 000 replicates, on every core and on one;
 // and the literal loop over the replicates (tests/support) for 100 of them, for the ratio.
 
-#include "analyses/monmonier/BarrierBootstrap.h"
-#include "core/GeneticDistances.h"
-#include "core/GeographicDistances.h"
-#include "geometry/GeometryHelpers.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/LiteralMonmonier.h"
+#include "tests/support/ObservedBarrierSearch.h"
 #include "tests/support/PointSets.h"
 
 #include <benchmark/benchmark.h>
@@ -22,55 +19,35 @@ using namespace tessaloc;
 constexpr int kLocations = 200;
 constexpr long long kBarriers = 3;
 
-struct Observed {
-    SampleTable table;
-    std::vector<double> x, y;
-    SquareMatrix geographic;
-    DistinctLocations locations;
-    Triangulation triangulation;
-    std::vector<BarrierTriangle> triangles;
-    std::vector<BarrierRecord> barriers;
-};
-
-const Observed& observed()
+// The table: 200 observations at distinct random points, and the search over it.
+const reference::ObservedBarrierSearch& observed()
 {
-    static std::unique_ptr<Observed> built;
+    static std::unique_ptr<reference::ObservedBarrierSearch> built;
     if (built)
         return *built;
-    built = std::make_unique<Observed>();
-    Observed& o = *built;
     reference::RandomTableRecipe recipe;
     recipe.samples = kLocations;
     recipe.loci = 20;
     recipe.allelesPerLocus = 8;
     recipe.missingRate = 0.02;
     recipe.seed = 2026;
-    o.table = reference::randomSampleTable(DataType::Codominant, recipe);
+    SampleTable table = reference::randomSampleTable(DataType::Codominant, recipe);
     // Repeated points are dropped, so the generator may give fewer; in a 100 x 100 square at three
     // decimals none repeats.
     const auto points = reference::randomPoints(kLocations, 2026, 100.0, 100.0, 3);
-    for (int i = 0; i < kLocations && i < static_cast<int>(points.size()); ++i) {
-        o.table.xTexts[static_cast<size_t>(i)] = std::to_string(points[static_cast<size_t>(i)].x);
-        o.table.yTexts[static_cast<size_t>(i)] = std::to_string(points[static_cast<size_t>(i)].y);
-        o.x.push_back(o.table.coordinateX(i));
-        o.y.push_back(o.table.coordinateY(i));
+    for (size_t i = 0; i < points.size() && i < table.xTexts.size(); ++i) {
+        table.xTexts[i] = std::to_string(points[i].x);
+        table.yTexts[i] = std::to_string(points[i].y);
     }
-    o.geographic = BuildGeographicDistances(o.table, false);
-    SquareMatrix G = BuildGeneticDistances(o.table, DataType::Codominant);
-    ResidualizeDistances(G, o.geographic);
-    o.locations = GroupDistinctLocations(o.x, o.y);
-    o.triangulation = TriangulateLocations(o.locations);
-    o.triangles = BuildBarrierTriangles(o.locations, o.triangulation, G, false, MonmonierDistanceKind::Residual);
-    auto links = FindNeighbours(o.triangles);
-    o.barriers = FindBarriers(o.triangles, links, kBarriers);
-    return o;
+    built = std::make_unique<reference::ObservedBarrierSearch>(std::move(table), DataType::Codominant, false,
+                                                               MonmonierDistanceKind::Residual, kBarriers);
+    return *built;
 }
 
 void BM_BarrierBootstrap(benchmark::State& state)
 {
-    const Observed& o = observed();
-    const BarrierBootstrap bootstrap({o.table, DataType::Codominant, false, MonmonierDistanceKind::Residual, kBarriers,
-                                      o.geographic, o.locations, o.triangulation, o.triangles});
+    const reference::ObservedBarrierSearch& o = observed();
+    const BarrierBootstrap bootstrap = o.bootstrap();
     const long long replicates = state.range(0);
     const int threads = static_cast<int>(state.range(1));
     for (auto _ : state) {
@@ -87,7 +64,7 @@ void BM_BarrierBootstrap(benchmark::State& state)
 
 void BM_LiteralBarrierBootstrap(benchmark::State& state)
 {
-    const Observed& o = observed();
+    const reference::ObservedBarrierSearch& o = observed();
     const long long replicates = state.range(0);
     for (auto _ : state) {
         RandomUniform random(1, 1);

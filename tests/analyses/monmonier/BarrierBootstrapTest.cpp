@@ -1,14 +1,13 @@
 #include "analyses/monmonier/BarrierBootstrap.h"
 
 #include "core/Errors.h"
-#include "core/GeneticDistances.h"
-#include "core/GeographicDistances.h"
 #include "core/LocusResampling.h"
 #include "geometry/GeometryHelpers.h"
 #include "tests/analyses/monmonier/FanCase.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/LiteralMonmonier.h"
 #include "tests/support/NumberedNames.h"
+#include "tests/support/ObservedBarrierSearch.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
 
@@ -24,48 +23,7 @@ namespace {
 using testing::Fan;
 using Pieces = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
-// The observed search and its bootstrap over a table held in memory, as RunMonmonier makes them.
-struct Search {
-    SampleTable table;
-    DataType dataType;
-    bool useLatLong;
-    MonmonierDistanceKind kind;
-    long long barrierCount;
-    std::vector<double> x, y;
-    SquareMatrix geographic;
-    DistinctLocations locations;
-    Triangulation triangulation;
-    std::vector<BarrierTriangle> triangles;
-    std::vector<BarrierRecord> barriers;
-
-    Search(SampleTable data, DataType type, bool latLong, MonmonierDistanceKind valueKind, long long barrierNumber)
-        : table(std::move(data))
-        , dataType(type)
-        , useLatLong(latLong)
-        , kind(valueKind)
-        , barrierCount(barrierNumber)
-    {
-        for (int i = 0; i < table.sampleCount(); ++i) {
-            x.push_back(table.coordinateX(i));
-            y.push_back(table.coordinateY(i));
-        }
-        geographic = BuildGeographicDistances(table, useLatLong);
-        SquareMatrix G = BuildGeneticDistances(table, dataType);
-        if (kind == MonmonierDistanceKind::Residual)
-            ResidualizeDistances(G, geographic);
-        locations = GroupDistinctLocations(x, y);
-        triangulation = TriangulateLocations(locations);
-        triangles = BuildBarrierTriangles(locations, triangulation, G, useLatLong, kind);
-        auto links = FindNeighbours(triangles);
-        barriers = FindBarriers(triangles, links, barrierCount);
-    }
-
-    BarrierBootstrap bootstrap() const
-    {
-        return BarrierBootstrap(
-            {table, dataType, useLatLong, kind, barrierCount, geographic, locations, triangulation, triangles});
-    }
-};
+using Search = reference::ObservedBarrierSearch;
 
 reference::RandomTableRecipe recipe(int samples, int loci, double missing, std::uint32_t seed)
 {
