@@ -147,6 +147,35 @@ TEST(RunCommandLine, NegativePermutationsAreAUsageErrorStatingTheAcceptedRange)
     }
 }
 
+TEST(RunCommandLine, BootstrapReplicatesOutsideTheirRangeAreAUsageErrorStatingIt)
+{
+    for (const char* replicates : {"-1", "100001", "many"}) {
+        TempFolder folder;
+        const CliRun result = run({"monmonier", "--bootstrap", replicates, "--output-dir", folder.path().string(),
+                                   (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                   (kExamples / "microsatellites" / "genotypes.txt").string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << replicates;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+                  "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"" + std::string(replicates) +
+                      "\"");
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << replicates;
+    }
+}
+
+TEST(RunCommandLine, ASupportTableThatCannotBeWrittenLeavesTheReportAndExitsWith1)
+{
+    TempFolder folder;
+    const std::string table = (folder.path() / "no such folder" / "support.csv").string();
+    const CliRun result = run({"monmonier", "--bootstrap", "3", "--support", table, "--seed", "1,1", "--output-dir",
+                               folder.path().string(), (kExamples / "microsatellites" / "coordinates.txt").string(),
+                               (kExamples / "microsatellites" / "genotypes.txt").string()});
+    EXPECT_EQ(result.exit, kExitDataProblem);
+    EXPECT_NE(result.err.find("No support table was written: cannot write the support table \"" + table + "\""),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"monmonierresults.txt"});
+}
+
 TEST(RunCommandLine, GridFileThatNamesTheReportOrAnInputFileIsAUsageError)
 {
     // Written after the report, the grid replaced it ("Report written to ./LandscapeShape.txt", status 0).

@@ -420,6 +420,28 @@ private slots:
         QVERIFY(!QDir(folder).exists());
     }
 
+    void aMonmonierRunWithBootstrapShowsTheSupportOfTheRunsSeed()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = 2;
+        state.settings.monmonier.bootstrapReplicates = 20;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(4);
+        QCOMPARE(go(*owned), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        auto* map = qobject_cast<MonmonierResultsWindow*>(owned->resultsWindow());
+        QVERIFY(map);
+        QVERIFY(map->hasSupport());
+        // The engine with the run's generator gives the same report, bootstrap section included.
+        RandomUniform random(kSeed1, kSeed2);
+        const MonmonierResult expected = RunMonmonier(
+            MonmonierInput{test::exampleFiles(QStringLiteral("microsatellites")), state.settings.monmonier}, random);
+        QCOMPARE(map->reportText(), QString::fromLatin1(MonmonierReport(expected)));
+        QVERIFY(map->reportText().contains(QStringLiteral("Bootstrap support: 20 replicates")));
+        map->close();
+    }
+
     void aBarrierSearchWithoutAStartEdgeShowsItsOwnMessage()
     {
         ScriptedDialogs dialogs;
