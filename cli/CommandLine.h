@@ -50,6 +50,7 @@ struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    SampleMatching sampleMatching = SampleMatching::ByName;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     std::string coordinatePath;
@@ -81,6 +82,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
+    input.sampleMatching = invocation.sampleMatching;
     return input;
 }
 
