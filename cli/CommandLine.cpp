@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
+#include "core/ThreadCount.h"
 
 #include <cerrno>
 #include <cmath>
@@ -15,6 +16,9 @@
 
 namespace tessaloc::cli {
 namespace {
+
+// More threads than this would only cost memory: no machine has that many cores.
+constexpr long long kMostThreads = 4096;
 
 const std::vector<OptionSpec>& commonOptions()
 {
@@ -32,6 +36,7 @@ const std::vector<OptionSpec>& commonOptions()
          "order"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
+        {"--threads", "N", "threads the analysis may use (default: one per core); the results do not depend on it"},
     };
     return options;
 }
@@ -297,6 +302,12 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
                                  std::to_string(RandomUniform::kSmallestSeed) + " to " +
                                  std::to_string(RandomUniform::kLargestSeed2) + ", not " + quotedField(value));
             invocation.seed = std::make_pair(*first, *second);
+        } else if (argument == "--threads") {
+            const auto threads = parseWholeNumber(value);
+            if (!threads || *threads < 1 || *threads > kMostThreads)
+                throw UsageError("--threads takes a whole number from 1 to " + std::to_string(kMostThreads) + ", not " +
+                                 quotedField(value));
+            invocation.threads = static_cast<int>(*threads);
         } else if (argument == "--output-dir") {
             if (value.empty())
                 throw UsageError("--output-dir needs a folder");
@@ -358,6 +369,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return kExitUsageError;
     }
 
+    const ThreadCountLimit threadLimit(invocation.threads);
     SeedSource seeds;
     CommandResult result;
     std::string usageProblem;

@@ -5,6 +5,7 @@
 #include "core/LocusResampling.h"
 #include "core/ParallelRows.h"
 #include "core/Permutations.h"
+#include "core/ThreadCount.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <algorithm>
@@ -194,8 +195,7 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
     if (m_units == 1)
         listener.warning(singleUnitBootstrapWarning(m_data.dataType));
 
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threadCount = threads > 0 ? threads : hardware;
+    const int threadCount = threads > 0 ? threads : defaultThreadCount();
     const int capacity = batchCapacity(threadCount, m_units);
     std::vector<std::vector<int>> draws(static_cast<size_t>(capacity));
     std::vector<ReplicateSearch> searches(static_cast<size_t>(capacity));
