@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -56,6 +57,22 @@ std::optional<GenotypeFormat> genotypeFormatOf(const std::string& text)
          {GenotypeFormat::Own, GenotypeFormat::Vcf, GenotypeFormat::Genepop, GenotypeFormat::Genalex}) {
         if (text == genotypeFormatName(format))
             return format;
+    }
+    return std::nullopt;
+}
+
+// The number of processes an MPI launcher started this one among (OpenMPI's mpirun, or a launcher
+// that speaks PMI such as Slurm's srun), when there are several.
+std::optional<long long> launchedProcesses()
+{
+    for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
+        const char* value = std::getenv(variable);
+        if (!value)
+            continue;
+        char* end = nullptr;
+        const long long count = std::strtoll(value, &end, 10);
+        if (end != value && *end == '\0' && count > 1)
+            return count;
     }
     return std::nullopt;
 }
@@ -369,6 +386,12 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return kExitUsageError;
     }
 
+    // This program runs alone in every process it is started in: started several times by a
+    // launcher, each copy runs the whole analysis and they write the same files.
+    if (const auto processes = launchedProcesses())
+        err << "tessaloc-cli: started as one of " << *processes
+            << " processes, but this build does not share a run between processes (it was built without MPI): "
+               "each process runs the whole analysis\n";
     const ThreadCountLimit threadLimit(invocation.threads);
     SeedSource seeds;
     CommandResult result;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace tessaloc::cli {
@@ -151,6 +152,32 @@ TEST(RunCommandLine, ThreadsChangeNeitherTheReportNorTheThreadsOfLaterRuns)
             first = report;
         EXPECT_EQ(report, first) << "--threads " << threads;
         EXPECT_EQ(defaultThreadCount(), before) << "after --threads " << threads;
+    }
+}
+
+TEST(RunCommandLine, StartedByAnMpiLauncherSaysTheRunIsNotShared)
+{
+    const std::vector<std::string> arguments = {
+        "distances", (kExamples / "microsatellites" / "coordinates.txt").string(),
+        (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir"};
+    const std::string expected = "tessaloc-cli: started as one of 3 processes, but this build does not share a run "
+                                 "between processes (it was built without MPI): each process runs the whole "
+                                 "analysis\n";
+    struct Case {
+        const char* variable;
+        const char* value;
+        bool says;
+    };
+    for (const Case& c : {Case{"OMPI_COMM_WORLD_SIZE", "3", true}, Case{"PMI_SIZE", "3", true},
+                          Case{"OMPI_COMM_WORLD_SIZE", "1", false}, Case{"PMI_SIZE", "three", false}}) {
+        TempFolder folder;
+        std::vector<std::string> line = arguments;
+        line.push_back(folder.path().string());
+        ASSERT_EQ(setenv(c.variable, c.value, 1), 0);
+        const CliRun result = run(line);
+        unsetenv(c.variable);
+        EXPECT_EQ(result.exit, kExitSuccess) << result.err;
+        EXPECT_EQ(result.err, c.says ? expected : "") << c.variable << "=" << c.value;
     }
 }
 
