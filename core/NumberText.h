@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -42,5 +44,23 @@ enum class NumberMask {
 
 /// The number written through a mask (rounded as printf's "%.Nf" rounds).
 std::string formatMask(double value, NumberMask mask);
+
+/// The shortest text that reads back to the same double ("0.1", "1e-05", "0.30000000000000004"),
+/// with "." as the decimal point whatever the locale (std::to_chars), for the tables other
+/// programs read. It lives on the stack, so that writing millions of numbers allocates nothing.
+class ExactNumber {
+public:
+    explicit ExactNumber(double value)
+    {
+        const auto result = std::to_chars(m_text.data(), m_text.data() + m_text.size(), value);
+        m_length = static_cast<size_t>(result.ptr - m_text.data());
+    }
+    std::string_view view() const { return {m_text.data(), m_length}; }
+
+private:
+    // The longest shortest form of a double ("-2.2250738585072014e-308") has 24 characters.
+    std::array<char, 32> m_text{};
+    size_t m_length = 0;
+};
 
 } // namespace tessaloc

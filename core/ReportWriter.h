@@ -65,6 +65,12 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       const std::function<void(ReportWriter&)>& write);
 
+/// Writes the file `path` whole, as writeReportFile does in its folder. Throws AnalysisError that
+/// names it as `what` ("the grid file") when its folder does not exist, and as writeReportFile does
+/// when it cannot be written.
+std::filesystem::path writeWholeFile(const std::filesystem::path& path, std::string_view what,
+                                     const std::function<void(ReportWriter&)>& write);
+
 /// One file of a set of reports that belong together.
 struct ReportFilePart {
     std::string fileName;
