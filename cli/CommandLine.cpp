@@ -157,6 +157,15 @@ void checkInputOpens(const std::string& path, const char* role)
                             "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
+// The path a file written under `path` ends up at: its folder as it resolves, and its name. Files are
+// renamed into place, so a link at the name itself is replaced rather than followed.
+std::filesystem::path placeWrittenTo(const std::filesystem::path& path)
+{
+    std::error_code ignored;
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(folder, ignored), ignored) / path.filename();
+}
+
 void removeReportsAndEnd(int signal)
 {
     removeUnfinishedReportFiles();
@@ -215,6 +224,28 @@ std::vector<std::string> Invocation::textValues(const std::string& name) const
 {
     const auto it = repeatedValues.find(name);
     return it == repeatedValues.end() ? std::vector<std::string>() : it->second;
+}
+
+void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view option, const std::string& file,
+                               std::string_view reportFileName, std::string_view what)
+{
+    const std::filesystem::path written = placeWrittenTo(file);
+    std::string names;
+    if (written == placeWrittenTo(invocation.outputDirectory / reportFileName)) {
+        names = "the report " + std::string(reportFileName);
+    } else {
+        for (const auto& [input, role] : {std::pair{invocation.coordinatePath, "the coordinate file"},
+                                          std::pair{invocation.genotypePath, "the genotype file"}}) {
+            std::error_code ignored;
+            if (written == placeWrittenTo(input) || written == std::filesystem::weakly_canonical(input, ignored)) {
+                names = role;
+                break;
+            }
+        }
+    }
+    if (!names.empty())
+        throw UsageError(std::string(option) + " \"" + escapeControlCharacters(file) + "\" names " + names + "; give " +
+                         std::string(what) + " a name of its own");
 }
 
 RandomUniform Invocation::generator(SeedSource& seeds) const
@@ -374,6 +405,8 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     switch (status.outcome) {
     case RunOutcome::Success:
+        if (result.clockSeed)
+            err << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
         out << result.text;
         for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';

@@ -127,6 +127,13 @@ inline PermutationScheme shuffleOption(const Invocation& invocation)
                                            {"complete", PermutationScheme::Complete}});
 }
 
+/// Throws UsageError when `file`, named by `option` as a further output of a run (a grid file, a
+/// class table), would replace the run's report `reportFileName` in the output folder or an input
+/// file: written after the report, it would leave the run without its report, or the user without
+/// the data. `what` names the file in the message ("the grid file").
+void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view option, const std::string& file,
+                               std::string_view reportFileName, std::string_view what);
+
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
 /// printed only when the run got as far as returning. `problems` holds messages of parts of the run
 /// that failed while the rest was written (one per line); they go to standard error and the exit
@@ -137,6 +144,9 @@ struct CommandResult {
     /// Text for standard output printed after the lines naming the reports (other files written).
     std::string afterReports;
     std::string problems;
+    /// The seed the run started its generator from, when it came from the clock and the run drew
+    /// numbers from it (standard error says so, for repeating the run with --seed).
+    std::optional<std::pair<std::int64_t, std::int64_t>> clockSeed;
 };
 
 /// One analysis of the batch front end.
