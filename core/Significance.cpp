@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <numeric>
+#include <set>
 
 namespace tessaloc {
 namespace {
@@ -60,12 +61,49 @@ std::vector<double> HolmAdjusted(const std::vector<double>& p)
 
 std::vector<double> ProgressiveHolm(const std::vector<double>& p)
 {
-    std::vector<double> corrected(p.size(), kNaN);
-    for (size_t k = 0; k < p.size(); ++k) {
+    // Test k's value among tests 1..k is the largest (m - j + 1) x q(j) over the ranks j up to its
+    // own, q being the m probabilities of the tests so far in ascending order (ties in their order).
+    // The tests are placed once in that order over all of them; a Fenwick tree counts the ones already
+    // taken below a place, and the ordered set of taken places is walked from the first probability
+    // above 0 (zeros add nothing) until the product reaches 1 (the cap). The products are those of
+    // HolmAdjusted on each prefix, so the values are the same, without sorting every prefix.
+    const size_t count = p.size();
+    std::vector<size_t> order;
+    for (size_t i = 0; i < count; ++i)
+        if (!std::isnan(p[i]))
+            order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&p](size_t a, size_t b) { return p[a] < p[b]; });
+    std::vector<size_t> place(count);
+    for (size_t rank = 0; rank < order.size(); ++rank)
+        place[order[rank]] = rank;
+    const size_t firstAboveZero = static_cast<size_t>(
+        std::find_if(order.begin(), order.end(), [&p](size_t i) { return p[i] > 0.0; }) - order.begin());
+
+    std::vector<long long> tree(order.size() + 1, 0); // Fenwick tree over the places, 1-based
+    const auto takenUpTo = [&tree](size_t last) {     // taken places 0..last - 1
+        long long taken = 0;
+        for (size_t at = last; at > 0; at &= at - 1)
+            taken += tree[at];
+        return taken;
+    };
+    std::set<size_t> taken;
+    std::vector<double> corrected(count, kNaN);
+    long long m = 0;
+    for (size_t k = 0; k < count; ++k) {
         if (std::isnan(p[k]))
             continue;
-        const std::vector<double> first(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(k) + 1);
-        corrected[k] = HolmAdjusted(first)[k];
+        ++m;
+        taken.insert(place[k]);
+        for (size_t at = place[k] + 1; at < tree.size(); at += at & (~at + 1))
+            ++tree[at];
+        // Test k is the last of its ties among the tests so far: its rank counts every taken place
+        // up to its own.
+        const long long own = takenUpTo(place[k] + 1);
+        long long j = takenUpTo(firstAboveZero) + 1;
+        double largest = 0.0;
+        for (auto at = taken.lower_bound(firstAboveZero); at != taken.end() && j <= own && largest < 1.0; ++at, ++j)
+            largest = std::max(largest, static_cast<double>(m - j + 1) * p[order[*at]]);
+        corrected[k] = std::min(1.0, largest);
     }
     return corrected;
 }

@@ -79,6 +79,43 @@ TEST(Significance, ProgressiveHolmCorrectsEachTestOverTheOnesBeforeIt)
     EXPECT_DOUBLE_EQ(withGap[2], 0.02); // .01 x 2 = .02, .02 x 1 -> .02
 }
 
+TEST(Significance, ProgressiveHolmEqualsHolmAdjustedOfEveryPrefix)
+{
+    // The literal definition: test k's value is HolmAdjusted of tests 1..k, at k. Probabilities from
+    // a coarse grid give ties, zeros, ones and NaN gaps.
+    std::mt19937_64 engine(11);
+    std::uniform_int_distribution<int> grid(0, 12);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<double> p(static_cast<size_t>(1 + round % 40));
+        for (double& value : p) {
+            const int step = grid(engine);
+            value = step == 12 ? kNaN : step / 20.0 * (round % 3 == 0 ? 0.01 : 1.0);
+        }
+        const std::vector<double> fast = ProgressiveHolm(p);
+        ASSERT_EQ(fast.size(), p.size());
+        for (size_t k = 0; k < p.size(); ++k) {
+            const std::vector<double> prefix(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+            const double literal = HolmAdjusted(prefix)[k];
+            if (std::isnan(literal))
+                ASSERT_TRUE(std::isnan(fast[k])) << round << " " << k;
+            else
+                ASSERT_EQ(fast[k], literal) << round << " " << k;
+        }
+    }
+}
+
+TEST(Significance, ProgressiveHolmOverTheMostClassesKeepsZerosAndCapsAtOne)
+{
+    // 65535 classes (the most the analysis takes) with the probabilities a test of 2 permutations
+    // gives (a correction that sorts every prefix takes minutes here).
+    std::vector<double> p;
+    for (int k = 0; k < 65535; ++k)
+        p.push_back(k % 3 == 0 ? 0.0 : 1.0);
+    const std::vector<double> corrected = ProgressiveHolm(p);
+    for (size_t k = 0; k < p.size(); ++k)
+        ASSERT_EQ(corrected[k], p[k]) << k;
+}
+
 TEST(Significance, SortedQuantileFollowsType7)
 {
     // quantile(1:10, c(.025, .975)) in R: 1.225 and 9.775 (1 + 9 x .025 = 1.225).
