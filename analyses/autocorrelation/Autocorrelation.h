@@ -169,7 +169,11 @@ inline constexpr const char* kAutocorrelationClassTableHeader =
     "class,lower,upper,pairs,ay,p_upper,p_lower,p_two_sided,p_holm,envelope_low,envelope_high,ci_low,ci_high,"
     "mantel_r,mantel_p,mantel_p_holm,note";
 
-/// What the class table says of a class without a bootstrap interval (empty for IntervalGap::None).
+/// Why a class has no bootstrap interval ("the resamples gave fewer than 2 distinct values of Ay"),
+/// empty for IntervalGap::None.
+std::string intervalGapReason(IntervalGap gap);
+/// What the class table says of a class without a bootstrap interval: "no interval: " and the
+/// reason; empty for IntervalGap::None.
 std::string intervalGapText(IntervalGap gap);
 
 /// The class table: the head line, then one row per class with its number, limits (a pair at

@@ -30,21 +30,27 @@ template <typename T> T at(const std::vector<T>& values, size_t index, T missing
 
 } // namespace
 
-std::string intervalGapText(IntervalGap gap)
+std::string intervalGapReason(IntervalGap gap)
 {
     switch (gap) {
     case IntervalGap::None:
         break;
     case IntervalGap::BootstrapOff:
-        return "no interval: no bootstrap resamples";
+        return "no bootstrap resamples";
     case IntervalGap::NothingToResample:
-        return "no interval: no locus or site to resample";
+        return "no locus or site to resample";
     case IntervalGap::NoUsableResample:
-        return "no interval: every resample left a pair without a common locus";
+        return "every resample left a pair without a common locus";
     case IntervalGap::TooFewDistinctValues:
-        return "no interval: the resamples gave fewer than 2 distinct values of Ay";
+        return "the resamples gave fewer than 2 distinct values of Ay";
     }
     return {};
+}
+
+std::string intervalGapText(IntervalGap gap)
+{
+    const std::string reason = intervalGapReason(gap);
+    return reason.empty() ? reason : "no interval: " + reason;
 }
 
 void WriteAutocorrelationClassTable(ReportWriter& out, const AutocorrelationResult& result)
