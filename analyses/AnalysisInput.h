@@ -21,8 +21,11 @@ struct AnalysisInput {
     /// kilometres.
     bool useLatLong = false;
     /// The layout of the genotype file; recognised from its content unless forced. The own format
-    /// pairs records with the coordinates by position, the others by sample name.
+    /// pairs records with the coordinates by position, the others as `sampleMatching` says.
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    /// How the samples of a VCF, GENEPOP or GenAlEx file go with the observations of the coordinate
+    /// file: by name, or by their order in the two files.
+    SampleMatching sampleMatching = SampleMatching::ByName;
 };
 
 /// What a whole run of one analysis reads: the two files and how to read them, and the analysis's

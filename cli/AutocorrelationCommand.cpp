@@ -1,5 +1,7 @@
 #include "cli/AutocorrelationCommand.h"
 
+#include "cli/OutputFiles.h"
+
 #include "core/Errors.h"
 
 namespace tessaloc::cli {

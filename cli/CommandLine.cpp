@@ -26,6 +26,10 @@ const std::vector<OptionSpec>& commonOptions()
         {"--genotype-format", "own|vcf|genepop|genalex",
          "layout of the genotype file (default: recognised from its content); all but own are matched with "
          "the coordinates by sample name"},
+        {"--match", "name|order",
+         "how the samples of a vcf, genepop or genalex file pair with the observations of the coordinate file: by "
+         "sample name (default), or the k-th with the k-th, for files whose names repeat; own always pairs by "
+         "order"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
     };
@@ -157,15 +161,6 @@ void checkInputOpens(const std::string& path, const char* role)
                             "\": " + (in ? "it is a folder" : std::strerror(errno)));
 }
 
-// The path a file written under `path` ends up at: its folder as it resolves, and its name. Files are
-// renamed into place, so a link at the name itself is replaced rather than followed.
-std::filesystem::path placeWrittenTo(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    return std::filesystem::weakly_canonical(std::filesystem::absolute(folder, ignored), ignored) / path.filename();
-}
-
 void removeReportsAndEnd(int signal)
 {
     removeUnfinishedReportFiles();
@@ -226,28 +221,6 @@ std::vector<std::string> Invocation::textValues(const std::string& name) const
     return it == repeatedValues.end() ? std::vector<std::string>() : it->second;
 }
 
-void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view option, const std::string& file,
-                               std::string_view reportFileName, std::string_view what)
-{
-    const std::filesystem::path written = placeWrittenTo(file);
-    std::string names;
-    if (written == placeWrittenTo(invocation.outputDirectory / reportFileName)) {
-        names = "the report " + std::string(reportFileName);
-    } else {
-        for (const auto& [input, role] : {std::pair{invocation.coordinatePath, "the coordinate file"},
-                                          std::pair{invocation.genotypePath, "the genotype file"}}) {
-            std::error_code ignored;
-            if (written == placeWrittenTo(input) || written == std::filesystem::weakly_canonical(input, ignored)) {
-                names = role;
-                break;
-            }
-        }
-    }
-    if (!names.empty())
-        throw UsageError(std::string(option) + " \"" + escapeControlCharacters(file) + "\" names " + names + "; give " +
-                         std::string(what) + " a name of its own");
-}
-
 RandomUniform Invocation::generator(SeedSource& seeds) const
 {
     if (seed)
@@ -305,6 +278,10 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             if (!format)
                 throw UsageError("--genotype-format takes own, vcf, genepop or genalex, not " + quotedField(value));
             invocation.genotypeFormat = *format;
+        } else if (argument == "--match") {
+            if (value != "name" && value != "order")
+                throw UsageError("--match takes name or order, not " + quotedField(value));
+            invocation.sampleMatching = value == "order" ? SampleMatching::ByOrder : SampleMatching::ByName;
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
         } else if (argument == "--seed") {

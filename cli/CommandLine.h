@@ -50,6 +50,7 @@ struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    SampleMatching sampleMatching = SampleMatching::ByName;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     std::string coordinatePath;
@@ -81,6 +82,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
+    input.sampleMatching = invocation.sampleMatching;
     return input;
 }
 
@@ -126,13 +128,6 @@ inline PermutationScheme shuffleOption(const Invocation& invocation)
                                            {"uniform", PermutationScheme::Uniform},
                                            {"complete", PermutationScheme::Complete}});
 }
-
-/// Throws UsageError when `file`, named by `option` as a further output of a run (a grid file, a
-/// class table), would replace the run's report `reportFileName` in the output folder or an input
-/// file: written after the report, it would leave the run without its report, or the user without
-/// the data. `what` names the file in the message ("the grid file").
-void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view option, const std::string& file,
-                               std::string_view reportFileName, std::string_view what);
 
 /// What a subcommand produced: the files it wrote, and text for standard output (lines ending LF),
 /// printed only when the run got as far as returning. `problems` holds messages of parts of the run

@@ -1,5 +1,7 @@
 #include "cli/LandscapeCommand.h"
 
+#include "cli/OutputFiles.h"
+
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
@@ -9,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <utility>

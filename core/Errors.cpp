@@ -1,5 +1,6 @@
 #include "core/Errors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessaloc {
@@ -92,6 +93,16 @@ std::string quotedField(std::string_view field)
     quoted += escapeControlCharacters(field.substr(0, kQuotedFieldLength));
     quoted += cut ? "...\"" : "\"";
     return quoted;
+}
+
+std::string quotedFieldList(const std::vector<std::string>& fields, size_t shown)
+{
+    std::string list;
+    for (size_t k = 0; k < std::min(fields.size(), shown); ++k)
+        list += (k == 0 ? "" : ", ") + quotedField(fields[k]);
+    if (fields.size() > shown)
+        list += ", ...";
+    return list;
 }
 
 double requireFinite(double value, std::string_view what)

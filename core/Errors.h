@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaloc {
 
@@ -103,6 +104,10 @@ std::string escapeControlCharacters(std::string_view text);
 /// control characters escaped, and only its first kQuotedFieldLength bytes followed by "..." when it
 /// is longer, so that a field of megabytes still gives a message of one line.
 std::string quotedField(std::string_view field);
+
+/// The first `shown` of `fields`, each as quotedField gives it, joined by ", ", and ", ..." after
+/// them when there are more: the names a message lists.
+std::string quotedFieldList(const std::vector<std::string>& fields, size_t shown = 5);
 
 /// Returns `value` when it is finite. Otherwise the computation was undefined (division by zero,
 /// 0/0, square root or logarithm out of range, overflow) and the run ends with an AnalysisError

@@ -58,6 +58,13 @@ std::string plainText(double value)
     return general(value, 15);
 }
 
+std::string shortestText(double value)
+{
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, error == std::errc() ? end : buffer);
+}
+
 std::string plainText(long long value)
 {
     return std::to_string(value);

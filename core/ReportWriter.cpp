@@ -456,8 +456,8 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
     return writeThroughTemporaryFiles(directory, {{fileName, streamReport(write)}}).paths.front();
 }
 
-std::filesystem::path writeWholeFile(const std::filesystem::path& path, std::string_view what,
-                                     const std::function<void(ReportWriter&)>& write)
+std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
+                                  const std::function<void(ReportWriter&)>& write)
 {
     std::filesystem::path directory = path.parent_path();
     if (directory.empty())

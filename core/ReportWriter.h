@@ -65,11 +65,11 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       const std::function<void(ReportWriter&)>& write);
 
-/// Writes the file `path` whole, as writeReportFile does in its folder. Throws AnalysisError that
-/// names it as `what` ("the grid file") when its folder does not exist, and as writeReportFile does
-/// when it cannot be written.
-std::filesystem::path writeWholeFile(const std::filesystem::path& path, std::string_view what,
-                                     const std::function<void(ReportWriter&)>& write);
+/// writeReportFile for a file the user named by its path (relative to the current folder), whose
+/// folder must exist. `what` names the file in the message ("the grid file"). Returns `path`'s place;
+/// throws AnalysisError when there is no such folder or the file cannot be written.
+std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
+                                  const std::function<void(ReportWriter&)>& write);
 
 /// One file of a set of reports that belong together.
 struct ReportFilePart {

@@ -114,7 +114,7 @@ void WriteGridFile(const std::filesystem::path& path, const InterpolationGrid& g
     // Checked before anything is written, so that a grid without cells leaves no file behind.
     if (format == GridFileFormat::EsriAscii)
         requireRasterCells(grid);
-    writeWholeFile(path, "the grid file", [&](ReportWriter& out) {
+    writeFileAt(path, "the grid file", [&](ReportWriter& out) {
         if (format == GridFileFormat::Csv)
             WriteGridCsv(out, grid);
         else

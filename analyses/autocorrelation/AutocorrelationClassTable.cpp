@@ -89,8 +89,7 @@ std::string AutocorrelationClassTable(const AutocorrelationResult& result)
 
 void WriteAutocorrelationClassTableFile(const std::filesystem::path& path, const AutocorrelationResult& result)
 {
-    writeWholeFile(path, "the class table",
-                   [&result](ReportWriter& out) { WriteAutocorrelationClassTable(out, result); });
+    writeFileAt(path, "the class table", [&result](ReportWriter& out) { WriteAutocorrelationClassTable(out, result); });
 }
 
 } // namespace tessaloc

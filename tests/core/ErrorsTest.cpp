@@ -121,5 +121,15 @@ TEST(QuotedField, EscapesBeforeCuttingSoAnEscapeIsNeverHalved)
     EXPECT_EQ(quoted, expected + "...\"");
 }
 
+TEST(QuotedFieldList, NamesTheFirstFewAndSaysWhenThereAreMore)
+{
+    EXPECT_EQ(quotedFieldList({}), "");
+    EXPECT_EQ(quotedFieldList({"a"}), "\"a\"");
+    EXPECT_EQ(quotedFieldList({"a", "b\tc"}), "\"a\", \"b\\x09c\"");
+    EXPECT_EQ(quotedFieldList({"1", "2", "3", "4", "5"}), "\"1\", \"2\", \"3\", \"4\", \"5\"");
+    EXPECT_EQ(quotedFieldList({"1", "2", "3", "4", "5", "6"}), "\"1\", \"2\", \"3\", \"4\", \"5\", ...");
+    EXPECT_EQ(quotedFieldList({"1", "2", "3"}, 2), "\"1\", \"2\", ...");
+}
+
 } // namespace
 } // namespace tessaloc

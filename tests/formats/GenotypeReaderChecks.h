@@ -3,10 +3,9 @@
 // What the tests of the genotype readers look at: the fields a reader gives, and the message of the
 // data problem it throws.
 
-#include "core/Errors.h"
 #include "formats/GenotypeFormats.h"
+#include "tests/support/DataProblems.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,6 @@ inline std::vector<std::string> fieldsOf(const NamedGenotypes& genotypes, size_t
     for (size_t k = 0; k < genotypes.loci[locus].size(); ++k)
         fields.push_back(genotypes.loci[locus][k]);
     return fields;
-}
-
-/// The message of the DataProblem that `body` throws, or "no data problem".
-inline std::string dataProblemOf(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const DataProblem& problem) {
-        return problem.what();
-    }
-    return "no data problem";
 }
 
 } // namespace tessaloc::testing

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/RunListener.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessaloc {
+
+/// What a raster says about the coordinates of its cells.
+enum class RasterCoordinates {
+    Unknown,    ///< no coordinate system (as ESRI ASCII grids often are)
+    Planar,     ///< a projected (or local) coordinate system
+    Geographic, ///< longitude and latitude in degrees
+};
+
+/// The size and the georeferencing of a raster, known once its header is read.
+struct RasterGeometry {
+    int columns = 0;
+    int rows = 0;
+    /// GDAL's affine transform from cell edges to coordinates: the corner (x, y) of column c and row r
+    /// (both from 0, rows from the top) is x = t[0] + c t[1] + r t[2], y = t[3] + c t[4] + r t[5].
+    /// A north-up raster has t[2] = t[4] = 0 and t[5] < 0.
+    std::array<double, 6> transform{0.0, 1.0, 0.0, 0.0, 0.0, 1.0};
+    RasterCoordinates coordinates = RasterCoordinates::Unknown;
+    /// The coordinate system's name ("WGS 84", "NAD83 / UTM zone 10N"); empty when it has none.
+    std::string coordinateSystemName;
+
+    std::int64_t cellCount() const { return static_cast<std::int64_t>(columns) * rows; }
+};
+
+/// A raster file opened with GDAL (GeoTIFF, ESRI ASCII grid and every other raster format GDAL
+/// reads), closed when the object goes. Only band 1 is read.
+class RasterFile {
+public:
+    /// Opens the file and reads its header. `role` names it in messages ("resistance surface").
+    /// Throws DataProblem when the file does not exist, is no raster GDAL can read (GDAL's own
+    /// reason as the detail), has no band, or has no georeferencing (no origin and cell size).
+    RasterFile(const std::filesystem::path& path, std::string role);
+    ~RasterFile();
+    RasterFile(const RasterFile&) = delete;
+    RasterFile& operator=(const RasterFile&) = delete;
+
+    const RasterGeometry& geometry() const { return m_geometry; }
+    /// `resistance surface "path"` for messages.
+    const std::string& description() const { return m_description; }
+
+    /// Band 1 as doubles, row by row from the top (cellCount() values). Cells holding GDAL's no-data
+    /// value of the band, NaN or an infinity come back as NaN. Reads in strips, asking `listener`
+    /// between them whether to stop. Throws DataProblem when GDAL cannot read a strip.
+    std::vector<double> readCells(RunListener& listener = RunListener::none()) const;
+
+private:
+    struct Dataset;
+    std::unique_ptr<Dataset> m_dataset;
+    std::string m_description;
+    RasterGeometry m_geometry;
+};
+
+} // namespace tessaloc

@@ -1,0 +1,69 @@
+#include "resistance/Cholmod.h"
+
+#include "core/Errors.h"
+
+namespace tessaloc {
+
+CholmodCommon::CholmodCommon()
+{
+    cholmod_l_start(&m_common);
+    m_common.print = 0;
+    m_common.supernodal = CHOLMOD_SUPERNODAL;
+    m_common.nmethods = 1;
+    m_common.method[0].ordering = CHOLMOD_AMD;
+    m_common.postorder = 1;
+}
+
+CholmodCommon::~CholmodCommon()
+{
+    cholmod_l_finish(&m_common);
+}
+
+void CholmodCommon::check(const std::string& step) const
+{
+    switch (m_common.status) {
+    case CHOLMOD_OUT_OF_MEMORY:
+        throw AnalysisError("not enough memory for " + step);
+    case CHOLMOD_TOO_LARGE:
+        throw AnalysisError("the circuit is too large for the sparse solver when " + step);
+    default:
+        if (m_common.status < CHOLMOD_OK)
+            throw AnalysisError("the sparse solver failed (CHOLMOD status " + std::to_string(m_common.status) +
+                                ") when " + step);
+    }
+}
+
+CholmodSparse allocateSymmetricUpper(CholmodCommon& common, std::size_t n, std::size_t entries)
+{
+    CholmodSparse matrix(cholmod_l_allocate_sparse(n, n, entries, 1, 1, 1, CHOLMOD_REAL, common.get()),
+                         FreeCholmodSparse{common.get()});
+    common.check("building the circuit");
+    if (!matrix)
+        throw AnalysisError("the sparse solver gave no matrix when building the circuit");
+    return matrix;
+}
+
+CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix)
+{
+    CholmodFactor factor(cholmod_l_analyze(matrix, common.get()), FreeCholmodFactor{common.get()});
+    common.check("ordering the circuit");
+    if (!factor || !factor->is_super)
+        throw AnalysisError("the sparse solver gave no supernodal factor when ordering the circuit");
+    return factor;
+}
+
+void factorizeMatrix(CholmodCommon& common, cholmod_sparse* matrix, cholmod_factor* factor, const std::string& what)
+{
+    cholmod_l_factorize(matrix, factor, common.get());
+    common.check("factoring the circuit");
+    if (common.get()->status == CHOLMOD_NOT_POSDEF || factor->minor < factor->n)
+        throw DataProblem("The circuit over the " + what +
+                              " cannot be solved: its equations lose their precision (the factorisation breaks "
+                              "down at node " +
+                              std::to_string(factor->minor + 1) + " of " + std::to_string(factor->n) + ").",
+                          "The resistances probably span too many orders of magnitude.");
+    if (!factor->is_ll || !factor->is_super)
+        throw AnalysisError("the sparse solver gave no supernodal LL' factor when factoring the circuit");
+}
+
+} // namespace tessaloc

@@ -1,0 +1,56 @@
+#pragma once
+
+// The one place that holds SuiteSparse CHOLMOD (its 64-bit integer interface): a workspace that
+// starts and finishes the library, owners that free its matrices and factors, and its status turned
+// into the program's errors. Only the circuit engine includes it.
+
+#include <cholmod.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace tessaloc {
+
+/// CHOLMOD's workspace and settings: nothing printed, supernodal LL' factors, AMD ordering (on the
+/// graphs of surfaces it fills the factor about as little as METIS's nested dissection, in a tenth
+/// of the time: 0.7 against 5.8 s on a million cells).
+class CholmodCommon {
+public:
+    CholmodCommon();
+    ~CholmodCommon();
+    CholmodCommon(const CholmodCommon&) = delete;
+    CholmodCommon& operator=(const CholmodCommon&) = delete;
+
+    cholmod_common* get() { return &m_common; }
+    /// Throws AnalysisError naming `step` ("factoring the circuit") when CHOLMOD's last call failed.
+    void check(const std::string& step) const;
+
+private:
+    cholmod_common m_common;
+};
+
+struct FreeCholmodSparse {
+    cholmod_common* common;
+    void operator()(cholmod_sparse* matrix) const { cholmod_l_free_sparse(&matrix, common); }
+};
+struct FreeCholmodFactor {
+    cholmod_common* common;
+    void operator()(cholmod_factor* factor) const { cholmod_l_free_factor(&factor, common); }
+};
+using CholmodSparse = std::unique_ptr<cholmod_sparse, FreeCholmodSparse>;
+using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
+
+/// A real symmetric n x n matrix of which the upper triangle is stored, column by column with rows
+/// ascending, room for `entries` entries.
+CholmodSparse allocateSymmetricUpper(CholmodCommon& common, std::size_t n, std::size_t entries);
+
+/// The symbolic supernodal factorisation of `matrix` (its ordering and the pattern of L).
+CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix);
+
+/// Fills `factor` with the numbers of L, P A P' = L L'. Throws DataProblem naming `what` when the
+/// matrix turns out not to be positive definite (which only rounding can make it), AnalysisError
+/// for CHOLMOD's failures.
+void factorizeMatrix(CholmodCommon& common, cholmod_sparse* matrix, cholmod_factor* factor, const std::string& what);
+
+} // namespace tessaloc

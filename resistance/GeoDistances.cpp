@@ -1,0 +1,112 @@
+#include "resistance/GeoDistances.h"
+
+#include "core/Errors.h"
+#include "core/GeographicDistances.h"
+#include "formats/DistanceMatrixFile.h"
+#include "formats/RasterFile.h"
+#include "resistance/CircuitDistances.h"
+#include "resistance/LeastCostDistances.h"
+#include "resistance/MemoryNeed.h"
+
+#include <array>
+#include <utility>
+
+namespace tessaloc {
+namespace {
+
+constexpr const char* kSurfaceRole = "resistance surface";
+
+constexpr std::array<std::pair<GeoDistanceKind, std::string_view>, 4> kKindNames{{
+    {GeoDistanceKind::Straight, "straight"},
+    {GeoDistanceKind::LeastCost, "least-cost"},
+    {GeoDistanceKind::Circuit, "resistance"},
+    {GeoDistanceKind::Matrix, "matrix"},
+}};
+
+std::string quotedPath(const std::string& path)
+{
+    return "\"" + escapeControlCharacters(path) + "\"";
+}
+
+SquareMatrix surfaceDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& settings,
+                              RunListener& listener)
+{
+    const bool leastCost = settings.kind == GeoDistanceKind::LeastCost;
+    listener.status("Reading the resistance surface");
+    const RasterFile raster(settings.file, kSurfaceRole);
+    const RasterGeometry& geometry = raster.geometry();
+    RequireMatchingCoordinates(geometry, useLatLong, raster.description());
+
+    const int threads = leastCostThreads(settings.threads, table.sampleCount());
+    const auto observations = static_cast<std::uint64_t>(table.sampleCount());
+    const std::uint64_t engine =
+        leastCost ? leastCostMemoryNeed(geometry.columns, geometry.rows, threads)
+                  : circuitMemoryNeedBeforeFactor(geometry.columns, geometry.rows, settings.neighbours);
+    requireMemory(static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + engine +
+                      observations * observations * sizeof(double),
+                  settings.memoryLimit,
+                  raster.description() + " (" + std::to_string(geometry.columns) + " x " +
+                      std::to_string(geometry.rows) + " cells)",
+                  leastCost ? "least-cost paths" : "circuit resistance");
+
+    // The coordinate systems agree, or the raster has none and is read in the sample file's.
+    const ResistanceSurface surface(geometry, raster.readCells(listener), useLatLong, raster.description());
+    const PlacedObservations placed = PlaceObservations(surface, table, useLatLong);
+    if (leastCost)
+        return LeastCostDistances(surface, placed, settings.neighbours, threads, listener);
+    return CircuitDistances(surface, placed, settings.neighbours, listener, settings.memoryLimit);
+}
+
+} // namespace
+
+std::string_view geoDistanceKindName(GeoDistanceKind kind)
+{
+    for (const auto& [k, name] : kKindNames) {
+        if (k == kind)
+            return name;
+    }
+    return "straight";
+}
+
+std::optional<GeoDistanceKind> parseGeoDistanceKind(std::string_view name)
+{
+    for (const auto& [kind, text] : kKindNames) {
+        if (text == name)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& settings,
+                                      RunListener& listener)
+{
+    switch (settings.kind) {
+    case GeoDistanceKind::Straight:
+        break;
+    case GeoDistanceKind::LeastCost:
+    case GeoDistanceKind::Circuit:
+        return surfaceDistances(table, useLatLong, settings, listener);
+    case GeoDistanceKind::Matrix:
+        return ReadDistanceMatrixFile(settings.file, table.names);
+    }
+    return BuildGeographicDistances(table, useLatLong);
+}
+
+std::string describeGeoDistances(const GeoDistanceSettings& settings)
+{
+    const std::string neighbours = " (" + std::to_string(settings.neighbours) + " neighbours)";
+    switch (settings.kind) {
+    case GeoDistanceKind::Straight:
+        break;
+    case GeoDistanceKind::LeastCost:
+        return "least-cost paths over the " + std::string(kSurfaceRole) + " " + quotedPath(settings.file) + neighbours;
+    case GeoDistanceKind::Circuit:
+        return "circuit resistance over the " + std::string(kSurfaceRole) + " " + quotedPath(settings.file) +
+               neighbours;
+    case GeoDistanceKind::Matrix:
+        return std::string("the ") + kDistanceMatrixFileRole + " " + quotedPath(settings.file);
+    }
+    return "straight lines";
+}
+
+} // namespace tessaloc

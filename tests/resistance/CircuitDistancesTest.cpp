@@ -1,0 +1,344 @@
+#include "resistance/CircuitDistances.h"
+
+#include "tests/resistance/SurfaceTestSupport.h"
+#include "tests/support/DataProblems.h"
+#include "tests/support/RecordingListener.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+namespace tessaloc {
+namespace {
+
+using testing::dataProblemOf;
+using testing::inCells;
+using testing::kImpassable;
+using testing::planarSurface;
+using testing::randomResistances;
+
+// The circuit of a surface as the tests build it themselves: the passable cells joined to `start`
+// and the conductance of each resistor between two of them.
+struct ReferenceCircuit {
+    std::vector<CellIndex> cells;
+    std::vector<int> node; // per cell, -1 when not in the circuit
+    SquareMatrix laplacian;
+};
+
+ReferenceCircuit referenceCircuit(const ResistanceSurface& surface, CellIndex start, int neighbours)
+{
+    ReferenceCircuit circuit;
+    const int columns = surface.columns();
+    const int rows = surface.rows();
+    circuit.node.assign(static_cast<size_t>(surface.cellCount()), -1);
+    std::vector<CellIndex> pending{start};
+    circuit.node[start] = 0;
+    circuit.cells.push_back(start);
+    auto neighbourCells = [&](CellIndex cell) {
+        std::vector<std::pair<CellIndex, bool>> result;
+        const int r = static_cast<int>(cell / columns);
+        const int c = static_cast<int>(cell % columns);
+        for (int dr = -1; dr <= 1; ++dr) {
+            for (int dc = -1; dc <= 1; ++dc) {
+                const bool diagonal = dr != 0 && dc != 0;
+                if ((dr == 0 && dc == 0) || (diagonal && neighbours == 4))
+                    continue;
+                if (r + dr < 0 || r + dr >= rows || c + dc < 0 || c + dc >= columns)
+                    continue;
+                const CellIndex other = static_cast<CellIndex>(r + dr) * columns + c + dc;
+                if (surface.passable(other))
+                    result.emplace_back(other, diagonal);
+            }
+        }
+        return result;
+    };
+    while (!pending.empty()) {
+        const CellIndex cell = pending.back();
+        pending.pop_back();
+        for (const auto& [other, diagonal] : neighbourCells(cell)) {
+            if (circuit.node[other] < 0) {
+                circuit.node[other] = static_cast<int>(circuit.cells.size());
+                circuit.cells.push_back(other);
+                pending.push_back(other);
+            }
+        }
+    }
+    const int n = static_cast<int>(circuit.cells.size());
+    circuit.laplacian = SquareMatrix(n);
+    for (int a = 0; a < n; ++a) {
+        for (const auto& [other, diagonal] : neighbourCells(circuit.cells[a])) {
+            const int b = circuit.node[other];
+            const double resistor = (surface.resistance(circuit.cells[a]) + surface.resistance(other)) / 2.0 *
+                                    (diagonal ? std::numbers::sqrt2 : 1.0);
+            circuit.laplacian(a, b) -= 1.0 / resistor;
+            circuit.laplacian(a, a) += 1.0 / resistor;
+        }
+    }
+    return circuit;
+}
+
+// Effective resistances from the pseudo-inverse of the Laplacian: for a connected circuit of n
+// nodes L+ = (L + J/n)^-1 - J/n (J all ones), and R(a, b) = (e_a - e_b)' L+ (e_a - e_b), in which the
+// J terms cancel. The inverse by Gauss-Jordan elimination with partial pivoting.
+SquareMatrix denseResistances(const ReferenceCircuit& circuit)
+{
+    const int n = circuit.laplacian.size();
+    SquareMatrix a = circuit.laplacian;
+    SquareMatrix inverse(n);
+    for (int i = 0; i < n; ++i) {
+        inverse(i, i) = 1.0;
+        for (int j = 0; j < n; ++j)
+            a(i, j) += 1.0 / n;
+    }
+    for (int column = 0; column < n; ++column) {
+        int pivot = column;
+        for (int row = column + 1; row < n; ++row) {
+            if (std::abs(a(row, column)) > std::abs(a(pivot, column)))
+                pivot = row;
+        }
+        for (int j = 0; j < n; ++j) {
+            std::swap(a(pivot, j), a(column, j));
+            std::swap(inverse(pivot, j), inverse(column, j));
+        }
+        const double divisor = a(column, column);
+        for (int j = 0; j < n; ++j) {
+            a(column, j) /= divisor;
+            inverse(column, j) /= divisor;
+        }
+        for (int row = 0; row < n; ++row) {
+            if (row == column)
+                continue;
+            const double factor = a(row, column);
+            for (int j = 0; j < n; ++j) {
+                a(row, j) -= factor * a(column, j);
+                inverse(row, j) -= factor * inverse(column, j);
+            }
+        }
+    }
+    SquareMatrix resistance(n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j)
+            resistance(i, j) = inverse(i, i) + inverse(j, j) - inverse(i, j) - inverse(j, i);
+    }
+    return resistance;
+}
+
+// R(a, b) by conjugate gradients on the Laplacian grounded at b: L_b x = e_a, R = x_a.
+double conjugateGradientResistance(const ReferenceCircuit& circuit, int a, int b)
+{
+    const int n = circuit.laplacian.size();
+    std::vector<std::vector<std::pair<int, double>>> rows(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            if (circuit.laplacian(i, j) != 0.0 && i != b && j != b)
+                rows[i].emplace_back(j, circuit.laplacian(i, j));
+        }
+    }
+    auto multiply = [&](const std::vector<double>& x) {
+        std::vector<double> y(static_cast<size_t>(n), 0.0);
+        for (int i = 0; i < n; ++i) {
+            for (const auto& [j, v] : rows[i])
+                y[i] += v * x[j];
+        }
+        return y;
+    };
+    std::vector<double> x(static_cast<size_t>(n), 0.0);
+    std::vector<double> residual(static_cast<size_t>(n), 0.0);
+    residual[a] = 1.0;
+    std::vector<double> direction = residual;
+    double norm = 1.0;
+    for (int iteration = 0; iteration < 20 * n && norm > 1e-30; ++iteration) {
+        const std::vector<double> product = multiply(direction);
+        double curvature = 0.0;
+        for (int i = 0; i < n; ++i)
+            curvature += direction[i] * product[i];
+        const double step = norm / curvature;
+        double next = 0.0;
+        for (int i = 0; i < n; ++i) {
+            x[i] += step * direction[i];
+            residual[i] -= step * product[i];
+            next += residual[i] * residual[i];
+        }
+        for (int i = 0; i < n; ++i)
+            direction[i] = residual[i] + next / norm * direction[i];
+        norm = next;
+    }
+    return x[a];
+}
+
+void expectNear(double actual, double expected, const std::string& what)
+{
+    EXPECT_NEAR(actual, expected, 1e-10 * std::max(1.0, std::abs(expected))) << what;
+}
+
+TEST(CircuitDistances, CellsInSeriesAdd)
+{
+    // A 1 x 3 strip of resistances 1, 3, 5: resistors (1+3)/2 = 2 and (3+5)/2 = 4 in series.
+    const ResistanceSurface strip = planarSurface(3, 1, {1.0, 3.0, 5.0}, 10.0);
+    for (const int neighbours : {4, 8}) {
+        const SquareMatrix r = CircuitDistances(strip, inCells({0, 1, 2}), neighbours);
+        EXPECT_NEAR(r(0, 1), 2.0, 1e-12);
+        EXPECT_NEAR(r(1, 2), 4.0, 1e-12);
+        EXPECT_NEAR(r(0, 2), 6.0, 1e-12);
+        EXPECT_EQ(r(2, 0), r(0, 2));
+        EXPECT_EQ(r(1, 1), 0.0);
+    }
+}
+
+TEST(CircuitDistances, CellsInParallelCombine)
+{
+    // A ring of 8 cells of resistance 1 around an impassable centre, 4 neighbours: from the middle of
+    // the left side to the middle of the right, two paths of 4 unit resistors each: 4 || 4 = 2.
+    std::vector<double> ring(9, 1.0);
+    ring[4] = kImpassable;
+    const SquareMatrix r = CircuitDistances(planarSurface(3, 3, ring), inCells({3, 5}), 4);
+    EXPECT_NEAR(r(0, 1), 2.0, 1e-12);
+
+    // A 2 x 2 block of resistance 2, 4 neighbours: the side between two cells (2) in parallel with
+    // the way round the other three sides (6): 1 / (1/2 + 1/6) = 1.5.
+    const SquareMatrix block = CircuitDistances(planarSurface(2, 2, std::vector<double>(4, 2.0)), inCells({0, 1}), 4);
+    EXPECT_NEAR(block(0, 1), 1.5, 1e-12);
+}
+
+TEST(CircuitDistances, ADiagonalResistorIsTheMeanTimesTheRootOfTwo)
+{
+    // Only the corner joins the two passable cells of a 2 x 2 surface.
+    const ResistanceSurface surface = planarSurface(2, 2, {2.0, kImpassable, kImpassable, 4.0});
+    EXPECT_NEAR(CircuitDistances(surface, inCells({0, 3}), 8)(0, 1), 3.0 * std::numbers::sqrt2, 1e-12);
+    EXPECT_EQ(dataProblemOf([&] {
+                  CircuitDistances(surface, inCells({0, 3}), 4);
+              }),
+              "The locations of observation 1 (\"O1\") and observation 2 (\"O2\") lie in parts of the resistance "
+              "surface \"test.tif\" that no path of passable cells joins (with 4 neighbours per cell).");
+}
+
+TEST(CircuitDistances, AGroundCellThatSplitsTheCircuit)
+{
+    // The first observation's cell is the ground; here it cuts the strip in two.
+    const SquareMatrix r = CircuitDistances(planarSurface(5, 1, std::vector<double>(5, 1.0)), inCells({2, 0, 4}), 8);
+    EXPECT_NEAR(r(0, 1), 2.0, 1e-12);
+    EXPECT_NEAR(r(0, 2), 2.0, 1e-12);
+    EXPECT_NEAR(r(1, 2), 4.0, 1e-12);
+}
+
+TEST(CircuitDistances, ObservationsInOneCellAreZeroApart)
+{
+    const ResistanceSurface surface = planarSurface(3, 1, {1.0, 3.0, 5.0});
+    const SquareMatrix r = CircuitDistances(surface, inCells({2, 0, 2, 0}), 8);
+    EXPECT_EQ(r(0, 2), 0.0);
+    EXPECT_EQ(r(1, 3), 0.0);
+    EXPECT_NEAR(r(0, 1), 6.0, 1e-12);
+    EXPECT_NEAR(r(3, 2), 6.0, 1e-12);
+    // All in one cell, even a cell with no passable neighbour: nothing to solve.
+    const SquareMatrix alone = CircuitDistances(planarSurface(3, 1, {1.0, kImpassable, 5.0}), inCells({2, 2}), 8);
+    EXPECT_EQ(alone, SquareMatrix(2));
+}
+
+TEST(CircuitDistances, AUniformGridMatchesTheDensePseudoInverse)
+{
+    const ResistanceSurface surface = planarSurface(5, 4, std::vector<double>(20, 1.0));
+    const std::vector<CellIndex> cells{0, 19, 7, 12, 4, 15};
+    for (const int neighbours : {4, 8}) {
+        const SquareMatrix r = CircuitDistances(surface, inCells(cells), neighbours);
+        const ReferenceCircuit circuit = referenceCircuit(surface, cells.front(), neighbours);
+        const auto expected = denseResistances(circuit);
+        for (size_t i = 0; i < cells.size(); ++i) {
+            for (size_t j = 0; j < cells.size(); ++j)
+                expectNear(r(static_cast<int>(i), static_cast<int>(j)),
+                           expected(circuit.node[cells[i]], circuit.node[cells[j]]),
+                           "neighbours " + std::to_string(neighbours) + ", cells " + std::to_string(cells[i]) +
+                               " and " + std::to_string(cells[j]));
+        }
+    }
+}
+
+TEST(CircuitDistances, RandomSurfacesMatchTheDensePseudoInverse)
+{
+    for (const std::uint32_t seed : {1u, 2u, 3u, 4u}) {
+        const int columns = 20;
+        const int rows = 15;
+        const ResistanceSurface surface = planarSurface(columns, rows, randomResistances(columns * rows, seed, 0.15));
+        for (const int neighbours : {4, 8}) {
+            // Observations on passable cells joined to the first one, some in one cell.
+            std::vector<CellIndex> cells;
+            std::mt19937 generator(seed);
+            CellIndex first = 0;
+            while (!surface.passable(first))
+                ++first;
+            const ReferenceCircuit circuit = referenceCircuit(surface, first, neighbours);
+            cells.push_back(first);
+            while (cells.size() < 14) {
+                const CellIndex cell = std::uniform_int_distribution<CellIndex>(0, columns * rows - 1)(generator);
+                if (circuit.node[cell] >= 0)
+                    cells.push_back(cell);
+            }
+            cells.push_back(cells[5]);
+            const SquareMatrix r = CircuitDistances(surface, inCells(cells), neighbours);
+            const auto expected = denseResistances(circuit);
+            for (size_t i = 0; i < cells.size(); ++i) {
+                for (size_t j = 0; j < cells.size(); ++j)
+                    expectNear(r(static_cast<int>(i), static_cast<int>(j)),
+                               expected(circuit.node[cells[i]], circuit.node[cells[j]]),
+                               "seed " + std::to_string(seed) + ", neighbours " + std::to_string(neighbours));
+            }
+        }
+    }
+}
+
+TEST(CircuitDistances, ALargerSurfaceMatchesConjugateGradients)
+{
+    // Deep enough for an elimination tree of many levels, where the solves of several observations
+    // meet in the same supernodes.
+    const int columns = 60;
+    const int rows = 50;
+    const ResistanceSurface surface = planarSurface(columns, rows, randomResistances(columns * rows, 11, 0.1));
+    std::mt19937 generator(5);
+    CellIndex first = 0;
+    while (!surface.passable(first))
+        ++first;
+    const ReferenceCircuit circuit = referenceCircuit(surface, first, 8);
+    std::vector<CellIndex> cells{first};
+    while (cells.size() < 16) {
+        const CellIndex cell = std::uniform_int_distribution<CellIndex>(0, columns * rows - 1)(generator);
+        if (circuit.node[cell] >= 0)
+            cells.push_back(cell);
+    }
+    const SquareMatrix r = CircuitDistances(surface, inCells(cells), 8);
+    for (size_t i = 0; i + 1 < cells.size(); i += 3) {
+        const size_t j = cells.size() - 1 - i / 3;
+        const double expected = conjugateGradientResistance(circuit, static_cast<size_t>(circuit.node[cells[i]]),
+                                                            static_cast<size_t>(circuit.node[cells[j]]));
+        EXPECT_NEAR(r(static_cast<int>(i), static_cast<int>(j)), expected, 1e-12 * expected) << i << ", " << j;
+    }
+}
+
+TEST(CircuitDistances, PartsThatNoPathJoinsNameBothObservations)
+{
+    const ResistanceSurface strip = planarSurface(4, 1, {1.0, 1.0, kImpassable, 1.0});
+    EXPECT_EQ(dataProblemOf([&] {
+                  CircuitDistances(strip, inCells({1, 0, 3}), 8);
+              }),
+              "The locations of observation 1 (\"O1\") and observation 3 (\"O3\") lie in parts of the resistance "
+              "surface \"test.tif\" that no path of passable cells joins (with 8 neighbours per cell).");
+}
+
+TEST(CircuitDistances, RefusesARunThatNeedsMoreMemoryThanItMayUse)
+{
+    const ResistanceSurface surface = planarSurface(30, 30, std::vector<double>(900, 1.0));
+    const std::string message = dataProblemOf([&] {
+        CircuitDistances(surface, inCells({0, 899}), 8, RunListener::none(), 1000);
+    });
+    EXPECT_TRUE(message.starts_with("The resistance surface \"test.tif\" (30 x 30 cells) would need about "))
+        << message;
+    EXPECT_TRUE(message.ends_with("of memory for circuit resistance, more than the limit of 1.0 kB.")) << message;
+}
+
+TEST(CircuitDistances, StopsWhenTheListenerAsks)
+{
+    testing::RecordingListener listener;
+    listener.cancelAfterFirstStatus = true;
+    EXPECT_THROW(CircuitDistances(planarSurface(3, 1, {1.0, 1.0, 1.0}), inCells({0, 2}), 8, listener), RunCancelled);
+}
+
+} // namespace
+} // namespace tessaloc
