@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/PackedDistances.h"
+#include "core/SquareMatrix.h"
 
 #include <cmath>
 #include <cstdio>
@@ -40,6 +41,18 @@ inline void requireDistanceMatrix(const PackedDistances& pairs, int size, bool u
         require(std::isfinite(d) && d >= 0.0, "a negative or undefined distance");
         require(!unitRange || d <= 1.0, "a genetic distance above 1");
     }
+}
+
+/// A whole distance matrix: symmetric, zero diagonal, and its pairs as above.
+inline void requireDistanceMatrix(const SquareMatrix& matrix, int size, bool unitRange)
+{
+    require(matrix.size() == size, "a distance matrix of the wrong size");
+    for (int i = 0; i < size; ++i) {
+        require(matrix(i, i) == 0.0, "a distance matrix with a non-zero diagonal");
+        for (int j = i + 1; j < size; ++j)
+            require(matrix(i, j) == matrix(j, i), "an asymmetric distance matrix");
+    }
+    requireDistanceMatrix(PackedDistances(matrix), size, unitRange);
 }
 
 /// Runs `body`, letting through the errors a reader or builder is meant to throw for bad input and
