@@ -322,6 +322,7 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    result.geoDistances = input.geoDistances;
     return result;
 }
 

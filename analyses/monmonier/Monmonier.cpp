@@ -334,8 +334,11 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     if (input.settings.barrierCount < 1)
         throw AnalysisError("the number of barriers must be at least 1 (" + plainText(input.settings.barrierCount) +
                             " given)");
+    const bool residual = input.settings.distanceKind == MonmonierDistanceKind::Residual;
     ReadingSteps steps;
     steps.distancesStatus = "Calculating Distances";
+    // Only the residuals take the chosen geographic distances.
+    steps.straightLines = !residual;
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const SampleTable& table = data.table;
     SquareMatrix& geographic = data.geographic;
@@ -350,7 +353,7 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     result.data = ComputeDataExtents(x, y);
     result.map = WidenByFivePercent(result.data);
 
-    if (input.settings.distanceKind == MonmonierDistanceKind::Residual) {
+    if (residual) {
         listener.status("Calculating Residuals");
         ResidualizeDistances(G, geographic);
     }
@@ -371,6 +374,8 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    if (residual)
+        result.geoDistances = input.geoDistances;
     result.settings = input.settings;
     result.SampleNames = table.names;
     result.SampleX = std::move(x);
