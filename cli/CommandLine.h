@@ -6,6 +6,7 @@
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "formats/GenotypeFormats.h"
+#include "resistance/GeoDistances.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -50,6 +51,8 @@ struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    /// --geo-distance with its --resistance or --geo-matrix file and --neighbours.
+    GeoDistanceSettings geoDistances;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     std::string coordinatePath;
@@ -81,6 +84,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
+    input.geoDistances = invocation.geoDistances;
     return input;
 }
 
