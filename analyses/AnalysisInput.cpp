@@ -10,8 +10,8 @@ AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener,
     AnalysisData data;
     if (!steps.readingStatus.empty())
         listener.status(steps.readingStatus);
-    ReadCoordinates(input.coordinatePath, data.table);
-    ReadGenotypes(input.genotypePath, input.genotypeFormat, input.dataType, data.table, listener);
+    ReadCoordinates(input.coordinatePath, data.table, input.useLatLong, listener);
+    ReadGenotypes(input.genotypePath, input.genotypeFormat, input.sampleMatching, input.dataType, data.table, listener);
     if (!steps.distancesStatus.empty())
         listener.status(steps.distancesStatus);
     if (steps.geographic && (steps.straightLines || input.geoDistances.kind == GeoDistanceKind::Straight)) {

@@ -22,8 +22,11 @@ struct AnalysisInput {
     /// kilometres.
     bool useLatLong = false;
     /// The layout of the genotype file; recognised from its content unless forced. The own format
-    /// pairs records with the coordinates by position, the others by sample name.
+    /// pairs records with the coordinates by position, the others as `sampleMatching` says.
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    /// How the samples of a VCF, GENEPOP or GenAlEx file go with the observations of the coordinate
+    /// file: by name, or by their order in the two files.
+    SampleMatching sampleMatching = SampleMatching::ByName;
     /// The geographic distances of the analyses that take the geographic distance matrix (the Mantel
     /// test, the autocorrelation classes, the residual heights of the landscape, the residual
     /// distances of the barrier search, the distance matrices); the aggregation index and the plot

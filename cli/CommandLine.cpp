@@ -27,6 +27,10 @@ const std::vector<OptionSpec>& commonOptions()
         {"--genotype-format", "own|vcf|genepop|genalex",
          "layout of the genotype file (default: recognised from its content); all but own are matched with "
          "the coordinates by sample name"},
+        {"--match", "name|order",
+         "how the samples of a vcf, genepop or genalex file pair with the observations of the coordinate file: by "
+         "sample name (default), or the k-th with the k-th, for files whose names repeat; own always pairs by "
+         "order"},
         {"--geo-distance", "straight|least-cost|resistance|matrix",
          "geographic distances of mantel, autocorrelation, the residual heights of landscape, the residual "
          "distances of monmonier and distances: straight lines (default; great-circle km with --latlong), "
@@ -319,6 +323,10 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             if (!format)
                 throw UsageError("--genotype-format takes own, vcf, genepop or genalex, not " + quotedField(value));
             invocation.genotypeFormat = *format;
+        } else if (argument == "--match") {
+            if (value != "name" && value != "order")
+                throw UsageError("--match takes name or order, not " + quotedField(value));
+            invocation.sampleMatching = value == "order" ? SampleMatching::ByOrder : SampleMatching::ByName;
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
         } else if (argument == "--seed") {

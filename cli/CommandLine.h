@@ -51,6 +51,7 @@ struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    SampleMatching sampleMatching = SampleMatching::ByName;
     /// --geo-distance with its --resistance or --geo-matrix file and --neighbours.
     GeoDistanceSettings geoDistances;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
@@ -84,6 +85,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
+    input.sampleMatching = invocation.sampleMatching;
     input.geoDistances = invocation.geoDistances;
     return input;
 }

@@ -3,7 +3,6 @@
 #include "core/NumberText.h"
 
 namespace tessaloc {
-namespace {
 
 std::string csvCell(const std::string& text)
 {
@@ -20,8 +19,6 @@ std::string csvCell(const std::string& text)
     quoted += '"';
     return quoted;
 }
-
-} // namespace
 
 std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
 {

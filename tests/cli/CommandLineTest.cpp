@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include "analyses/AnalysisInput.h"
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +17,9 @@ using tessaloc::testing::TempFolder;
 
 const std::filesystem::path kExamples = TESSALOC_EXAMPLES_DIR;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
 CliRun run(const std::vector<std::string>& arguments)
 {
-    std::ostringstream out, err;
-    CliRun result;
-    result.exit = runCommandLine(arguments, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    return runCli(arguments);
 }
 
 const Subcommand& distances()
@@ -98,6 +89,25 @@ TEST(ParseInvocation, RepeatableOptionsKeepEveryValueInOrder)
     EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 7);
 }
 
+TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
+{
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt"}).sampleMatching, SampleMatching::ByName);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt", "--match", "name"}).sampleMatching,
+              SampleMatching::ByName);
+    const Invocation byOrder = parseInvocation(distances(), {"--match=order", "c.txt", "g.txt"});
+    EXPECT_EQ(byOrder.sampleMatching, SampleMatching::ByOrder);
+    EXPECT_EQ(commonInput<AnalysisInput>(byOrder).sampleMatching, SampleMatching::ByOrder);
+    try {
+        parseInvocation(distances(), {"c.txt", "g.txt", "--match", "Order"});
+        ADD_FAILURE() << "no usage error";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()), "--match takes name or order, not \"Order\"");
+    }
+    // Every subcommand takes it, the conversion too.
+    for (const Subcommand& command : subcommands())
+        EXPECT_NE(run({command.name, "--help"}).out.find("--match name|order"), std::string::npos) << command.name;
+}
+
 TEST(RunCommandLine, UsageErrorsExitWith64)
 {
     EXPECT_EQ(run({}).exit, kExitUsageError);
@@ -135,6 +145,35 @@ TEST(RunCommandLine, NegativePermutationsAreAUsageErrorStatingTheAcceptedRange)
             << analysis;
         EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << analysis;
     }
+}
+
+TEST(RunCommandLine, BootstrapReplicatesOutsideTheirRangeAreAUsageErrorStatingIt)
+{
+    for (const char* replicates : {"-1", "100001", "many"}) {
+        TempFolder folder;
+        const CliRun result = run({"monmonier", "--bootstrap", replicates, "--output-dir", folder.path().string(),
+                                   (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                   (kExamples / "microsatellites" / "genotypes.txt").string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << replicates;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+                  "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"" + std::string(replicates) +
+                      "\"");
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << replicates;
+    }
+}
+
+TEST(RunCommandLine, ASupportTableThatCannotBeWrittenLeavesTheReportAndExitsWith1)
+{
+    TempFolder folder;
+    const std::string table = (folder.path() / "no such folder" / "support.csv").string();
+    const CliRun result = run({"monmonier", "--bootstrap", "3", "--support", table, "--seed", "1,1", "--output-dir",
+                               folder.path().string(), (kExamples / "microsatellites" / "coordinates.txt").string(),
+                               (kExamples / "microsatellites" / "genotypes.txt").string()});
+    EXPECT_EQ(result.exit, kExitDataProblem);
+    EXPECT_NE(result.err.find("No support table was written: cannot write the support table \"" + table + "\""),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"monmonierresults.txt"});
 }
 
 TEST(RunCommandLine, GridFileThatNamesTheReportOrAnInputFileIsAUsageError)

@@ -96,25 +96,37 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     grid->addWidget(frame, 4, 0, 1, 2);
     m_latLongCheck = named(new QCheckBox(QStringLiteral("Coordinates are Latitude/Longitude"), m_controls), "Check1");
     grid->addWidget(m_latLongCheck, 5, 0, 1, 2);
+    // How the samples of a genotype file that names them (VCF, GENEPOP, GenAlEx) go with the
+    // coordinates; the program's own files always pair by order.
+    auto* matching = new QWidget(m_controls);
+    m_matchByName = named(new QRadioButton(QStringLiteral("Match samples by name"), matching), "matchByName");
+    m_matchByOrder = named(new QRadioButton(QStringLiteral("by order in the files"), matching), "matchByOrder");
+    m_matchByName->setChecked(true);
+    auto* matchingLayout = new QHBoxLayout(matching);
+    matchingLayout->setContentsMargins(0, 0, 0, 0);
+    matchingLayout->addWidget(m_matchByName);
+    matchingLayout->addWidget(m_matchByOrder);
+    matchingLayout->addStretch();
+    grid->addWidget(matching, 6, 0, 1, 2);
     m_geoDistances =
         new GeoDistanceGroup([this] { return QFileInfo(m_coordinateFileEdit->text()).path(); }, m_controls);
-    grid->addWidget(m_geoDistances, 6, 0, 1, 2);
+    grid->addWidget(m_geoDistances, 7, 0, 1, 2);
 
     auto* analysisLabel = named(new QLabel(QStringLiteral("Analysis type"), m_controls), "Label4");
-    grid->addWidget(analysisLabel, 7, 0, 1, 2);
+    grid->addWidget(analysisLabel, 8, 0, 1, 2);
     m_analysisList = named(new QComboBox(m_controls), "Combo1");
     analysisLabel->setBuddy(m_analysisList);
     for (const AnalysisEntry& analysis : analysisTable())
         m_analysisList->addItem(analysis.listText);
     m_analysisList->setCurrentIndex(0);
-    grid->addWidget(m_analysisList, 8, 0);
+    grid->addWidget(m_analysisList, 9, 0);
     m_runButton = named(new QPushButton(QStringLiteral("Go"), m_controls), "Command3");
     auto* helpButton = named(new QPushButton(QStringLiteral("Help"), m_controls), "Command4");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_runButton);
     buttons->addWidget(helpButton);
-    grid->addLayout(buttons, 9, 0, 1, 2);
+    grid->addLayout(buttons, 10, 0, 1, 2);
 
     auto* line = named(new QFrame(this), "Line1");
     line->setFrameShape(QFrame::HLine);
@@ -250,6 +262,7 @@ QString MainWindow::fillAnalysisInput(AnalysisInput& input) const
     input.coordinatePath = localPath(m_coordinateFileEdit->text());
     input.genotypePath = localPath(m_genotypeFileEdit->text());
     input.useLatLong = m_latLongCheck->isChecked();
+    input.sampleMatching = m_matchByOrder->isChecked() ? SampleMatching::ByOrder : SampleMatching::ByName;
     input.geoDistances = m_geoDistances->settings();
     return {};
 }

@@ -233,6 +233,20 @@ TEST(FindBarriers, MoreBarriersThanUncrossedEdgesEndWithTheNoStartEdgeMessage)
     }
 }
 
+TEST(FindBarriersWhileStartEdgesLast, EndsWithTheBarriersFoundBeforeTheOneWithoutAStartEdge)
+{
+    // The fan has 8 edges: the first barrier crosses the four spokes, the next four each start on
+    // one rim edge, and a sixth finds none.
+    const Fan fan;
+    auto links = FindNeighbours(fan.triangles);
+    const auto barriers = FindBarriersWhileStartEdgesLast(fan.triangles, links, 6);
+    ASSERT_EQ(barriers.size(), 5u);
+    auto again = FindNeighbours(fan.triangles);
+    const auto five = FindBarriers(fan.triangles, again, 5);
+    EXPECT_EQ(barriers.back().SumOfValues, five.back().SumOfValues);
+    EXPECT_EQ(links[0].Used, again[0].Used);
+}
+
 TEST(FindBarriers, ACountBelowOneIsAnAnalysisError)
 {
     const Fan fan;

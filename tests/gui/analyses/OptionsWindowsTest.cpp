@@ -338,6 +338,48 @@ private slots:
         QCOMPARE(state.settings.monmonier.barrierCount, -3);
     }
 
+    void monmonierBootstrapReplicatesAreAWholeNumberInRange_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<long long>("stored"); // -1: refused
+        QTest::newRow("none") << QStringLiteral("0") << 0LL;
+        QTest::newRow("1000") << QStringLiteral("1000") << 1000LL;
+        QTest::newRow("largest") << QStringLiteral("100000") << 100000LL;
+        QTest::newRow("beyond") << QStringLiteral("100001") << -1LL;
+        QTest::newRow("negative") << QStringLiteral("-5") << -1LL;
+        QTest::newRow("fraction") << QStringLiteral("2.5") << -1LL;
+        QTest::newRow("letters") << QStringLiteral("many") << -1LL;
+        QTest::newRow("empty") << QString() << -1LL;
+    }
+
+    void monmonierBootstrapReplicatesAreAWholeNumberInRange()
+    {
+        QFETCH(QString, text);
+        QFETCH(long long, stored);
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        MonmonierOptionsDialog window(state);
+        window.show();
+        QCOMPARE(box(window, "BootstrapReplicates")->text(), QStringLiteral("0"));
+        box(window, "BarrierCount")->setText(QStringLiteral("3"));
+        box(window, "BootstrapReplicates")->setText(text);
+        press(window, "OKButton");
+        if (stored < 0) {
+            QCOMPARE(dialogs.messages,
+                     QStringList{QStringLiteral("Bootstrap replicates must be a whole number from 0 to 100000.")});
+            QVERIFY(window.isVisible());
+            // Nothing of the refused entry is kept, nor the count beside it.
+            QCOMPARE(state.settings.monmonier.bootstrapReplicates, 0);
+            QCOMPARE(state.settings.monmonier.barrierCount, 1);
+        } else {
+            QVERIFY(dialogs.messages.isEmpty());
+            QCOMPARE(state.settings.monmonier.bootstrapReplicates, stored);
+            QCOMPARE(state.settings.monmonier.barrierCount, 3);
+            MonmonierOptionsDialog again(state);
+            QCOMPARE(box(again, "BootstrapReplicates")->text(), QString::number(stored));
+        }
+    }
+
     void barrierEditorStoresOnOkOnly()
     {
         ScriptedDialogs dialogs;

@@ -86,6 +86,16 @@ private:
         return window;
     }
 
+    /// Writes `text` as `name` in `folder` and returns its path.
+    QString writeFile(const QTemporaryDir& folder, const char* name, const char* text)
+    {
+        const QString path = folder.filePath(QLatin1String(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
     /// Presses "Go" and waits until the run has ended; returns its outcome.
     RunOutcome go(MainWindow& window, int timeoutMs = 120000)
     {
@@ -269,13 +279,8 @@ private slots:
         ProgramState state;
         auto window = readyWindow(state);
         QTemporaryDir folder;
-        const auto write = [&](const char* name, const char* text) {
-            QFile file(folder.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text);
-        };
-        write("coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
-        write("genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
+        writeFile(folder, "coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
+        writeFile(folder, "genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
         child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
         child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
         child<QRadioButton>(*window, "Option2")->setChecked(true);
@@ -312,6 +317,62 @@ private slots:
         const QString status = child<QLabel>(*window, "Label5")->text();
         QVERIFY2(status.contains(QStringLiteral("32 samples of the genotype file")), qPrintable(status));
         QVERIFY2(status.contains(QStringLiteral("have no coordinates and were left out")), qPrintable(status));
+    }
+
+    void aGenepopFileWithOneNamePerSiteRunsByOrderInTheFiles()
+    {
+        // The site's name on every line of it, in both files: by name the run stops and says what to
+        // choose; by order it gives the report of the same data in the program's own format.
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.mantel.permutations.count = 9;
+        auto window = readyWindow(state);
+        QRadioButton* byName = child<QRadioButton>(*window, "matchByName");
+        QRadioButton* byOrder = child<QRadioButton>(*window, "matchByOrder");
+        QCOMPARE(byName->text(), QStringLiteral("Match samples by name"));
+        QCOMPARE(byOrder->text(), QStringLiteral("by order in the files"));
+        QVERIFY(byName->isChecked());
+        QVERIFY(!byOrder->isChecked());
+
+        QTemporaryDir folder;
+        writeFile(folder, "coordinates.txt",
+                  "\"north\",0,0\r\n\"north\",1,0.2\r\n\"south\",4,3\r\n\"south\",5,3.5\r\n;\r\n");
+        writeFile(folder, "sites.gen",
+                  "Two sites\r\nL1, L2\r\nPOP\r\nnorth , 0102 0303\r\nnorth , 0101 0304\r\nPOP\r\n"
+                  "south , 0202 0000\r\nsouth , 0102 0404\r\n");
+        writeFile(folder, "genotypes.txt",
+                  "2\r\n\"north\",1\\2,3\\3\r\n\"north\",1\\1,3\\4\r\n\"south\",2\\2,0\\0\r\n"
+                  "\"south\",1\\2,4\\4\r\n");
+        child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
+        child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("sites.gen")));
+
+        QCOMPARE(go(*window), RunOutcome::DataProblem);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("appears twice in the coordinate file")),
+                 qPrintable(dialogs.messages.first()));
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("\"by order in the files\" in the main window")),
+                 qPrintable(dialogs.messages.first()));
+        QVERIFY(!window->resultsWindow());
+
+        byOrder->click();
+        QVERIFY(!byName->isChecked());
+        // The kind of data is a choice of its own.
+        QVERIFY(child<QRadioButton>(*window, "Option1")->isChecked());
+        QCOMPARE(go(*window), RunOutcome::Success);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QPointer<ResultsWindow> results = window->resultsWindow();
+        QVERIFY(results);
+
+        MantelInput own{{}, {}};
+        own.coordinatePath = QFile::encodeName(folder.filePath(QStringLiteral("coordinates.txt"))).toStdString();
+        own.genotypePath = QFile::encodeName(folder.filePath(QStringLiteral("genotypes.txt"))).toStdString();
+        own.settings.permutations.count = 9;
+        RandomUniform random(kSeed1, kSeed2);
+        QString expected = QString::fromLatin1(MantelReport(RunMantel(own, random, RunListener::none())));
+        expected.replace(QStringLiteral("genotypes.txt"), QStringLiteral("sites.gen"));
+        QCOMPARE(results->reportText(), expected);
+        results->close();
+        QTRY_VERIFY(results.isNull());
     }
 
     void aMonmonierRunShowsTheBarrierMapAndItsReport()
@@ -357,6 +418,28 @@ private slots:
         results->close();
         QTRY_VERIFY(results.isNull());
         QVERIFY(!QDir(folder).exists());
+    }
+
+    void aMonmonierRunWithBootstrapShowsTheSupportOfTheRunsSeed()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = 2;
+        state.settings.monmonier.bootstrapReplicates = 20;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(4);
+        QCOMPARE(go(*owned), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        auto* map = qobject_cast<MonmonierResultsWindow*>(owned->resultsWindow());
+        QVERIFY(map);
+        QVERIFY(map->hasSupport());
+        // The engine with the run's generator gives the same report, bootstrap section included.
+        RandomUniform random(kSeed1, kSeed2);
+        const MonmonierResult expected = RunMonmonier(
+            MonmonierInput{test::exampleFiles(QStringLiteral("microsatellites")), state.settings.monmonier}, random);
+        QCOMPARE(map->reportText(), QString::fromLatin1(MonmonierReport(expected)));
+        QVERIFY(map->reportText().contains(QStringLiteral("Bootstrap support: 20 replicates")));
+        map->close();
     }
 
     void aBarrierSearchWithoutAStartEdgeShowsItsOwnMessage()
@@ -609,15 +692,12 @@ private slots:
         QCOMPARE(state.settings.permutationScheme, PermutationScheme::Complete);
 
         QTemporaryDir folder;
-        const auto write = [&](const char* name, const char* text) {
-            QFile file(folder.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text);
-        };
-        write("coordinates.txt", "\"P1\",0,0\r\n\"P2\",3,1\r\n\"P3\",7,2\r\n\"P4\",12,0\r\n\"P5\",15,4\r\n"
-                                 "\"P6\",20,3\r\n;\r\n");
-        write("genotypes.txt", "2\r\n\"P1\",1\\2,5\\5\r\n\"P2\",1\\1,5\\6\r\n\"P3\",1\\3,6\\6\r\n"
-                               "\"P4\",2\\3,6\\7\r\n\"P5\",3\\3,7\\7\r\n\"P6\",3\\4,7\\8\r\n");
+        writeFile(folder, "coordinates.txt",
+                  "\"P1\",0,0\r\n\"P2\",3,1\r\n\"P3\",7,2\r\n\"P4\",12,0\r\n\"P5\",15,4\r\n"
+                  "\"P6\",20,3\r\n;\r\n");
+        writeFile(folder, "genotypes.txt",
+                  "2\r\n\"P1\",1\\2,5\\5\r\n\"P2\",1\\1,5\\6\r\n\"P3\",1\\3,6\\6\r\n"
+                  "\"P4\",2\\3,6\\7\r\n\"P5\",3\\3,7\\7\r\n\"P6\",3\\4,7\\8\r\n");
         child<QLineEdit>(window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
         child<QLineEdit>(window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
         QCOMPARE(go(window), RunOutcome::Success);
