@@ -4,8 +4,8 @@
 
 #include "analyses/AnalysisInput.h"
 #include "core/GeographicDistances.h"
-#include "core/NumberText.h"
 #include "formats/OwnFormatReaders.h"
+#include "tests/support/MatrixBuilders.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -163,19 +163,8 @@ TEST(GeoDistanceChoice, AMatrixFileEqualToTheStraightLinesGivesTheSameReportsBut
     SampleTable table;
     ReadCoordinates((kExample / "coordinates.txt").string(), table);
     const SquareMatrix straight = BuildGeographicDistances(table, false);
-    const int n = table.sampleCount();
-    std::string csv;
-    for (int j = n - 1; j >= 0; --j)
-        csv += "," + table.names[j];
-    csv += "\n";
-    for (int i = 0; i < n; ++i) {
-        csv += table.names[i];
-        for (int j = n - 1; j >= 0; --j)
-            csv += "," + shortestText(straight(i, j));
-        csv += "\n";
-    }
     TempFolder folder;
-    const std::string file = folder.write("straight.csv", csv).string();
+    const std::string file = folder.write("straight.csv", testing::matrixFileText(table.names, straight)).string();
 
     for (const Analysis& analysis : kChoiceUsers) {
         const std::string expected = reportOf(analysis, {});

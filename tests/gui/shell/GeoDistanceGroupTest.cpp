@@ -10,8 +10,8 @@
 #include "analyses/mantel/Mantel.h"
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
-#include "core/NumberText.h"
 #include "formats/OwnFormatReaders.h"
+#include "tests/support/MatrixBuilders.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,17 +63,7 @@ QString writeStraightMatrix(const QTemporaryDir& folder)
     ReadCoordinates(QFile::encodeName(examplePath(QStringLiteral("microsatellites/coordinates.txt"))).toStdString(),
                     table);
     const SquareMatrix straight = BuildGeographicDistances(table, false);
-    const int n = table.sampleCount();
-    std::string csv;
-    for (int j = n - 1; j >= 0; --j)
-        csv += "," + table.names[j];
-    csv += "\n";
-    for (int i = 0; i < n; ++i) {
-        csv += table.names[i];
-        for (int j = n - 1; j >= 0; --j)
-            csv += "," + shortestText(straight(i, j));
-        csv += "\n";
-    }
+    const std::string csv = tessaloc::testing::matrixFileText(table.names, straight);
     const QString path = folder.filePath(QStringLiteral("straight.csv"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size())) < 0)
@@ -236,7 +226,8 @@ private slots:
         auto* kinds = child<QComboBox>(*window, "geoDistanceKind");
         kinds->setCurrentIndex(kinds->findData(static_cast<int>(GeoDistanceKind::LeastCost)));
         QCOMPARE(test::runAnalysis(*window, kMantel), RunOutcome::DataProblem);
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("No resistance surface is named for the least-cost paths.")});
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("No resistance surface is named for the least-cost paths.")});
         QVERIFY(!window->resultsWindow());
         QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
     }
