@@ -53,8 +53,9 @@ void MonmonierOptionsDialog::ok()
     bool whole = false;
     const long long replicates = m_bootstrapEdit->text().trimmed().toLongLong(&whole);
     if (!whole || replicates < 0 || replicates > kMostBootstrapReplicates) {
-        showMessage(this, QStringLiteral("Bootstrap replicates must be a whole number from 0 to %1.")
-                              .arg(kMostBootstrapReplicates));
+        showMessage(
+            this,
+            QStringLiteral("Bootstrap replicates must be a whole number from 0 to %1.").arg(kMostBootstrapReplicates));
         return;
     }
     settings.barrierCount = count;
