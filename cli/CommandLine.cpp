@@ -428,6 +428,8 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     switch (status.outcome) {
     case RunOutcome::Success:
+        if (result.clockSeed)
+            err << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
         out << result.text;
         for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';

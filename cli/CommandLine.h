@@ -143,6 +143,9 @@ struct CommandResult {
     /// Text for standard output printed after the lines naming the reports (other files written).
     std::string afterReports;
     std::string problems;
+    /// The seed the run started its generator from, when it came from the clock and the run drew
+    /// numbers from it (standard error says so, for repeating the run with --seed).
+    std::optional<std::pair<std::int64_t, std::int64_t>> clockSeed;
 };
 
 /// One analysis of the batch front end.

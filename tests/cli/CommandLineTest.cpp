@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace tessaloc::cli {
@@ -276,6 +277,115 @@ TEST(RunCommandLine, UnwritableOutputFolderIsAnAnalysisError)
                                (folder.path() / "no" / "such" / "folder").string()});
     EXPECT_EQ(result.exit, kExitAnalysisError);
     EXPECT_NE(result.err.find("GeneticDistances.csv"), std::string::npos) << result.err;
+}
+
+std::vector<std::string> microsatellites(std::vector<std::string> arguments)
+{
+    arguments.push_back((kExamples / "microsatellites" / "coordinates.txt").string());
+    arguments.push_back((kExamples / "microsatellites" / "genotypes.txt").string());
+    return arguments;
+}
+
+TEST(RunCommandLine, AClockSeedThatWasDrawnFromIsPrintedAndRepeatsTheRun)
+{
+    TempFolder first;
+    const CliRun clock =
+        run(microsatellites({"mantel", "--permutations", "99", "--output-dir", first.path().string()}));
+    ASSERT_EQ(clock.exit, kExitSuccess) << clock.err;
+    ASSERT_TRUE(clock.err.starts_with("Seed: ")) << clock.err;
+    ASSERT_EQ(clock.err.back(), '\n');
+    EXPECT_EQ(clock.err.find('\n'), clock.err.size() - 1) << "one line";
+    const std::string seed = clock.err.substr(6, clock.err.size() - 7);
+
+    TempFolder second;
+    const CliRun again = run(
+        microsatellites({"mantel", "--permutations", "99", "--seed", seed, "--output-dir", second.path().string()}));
+    ASSERT_EQ(again.exit, kExitSuccess) << again.err;
+    EXPECT_EQ(again.err, "") << "no seed line with --seed";
+    EXPECT_EQ(testing::readFile(second.path() / "IBDResults.txt"), testing::readFile(first.path() / "IBDResults.txt"));
+}
+
+TEST(RunCommandLine, ARunThatDrawsNothingPrintsNoSeed)
+{
+    // No permutations, no resamples: the generator is not used and its seed is of no interest.
+    TempFolder folder;
+    const CliRun result = run({"mantel", "--type", "3", "--permutations", "0", "--output-dir", folder.path().string(),
+                               (kExamples / "sequences" / "coordinates.txt").string(),
+                               (kExamples / "sequences" / "genotypes.txt").string()});
+    EXPECT_EQ(result.exit, kExitSuccess) << result.err;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(RunCommandLine, BootstrapCountsOutOfRangeOrWithoutTheClassTableAreUsageErrors)
+{
+    const struct {
+        std::vector<std::string> options;
+        std::string message;
+    } cases[] = {
+        {{"--bootstrap", "-1", "--intervals", "t.csv"},
+         "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"-1\""},
+        {{"--bootstrap", "100001", "--intervals", "t.csv"},
+         "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"100001\""},
+        {{"--bootstrap", "20"},
+         "tessaloc-cli: --bootstrap sets the resamples of the class table's intervals; give --intervals FILE too"},
+        {{"--intervals", ""}, "tessaloc-cli: --intervals needs a file name"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        std::vector<std::string> arguments = {"autocorrelation", "--output-dir", folder.path().string()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const CliRun result = run(microsatellites(arguments));
+        EXPECT_EQ(result.exit, kExitUsageError) << c.message;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), c.message);
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << c.message;
+    }
+}
+
+TEST(RunCommandLine, ClassTableThatNamesTheReportOrAnInputFileIsAUsageError)
+{
+    TempFolder folder;
+    const std::string report = (folder.path() / "SAA-Results.txt").string();
+    const std::string coordinates = (kExamples / "microsatellites" / "coordinates.txt").string();
+    for (const auto& [file, names] : {std::pair{report, std::string("the report SAA-Results.txt")},
+                                      std::pair{coordinates, std::string("the coordinate file")}}) {
+        const CliRun result =
+            run(microsatellites({"autocorrelation", "--intervals", file, "--output-dir", folder.path().string()}));
+        EXPECT_EQ(result.exit, kExitUsageError) << file;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "tessaloc-cli: --intervals \"" + file + "\" names " +
+                                                                   names + "; give the class table a name of its own");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST(RunCommandLine, TheClassTableFollowsTheReportAndLeavesItUnchanged)
+{
+    TempFolder plain;
+    ASSERT_EQ(run(microsatellites({"autocorrelation", "--seed", "8,9", "--output-dir", plain.path().string()})).exit,
+              kExitSuccess);
+    TempFolder withTable;
+    const std::string table = (withTable.path() / "classes.csv").string();
+    const CliRun result = run(microsatellites({"autocorrelation", "--seed", "8,9", "--bootstrap", "30", "--intervals",
+                                               table, "--output-dir", withTable.path().string()}));
+    ASSERT_EQ(result.exit, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, "Report written to " + (withTable.path() / "SAA-Results.txt").string() +
+                              "\nClass table written to " + table + "\n");
+    EXPECT_EQ(testing::readFile(withTable.path() / "SAA-Results.txt"),
+              testing::readFile(plain.path() / "SAA-Results.txt"));
+    const std::string csv = testing::readFile(table);
+    EXPECT_TRUE(csv.starts_with("class,lower,upper,pairs,ay,p_upper,p_lower,p_two_sided,p_holm,envelope_low,"
+                                "envelope_high,ci_low,ci_high,mantel_r,mantel_p,mantel_p_holm,note\r\n"));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11) << "the head line and ten classes";
+
+    // A folder that does not exist costs the report nothing.
+    TempFolder missing;
+    const std::string nowhere = (missing.path() / "no" / "classes.csv").string();
+    const CliRun failed = run(microsatellites(
+        {"autocorrelation", "--seed", "8,9", "--intervals", nowhere, "--output-dir", missing.path().string()}));
+    EXPECT_EQ(failed.exit, kExitDataProblem);
+    EXPECT_NE(failed.err.find("No class table was written: cannot write the class table"), std::string::npos)
+        << failed.err;
+    EXPECT_EQ(testing::readFile(missing.path() / "SAA-Results.txt"),
+              testing::readFile(plain.path() / "SAA-Results.txt"));
 }
 
 } // namespace

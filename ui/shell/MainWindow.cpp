@@ -5,6 +5,7 @@
 #include "ui/shell/HelpWindow.h"
 #include "ui/shell/PermutationSchemeDialog.h"
 #include "ui/shell/ProgramState.h"
+#include "ui/shell/RandomSeedDialog.h"
 #include "ui/shell/RunController.h"
 #include "ui/widgets/UiHooks.h"
 #include "ui/widgets/WindowParts.h"
@@ -61,7 +62,11 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("mainform"));
     setWindowTitle(QStringLiteral("Tessaloc"));
-    m_generator = [this] { return m_state.seeds.seedFromClock(); };
+    m_generator = [this] {
+        if (m_state.fixedSeed)
+            return RandomUniform(m_state.fixedSeed->first, m_state.fixedSeed->second);
+        return m_state.seeds.seedFromClock();
+    };
 
     // Made in the order Tab visits them: each file box, then its own "Browse".
     m_controls = new QWidget(this);
@@ -193,6 +198,8 @@ void MainWindow::buildMenus()
         ->addAction(QStringLiteral("Permutation Scheme"), this,
                     [this] { PermutationSchemeDialog(m_state, this).exec(); })
         ->setObjectName(QStringLiteral("permutationscheme"));
+    options->addAction(QStringLiteral("Random Seed..."), this, [this] { RandomSeedDialog(m_state, this).exec(); })
+        ->setObjectName(QStringLiteral("randomseed"));
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::showHelp)->setObjectName(QStringLiteral("hlpmnucont0"));
@@ -289,6 +296,8 @@ void MainWindow::runSelectedAnalysis()
     }
     context.runFolder = localPath(runFolder->path());
 
+    m_state.lastRunSeed = std::make_pair(context.random.state1(), context.random.state2());
+    m_runSeedText = QStringLiteral("Seed: %1,%2").arg(context.random.state1()).arg(context.random.state2());
     PreparedRun run = analyses[static_cast<size_t>(position)].start(std::move(context));
     m_runFolder = std::move(runFolder);
     m_openResults = std::move(run.openResults);
@@ -332,6 +341,11 @@ void MainWindow::cancelRun()
 void MainWindow::onRunFinished(const RunStatus& status)
 {
     setRunning(false);
+    // A run that ended, in results or in a message, leaves its seed in the status line, after any
+    // warning; a cancelled one leaves nothing to repeat.
+    if (status.outcome != RunOutcome::Cancelled)
+        m_statusLabel->setText(m_runWarning.isEmpty() ? m_runSeedText
+                                                      : m_runWarning + QLatin1Char('\n') + m_runSeedText);
     std::unique_ptr<QTemporaryDir> runFolder = std::move(m_runFolder);
     const ResultsWindowOpener openResults = std::move(m_openResults);
     m_openResults = nullptr;

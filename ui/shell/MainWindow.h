@@ -39,7 +39,8 @@ public:
     explicit MainWindow(ProgramState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    /// Replaces the clock seeding of the runs (tests use fixed states).
+    /// Replaces the seeding of the runs, from the clock or from the seed fixed under "Options" >
+    /// "Random Seed..." (tests use fixed states).
     void setRunGenerator(std::function<RandomUniform()> generator) { m_generator = std::move(generator); }
     /// True while an analysis runs.
     bool running() const;
@@ -107,6 +108,8 @@ private:
     QPointer<ResultsWindow> m_results;
     /// What the run warned of ("Warning: ..."), shown in the status line until the next run.
     QString m_runWarning;
+    /// "Seed: S1,S2" of the run in progress or the last one, shown in the status line after it.
+    QString m_runSeedText;
 };
 
 } // namespace tessaloc::ui

@@ -32,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -145,7 +146,8 @@ private slots:
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
                                         QStringLiteral("="), // the separator
-                                        QStringLiteral("permutationscheme=Permutation Scheme")}));
+                                        QStringLiteral("permutationscheme=Permutation Scheme"),
+                                        QStringLiteral("randomseed=Random Seed...")}));
         QMenu* help = child<QMenu>(window, "helpmnu");
         QCOMPARE(help->actions().at(1)->text(), QStringLiteral("&About/Citing this program"));
     }
@@ -183,7 +185,8 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
         QVERIFY(!statuses.isEmpty());
         QCOMPARE(statuses.first().at(0).toString(), QStringLiteral("Calculating"));
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        // The status line keeps the seed the run started from.
+        QCOMPARE(child<QLabel>(window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(state.RunDirectory, QDir::currentPath());
 
@@ -250,7 +253,10 @@ private slots:
         QCOMPARE(go(window), RunOutcome::DataProblem);
         QCOMPARE(dialogs.messages, QStringList{QString::fromLatin1(kMissingSeparatorMessage)});
         QVERIFY(!window.resultsWindow());
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        // The status line keeps the seed of the run (taken from the clock here), and nothing else.
+        const QString status = child<QLabel>(window, "Label5")->text();
+        QVERIFY2(QRegularExpression(QStringLiteral("^Seed: [0-9]+,[0-9]+$")).match(status).hasMatch(),
+                 qPrintable(status));
     }
 
     void anUnreadableDataSetShowsTheGeneralErrorMessage()
@@ -294,7 +300,8 @@ private slots:
         pickExample(*window, QStringLiteral("microsatellites"));
         child<QRadioButton>(*window, "Option1")->setChecked(true);
         QCOMPARE(go(*window), RunOutcome::Success);
-        QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
+        // No warning left: only the seed.
+        QCOMPARE(child<QLabel>(*window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
     }
 
     void aVcfFileIsMatchedByNameAndTheSamplesLeftOutAreCounted()
@@ -393,7 +400,7 @@ private slots:
         QCOMPARE(shown, (QStringList{QStringLiteral("Reading"), QStringLiteral("Calculating Distances"),
                                      QStringLiteral("Calculating Residuals"), QStringLiteral("Triangulating"),
                                      QStringLiteral("Implementing Algorithm")}));
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        QCOMPARE(child<QLabel>(window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
 
         QPointer<ResultsWindow> results = window.resultsWindow();
         QVERIFY(results);
