@@ -14,8 +14,16 @@ AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener,
     ReadGenotypes(input.genotypePath, input.genotypeFormat, input.sampleMatching, input.dataType, data.table, listener);
     if (!steps.distancesStatus.empty())
         listener.status(steps.distancesStatus);
-    if (steps.geographic)
+    if (steps.geographic && (steps.straightLines || input.geoDistances.kind == GeoDistanceKind::Straight)) {
         data.geographic = BuildGeographicDistances(data.table, input.useLatLong);
+    } else if (steps.geographic) {
+        data.geographic =
+            PackedDistances(BuildGeographicDistances(data.table, input.useLatLong, input.geoDistances, listener));
+        // The surfaces show their own steps; the run's status comes back for what follows.
+        const std::string_view shown = steps.distancesStatus.empty() ? steps.readingStatus : steps.distancesStatus;
+        if (input.geoDistances.kind != GeoDistanceKind::Matrix && !shown.empty())
+            listener.status(shown);
+    }
     if (steps.genetic)
         data.genetic = BuildGeneticDistances(data.table, input.dataType);
     return data;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <ostream>
+#include <tuple>
 #include <unistd.h>
 
 namespace tessaloc::cli {
@@ -35,6 +36,17 @@ const std::vector<OptionSpec>& commonOptions()
          "how the samples of a vcf, genepop or genalex file pair with the observations of the coordinate file: by "
          "sample name (default), or the k-th with the k-th, for files whose names repeat; own always pairs by "
          "order"},
+        {"--geo-distance", "straight|least-cost|resistance|matrix",
+         "geographic distances of mantel, autocorrelation, the residual heights of landscape, the residual "
+         "distances of monmonier and distances: straight lines (default; great-circle km with --latlong), "
+         "least-cost paths or circuit resistance over the surface of --resistance, or the matrix of "
+         "--geo-matrix; aggregation and sampleplot keep straight lines"},
+        {"--resistance", "FILE",
+         "resistance surface for least-cost and resistance: a raster GDAL reads (GeoTIFF, ESRI ASCII grid, ...), "
+         "band 1, resistances above 0, no-data cells impassable"},
+        {"--geo-matrix", "FILE",
+         "distance matrix for matrix: CSV with the names in the first row and the first column"},
+        {"--neighbours", "4|8", "cells a step on the resistance surface reaches: 4, or 8 with the diagonals (default)"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
         {"--threads", "N", "threads the analysis may use (default: one per core); the results do not depend on it"},
@@ -83,6 +95,39 @@ std::optional<long long> parseWholeNumber(const std::string& text)
     if (!value || *value != std::floor(*value) || std::abs(*value) > 9e15)
         return std::nullopt;
     return static_cast<long long>(*value);
+}
+
+// The choice of geographic distances from --geo-distance and the options that go with it; a file
+// option the choice does not take, or a missing one, is a usage error rather than quietly ignored.
+GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
+{
+    GeoDistanceSettings settings;
+    settings.kind =
+        choiceValue<GeoDistanceKind>(invocation, "--geo-distance", "straight",
+                                     {{geoDistanceKindName(GeoDistanceKind::Straight), GeoDistanceKind::Straight},
+                                      {geoDistanceKindName(GeoDistanceKind::LeastCost), GeoDistanceKind::LeastCost},
+                                      {geoDistanceKindName(GeoDistanceKind::Circuit), GeoDistanceKind::Circuit},
+                                      {geoDistanceKindName(GeoDistanceKind::Matrix), GeoDistanceKind::Matrix}});
+    const bool surface = settings.kind == GeoDistanceKind::LeastCost || settings.kind == GeoDistanceKind::Circuit;
+    const bool matrix = settings.kind == GeoDistanceKind::Matrix;
+    const std::string kind(geoDistanceKindName(settings.kind));
+    const auto given = [&](const std::string& option) { return invocation.values.count(option) != 0; };
+    if (surface && !given("--resistance"))
+        throw UsageError("--geo-distance " + kind + " needs --resistance FILE");
+    if (matrix && !given("--geo-matrix"))
+        throw UsageError("--geo-distance " + kind + " needs --geo-matrix FILE");
+    const std::tuple<std::string, bool, const char*> takers[] = {
+        {"--resistance", surface, "least-cost or resistance"},
+        {"--geo-matrix", matrix, "matrix"},
+        {"--neighbours", surface, "least-cost or resistance"},
+    };
+    for (const auto& [option, taken, choices] : takers) {
+        if (!taken && given(option))
+            throw UsageError(option + " goes only with --geo-distance " + choices + ", not with " + kind);
+    }
+    settings.file = invocation.textValue(surface ? "--resistance" : "--geo-matrix", {});
+    settings.neighbours = choiceValue<int>(invocation, "--neighbours", "8", {{"4", 4}, {"8", 8}});
+    return settings;
 }
 
 std::string usageLine(const Subcommand& command)
@@ -346,6 +391,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     invocation.coordinatePath = positionals[0];
     if (expected == 2)
         invocation.genotypePath = positionals[1];
+    invocation.geoDistances = geoDistanceOptions(invocation);
     return invocation;
 }
 

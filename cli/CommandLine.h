@@ -6,6 +6,7 @@
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "formats/GenotypeFormats.h"
+#include "resistance/GeoDistances.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -51,6 +52,8 @@ struct Invocation {
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
     SampleMatching sampleMatching = SampleMatching::ByName;
+    /// --geo-distance with its --resistance or --geo-matrix file and --neighbours.
+    GeoDistanceSettings geoDistances;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
     /// The threads of the run (--threads); 0 for one per core.
@@ -85,6 +88,7 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
     input.sampleMatching = invocation.sampleMatching;
+    input.geoDistances = invocation.geoDistances;
     return input;
 }
 

@@ -443,6 +443,7 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    result.geoDistances = input.geoDistances;
     // After the permutation test, so that its draws and the report stay those of a run without it.
     BootstrapClassIntervals(result, data.table, input.dataType, input.settings.bootstrapResamples, random, listener);
     return result;

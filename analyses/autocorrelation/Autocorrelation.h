@@ -86,6 +86,8 @@ struct AutocorrelationResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the classes were drawn over (the straight line by default).
+    GeoDistanceSettings geoDistances;
     ClassMode classMode = ClassMode::EqualDistances;
     long long permutations = 0; ///< replicates run (for complete enumeration N!)
     PermutationRecord permutationScheme;
@@ -114,7 +116,8 @@ struct AutocorrelationResult {
     /// `intervalGaps` says why.
     std::vector<Band> confidence;
     std::vector<IntervalGap> intervalGaps;
-    /// Geographic distances (kilometres with latitude/longitude, else the unit of the coordinates).
+    /// Geographic distances (for straight lines kilometres with latitude/longitude, else the unit of
+    /// the coordinates).
     SquareMatrix geographic;
     /// Genetic distances as they were before the permutations.
     SquareMatrix genetic;

@@ -140,6 +140,7 @@ MantelResult RunMantel(const MantelInput& input, RandomUniform& random, RunListe
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    result.geoDistances = input.geoDistances;
     result.names = std::move(data.table.names);
     return result;
 }

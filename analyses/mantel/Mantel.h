@@ -35,8 +35,11 @@ struct MantelResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the test ran on (the straight line by default).
+    GeoDistanceSettings geoDistances;
     std::vector<std::string> names;
-    /// Geographic distances after any log10 transform (kilometres before it, with latitude/longitude).
+    /// Geographic distances after any log10 transform (kilometres before it, with latitude/longitude
+    /// and straight lines).
     PackedDistances geographic;
     /// Genetic distances after any log10 transform, as they were before the permutations.
     PackedDistances genetic;

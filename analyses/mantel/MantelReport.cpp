@@ -25,7 +25,8 @@ std::string MantelReport(const MantelResult& result)
 
 void WriteMantelReport(ReportWriter& report, const MantelResult& result)
 {
-    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath, result.dataType);
+    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath, result.dataType,
+                       geoDistancesLine(result.geoDistances));
     report.line();
     report.line();
     report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));

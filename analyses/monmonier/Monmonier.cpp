@@ -365,8 +365,11 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random,
         throw AnalysisError("the number of barriers must be at least 1 (" + plainText(settings.barrierCount) +
                             " given)");
     requireBootstrapReplicates(settings.bootstrapReplicates);
+    const bool residual = settings.distanceKind == MonmonierDistanceKind::Residual;
     ReadingSteps steps;
     steps.distancesStatus = "Calculating Distances";
+    // Only the residuals take the chosen geographic distances.
+    steps.straightLines = !residual;
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const SampleTable& table = data.table;
     // The barrier search reads whole matrices.
@@ -382,13 +385,13 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random,
     result.data = ComputeDataExtents(x, y);
     result.map = WidenByFivePercent(result.data);
 
-    if (input.settings.distanceKind == MonmonierDistanceKind::Residual) {
+    if (residual) {
         listener.status("Calculating Residuals");
         ResidualizeDistances(G, geographic);
     }
     // The replicates take residuals on the same geographic distances.
     const bool bootstrap = settings.bootstrapReplicates > 0;
-    if (!bootstrap || settings.distanceKind != MonmonierDistanceKind::Residual)
+    if (!bootstrap || !residual)
         geographic = SquareMatrix();
 
     listener.status("Triangulating");
@@ -414,6 +417,8 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random,
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    if (residual)
+        result.geoDistances = input.geoDistances;
     result.settings = input.settings;
     result.SampleNames = table.names;
     result.SampleX = std::move(x);

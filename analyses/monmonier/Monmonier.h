@@ -103,6 +103,9 @@ struct MonmonierResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the residual distances were taken against; the straight line for
+    /// the other distances, which do not use them.
+    GeoDistanceSettings geoDistances;
     MonmonierSettings settings;
     DataExtents data;
     /// The data extents widened by 5 %: the area the map spans.

@@ -79,7 +79,7 @@ void WriteMonmonierReport(ReportWriter& report, const MonmonierResult& result)
     const int w = columnWidth(result);
 
     WriteReportHeading(report, "Monmonier's Maximum Difference Algorithm Analysis Results", result.coordinatePath,
-                       result.genotypePath, result.dataType);
+                       result.genotypePath, result.dataType, geoDistancesLine(result.geoDistances));
     report.line();
     report.line(distanceKindLine(result.settings.distanceKind));
     report.line("# of barriers detected: " + plainText(result.settings.barrierCount));

@@ -157,6 +157,32 @@ TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)
               "The resistance surface \"no-such-surface.tif\" does not exist.");
 }
 
+TEST(BuildGeographicDistances, AChoiceWithoutItsFileGivesAMessage)
+{
+    GeoDistanceSettings settings;
+    const std::pair<GeoDistanceKind, std::string> cases[] = {
+        {GeoDistanceKind::LeastCost, "No resistance surface is named for the least-cost paths."},
+        {GeoDistanceKind::Circuit, "No resistance surface is named for the circuit resistance."},
+        {GeoDistanceKind::Matrix, "No distance matrix file is named."},
+    };
+    for (const auto& [kind, message] : cases) {
+        settings.kind = kind;
+        EXPECT_EQ(dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }), message);
+    }
+}
+
+TEST(GeoDistancesLine, NamesEveryChoiceButTheStraightLine)
+{
+    GeoDistanceSettings settings;
+    settings.file = "ignored.tif";
+    EXPECT_EQ(geoDistancesLine(settings), "");
+    settings.kind = GeoDistanceKind::Circuit;
+    settings.file = "river\tmap.asc";
+    EXPECT_EQ(
+        geoDistancesLine(settings),
+        "Geographic Distances: circuit resistance over the resistance surface \"river\\x09map.asc\" (8 neighbours)");
+}
+
 TEST(DescribeGeoDistances, NamesTheKindAndTheFile)
 {
     GeoDistanceSettings settings;

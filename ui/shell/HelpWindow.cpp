@@ -27,6 +27,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Monmonier's Maximum Difference Algorithm", "barrier-editor.html"},
         {"Permutation Scheme", "permutations.html"},
         {"Random Seed", "random-seed.html"},
+        {"Geographic Distances", "geographic-distances.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

@@ -1,6 +1,7 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ui/shell/AboutDialog.h"
+#include "ui/shell/GeoDistanceGroup.h"
 #include "ui/shell/HelpWindow.h"
 #include "ui/shell/PermutationSchemeDialog.h"
 #include "ui/shell/ProgramState.h"
@@ -112,22 +113,25 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     matchingLayout->addWidget(m_matchByOrder);
     matchingLayout->addStretch();
     grid->addWidget(matching, 6, 0, 1, 2);
+    m_geoDistances =
+        new GeoDistanceGroup([this] { return QFileInfo(m_coordinateFileEdit->text()).path(); }, m_controls);
+    grid->addWidget(m_geoDistances, 7, 0, 1, 2);
 
     auto* analysisLabel = named(new QLabel(QStringLiteral("Analysis type"), m_controls), "Label4");
-    grid->addWidget(analysisLabel, 7, 0, 1, 2);
+    grid->addWidget(analysisLabel, 8, 0, 1, 2);
     m_analysisList = named(new QComboBox(m_controls), "Combo1");
     analysisLabel->setBuddy(m_analysisList);
     for (const AnalysisEntry& analysis : analysisTable())
         m_analysisList->addItem(analysis.listText);
     m_analysisList->setCurrentIndex(0);
-    grid->addWidget(m_analysisList, 8, 0);
+    grid->addWidget(m_analysisList, 9, 0);
     m_runButton = named(new QPushButton(QStringLiteral("Go"), m_controls), "Command3");
     auto* helpButton = named(new QPushButton(QStringLiteral("Help"), m_controls), "Command4");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_runButton);
     buttons->addWidget(helpButton);
-    grid->addLayout(buttons, 9, 0, 1, 2);
+    grid->addLayout(buttons, 10, 0, 1, 2);
 
     auto* line = named(new QFrame(this), "Line1");
     line->setFrameShape(QFrame::HLine);
@@ -266,6 +270,7 @@ QString MainWindow::fillAnalysisInput(AnalysisInput& input) const
     input.genotypePath = localPath(m_genotypeFileEdit->text());
     input.useLatLong = m_latLongCheck->isChecked();
     input.sampleMatching = m_matchByOrder->isChecked() ? SampleMatching::ByOrder : SampleMatching::ByName;
+    input.geoDistances = m_geoDistances->settings();
     return {};
 }
 

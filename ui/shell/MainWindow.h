@@ -23,14 +23,16 @@ class QRadioButton;
 
 namespace tessaloc::ui {
 
+class GeoDistanceGroup;
 class RunController;
 struct ProgramState;
 
 /// The main window: the two input files, the kind of genetic data, whether the coordinates are
-/// longitude/latitude, how the samples of the two files pair, the analysis and "Go". The analyses, their options
-/// windows and their results windows come from analysisTable(). A run goes on a worker thread; while it runs the status
-/// line shows its progress with a progress bar and a "Cancel" button, and the rest of the window is disabled so that no
-/// second run can start. The results window opens modally at the end.
+/// longitude/latitude, how the samples of the two files pair, the geographic distances, the analysis
+/// and "Go". The analyses, their options windows and their results windows come from analysisTable().
+/// A run goes on a worker thread; while it runs the status line shows its progress with a progress
+/// bar and a "Cancel" button, and the rest of the window is disabled so that no second run can start.
+/// The results window opens modally at the end.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -91,6 +93,7 @@ private:
     QCheckBox* m_latLongCheck;
     QRadioButton* m_matchByName;
     QRadioButton* m_matchByOrder;
+    GeoDistanceGroup* m_geoDistances;
     QComboBox* m_analysisList;
     QPushButton* m_runButton;
     QLabel* m_statusLabel;

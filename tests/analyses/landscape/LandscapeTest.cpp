@@ -341,6 +341,41 @@ TEST(BuildLandscapeShape, AWholeRunReadsTheFilesAndNamesThem)
     EXPECT_EQ(lineWithMidpoint(shape, 2, 1.5)->Height, 0.5);
 }
 
+TEST(BuildLandscapeShape, ResidualHeightsTakeTheChosenDistancesWhileTheLinesStayStraight)
+{
+    testing::TempFolder folder;
+    LandscapeInput input;
+    input.coordinatePath = folder.write("c.txt", "A,0,0\nB,4,0\nC,0,3\nD,4,3\n;\n").string();
+    input.genotypePath = folder.write("g.txt", "2\nA,a,x\nB,a,y\nC,b,y\nD,b,x\n").string();
+    input.dataType = DataType::Genotypes;
+    input.settings.network = LandscapeNetwork::Pairwise;
+    // Distances of their own, A and B 0 apart although 4 apart on the map; rows in another order.
+    input.geoDistances.kind = GeoDistanceKind::Matrix;
+    input.geoDistances.file = folder.write("d.csv", ",D,C,B,A\nA,9,2,0,0\nB,1,7,0,0\nC,3,0,7,2\nD,0,3,1,9\n").string();
+    RecordingListener listener;
+    const LandscapeResult shape = RunLandscape(input, listener);
+    EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Residuals", "Calculating Surface"}));
+    EXPECT_EQ(shape.geoDistances.file, input.geoDistances.file);
+
+    // The residuals of the genetic distances on the file's distances, pair by pair.
+    const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}, {"0", "3"}, {"4", "3"}});
+    SquareMatrix residuals = fromPairs(4, {0.5, 1.0, 0.5, 0.5, 1.0, 0.5});
+    ResidualizeDistances(residuals, fromPairs(4, {0, 2, 9, 7, 1, 3}));
+    // Every pair has a line, A-B too: the lines are straight, and A and B lie apart.
+    ASSERT_EQ(shape.LandscapeEdgeCount(), 6);
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 0)->Height, residuals(0, 1));
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 0)->Length, 4.0);
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 3)->Height, residuals(2, 3));
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 1.5)->Length, 5.0);
+
+    // Raw heights use no geographic distances: the file is not even read.
+    input.settings.heightMode = LandscapeHeightMode::Raw;
+    input.geoDistances.file = (folder.path() / "no-such.csv").string();
+    const LandscapeResult raw = RunLandscape(input);
+    EXPECT_EQ(raw.geoDistances.kind, GeoDistanceKind::Straight);
+    EXPECT_EQ(lineWithMidpoint(raw, 2, 0)->Height, 0.5);
+}
+
 TEST(BuildLandscapeShape, ResidualsOfTooFewObservationsEndTheRun)
 {
     const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}});

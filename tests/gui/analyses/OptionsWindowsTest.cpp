@@ -502,11 +502,12 @@ private slots:
     void everyHelpKeywordHasItsPage_data()
     {
         QTest::addColumn<QString>("keyword");
-        for (const char* keyword : {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis",
-                                    "Paired-Sample Genetic Distance Analysis", "Allelic Aggregation Index Analysis",
-                                    "Landscape Shape Interpolation", "Genetic Landscape Interpolation Editor/Viewer",
-                                    "Plots of Sample Locations", "Monmonier Maximum Difference Algorithm",
-                                    "Monmonier's Maximum Difference Algorithm", "Permutation Scheme", "Random Seed"})
+        for (const char* keyword :
+             {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis", "Paired-Sample Genetic Distance Analysis",
+              "Allelic Aggregation Index Analysis", "Landscape Shape Interpolation",
+              "Genetic Landscape Interpolation Editor/Viewer", "Plots of Sample Locations",
+              "Monmonier Maximum Difference Algorithm", "Monmonier's Maximum Difference Algorithm",
+              "Permutation Scheme", "Random Seed", "Geographic Distances"})
             QTest::newRow(keyword) << QString::fromLatin1(keyword);
     }
 
