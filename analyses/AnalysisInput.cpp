@@ -17,7 +17,8 @@ AnalysisData ReadAnalysisData(const AnalysisInput& input, RunListener& listener,
     if (steps.geographic && (steps.straightLines || input.geoDistances.kind == GeoDistanceKind::Straight)) {
         data.geographic = BuildGeographicDistances(data.table, input.useLatLong);
     } else if (steps.geographic) {
-        data.geographic = BuildGeographicDistances(data.table, input.useLatLong, input.geoDistances, listener);
+        data.geographic =
+            PackedDistances(BuildGeographicDistances(data.table, input.useLatLong, input.geoDistances, listener));
         // The surfaces show their own steps; the run's status comes back for what follows.
         const std::string_view shown = steps.distancesStatus.empty() ? steps.readingStatus : steps.distancesStatus;
         if (input.geoDistances.kind != GeoDistanceKind::Matrix && !shown.empty())

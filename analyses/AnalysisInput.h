@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 #include "formats/GenotypeFormats.h"
 #include "resistance/GeoDistances.h"
 
@@ -61,9 +61,9 @@ struct AnalysisData {
     /// Pairwise geographic distances as the input chooses them (straight lines by default, in
     /// great-circle kilometres with latitude/longitude); empty when `ReadingSteps::geographic` is
     /// false.
-    SquareMatrix geographic;
+    PackedDistances geographic;
     /// Pairwise genetic distances for the data type; empty when `ReadingSteps::genetic` is false.
-    SquareMatrix genetic;
+    PackedDistances genetic;
 };
 
 /// Reads both files into a SampleTable, then builds the geographic and the genetic distances, in that

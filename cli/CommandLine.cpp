@@ -4,10 +4,12 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
+#include "core/ThreadCount.h"
 
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -16,6 +18,9 @@
 
 namespace tessaloc::cli {
 namespace {
+
+// More threads than this would only cost memory: no machine has that many cores.
+constexpr long long kMostThreads = 4096;
 
 const std::vector<OptionSpec>& commonOptions()
 {
@@ -44,6 +49,7 @@ const std::vector<OptionSpec>& commonOptions()
         {"--neighbours", "4|8", "cells a step on the resistance surface reaches: 4, or 8 with the diagonals (default)"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
+        {"--threads", "N", "threads the analysis may use (default: one per core); the results do not depend on it"},
     };
     return options;
 }
@@ -63,6 +69,22 @@ std::optional<GenotypeFormat> genotypeFormatOf(const std::string& text)
          {GenotypeFormat::Own, GenotypeFormat::Vcf, GenotypeFormat::Genepop, GenotypeFormat::Genalex}) {
         if (text == genotypeFormatName(format))
             return format;
+    }
+    return std::nullopt;
+}
+
+// The number of processes an MPI launcher started this one among (OpenMPI's mpirun, or a launcher
+// that speaks PMI such as Slurm's srun), when there are several.
+std::optional<long long> launchedProcesses()
+{
+    for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
+        const char* value = std::getenv(variable);
+        if (!value)
+            continue;
+        char* end = nullptr;
+        const long long count = std::strtoll(value, &end, 10);
+        if (end != value && *end == '\0' && count > 1)
+            return count;
     }
     return std::nullopt;
 }
@@ -342,6 +364,12 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
                                  std::to_string(RandomUniform::kSmallestSeed) + " to " +
                                  std::to_string(RandomUniform::kLargestSeed2) + ", not " + quotedField(value));
             invocation.seed = std::make_pair(*first, *second);
+        } else if (argument == "--threads") {
+            const auto threads = parseWholeNumber(value);
+            if (!threads || *threads < 1 || *threads > kMostThreads)
+                throw UsageError("--threads takes a whole number from 1 to " + std::to_string(kMostThreads) + ", not " +
+                                 quotedField(value));
+            invocation.threads = static_cast<int>(*threads);
         } else if (argument == "--output-dir") {
             if (value.empty())
                 throw UsageError("--output-dir needs a folder");
@@ -404,6 +432,13 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return kExitUsageError;
     }
 
+    // This program runs alone in every process it is started in: started several times by a
+    // launcher, each copy runs the whole analysis and they write the same files.
+    if (const auto processes = launchedProcesses())
+        err << "tessaloc-cli: started as one of " << *processes
+            << " processes, but this build does not share a run between processes (it was built without MPI): "
+               "each process runs the whole analysis\n";
+    const ThreadCountLimit threadLimit(invocation.threads);
     SeedSource seeds;
     CommandResult result;
     std::string usageProblem;

@@ -56,6 +56,8 @@ struct Invocation {
     GeoDistanceSettings geoDistances;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
+    /// The threads of the run (--threads); 0 for one per core.
+    int threads = 0;
     std::string coordinatePath;
     std::string genotypePath;
     std::set<std::string> flags;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/SquareMatrix.h"
 
 namespace tessaloc {
@@ -11,5 +12,9 @@ double CrossProductSum(const SquareMatrix& a, const SquareMatrix& b);
 /// Pearson correlation of A and B over the pairs i < j. Throws AnalysisError when it is undefined:
 /// fewer than three observations, or either matrix the same for every pair.
 double MatrixCorrelation(const SquareMatrix& a, const SquareMatrix& b);
+
+/// The same sums of matrices stored once per pair, equal to those of the full matrices bit for bit.
+double CrossProductSum(const PackedDistances& a, const PackedDistances& b);
+double MatrixCorrelation(const PackedDistances& a, const PackedDistances& b);
 
 } // namespace tessaloc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ThreadCount.h"
+
 #include <algorithm>
 #include <optional>
 #include <thread>
@@ -31,14 +33,13 @@ private:
     bool m_before;
 };
 
-/// Calls `body(row)` for every row 0..rows-1, spread over the machine's cores. Rows go to the
+/// Calls `body(row)` for every row 0..rows-1, spread over defaultThreadCount() threads. Rows go to the
 /// threads in turn (0, T, 2T, ... to the first thread), which balances the triangular loops over
 /// pairs i < j. `body` must not throw and must write only to its own row's results; small inputs,
 /// and every call made under a RowsOnThisThread, run on the calling thread.
 template <typename Body> void forEachRowInParallel(int rows, Body body, int minimumRowsPerThread = 64)
 {
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, hardware);
+    const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, defaultThreadCount());
     if (threadCount == 1 || detail::rowsStayOnThisThread) {
         for (int row = 0; row < rows; ++row)
             body(row);

@@ -95,7 +95,7 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong,
     case GeoDistanceKind::Matrix:
         return ReadDistanceMatrixFile(settings.file, table.names);
     }
-    return BuildGeographicDistances(table, useLatLong);
+    return BuildGeographicDistances(table, useLatLong).square();
 }
 
 std::string describeGeoDistances(const GeoDistanceSettings& settings)

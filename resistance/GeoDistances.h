@@ -32,7 +32,7 @@ struct GeoDistanceSettings {
     std::string file;
     /// The neighbours of a cell on a resistance surface: 4 or 8.
     int neighbours = 8;
-    /// Threads of the least-cost searches; 0 for one per core.
+    /// Threads of the least-cost searches; 0 for defaultThreadCount().
     int threads = 0;
     /// The most memory a run over a resistance surface may need, in bytes; 0 for the physical memory.
     std::uint64_t memoryLimit = 0;

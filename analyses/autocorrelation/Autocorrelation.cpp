@@ -393,12 +393,11 @@ void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& t
     if (gap == IntervalGap::None) {
         const std::vector<std::uint32_t> classes =
             classOfPairs(result.geographic, ClassLimits{distogram.lowerLimit, distogram.upperLimit});
-        const int n = result.geographic.size();
         std::vector<double> sums(k + 1);
         for (long long resample = 1; resample <= resamples; ++resample) {
             listener.throwIfCancelled();
             const std::vector<int> drawn = DrawResample(units, random);
-            SquareMatrix genetic;
+            PackedDistances genetic;
             try {
                 genetic = BuildGeneticDistances(ResampledTable(table, dataType, drawn), dataType);
             } catch (const DataProblem&) {
@@ -408,12 +407,10 @@ void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& t
             ++result.usableResamples;
             // Each class's sum in pair order, as the observed Ay is summed.
             std::fill(sums.begin(), sums.end(), 0.0);
-            size_t pair = 0;
-            for (int i = 0; i < n - 1; ++i) {
-                const double* row = genetic.row(i);
-                for (int j = i + 1; j < n; ++j)
-                    sums[classes[pair++]] += row[j];
-            }
+            // The pairs are stored in that order.
+            const std::vector<double>& pairs = genetic.values();
+            for (size_t pair = 0; pair < pairs.size(); ++pair)
+                sums[classes[pair]] += pairs[pair];
             for (size_t f = 0; f < k; ++f)
                 values[f].push_back(sums[f] / static_cast<double>(result.pairCounts[f]));
             if (resample % 10 == 0)
@@ -441,8 +438,8 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
 
-    AutocorrelationResult result =
-        ComputeAutocorrelation(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
+    AutocorrelationResult result = ComputeAutocorrelation(
+        takeSquare(std::move(data.genetic)), takeSquare(std::move(data.geographic)), input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

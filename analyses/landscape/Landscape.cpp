@@ -208,7 +208,8 @@ LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener)
     steps.straightLines = !residual;
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const bool straight = steps.straightLines || input.geoDistances.kind == GeoDistanceKind::Straight;
-    const SquareMatrix lineLengths = straight ? SquareMatrix() : BuildGeographicDistances(data.table, input.useLatLong);
+    const SquareMatrix lineLengths =
+        straight ? SquareMatrix() : BuildGeographicDistances(data.table, input.useLatLong).square();
 
     LandscapeResult shape;
     shape.coordinatePath = input.coordinatePath;
@@ -218,7 +219,9 @@ LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener)
         shape.geoDistances = input.geoDistances;
     shape.settings = input.settings;
     describeSampleArea(shape, data.table, input.useLatLong);
-    buildNetwork(shape, std::move(data.genetic), data.geographic, straight ? data.geographic : lineLengths,
+    // The network reads whole matrices.
+    const SquareMatrix geographic = takeSquare(std::move(data.geographic));
+    buildNetwork(shape, takeSquare(std::move(data.genetic)), geographic, straight ? geographic : lineLengths,
                  input.useLatLong, listener);
     return shape;
 }

@@ -5,6 +5,7 @@
 #include "core/LocusResampling.h"
 #include "core/ParallelRows.h"
 #include "core/Permutations.h"
+#include "core/ThreadCount.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <algorithm>
@@ -158,7 +159,7 @@ ReplicateSearch BarrierBootstrap::search(const std::vector<int>& drawn) const
     ReplicateSearch replicate;
     SquareMatrix G;
     try {
-        G = BuildGeneticDistances(ResampledTable(m_data.table, m_data.dataType, drawn), m_data.dataType);
+        G = BuildGeneticDistances(ResampledTable(m_data.table, m_data.dataType, drawn), m_data.dataType).square();
     } catch (const DataProblem&) {
         replicate.outcome = ReplicateSearch::Outcome::NoDistances;
         return replicate;
@@ -194,8 +195,7 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
     if (m_units == 1)
         listener.warning(singleUnitBootstrapWarning(m_data.dataType));
 
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threadCount = threads > 0 ? threads : hardware;
+    const int threadCount = threads > 0 ? threads : defaultThreadCount();
     const int capacity = batchCapacity(threadCount, m_units);
     std::vector<std::vector<int>> draws(static_cast<size_t>(capacity));
     std::vector<ReplicateSearch> searches(static_cast<size_t>(capacity));

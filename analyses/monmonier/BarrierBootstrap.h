@@ -65,7 +65,7 @@ public:
 
     /// `replicates` replicates (0..kMostBootstrapReplicates). Every replicate's positions are drawn
     /// from `random` in replicate order (DrawResample), a batch at a time on the calling thread; the
-    /// batch's searches run on `threads` threads (0: one per core), and their crossings are counted
+    /// batch's searches run on `threads` threads (0: defaultThreadCount()), and their crossings are counted
     /// in replicate order, so the support does not depend on the number of threads. Warns through
     /// the listener when a single locus is resampled; shows "Bootstrap: " with every 10th replicate;
     /// throws RunCancelled between batches when asked.

@@ -372,8 +372,9 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random,
     steps.straightLines = !residual;
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const SampleTable& table = data.table;
-    SquareMatrix& geographic = data.geographic;
-    SquareMatrix& G = data.genetic;
+    // The barrier search reads whole matrices.
+    SquareMatrix geographic = takeSquare(std::move(data.geographic));
+    SquareMatrix G = takeSquare(std::move(data.genetic));
     std::vector<double> x(static_cast<size_t>(table.sampleCount()));
     std::vector<double> y(x.size());
     for (int i = 0; i < table.sampleCount(); ++i) {

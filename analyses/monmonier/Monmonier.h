@@ -91,7 +91,7 @@ struct MonmonierSettings {
     /// Bootstrap replicates over the loci for the support of every crossed edge; 0 computes none.
     /// Beyond 0..kMostBootstrapReplicates is an error before anything is read.
     long long bootstrapReplicates = 0;
-    /// Threads that search the replicates; 0 means one per core. The support does not depend on it.
+    /// Threads that search the replicates; 0 means defaultThreadCount(). The support does not depend on it.
     int bootstrapThreads = 0;
 };
 

@@ -35,7 +35,7 @@ TEST(ReadAnalysisData, BuildsTheChosenDistancesAndShowsTheRunsStatusAgainAfterTh
     const AnalysisData data = ReadAnalysisData(input, listener, steps);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Calculating", "Reading the resistance surface",
                                                            "Least-cost paths", "Calculating"}));
-    EXPECT_EQ(data.geographic, BuildGeographicDistances(data.table, false, input.geoDistances));
+    EXPECT_EQ(data.geographic, PackedDistances(BuildGeographicDistances(data.table, false, input.geoDistances)));
     EXPECT_NE(data.geographic, BuildGeographicDistances(data.table, false));
     EXPECT_EQ(data.genetic.size(), 30);
 

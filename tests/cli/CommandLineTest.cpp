@@ -3,12 +3,14 @@
 #include "analyses/AnalysisInput.h"
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
+#include "core/ThreadCount.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 namespace tessaloc::cli {
@@ -107,6 +109,77 @@ TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
     // Every subcommand takes it, the conversion too.
     for (const Subcommand& command : subcommands())
         EXPECT_NE(run({command.name, "--help"}).out.find("--match name|order"), std::string::npos) << command.name;
+}
+
+TEST(ParseInvocation, ThreadsAreOnePerCoreUnlessACountIsGiven)
+{
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt"}).threads, 0);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "--threads", "3", "g.txt"}).threads, 3);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt", "--threads=1"}).threads, 1);
+    for (const char* bad : {"0", "-2", "1.5", "two", "4097", ""}) {
+        try {
+            parseInvocation(distances(), {"c.txt", "g.txt", "--threads", bad});
+            ADD_FAILURE() << "no usage error for " << bad;
+        } catch (const UsageError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      std::string("--threads takes a whole number from 1 to 4096, not \"") + bad + "\"");
+        }
+    }
+}
+
+TEST(RunCommandLine, ThreadsChangeNeitherTheReportNorTheThreadsOfLaterRuns)
+{
+    const int before = defaultThreadCount();
+    std::string first;
+    for (const char* threads : {"", "1", "3"}) {
+        TempFolder folder;
+        std::vector<std::string> arguments = {"mantel",
+                                              (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                              (kExamples / "microsatellites" / "genotypes.txt").string(),
+                                              "--permutations",
+                                              "999",
+                                              "--seed",
+                                              "12,34",
+                                              "--output-dir",
+                                              folder.path().string()};
+        if (*threads != '\0') {
+            arguments.push_back("--threads");
+            arguments.push_back(threads);
+        }
+        const CliRun result = run(arguments);
+        ASSERT_EQ(result.exit, kExitSuccess) << result.err;
+        const std::string report = testing::readFile(folder.path() / "IBDResults.txt");
+        if (first.empty())
+            first = report;
+        EXPECT_EQ(report, first) << "--threads " << threads;
+        EXPECT_EQ(defaultThreadCount(), before) << "after --threads " << threads;
+    }
+}
+
+TEST(RunCommandLine, StartedByAnMpiLauncherSaysTheRunIsNotShared)
+{
+    const std::vector<std::string> arguments = {
+        "distances", (kExamples / "microsatellites" / "coordinates.txt").string(),
+        (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir"};
+    const std::string expected = "tessaloc-cli: started as one of 3 processes, but this build does not share a run "
+                                 "between processes (it was built without MPI): each process runs the whole "
+                                 "analysis\n";
+    struct Case {
+        const char* variable;
+        const char* value;
+        bool says;
+    };
+    for (const Case& c : {Case{"OMPI_COMM_WORLD_SIZE", "3", true}, Case{"PMI_SIZE", "3", true},
+                          Case{"OMPI_COMM_WORLD_SIZE", "1", false}, Case{"PMI_SIZE", "three", false}}) {
+        TempFolder folder;
+        std::vector<std::string> line = arguments;
+        line.push_back(folder.path().string());
+        ASSERT_EQ(setenv(c.variable, c.value, 1), 0);
+        const CliRun result = run(line);
+        unsetenv(c.variable);
+        EXPECT_EQ(result.exit, kExitSuccess) << result.err;
+        EXPECT_EQ(result.err, c.says ? expected : "") << c.variable << "=" << c.value;
+    }
 }
 
 TEST(RunCommandLine, UsageErrorsExitWith64)

@@ -162,7 +162,7 @@ TEST(GeoDistanceChoice, AMatrixFileEqualToTheStraightLinesGivesTheSameReportsBut
     // The straight-line matrix written with every digit, its rows and columns in an order of their own.
     SampleTable table;
     ReadCoordinates((kExample / "coordinates.txt").string(), table);
-    const SquareMatrix straight = BuildGeographicDistances(table, false);
+    const SquareMatrix straight = BuildGeographicDistances(table, false).square();
     TempFolder folder;
     const std::string file = folder.write("straight.csv", testing::matrixFileText(table.names, straight)).string();
 

@@ -59,15 +59,17 @@ TEST(GeoDistanceKind, KeywordsReadBack)
 TEST(BuildGeographicDistances, TheStraightLineIsTodaysMatrix)
 {
     const SampleTable planar = tableAt({{"0", "0"}, {"3", "4"}, {"-1.5", "2"}});
-    EXPECT_EQ(BuildGeographicDistances(planar, false, GeoDistanceSettings{}), BuildGeographicDistances(planar, false));
+    EXPECT_EQ(BuildGeographicDistances(planar, false, GeoDistanceSettings{}),
+              BuildGeographicDistances(planar, false).square());
     const SampleTable globe = tableAt({{"10.5", "50"}, {"-3", "40.25"}, {"150", "-33"}});
-    EXPECT_EQ(BuildGeographicDistances(globe, true, GeoDistanceSettings{}), BuildGeographicDistances(globe, true));
+    EXPECT_EQ(BuildGeographicDistances(globe, true, GeoDistanceSettings{}),
+              BuildGeographicDistances(globe, true).square());
 }
 
 TEST(BuildGeographicDistances, AMatrixFileEqualToTheStraightLinesGivesTheSameMatrix)
 {
     const SampleTable table = tableAt({{"0", "0"}, {"3", "4"}, {"-1.5", "2"}});
-    const SquareMatrix straight = BuildGeographicDistances(table, false);
+    const SquareMatrix straight = BuildGeographicDistances(table, false).square();
     TempFolder folder;
     GeoDistanceSettings settings;
     settings.kind = GeoDistanceKind::Matrix;

@@ -364,7 +364,7 @@ LiteralSupport literalBarrierSupport(const SampleTable& table, DataType dataType
         x.push_back(table.coordinateX(i));
         y.push_back(table.coordinateY(i));
     }
-    const SquareMatrix geographic = BuildGeographicDistances(table, useLatLong);
+    const SquareMatrix geographic = BuildGeographicDistances(table, useLatLong).square();
     const std::vector<TriangleRec> triangles = TriangulateLocations(GroupDistinctLocations(x, y)).TriangleTable;
     const int units =
         dataType == DataType::Sequences ? static_cast<int>(table.genotype(0, 0).size()) : table.locusCount;
@@ -376,7 +376,7 @@ LiteralSupport literalBarrierSupport(const SampleTable& table, DataType dataType
             drawn.push_back(static_cast<int>(random.next() * units));
         SquareMatrix G;
         try {
-            G = BuildGeneticDistances(resampledLiterally(table, dataType, drawn), dataType);
+            G = BuildGeneticDistances(resampledLiterally(table, dataType, drawn), dataType).square();
         } catch (const DataProblem&) {
             ++support.withoutDistances;
             continue;

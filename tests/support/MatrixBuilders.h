@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/NumberText.h"
+#include "core/PackedDistances.h"
 #include "core/SquareMatrix.h"
 
 #include <initializer_list>
@@ -38,6 +39,12 @@ inline std::string matrixFileText(const std::vector<std::string>& names, const S
         csv += "\n";
     }
     return csv;
+}
+
+/// The same distances stored once per pair, as the engines take them.
+inline PackedDistances pairsOf(int n, std::initializer_list<double> upper)
+{
+    return PackedDistances(fromPairs(n, upper));
 }
 
 } // namespace tessaloc::testing

@@ -38,8 +38,8 @@ struct ObservedBarrierSearch {
             x.push_back(table.coordinateX(i));
             y.push_back(table.coordinateY(i));
         }
-        geographic = BuildGeographicDistances(table, useLatLong);
-        SquareMatrix G = BuildGeneticDistances(table, dataType);
+        geographic = BuildGeographicDistances(table, useLatLong).square();
+        SquareMatrix G = BuildGeneticDistances(table, dataType).square();
         if (kind == MonmonierDistanceKind::Residual)
             ResidualizeDistances(G, geographic);
         locations = GroupDistinctLocations(x, y);

@@ -206,10 +206,10 @@ void expectLiteralBootstrap(const SampleTable& table, DataType type, int classes
     settings.classCount = classes;
     settings.permutations.count = 29;
     settings.classMode = ClassMode::EqualCounts;
-    const SquareMatrix geographic = BuildGeographicDistances(table, false);
+    const SquareMatrix geographic = BuildGeographicDistances(table, false).square();
     RandomUniform random(11, 13);
-    AutocorrelationResult result =
-        ComputeAutocorrelation(BuildGeneticDistances(table, type), geographic, settings, random, RunListener::none());
+    AutocorrelationResult result = ComputeAutocorrelation(BuildGeneticDistances(table, type).square(), geographic,
+                                                          settings, random, RunListener::none());
     RandomUniform literalRandom = random;
     BootstrapClassIntervals(result, table, type, resamples, random, RunListener::none());
     const std::vector<std::vector<double>> rows = reference::literalBootstrapClassMeans(
@@ -268,8 +268,8 @@ TEST(AutocorrelationSignificance, AResampleThatLeavesAPairWithoutACommonLocusIsL
     settings.classMode = ClassMode::EqualCounts;
     RandomUniform random(5, 8);
     AutocorrelationResult result =
-        ComputeAutocorrelation(BuildGeneticDistances(table, DataType::Codominant),
-                               BuildGeographicDistances(table, false), settings, random, RunListener::none());
+        ComputeAutocorrelation(BuildGeneticDistances(table, DataType::Codominant).square(),
+                               BuildGeographicDistances(table, false).square(), settings, random, RunListener::none());
     BootstrapClassIntervals(result, table, DataType::Codominant, 40, random, RunListener::none());
     EXPECT_LT(result.usableResamples, 40);
     EXPECT_GT(result.usableResamples, 10);
@@ -286,8 +286,8 @@ TEST(AutocorrelationSignificance, OneLocusGivesNoIntervalAndSaysWhy)
     settings.classMode = ClassMode::EqualCounts;
     RandomUniform random(5, 8);
     AutocorrelationResult result =
-        ComputeAutocorrelation(BuildGeneticDistances(table, DataType::Codominant),
-                               BuildGeographicDistances(table, false), settings, random, RunListener::none());
+        ComputeAutocorrelation(BuildGeneticDistances(table, DataType::Codominant).square(),
+                               BuildGeographicDistances(table, false).square(), settings, random, RunListener::none());
     BootstrapClassIntervals(result, table, DataType::Codominant, 25, random, RunListener::none());
     EXPECT_EQ(result.usableResamples, 25);
     EXPECT_EQ(result.intervalGaps, std::vector<IntervalGap>(3, IntervalGap::TooFewDistinctValues));

@@ -75,7 +75,8 @@ TEST(MantelCorrelogramVegan, ROfEveryClassMatchesVeganMantelCorrelog)
     recipe.loci = 8;
     recipe.seed = 77;
     const SquareMatrix genetic =
-        BuildGeneticDistances(reference::randomSampleTable(DataType::Codominant, recipe), DataType::Codominant);
+        BuildGeneticDistances(reference::randomSampleTable(DataType::Codominant, recipe), DataType::Codominant)
+            .square();
 
     int compared = 0;
     for (const ClassMode mode : {ClassMode::EqualDistances, ClassMode::EqualCounts}) {

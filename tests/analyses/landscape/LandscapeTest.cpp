@@ -42,7 +42,7 @@ LandscapeResult runOn(const SampleTable& table, const SquareMatrix& G, Landscape
     settings.network = network;
     settings.heightMode = mode;
     settings.logHeights = logHeights;
-    return ComputeLandscape(table, G, BuildGeographicDistances(table, false), false, settings, listener);
+    return ComputeLandscape(table, G, BuildGeographicDistances(table, false).square(), false, settings, listener);
 }
 
 const LandscapeEdge* lineWithMidpoint(const LandscapeResult& shape, double midX, double midY)
@@ -284,7 +284,7 @@ TEST(BuildLandscapeShape, ResidualHeightsReportTheirStepsAndUseTheResiduals)
         runOn(table, G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Residual, false, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Calculating Residuals", "Calculating Surface"}));
     SquareMatrix residuals = G;
-    ResidualizeDistances(residuals, BuildGeographicDistances(table, false));
+    ResidualizeDistances(residuals, BuildGeographicDistances(table, false).square());
     ASSERT_EQ(shape.LandscapeEdgeCount(), 6);
     EXPECT_EQ(shape.LandscapeEdges[0].Height, residuals(0, 1));
     EXPECT_EQ(shape.LandscapeEdges[5].Height, residuals(2, 3));
@@ -312,8 +312,8 @@ TEST(BuildLandscapeShape, LatitudeLongitudeRangesAreGreatCircleKilometres)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Pairwise;
     settings.heightMode = LandscapeHeightMode::Raw;
-    const LandscapeResult shape =
-        ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}), BuildGeographicDistances(table, true), true, settings);
+    const LandscapeResult shape = ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}),
+                                                   BuildGeographicDistances(table, true).square(), true, settings);
     // East-west: the longer side is the equator's, one degree of 6371 km x pi / 180.
     EXPECT_NEAR(shape.ranges.RangeX, 6371.0 * 3.14159265358979 / 180, 1e-6);
     EXPECT_NEAR(shape.ranges.RangeY, 6371.0 * 3.14159265358979 / 3, 1e-6); // sixty degrees of meridian
@@ -391,9 +391,9 @@ TEST(BuildLandscapeShape, APseudoslopeOverALineOfLengthZeroEndsTheRun)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Delaunay;
     settings.heightMode = LandscapeHeightMode::Pseudoslope;
-    EXPECT_THROW(
-        ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true, settings),
-        AnalysisError);
+    EXPECT_THROW(ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true).square(),
+                                  true, settings),
+                 AnalysisError);
 }
 
 } // namespace

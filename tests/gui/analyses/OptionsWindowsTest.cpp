@@ -129,6 +129,23 @@ private slots:
         QVERIFY(child<QCheckBox>(again, "Check1")->isChecked());
     }
 
+    void mantelOptionsLeaveThePairTableOutWhenItsBoxIsCleared()
+    {
+        ProgramState state;
+        MantelOptionsDialog window(state);
+        QCheckBox* pairs = child<QCheckBox>(window, "Check3");
+        QVERIFY(pairs->isChecked());
+        pairs->setChecked(false);
+        press(window, "OKButton");
+        QVERIFY(!state.settings.mantel.pairTable);
+
+        MantelOptionsDialog again(state);
+        QVERIFY(!child<QCheckBox>(again, "Check3")->isChecked());
+        child<QCheckBox>(again, "Check3")->setChecked(true);
+        press(again, "OKButton");
+        QVERIFY(state.settings.mantel.pairTable);
+    }
+
     void closingAnOptionsWindowWithoutOkStoresNothing()
     {
         ProgramState state;

@@ -62,7 +62,7 @@ QString writeStraightMatrix(const QTemporaryDir& folder)
     SampleTable table;
     ReadCoordinates(QFile::encodeName(examplePath(QStringLiteral("microsatellites/coordinates.txt"))).toStdString(),
                     table);
-    const SquareMatrix straight = BuildGeographicDistances(table, false);
+    const SquareMatrix straight = BuildGeographicDistances(table, false).square();
     const std::string csv = tessaloc::testing::matrixFileText(table.names, straight);
     const QString path = folder.filePath(QStringLiteral("straight.csv"));
     QFile file(path);
