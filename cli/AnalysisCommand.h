@@ -41,12 +41,15 @@ template <AnalysisDefinition A> Subcommand analysisCommand()
         auto input = commonInput<Input>(invocation);
         input.settings = Own::settings(invocation);
         RandomUniform random = invocation.generator(seeds);
+        const RandomUniform start = random;
         CommandResult output;
         if constexpr (requires(const typename A::Result& result) { Own::write(invocation, result, listener); }) {
             output = Own::write(invocation, A::run(input, random, listener), listener);
         } else {
             output.written = {runAnalysis<A>(input, random, listener, invocation.outputDirectory).report};
         }
+        if (!invocation.seed && (random.state1() != start.state1() || random.state2() != start.state2()))
+            output.clockSeed = std::make_pair(start.state1(), start.state2());
         return output;
     };
     return command;

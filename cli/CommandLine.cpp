@@ -4,17 +4,23 @@
 #include "core/Errors.h"
 #include "core/FieldReader.h"
 #include "core/ReportWriter.h"
+#include "core/ThreadCount.h"
 
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <ostream>
+#include <tuple>
 #include <unistd.h>
 
 namespace tessaloc::cli {
 namespace {
+
+// More threads than this would only cost memory: no machine has that many cores.
+constexpr long long kMostThreads = 4096;
 
 const std::vector<OptionSpec>& commonOptions()
 {
@@ -26,8 +32,24 @@ const std::vector<OptionSpec>& commonOptions()
         {"--genotype-format", "own|vcf|genepop|genalex",
          "layout of the genotype file (default: recognised from its content); all but own are matched with "
          "the coordinates by sample name"},
+        {"--match", "name|order",
+         "how the samples of a vcf, genepop or genalex file pair with the observations of the coordinate file: by "
+         "sample name (default), or the k-th with the k-th, for files whose names repeat; own always pairs by "
+         "order"},
+        {"--geo-distance", "straight|least-cost|resistance|matrix",
+         "geographic distances of mantel, autocorrelation, the residual heights of landscape, the residual "
+         "distances of monmonier and distances: straight lines (default; great-circle km with --latlong), "
+         "least-cost paths or circuit resistance over the surface of --resistance, or the matrix of "
+         "--geo-matrix; aggregation and sampleplot keep straight lines"},
+        {"--resistance", "FILE",
+         "resistance surface for least-cost and resistance: a raster GDAL reads (GeoTIFF, ESRI ASCII grid, ...), "
+         "band 1, resistances above 0, no-data cells impassable"},
+        {"--geo-matrix", "FILE",
+         "distance matrix for matrix: CSV with the names in the first row and the first column"},
+        {"--neighbours", "4|8", "cells a step on the resistance surface reaches: 4, or 8 with the diagonals (default)"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
+        {"--threads", "N", "threads the analysis may use (default: one per core); the results do not depend on it"},
     };
     return options;
 }
@@ -51,12 +73,61 @@ std::optional<GenotypeFormat> genotypeFormatOf(const std::string& text)
     return std::nullopt;
 }
 
+// The number of processes an MPI launcher started this one among (OpenMPI's mpirun, or a launcher
+// that speaks PMI such as Slurm's srun), when there are several.
+std::optional<long long> launchedProcesses()
+{
+    for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
+        const char* value = std::getenv(variable);
+        if (!value)
+            continue;
+        char* end = nullptr;
+        const long long count = std::strtoll(value, &end, 10);
+        if (end != value && *end == '\0' && count > 1)
+            return count;
+    }
+    return std::nullopt;
+}
+
 std::optional<long long> parseWholeNumber(const std::string& text)
 {
     const auto value = parseDecimal(text);
     if (!value || *value != std::floor(*value) || std::abs(*value) > 9e15)
         return std::nullopt;
     return static_cast<long long>(*value);
+}
+
+// The choice of geographic distances from --geo-distance and the options that go with it; a file
+// option the choice does not take, or a missing one, is a usage error rather than quietly ignored.
+GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
+{
+    GeoDistanceSettings settings;
+    settings.kind =
+        choiceValue<GeoDistanceKind>(invocation, "--geo-distance", "straight",
+                                     {{geoDistanceKindName(GeoDistanceKind::Straight), GeoDistanceKind::Straight},
+                                      {geoDistanceKindName(GeoDistanceKind::LeastCost), GeoDistanceKind::LeastCost},
+                                      {geoDistanceKindName(GeoDistanceKind::Circuit), GeoDistanceKind::Circuit},
+                                      {geoDistanceKindName(GeoDistanceKind::Matrix), GeoDistanceKind::Matrix}});
+    const bool surface = settings.kind == GeoDistanceKind::LeastCost || settings.kind == GeoDistanceKind::Circuit;
+    const bool matrix = settings.kind == GeoDistanceKind::Matrix;
+    const std::string kind(geoDistanceKindName(settings.kind));
+    const auto given = [&](const std::string& option) { return invocation.values.count(option) != 0; };
+    if (surface && !given("--resistance"))
+        throw UsageError("--geo-distance " + kind + " needs --resistance FILE");
+    if (matrix && !given("--geo-matrix"))
+        throw UsageError("--geo-distance " + kind + " needs --geo-matrix FILE");
+    const std::tuple<std::string, bool, const char*> takers[] = {
+        {"--resistance", surface, "least-cost or resistance"},
+        {"--geo-matrix", matrix, "matrix"},
+        {"--neighbours", surface, "least-cost or resistance"},
+    };
+    for (const auto& [option, taken, choices] : takers) {
+        if (!taken && given(option))
+            throw UsageError(option + " goes only with --geo-distance " + choices + ", not with " + kind);
+    }
+    settings.file = invocation.textValue(surface ? "--resistance" : "--geo-matrix", {});
+    settings.neighbours = choiceValue<int>(invocation, "--neighbours", "8", {{"4", 4}, {"8", 8}});
+    return settings;
 }
 
 std::string usageLine(const Subcommand& command)
@@ -274,6 +345,10 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             if (!format)
                 throw UsageError("--genotype-format takes own, vcf, genepop or genalex, not " + quotedField(value));
             invocation.genotypeFormat = *format;
+        } else if (argument == "--match") {
+            if (value != "name" && value != "order")
+                throw UsageError("--match takes name or order, not " + quotedField(value));
+            invocation.sampleMatching = value == "order" ? SampleMatching::ByOrder : SampleMatching::ByName;
         } else if (argument == "--latlong") {
             invocation.useLatLong = true;
         } else if (argument == "--seed") {
@@ -289,6 +364,12 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
                                  std::to_string(RandomUniform::kSmallestSeed) + " to " +
                                  std::to_string(RandomUniform::kLargestSeed2) + ", not " + quotedField(value));
             invocation.seed = std::make_pair(*first, *second);
+        } else if (argument == "--threads") {
+            const auto threads = parseWholeNumber(value);
+            if (!threads || *threads < 1 || *threads > kMostThreads)
+                throw UsageError("--threads takes a whole number from 1 to " + std::to_string(kMostThreads) + ", not " +
+                                 quotedField(value));
+            invocation.threads = static_cast<int>(*threads);
         } else if (argument == "--output-dir") {
             if (value.empty())
                 throw UsageError("--output-dir needs a folder");
@@ -310,6 +391,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     invocation.coordinatePath = positionals[0];
     if (expected == 2)
         invocation.genotypePath = positionals[1];
+    invocation.geoDistances = geoDistanceOptions(invocation);
     return invocation;
 }
 
@@ -350,6 +432,13 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return kExitUsageError;
     }
 
+    // This program runs alone in every process it is started in: started several times by a
+    // launcher, each copy runs the whole analysis and they write the same files.
+    if (const auto processes = launchedProcesses())
+        err << "tessaloc-cli: started as one of " << *processes
+            << " processes, but this build does not share a run between processes (it was built without MPI): "
+               "each process runs the whole analysis\n";
+    const ThreadCountLimit threadLimit(invocation.threads);
     SeedSource seeds;
     CommandResult result;
     std::string usageProblem;
@@ -374,6 +463,8 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     switch (status.outcome) {
     case RunOutcome::Success:
+        if (result.clockSeed)
+            err << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
         out << result.text;
         for (const auto& path : result.written)
             out << "Report written to " << path.string() << '\n';

@@ -6,6 +6,7 @@
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "formats/GenotypeFormats.h"
+#include "resistance/GeoDistances.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -50,8 +51,13 @@ struct Invocation {
     DataType dataType = DataType::Codominant;
     bool useLatLong = false;
     GenotypeFormat genotypeFormat = GenotypeFormat::Detect;
+    SampleMatching sampleMatching = SampleMatching::ByName;
+    /// --geo-distance with its --resistance or --geo-matrix file and --neighbours.
+    GeoDistanceSettings geoDistances;
     std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     std::filesystem::path outputDirectory = ".";
+    /// The threads of the run (--threads); 0 for one per core.
+    int threads = 0;
     std::string coordinatePath;
     std::string genotypePath;
     std::set<std::string> flags;
@@ -81,6 +87,8 @@ template <typename Input> Input commonInput(const Invocation& invocation)
     input.dataType = invocation.dataType;
     input.useLatLong = invocation.useLatLong;
     input.genotypeFormat = invocation.genotypeFormat;
+    input.sampleMatching = invocation.sampleMatching;
+    input.geoDistances = invocation.geoDistances;
     return input;
 }
 
@@ -137,6 +145,9 @@ struct CommandResult {
     /// Text for standard output printed after the lines naming the reports (other files written).
     std::string afterReports;
     std::string problems;
+    /// The seed the run started its generator from, when it came from the clock and the run drew
+    /// numbers from it (standard error says so, for repeating the run with --seed).
+    std::optional<std::pair<std::int64_t, std::int64_t>> clockSeed;
 };
 
 /// One analysis of the batch front end.

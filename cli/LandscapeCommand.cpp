@@ -1,5 +1,7 @@
 #include "cli/LandscapeCommand.h"
 
+#include "cli/OutputFiles.h"
+
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
@@ -68,38 +70,6 @@ std::vector<GridRequest> gridRequests(const Invocation& invocation)
     return requests;
 }
 
-// The path a file written under `path` ends up at: its folder as it resolves, and its name. Files are
-// renamed into place, so a link at the name itself is replaced rather than followed.
-std::filesystem::path placeWrittenTo(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    return std::filesystem::weakly_canonical(std::filesystem::absolute(folder, ignored), ignored) / path.filename();
-}
-
-// Throws UsageError when the grid file would replace the report or an input file: written last, it
-// would leave the run without its report, or the user without the data.
-void requireGridFileOfItsOwn(const Invocation& invocation, const std::string& gridFile)
-{
-    const std::filesystem::path grid = placeWrittenTo(gridFile);
-    std::string names;
-    if (grid == placeWrittenTo(invocation.outputDirectory / kLandscapeReportFileName)) {
-        names = std::string("the report ") + kLandscapeReportFileName;
-    } else {
-        for (const auto& [input, role] : {std::pair{invocation.coordinatePath, "the coordinate file"},
-                                          std::pair{invocation.genotypePath, "the genotype file"}}) {
-            std::error_code ignored;
-            if (grid == placeWrittenTo(input) || grid == std::filesystem::weakly_canonical(input, ignored)) {
-                names = role;
-                break;
-            }
-        }
-    }
-    if (!names.empty())
-        throw UsageError("--grid-file \"" + escapeControlCharacters(gridFile) + "\" names " + names +
-                         "; give the grid file a name of its own");
-}
-
 // The grid options: every --grid and the --grid-file that takes the last one.
 struct GridOptions {
     std::vector<GridRequest> requests;
@@ -118,7 +88,8 @@ GridOptions gridOptions(const Invocation& invocation)
     if (options.wantsGridFile && options.requests.empty())
         throw UsageError("--grid-file writes the grid of the last --grid; give a --grid too");
     if (options.wantsGridFile)
-        requireGridFileOfItsOwn(invocation, options.gridFile);
+        requireOutputFileOfItsOwn(invocation, "--grid-file", options.gridFile, kLandscapeReportFileName,
+                                  "the grid file");
     return options;
 }
 

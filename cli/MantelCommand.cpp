@@ -12,6 +12,9 @@ std::vector<OptionSpec> AnalysisCommandLine<MantelAnalysis>::options()
         {"--log-geo", "", "log10-transform the geographic distances"},
         {"--log-gen", "", "log10-transform the genetic distances"},
         shuffleOptionEntry(),
+        {"--pairs", "all|none",
+         "list every pair's distances in the report (default), or leave the table out: one line then "
+         "says so"},
     };
 }
 
@@ -22,6 +25,7 @@ MantelSettings AnalysisCommandLine<MantelAnalysis>::settings(const Invocation& i
     settings.logGeographic = invocation.flag("--log-geo");
     settings.logGenetic = invocation.flag("--log-gen");
     settings.permutations.scheme = shuffleOption(invocation);
+    settings.pairTable = choiceValue<bool>(invocation, "--pairs", "all", {{"all", true}, {"none", false}});
     return settings;
 }
 

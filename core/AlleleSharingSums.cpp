@@ -653,7 +653,7 @@ void addWideLocus(const AlleleCodes& codes, int locus, const double* terms, int 
 
 } // namespace
 
-SquareMatrix alleleSharingDistances(const SampleTable& table, DistanceKernel kernel)
+PackedDistances alleleSharingDistances(const SampleTable& table, DistanceKernel kernel)
 {
     const int n = table.sampleCount();
     const AlleleCodes codes(table);
@@ -661,7 +661,7 @@ SquareMatrix alleleSharingDistances(const SampleTable& table, DistanceKernel ker
     const AlleleKernelRuns kernelRuns = alleleRunsOf(kernel);
     const int loci = codes.loci();
 
-    SquareMatrix distances(n);
+    PackedDistances distances(n);
     FirstFailingPair failures(n);
     forEachRowInParallel(n - 1, [&](int i) {
         std::vector<std::uint8_t> row;
@@ -773,7 +773,7 @@ template <typename Code> auto countEqualOf(DistanceKernel kernel)
     return countEqualPortable<Code>;
 }
 
-template <typename Code> SquareMatrix genotypeDifferences(const SampleTable& table, DistanceKernel kernel)
+template <typename Code> PackedDistances genotypeDifferences(const SampleTable& table, DistanceKernel kernel)
 {
     using Codes = GenotypeCodes<Code>;
     const int n = table.sampleCount();
@@ -797,7 +797,7 @@ template <typename Code> SquareMatrix genotypeDifferences(const SampleTable& tab
     }
 
     const auto countEqualRun = countEqualOf<Code>(kernel);
-    SquareMatrix distances(n);
+    PackedDistances distances(n);
     FirstFailingPair failures(n);
     forEachRowInParallel(n - 1, [&](int i) {
         std::vector<Code> row(codes.begin() + static_cast<std::ptrdiff_t>(i) * loci,
@@ -831,7 +831,7 @@ template <typename Code> SquareMatrix genotypeDifferences(const SampleTable& tab
 
 } // namespace
 
-SquareMatrix genotypeDifferenceDistances(const SampleTable& table, DistanceKernel kernel)
+PackedDistances genotypeDifferenceDistances(const SampleTable& table, DistanceKernel kernel)
 {
     // The smallest codes that leave two values for the missing fields.
     size_t texts = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 
 #include <optional>
 #include <string>
@@ -49,11 +49,11 @@ std::string distanceKernelSummary();
 /// The allele-sharing distance of data type 1 (see AlleleDistanceMatrix) with the given kernel,
 /// which must be one of availableDistanceKernels(). Throws DataProblem (noCommonLociMessage) for the
 /// first pair, i ascending then j ascending, without a usable locus.
-SquareMatrix alleleSharingDistances(const SampleTable& table, DistanceKernel kernel);
+PackedDistances alleleSharingDistances(const SampleTable& table, DistanceKernel kernel);
 
 /// The proportion of differing fields of data type 2 (see GenotypeDistanceMatrix) with the given
 /// kernel, which must be one of availableDistanceKernels(). Throws DataProblem like
 /// alleleSharingDistances.
-SquareMatrix genotypeDifferenceDistances(const SampleTable& table, DistanceKernel kernel);
+PackedDistances genotypeDifferenceDistances(const SampleTable& table, DistanceKernel kernel);
 
 } // namespace tessaloc

@@ -37,7 +37,7 @@ unsigned char foldSequenceCase(unsigned char c)
     return c;
 }
 
-SquareMatrix BuildGeneticDistances(const SampleTable& table, DataType dataType)
+PackedDistances BuildGeneticDistances(const SampleTable& table, DataType dataType)
 {
     switch (dataType) {
     case DataType::Genotypes:
@@ -47,23 +47,23 @@ SquareMatrix BuildGeneticDistances(const SampleTable& table, DataType dataType)
     case DataType::Sequences:
         return SequenceDistanceMatrix(table);
     }
-    return SquareMatrix(table.sampleCount());
+    return PackedDistances(table.sampleCount());
 }
 
-SquareMatrix GenotypeDistanceMatrix(const SampleTable& table)
+PackedDistances GenotypeDistanceMatrix(const SampleTable& table)
 {
     return genotypeDifferenceDistances(table, chosenDistanceKernel());
 }
 
-SquareMatrix AlleleDistanceMatrix(const SampleTable& table)
+PackedDistances AlleleDistanceMatrix(const SampleTable& table)
 {
     return alleleSharingDistances(table, chosenDistanceKernel());
 }
 
-SquareMatrix SequenceDistanceMatrix(const SampleTable& table)
+PackedDistances SequenceDistanceMatrix(const SampleTable& table)
 {
     const int n = table.sampleCount();
-    SquareMatrix distances(n);
+    PackedDistances distances(n);
     if (n < 2 || table.locusCount < 1)
         return distances;
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 
 #include <string>
 #include <string_view>
@@ -15,20 +15,20 @@ namespace tessaloc {
 /// Throws DataProblem (noCommonLociMessage) for the first pair, in that order, that has no locus
 /// left after missing data are removed (data types 1 and 2), and AnalysisError when the sequence
 /// distance is undefined (an empty first sequence).
-SquareMatrix BuildGeneticDistances(const SampleTable& table, DataType dataType);
+PackedDistances BuildGeneticDistances(const SampleTable& table, DataType dataType);
 
 /// Data type 2: the proportion of loci whose fields differ, over the loci where neither field is
 /// "0" or "0\0". Fields compare exactly and case-sensitively.
-SquareMatrix GenotypeDistanceMatrix(const SampleTable& table);
+PackedDistances GenotypeDistanceMatrix(const SampleTable& table);
 
 /// Data type 1: the mean over loci without "0\0" of the allele-sharing term
 /// 1 - sum over alleles of sqrt(frequency in i x frequency in j), which is 0, 0.5, 1 - sqrt(0.5) or 1.
-SquareMatrix AlleleDistanceMatrix(const SampleTable& table);
+PackedDistances AlleleDistanceMatrix(const SampleTable& table);
 
 /// Data type 3: the number of differing variable sites, compared without regard to letter case,
 /// divided by the length of the first sequence. Only the first genotype field of each observation
 /// is used.
-SquareMatrix SequenceDistanceMatrix(const SampleTable& table);
+PackedDistances SequenceDistanceMatrix(const SampleTable& table);
 
 /// The text before the first backslash of a data-type-1 field (the whole field if it has none).
 std::string_view LeftAllele(std::string_view field);

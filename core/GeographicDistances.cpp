@@ -80,7 +80,7 @@ ObservationCoordinates requireCoordinates(const SampleTable& table, bool useLatL
     return coordinates;
 }
 
-SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
+PackedDistances BuildGeographicDistances(const SampleTable& table, bool useLatLong)
 {
     const int n = table.sampleCount();
     const ObservationCoordinates coordinates = requireCoordinates(table, useLatLong);
@@ -94,7 +94,8 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
             prepared.emplace_back(x[k], y[k]);
     }
 
-    SquareMatrix distances(n);
+    PackedDistances distances(n);
+    double* pair = distances.values().data();
     for (int i = 0; i < n - 1; ++i) {
         for (int j = i + 1; j < n; ++j) {
             double d;
@@ -108,7 +109,7 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong)
             if (!std::isfinite(d))
                 throw AnalysisError("the geographic distance between observations " + std::to_string(i + 1) + " and " +
                                     std::to_string(j + 1) + " overflows");
-            distances.setPair(i, j, d);
+            *pair++ = d;
         }
     }
     return distances;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 
 #include <vector>
 
@@ -28,7 +28,7 @@ ObservationCoordinates requireCoordinates(const SampleTable& table, bool useLatL
 /// zero diagonal. Throws AnalysisError when a coordinate is not a number or a distance overflows, and
 /// with `useLatLong` DataProblem for the first observation whose longitude lies outside -180..180 or
 /// latitude outside -90..90 (see requireOnGlobe).
-SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong);
+PackedDistances BuildGeographicDistances(const SampleTable& table, bool useLatLong);
 
 /// Throws DataProblem naming observation `index` (0-based) when `longitude` lies outside -180..180
 /// or `latitude` outside -90..90 decimal degrees: such a point is on no map, and a file whose

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 
 #include <cmath>
+#include <vector>
 
 namespace tessaloc {
 
@@ -19,60 +20,85 @@ double CrossProductSum(const SquareMatrix& a, const SquareMatrix& b)
     return sum;
 }
 
-double MatrixCorrelation(const SquareMatrix& a, const SquareMatrix& b)
+namespace {
+
+// The correlation over the pairs that `forEachPair(visit)` hands to visit(a, b) in the order i
+// ascending, then j ascending.
+template <typename ForEachPair> double pairCorrelation(int n, ForEachPair&& forEachPair)
 {
-    const int n = a.size();
     const double pairs = static_cast<double>(n) * (n - 1) / 2.0;
 
     double sumA = 0.0;
     double sumB = 0.0;
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            sumA += a(i, j);
-            sumB += b(i, j);
-        }
-    }
+    forEachPair([&](double a, double b) {
+        sumA += a;
+        sumB += b;
+    });
     const double meanA = sumA / pairs;
     const double meanB = sumB / pairs;
 
     double saa = 0.0;
     double sbb = 0.0;
     double sab = 0.0;
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            const double da = a(i, j) - meanA;
-            const double db = b(i, j) - meanB;
-            saa += da * da;
-            sbb += db * db;
-            sab += db * da;
-        }
-    }
+    forEachPair([&](double a, double b) {
+        const double da = a - meanA;
+        const double db = b - meanB;
+        saa += da * da;
+        sbb += db * db;
+        sab += db * da;
+    });
     return requireFinite(sab / std::sqrt(saa * sbb),
                          "the matrix correlation (every pair has the same distance, or there are fewer than three "
                          "observations)");
 }
 
-PairDeviations CenterPairs(const SquareMatrix& m)
+} // namespace
+
+double MatrixCorrelation(const SquareMatrix& a, const SquareMatrix& b)
 {
-    const int n = m.size();
+    const int n = a.size();
+    return pairCorrelation(n, [&](auto&& visit) {
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j)
+                visit(a(i, j), b(i, j));
+        }
+    });
+}
+
+double CrossProductSum(const PackedDistances& a, const PackedDistances& b)
+{
+    const std::vector<double>& pairsA = a.values();
+    const std::vector<double>& pairsB = b.values();
+    double sum = 0.0;
+    for (size_t k = 0; k < pairsA.size(); ++k)
+        sum += pairsA[k] * pairsB[k];
+    return sum;
+}
+
+double MatrixCorrelation(const PackedDistances& a, const PackedDistances& b)
+{
+    const std::vector<double>& pairsA = a.values();
+    const std::vector<double>& pairsB = b.values();
+    return pairCorrelation(a.size(), [&](auto&& visit) {
+        for (size_t k = 0; k < pairsA.size(); ++k)
+            visit(pairsA[k], pairsB[k]);
+    });
+}
+
+PairDeviations CenterPairs(const PackedDistances& m)
+{
     PairDeviations centered;
-    centered.deviations = SquareMatrix(n);
-    if (n < 2)
+    centered.deviations = m;
+    std::vector<double>& pairs = centered.deviations.values();
+    if (pairs.empty())
         return centered;
     double sum = 0.0;
-    for (int i = 0; i < n - 1; ++i) {
-        const double* row = m.row(i);
-        for (int j = i + 1; j < n; ++j)
-            sum += row[j];
-    }
-    centered.mean = sum / (static_cast<double>(n) * (n - 1) / 2.0);
-    for (int i = 0; i < n - 1; ++i) {
-        const double* row = m.row(i);
-        for (int j = i + 1; j < n; ++j) {
-            const double deviation = row[j] - centered.mean;
-            centered.deviations.setPair(i, j, deviation);
-            centered.sumOfSquares += deviation * deviation;
-        }
+    for (const double value : pairs)
+        sum += value;
+    centered.mean = sum / static_cast<double>(pairs.size());
+    for (double& value : pairs) {
+        value -= centered.mean;
+        centered.sumOfSquares += value * value;
     }
     return centered;
 }

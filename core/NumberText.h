@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,24 @@ std::string printFormSingle(float value);
 /// Plain text form of a single-precision value: 7 significant digits, the zero before the point and
 /// no blanks ("0.5", "-12.25", "1.5E+09").
 std::string plainTextSingle(float value);
+
+/// The shortest text that reads back to the same double ("0.1", "33.333333333333336", "1e+300"),
+/// with "." as the decimal point whatever the locale: the numbers of the files other programs read
+/// (grids, tables). Kept in a buffer of its own, so that writing millions of them allocates nothing.
+class ExactNumber {
+public:
+    explicit ExactNumber(double value)
+    {
+        const auto result = std::to_chars(m_text.data(), m_text.data() + m_text.size(), value);
+        m_length = static_cast<size_t>(result.ptr - m_text.data());
+    }
+    std::string_view view() const { return {m_text.data(), m_length}; }
+
+private:
+    // The longest shortest form of a double ("-2.2250738585072014e-308") has 24 characters.
+    std::array<char, 32> m_text{};
+    size_t m_length = 0;
+};
 
 /// The number masks of the reports. Each always shows its fixed number of decimals; the masks
 /// starting with '.' or '#' drop a zero integer part (".5000000000", "-.2500000000"), those

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ThreadCount.h"
+
 #include <algorithm>
 #include <optional>
 #include <thread>
@@ -8,15 +10,37 @@
 
 namespace tessaloc {
 
-/// Calls `body(row)` for every row 0..rows-1, spread over the machine's cores. Rows go to the
+namespace detail {
+// Set on a thread while it works for a loop that is itself spread over the cores.
+inline thread_local bool rowsStayOnThisThread = false;
+} // namespace detail
+
+/// While it lives, forEachRowInParallel called on this thread runs every row on this thread. Work
+/// that is already spread over the cores (the replicates of a bootstrap, each building a distance
+/// matrix) holds one in each of its threads, so that the cores are not asked for threads twice over.
+class RowsOnThisThread {
+public:
+    RowsOnThisThread()
+        : m_before(detail::rowsStayOnThisThread)
+    {
+        detail::rowsStayOnThisThread = true;
+    }
+    ~RowsOnThisThread() { detail::rowsStayOnThisThread = m_before; }
+    RowsOnThisThread(const RowsOnThisThread&) = delete;
+    RowsOnThisThread& operator=(const RowsOnThisThread&) = delete;
+
+private:
+    bool m_before;
+};
+
+/// Calls `body(row)` for every row 0..rows-1, spread over defaultThreadCount() threads. Rows go to the
 /// threads in turn (0, T, 2T, ... to the first thread), which balances the triangular loops over
-/// pairs i < j. `body` must not throw and must write only to its own row's results; small inputs
-/// run on the calling thread.
+/// pairs i < j. `body` must not throw and must write only to its own row's results; small inputs,
+/// and every call made under a RowsOnThisThread, run on the calling thread.
 template <typename Body> void forEachRowInParallel(int rows, Body body, int minimumRowsPerThread = 64)
 {
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, hardware);
-    if (threadCount == 1) {
+    const int threadCount = std::clamp(rows / std::max(1, minimumRowsPerThread), 1, defaultThreadCount());
+    if (threadCount == 1 || detail::rowsStayOnThisThread) {
         for (int row = 0; row < rows; ++row)
             body(row);
         return;

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberText.h"
+#include "core/ThreadCount.h"
 
 #include <limits>
 #include <numeric>
@@ -145,8 +146,7 @@ PermutationRunner::PermutationRunner(int observations, const PermutationSettings
     , m_scheme(permutations.scheme)
     , m_observed(observed)
 {
-    const int hardware = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    m_threads = permutations.threads > 0 ? permutations.threads : hardware;
+    m_threads = permutations.threads > 0 ? permutations.threads : defaultThreadCount();
     // Enough replicates per batch to keep every thread busy, but no more than about 32 MB of stored
     // permutations, however many replicates are asked for.
     const long long bytesPerReplicate = static_cast<long long>(std::max(observations, 1)) * 4;

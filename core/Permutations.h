@@ -182,7 +182,7 @@ struct PermutationSettings {
     /// error before anything is read (see requirePermutationCount). Complete enumeration ignores it.
     long long count = 1000;
     PermutationScheme scheme = PermutationScheme::Exchanges;
-    /// Threads that evaluate replicates; 0 means one per core. Results do not depend on it.
+    /// Threads that evaluate replicates; 0 means defaultThreadCount(). Results do not depend on it.
     int threads = 0;
 };
 

@@ -166,19 +166,26 @@ inline PlainPermutedMatrix permutedLanes(const SquareMatrix& genetic, const std:
     return PlainPermutedMatrix(genetic, p);
 }
 
-/// Runs `pass(G, lanes)` with the codes when the matrix could be coded, else with the matrix itself.
-/// `lanes` are four permutations: a group of fewer than four repeats its last one in the spare lanes.
-template <typename Pass>
-void withPermutedLanes(const DistanceCodes& codes, const SquareMatrix& genetic, const std::int32_t* const* permutations,
-                       int count, Pass&& pass)
+/// Runs `pass(G, lanes)` with `genetic` (a DistanceCodes or a SquareMatrix). `lanes` are four
+/// permutations: a group of fewer than four repeats its last one in the spare lanes.
+template <typename Genetic, typename Pass>
+void withPermutedLanes(const Genetic& genetic, const std::int32_t* const* permutations, int count, Pass&& pass)
 {
     const std::int32_t* lanes[PermutationRunner::kGroupSize];
     for (int lane = 0; lane < PermutationRunner::kGroupSize; ++lane)
         lanes[lane] = permutations[lane < count ? lane : count - 1];
+    pass(genetic, lanes);
+}
+
+/// Runs `pass(G, lanes)` with the codes when the matrix could be coded, else with the matrix itself.
+template <typename Pass>
+void withPermutedLanes(const DistanceCodes& codes, const SquareMatrix& genetic, const std::int32_t* const* permutations,
+                       int count, Pass&& pass)
+{
     if (codes.coded())
-        pass(codes, lanes);
+        withPermutedLanes(codes, permutations, count, pass);
     else
-        pass(genetic, lanes);
+        withPermutedLanes(genetic, permutations, count, pass);
 }
 
 } // namespace tessaloc

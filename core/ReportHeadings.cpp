@@ -16,11 +16,13 @@ const char* DataTypeLine(DataType dataType)
 }
 
 void WriteReportHeading(ReportWriter& report, std::string_view title, std::string_view coordinatePath,
-                        std::string_view genotypePath, DataType dataType)
+                        std::string_view genotypePath, DataType dataType, std::string_view distancesLine)
 {
     report.line(title);
     report.text("Coordinate File: ").text(coordinatePath).endLine();
     report.text("Genotype File: ").text(genotypePath).endLine();
+    if (!distancesLine.empty())
+        report.line(distancesLine);
     if (const char* line = DataTypeLine(dataType))
         report.line(line);
 }

@@ -17,9 +17,11 @@ namespace tessaloc {
 const char* DataTypeLine(DataType dataType);
 
 /// The first lines of a report: `title`, "Coordinate File: " and "Genotype File: " followed by the
-/// paths as the user named them, then the data-type line (none for another value).
+/// paths as the user named them, `distancesLine` when it is not empty (the line that names
+/// geographic distances other than the straight line), then the data-type line (none for another
+/// value).
 void WriteReportHeading(ReportWriter& report, std::string_view title, std::string_view coordinatePath,
-                        std::string_view genotypePath, DataType dataType);
+                        std::string_view genotypePath, DataType dataType, std::string_view distancesLine = {});
 
 /// The line that names a permutation scheme other than the default, for a report to write after its
 /// replicates: "Permutations: independent uniform shuffles" or "Permutations: all 5040 arrangements

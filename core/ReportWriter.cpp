@@ -456,6 +456,19 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
     return writeThroughTemporaryFiles(directory, {{fileName, streamReport(write)}}).paths.front();
 }
 
+std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
+                                  const std::function<void(ReportWriter&)>& write)
+{
+    std::filesystem::path directory = path.parent_path();
+    if (directory.empty())
+        directory = ".";
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(directory, ignored))
+        throw AnalysisError("cannot write " + std::string(what) + " \"" + path.string() + "\": there is no folder \"" +
+                            directory.string() + "\"");
+    return writeReportFile(directory, path.filename().string(), write);
+}
+
 WrittenReportFiles writeReportFiles(const std::filesystem::path& directory, const std::vector<ReportFilePart>& parts)
 {
     std::vector<std::pair<std::string_view, StreamWriter>> writers;

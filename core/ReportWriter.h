@@ -65,6 +65,12 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 std::filesystem::path writeReportFile(const std::filesystem::path& directory, std::string_view fileName,
                                       const std::function<void(ReportWriter&)>& write);
 
+/// writeReportFile for a file the user named by its path (relative to the current folder), whose
+/// folder must exist. `what` names the file in the message ("the grid file"). Returns `path`'s place;
+/// throws AnalysisError when there is no such folder or the file cannot be written.
+std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
+                                  const std::function<void(ReportWriter&)>& write);
+
 /// One file of a set of reports that belong together.
 struct ReportFilePart {
     std::string fileName;

@@ -3,7 +3,6 @@
 #include "core/NumberText.h"
 
 namespace tessaloc {
-namespace {
 
 std::string csvCell(const std::string& text)
 {
@@ -21,16 +20,17 @@ std::string csvCell(const std::string& text)
     return quoted;
 }
 
-} // namespace
+namespace {
 
-std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+template <typename Matrix> std::string distanceMatrixCsv(const std::vector<std::string>& names, const Matrix& matrix)
 {
     ReportWriter out;
     WriteDistanceMatrixCsv(out, names, matrix);
     return out.str();
 }
 
-void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix)
+template <typename Matrix>
+void writeDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const Matrix& matrix)
 {
     for (const std::string& name : names)
         out.text(",").text(csvCell(name));
@@ -41,6 +41,28 @@ void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& n
             out.text(",").text(plainText(matrix(i, j)));
         out.endLine();
     }
+}
+
+} // namespace
+
+std::string DistanceMatrixCsv(const std::vector<std::string>& names, const PackedDistances& matrix)
+{
+    return distanceMatrixCsv(names, matrix);
+}
+
+std::string DistanceMatrixCsv(const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    return distanceMatrixCsv(names, matrix);
+}
+
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const PackedDistances& matrix)
+{
+    writeDistanceMatrixCsv(out, names, matrix);
+}
+
+void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    writeDistanceMatrixCsv(out, names, matrix);
 }
 
 } // namespace tessaloc

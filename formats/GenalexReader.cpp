@@ -3,6 +3,8 @@
 #include "formats/GenotypeFormats.h"
 #include "formats/GenotypeText.h"
 
+#include <algorithm>
+
 namespace tessaloc {
 namespace {
 
@@ -40,6 +42,7 @@ std::vector<Row> rowsOf(const std::filesystem::path& path, std::string_view role
 struct CoordinateColumns {
     size_t x = 0;
     size_t y = 0;
+    bool latitudeLongitude = false;
 };
 
 std::optional<CoordinateColumns> coordinateColumns(const Row& heads, size_t firstFree)
@@ -50,14 +53,33 @@ std::optional<CoordinateColumns> coordinateColumns(const Row& heads, size_t firs
         const std::string first = lowerCaseText(heads.cell(column));
         const std::string second = lowerCaseText(heads.cell(column + 1));
         if (first == "x" && second == "y")
-            return CoordinateColumns{column, column + 1};
+            return CoordinateColumns{column, column + 1, false};
         if ((first == "latitude" || first == "lat") && (second == "longitude" || second == "long"))
-            return CoordinateColumns{column + 1, column};
+            return CoordinateColumns{column + 1, column, true};
         if ((first == "longitude" || first == "long") && (second == "latitude" || second == "lat"))
-            return CoordinateColumns{column, column + 1};
+            return CoordinateColumns{column, column + 1, true};
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+// A table of diploid loci gives each locus two columns and heads only the first; a haploid table
+// gives each locus one column under its name. So the table is haploid when every locus column is
+// headed and the column after them is not. With a single locus the heads cannot tell a haploid
+// table from a diploid one, but a diploid row fills the second allele column and a haploid row
+// leaves it empty (or stops before it).
+bool haploidTable(const std::vector<Row>& rows, size_t loci)
+{
+    const Row& heads = rows[2];
+    for (size_t column = 2; column < 2 + loci; ++column) {
+        if (heads.cell(column).empty())
+            return false;
+    }
+    if (!heads.cell(2 + loci).empty())
+        return false;
+    if (loci > 1)
+        return true;
+    return std::all_of(rows.begin() + 3, rows.end(), [](const Row& row) { return row.cell(3).empty(); });
 }
 
 } // namespace
@@ -92,7 +114,9 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
                           " samples in all, but the table counts " + std::to_string(samples) + ".");
 
     const Row& heads = rows[2];
-    const size_t firstFree = 2 + 2 * static_cast<size_t>(loci);
+    const bool haploid = haploidTable(rows, static_cast<size_t>(loci));
+    const size_t columnsPerLocus = haploid ? 1 : 2;
+    const size_t firstFree = 2 + columnsPerLocus * static_cast<size_t>(loci);
     const auto coordinates = coordinateColumns(heads, firstFree);
     for (size_t r = 3; r < rows.size(); ++r) {
         const Row& row = rows[r];
@@ -111,16 +135,19 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
         if (result.loci.empty())
             result.loci.resize(static_cast<size_t>(loci));
         for (size_t locus = 0; locus < static_cast<size_t>(loci); ++locus) {
-            const std::string_view first = row.cell(2 + 2 * locus);
-            const std::string_view second = row.cell(3 + 2 * locus);
-            for (const std::string_view allele : {first, second}) {
+            std::string alleles[2];
+            for (size_t k = 0; k < columnsPerLocus; ++k) {
+                const std::string_view allele = row.cell(2 + columnsPerLocus * locus + k);
                 if (!isDigits(allele))
                     throw DataProblem(where(row) + ": the allele " + quotedField(allele) + " of " + quotedField(name) +
                                       " at locus " + std::to_string(locus + 1) + " is not a whole number.");
+                alleles[k] = alleleNumber(allele);
             }
-            const std::string a = alleleNumber(first);
-            const std::string b = alleleNumber(second);
-            result.loci[locus].push_back(a == "0" || b == "0" ? "0\\0" : a + "\\" + b);
+            if (haploid)
+                result.loci[locus].push_back(alleles[0]);
+            else
+                result.loci[locus].push_back(alleles[0] == "0" || alleles[1] == "0" ? "0\\0"
+                                                                                    : alleles[0] + "\\" + alleles[1]);
         }
         if (coordinates) {
             result.xTexts.emplace_back(row.cell(coordinates->x));
@@ -133,7 +160,8 @@ NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::stri
         throw DataProblem("The " + result.file + " counts " + std::to_string(samples) +
                           " samples in its first row, but " + std::to_string(result.names.size()) +
                           " rows of samples follow.");
-    result.diploid = true;
+    result.diploid = !haploid;
+    result.latitudeLongitude = coordinates && coordinates->latitudeLongitude;
     return result;
 }
 

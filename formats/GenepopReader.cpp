@@ -2,28 +2,14 @@
 #include "formats/GenotypeFormats.h"
 #include "formats/GenotypeText.h"
 
+#include <algorithm>
+
 namespace tessaloc {
-namespace {
 
-// The blank- or tab-separated words of `text`.
-std::vector<std::string_view> wordsOf(std::string_view text)
-{
-    std::vector<std::string_view> words;
-    size_t start = 0;
-    while ((start = text.find_first_not_of(" \t", start)) != std::string_view::npos) {
-        const size_t end = std::min(text.find_first_of(" \t", start), text.size());
-        words.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return words;
-}
-
-} // namespace
-
-NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path)
+NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path, std::string_view role)
 {
     NamedGenotypes result;
-    result.file = describeFile("genotype file", path);
+    result.file = describeFile(role, path);
     const std::string content = readWholeFile(path, result.file);
     const std::vector<std::string_view> lines = linesOf(content);
     auto where = [&](size_t line) { return "The " + result.file + ", line " + std::to_string(line + 1); };
@@ -93,6 +79,20 @@ NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path)
     if (result.names.empty())
         throw DataProblem("The " + result.file + " has no sample after its \"POP\" line.");
     result.diploid = digits >= 4;
+    // Individuals named by their coordinates ("12.5 34.1 , 0101 ...") bring their locations along.
+    // Two that share a location would share a name, so they are numbered in file order instead.
+    if (std::all_of(result.names.begin(), result.names.end(), isCoordinatePair)) {
+        for (size_t k = 0; k < result.names.size(); ++k) {
+            const std::vector<std::string_view> coordinates = wordsOf(result.names[k]);
+            result.xTexts.emplace_back(coordinates[0]);
+            result.yTexts.emplace_back(coordinates[1]);
+            // Appended piece by piece: GCC 12 warns of an overlapping copy (-Wrestrict) in
+            // "ind" + std::to_string(...), though the copy is sound.
+            result.names[k] = "ind";
+            result.names[k] += std::to_string(k + 1);
+        }
+        result.namesNumbered = true;
+    }
     return result;
 }
 

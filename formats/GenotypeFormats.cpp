@@ -65,16 +65,24 @@ bool looksLikeGenepopRecord(std::string_view line)
     return genotypes;
 }
 
+// The position of the first line after the title that is "POP", or lines.size() when there is none.
+size_t firstPopLine(const std::vector<std::string_view>& lines)
+{
+    for (size_t k = 1; k < lines.size(); ++k) {
+        if (lowerCaseText(trimmedText(lines[k])) == "pop")
+            return k;
+    }
+    return lines.size();
+}
+
 // A GENEPOP file has a title line, then locus names, then a line "POP"; the records that follow hold
 // a comma. A file that lacks the "POP" line, or has nothing but its title, is a GENEPOP file too when
 // its first field is no locus count (the program's own format starts with one) and it holds
 // GENEPOP records or only that one line: its reader then says what is missing.
 bool looksLikeGenepop(std::string_view text, const std::vector<std::string_view>& lines)
 {
-    for (size_t k = 1; k < lines.size(); ++k) {
-        if (lowerCaseText(trimmedText(lines[k])) == "pop")
-            return k >= 2 || lines.size() > k + 1;
-    }
+    if (const size_t pop = firstPopLine(lines); pop < lines.size())
+        return pop >= 2 || lines.size() > pop + 1;
     if (lines.empty() || text.find('\0') != std::string_view::npos ||
         parseDecimal(lines[0].substr(0, lines[0].find_first_of(", \t"))))
         return false;
@@ -88,6 +96,84 @@ bool looksLikeGenepop(std::string_view text, const std::vector<std::string_view>
     }
     return nonEmpty == 1 && !trimmedText(lines[0]).empty();
 }
+
+// As much of a file as the recognition of its format reads: its first bytes, and the lines of its
+// text without a leading byte order mark; empty for a file that cannot be read. The views point into
+// `bytes`, so a head stays where it was made.
+struct FileHead {
+    explicit FileHead(const std::filesystem::path& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        if (!file)
+            return;
+        // The buffer is as large as the file when the file is smaller.
+        std::error_code sizeUnknown;
+        const auto size = std::filesystem::file_size(path, sizeUnknown);
+        bytes.assign(sizeUnknown ? kDetectionBytes : std::min<size_t>(static_cast<size_t>(size), kDetectionBytes),
+                     '\0');
+        file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(file.gcount()));
+        // A byte order mark of UTF-8 may stand in front of a table saved by a spreadsheet.
+        text = bytes;
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+            text.remove_prefix(3);
+        lines = linesOf(text);
+    }
+    FileHead(const FileHead&) = delete;
+    FileHead& operator=(const FileHead&) = delete;
+
+    std::string bytes;
+    std::string_view text;
+    std::vector<std::string_view> lines;
+};
+
+// The format of a genotype file as its head shows it.
+GenotypeFormat formatOf(const FileHead& head)
+{
+    const std::string& bytes = head.bytes;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1F &&
+        static_cast<unsigned char>(bytes[1]) == 0x8B)
+        return GenotypeFormat::Vcf;
+    if (bytes.rfind("BCF\2", 0) == 0 || bytes.rfind("##fileformat=VCF", 0) == 0)
+        return GenotypeFormat::Vcf;
+    if (looksLikeGenalex(head.lines))
+        return GenotypeFormat::Genalex;
+    if (looksLikeGenepop(head.text, head.lines))
+        return GenotypeFormat::Genepop;
+    return GenotypeFormat::Own;
+}
+
+// A coordinate file is read as a GENEPOP file only when a record follows its first "POP" line: a
+// coordinate file of the program's own, one field per line, may hold a sample named "pop", and one
+// written on a single line looks like a GENEPOP title alone.
+bool genepopWithRecords(const FileHead& head)
+{
+    for (size_t k = firstPopLine(head.lines) + 1; k < head.lines.size(); ++k) {
+        if (!trimmedText(head.lines[k]).empty())
+            return looksLikeGenepopRecord(head.lines[k]);
+    }
+    return false;
+}
+
+// Where a GENEPOP file that is to be the coordinate file fails to name each sample by its X and Y.
+[[noreturn]] void throwNamesAreNotCoordinates(const NamedGenotypes& genepop)
+{
+    const std::string needed = "a GENEPOP file serves as the coordinate file only when every sample is named by its X "
+                               "and Y (\"12.5 34.1 , 0101 0202 ...\").";
+    const auto other = std::find_if_not(genepop.names.begin(), genepop.names.end(), isCoordinatePair);
+    const size_t k = static_cast<size_t>(other - genepop.names.begin());
+    if (std::any_of(genepop.names.begin(), genepop.names.end(), isCoordinatePair))
+        throw DataProblem("The " + genepop.file + ", " + genepop.places[k] + ": the sample name " +
+                          quotedField(genepop.names[k]) + " is not two numbers (X and Y), while other names of the " +
+                          "file are; " + needed);
+    throw DataProblem("The " + genepop.file + " is a GENEPOP file whose samples are not named by their coordinates; " +
+                      needed);
+}
+
+// Said in every message about names that repeat: the way to use such files.
+constexpr std::string_view kPairByOrderHint =
+    "If the two files list the same samples in the same order, pair them by order instead: \"by order in the "
+    "files\" in the main window, --match order in tessaloc-cli.";
 
 } // namespace
 
@@ -116,47 +202,39 @@ std::string_view genotypeFormatName(GenotypeFormat format)
 GenotypeFormat DetectGenotypeFormat(const std::filesystem::path& path)
 {
     // A file that cannot be read is left to the own format's reader, whose message says why.
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return GenotypeFormat::Own;
-    // The buffer is as large as the file when the file is smaller.
-    std::error_code sizeUnknown;
-    const auto size = std::filesystem::file_size(path, sizeUnknown);
-    std::string head(sizeUnknown ? kDetectionBytes : std::min<size_t>(static_cast<size_t>(size), kDetectionBytes),
-                     '\0');
-    file.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(file.gcount()));
-    if (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0x1F && static_cast<unsigned char>(head[1]) == 0x8B)
-        return GenotypeFormat::Vcf;
-    if (head.rfind("BCF\2", 0) == 0 || head.rfind("##fileformat=VCF", 0) == 0)
-        return GenotypeFormat::Vcf;
-    // A byte order mark of UTF-8 may stand in front of a table saved by a spreadsheet.
-    std::string_view text(head);
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
-        text.remove_prefix(3);
-    const std::vector<std::string_view> lines = linesOf(text);
-    if (looksLikeGenalex(lines))
-        return GenotypeFormat::Genalex;
-    if (looksLikeGenepop(text, lines))
-        return GenotypeFormat::Genepop;
-    return GenotypeFormat::Own;
+    return formatOf(FileHead(path));
 }
 
-void ReadCoordinates(const std::filesystem::path& path, SampleTable& table)
+void ReadCoordinates(const std::filesystem::path& path, SampleTable& table, bool useLatLong, RunListener& listener)
 {
-    if (DetectGenotypeFormat(path) != GenotypeFormat::Genalex) {
-        ReadCoordinateFile(path, table);
-        return;
+    NamedGenotypes located;
+    {
+        const FileHead head(path);
+        const GenotypeFormat format = formatOf(head);
+        if (format == GenotypeFormat::Genalex) {
+            located = ReadGenalexGenotypes(path, "coordinate file");
+            if (located.xTexts.empty())
+                throw DataProblem("The " + located.file +
+                                  " is a GenAlEx table without coordinates (columns headed X and Y, or Latitude and "
+                                  "Longitude, after an empty column to the right of the genotypes).");
+        } else if (format == GenotypeFormat::Genepop && genepopWithRecords(head)) {
+            located = ReadGenepopGenotypes(path, "coordinate file");
+            if (located.xTexts.empty())
+                throwNamesAreNotCoordinates(located);
+        } else {
+            ReadCoordinateFile(path, table);
+            return;
+        }
     }
-    NamedGenotypes genalex = ReadGenalexGenotypes(path, "coordinate file");
-    if (genalex.xTexts.empty())
-        throw DataProblem("The " + genalex.file +
-                          " is a GenAlEx table without coordinates (columns headed X and Y, or Latitude and "
-                          "Longitude, after an empty column to the right of the genotypes).");
-    table.names = std::move(genalex.names);
-    table.xTexts = std::move(genalex.xTexts);
-    table.yTexts = std::move(genalex.yTexts);
-    table.places = std::move(genalex.places);
+    if (located.latitudeLongitude && !useLatLong)
+        listener.warning("the " + located.file +
+                         " heads its coordinates Latitude and Longitude, but they are read as planar X and Y; tick "
+                         "\"Coordinates are Latitude/Longitude\" (--latlong in tessaloc-cli) for great-circle "
+                         "distances in kilometres");
+    table.names = std::move(located.names);
+    table.xTexts = std::move(located.xTexts);
+    table.yTexts = std::move(located.yTexts);
+    table.places = std::move(located.places);
 }
 
 void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType)
@@ -189,7 +267,8 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
         };
         throw DataProblem("The name " + quotedField(table.names[k]) + " appears twice in the coordinate file (" +
                           place(it->second) + " and " + place(k) +
-                          "); each observation needs a name of its own to be matched with the " + genotypes.file + ".");
+                          "); each observation needs a name of its own to be matched with the " + genotypes.file +
+                          " by name. " + std::string(kPairByOrderHint));
     }
 
     std::unordered_map<std::string_view, int> byName;
@@ -199,7 +278,8 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
         if (!inserted)
             throw DataProblem("The sample name " + quotedField(genotypes.names[k]) + " appears twice in the " +
                               genotypes.file + " (" + genotypes.places[static_cast<size_t>(it->second)] + " and " +
-                              genotypes.places[k] + "); each sample needs a name of its own.");
+                              genotypes.places[k] + "); each sample needs a name of its own to be matched by name. " +
+                              std::string(kPairByOrderHint));
         byLowerName.try_emplace(lowerCaseText(genotypes.names[k]), static_cast<int>(k));
     }
 
@@ -223,7 +303,12 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
     if (!missing.empty())
         throw DataProblem(std::to_string(missing.size()) + " of the " + std::to_string(table.names.size()) +
                           " observations of the coordinate file " + (missing.size() == 1 ? "has" : "have") +
-                          " no sample in the " + genotypes.file + ": " + quotedFieldList(missing) + "." + caseHint);
+                          " no sample in the " + genotypes.file + ": " + quotedFieldList(missing) + "." + caseHint +
+                          (genotypes.namesNumbered
+                               ? " The samples of the genotype file are named by their coordinates, and so are called "
+                                 "\"ind1\", \"ind2\", ... in file order; name it as the coordinate file too, or "
+                                 "pair the two files by order."
+                               : ""));
 
     const size_t leftOut = genotypes.names.size() - positions.size();
     if (leftOut > 0)
@@ -237,8 +322,18 @@ void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListe
     table.genotypes = std::move(genotypes.loci);
 }
 
-void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, DataType dataType, SampleTable& table,
-                   RunListener& listener)
+void MatchGenotypesByOrder(NamedGenotypes genotypes, SampleTable& table)
+{
+    if (genotypes.names.size() != table.names.size())
+        throw DataProblem("The coordinate file lists " + std::to_string(table.names.size()) + " observations and the " +
+                          genotypes.file + " " + std::to_string(genotypes.names.size()) +
+                          " samples; paired by their order in the files, both must list as many.");
+    table.locusCount = static_cast<int>(genotypes.loci.size());
+    table.genotypes = std::move(genotypes.loci);
+}
+
+void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, SampleMatching matching, DataType dataType,
+                   SampleTable& table, RunListener& listener)
 {
     if (format == GenotypeFormat::Detect)
         format = DetectGenotypeFormat(path);
@@ -259,7 +354,10 @@ void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, Dat
         break;
     }
     RequireMatchingDataType(genotypes, dataType);
-    MatchGenotypesByName(std::move(genotypes), table, listener);
+    if (matching == SampleMatching::ByOrder)
+        MatchGenotypesByOrder(std::move(genotypes), table);
+    else
+        MatchGenotypesByName(std::move(genotypes), table, listener);
 }
 
 } // namespace tessaloc

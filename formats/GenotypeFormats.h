@@ -22,6 +22,13 @@ enum class GenotypeFormat {
     Genalex, ///< a GenAlEx table saved as CSV: three header rows, then name, population and allele columns
 };
 
+/// How the samples of a genotype file that names them (VCF, GENEPOP, GenAlEx) go with the
+/// observations of the coordinate file. The program's own format always pairs by order.
+enum class SampleMatching {
+    ByName,  ///< each observation takes the sample of its name; the coordinate file decides which and in what order
+    ByOrder, ///< the k-th observation takes the k-th sample; both files list as many
+};
+
 /// "own", "vcf", "genepop", "genalex" (and "detect" for Detect): the names the batch program takes.
 std::string_view genotypeFormatName(GenotypeFormat format);
 
@@ -45,9 +52,15 @@ struct NamedGenotypes {
     bool diploid = true;
     /// loci[locus][sample], samples in file order.
     std::vector<GenotypeColumn> loci;
-    /// When the file also carries coordinates (a GenAlEx table): per sample X and Y as written.
+    /// When the file also carries coordinates (a GenAlEx table, or a GENEPOP file whose samples are
+    /// named by their coordinates): per sample X and Y as written.
     std::vector<std::string> xTexts;
     std::vector<std::string> yTexts;
+    /// The coordinates of a GenAlEx table are headed Latitude and Longitude.
+    bool latitudeLongitude = false;
+    /// The file named its samples by their coordinates, and the reader named them "ind1", "ind2", ...
+    /// in file order instead.
+    bool namesNumbered = false;
 };
 
 /// Reads a VCF or BCF file (plain or bgzipped) with htslib. Each record is a locus; diploid GT calls
@@ -60,36 +73,49 @@ NamedGenotypes ReadVcfGenotypes(const std::filesystem::path& path);
 /// Reads a GENEPOP file: a title line, the locus names (one per line or comma-separated), then
 /// records "name , 0101 0203 ..." after "POP" lines. Four- or six-digit genotypes become "a\b" with
 /// the alleles as numbers ("0102" is "1\2"), missing "0\0" when either allele is zero; two- or
-/// three-digit ones become single states, missing "0". Throws DataProblem naming the line for a
-/// record with the wrong number of genotypes or a genotype of another shape.
-NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path);
+/// three-digit ones become single states, missing "0". When every name is two numbers ("12.5 34.1"),
+/// they fill xTexts and yTexts and the samples are named "ind1", "ind2", ... in file order
+/// (namesNumbered). Throws DataProblem naming the line for a record with the wrong number of
+/// genotypes or a genotype of another shape. `role` names the file.
+NamedGenotypes ReadGenepopGenotypes(const std::filesystem::path& path, std::string_view role = "genotype file");
 
 /// Reads a GenAlEx table saved as CSV: the counts row (loci, samples, populations, the size of each),
 /// the title row, the column heads, then per sample its name, population and two allele columns per
-/// locus (0 missing). Coordinates to the right of the genotypes (after an empty column, headed X and Y
-/// or Latitude and Longitude) fill xTexts and yTexts. Throws DataProblem naming the line when the
-/// counts disagree with the rows or a cell is not an allele number. `role` names the file.
+/// locus (0 missing), which become "a\b" ("0\0" when either is 0). A haploid table has one column
+/// per locus, each headed by the locus's name; its codes become single states (missing "0").
+/// Coordinates to the right of the genotypes (after an empty column, headed X and Y or Latitude and
+/// Longitude) fill xTexts and yTexts. Throws DataProblem naming the line when the counts disagree
+/// with the rows or a cell is not an allele number. `role` names the file.
 NamedGenotypes ReadGenalexGenotypes(const std::filesystem::path& path, std::string_view role = "genotype file");
 
 /// Puts the genotypes of the table's observations (table.names, from the coordinate file) into the
 /// table, each observation's found by its name, exactly (case included). Throws DataProblem when a
-/// name appears twice in the coordinate file (naming both places) or in the genotype file, or when
-/// observations have no genotypes (naming the first few and the count). Samples without coordinates are left out;
-/// `listener` gets a warning saying how many.
+/// name appears twice in the coordinate file (naming both places) or in the genotype file (saying
+/// that such files pair by order), or when observations have no genotypes (naming the first few and
+/// the count). Samples without coordinates are left out; `listener` gets a warning saying how many.
 void MatchGenotypesByName(NamedGenotypes genotypes, SampleTable& table, RunListener& listener);
+
+/// Puts the k-th sample's genotypes into the table for the k-th observation, whatever the names.
+/// Throws DataProblem naming both counts when the files list different numbers of samples.
+void MatchGenotypesByOrder(NamedGenotypes genotypes, SampleTable& table);
 
 /// Throws DataProblem when `dataType` cannot read genotypes of this kind: allele pairs take data type
 /// 1 or 2, single states data type 2.
 void RequireMatchingDataType(const NamedGenotypes& genotypes, DataType dataType);
 
 /// Reads the genotype file of the given (or detected) format for the observations already in the
-/// table: by position for the own format, by name for the others.
-void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, DataType dataType, SampleTable& table,
-                   RunListener& listener);
+/// table: by position for the own format, as `matching` says for the others.
+void ReadGenotypes(const std::filesystem::path& path, GenotypeFormat format, SampleMatching matching, DataType dataType,
+                   SampleTable& table, RunListener& listener);
 
-/// Reads the coordinate file: a GenAlEx table with coordinates (recognised from its content), or
-/// the program's own coordinate file (see ReadCoordinateFile).
-void ReadCoordinates(const std::filesystem::path& path, SampleTable& table);
+/// Reads the coordinate file: a GenAlEx table with coordinates or a GENEPOP file whose samples are
+/// named by their coordinates (both recognised from the content), or the program's own coordinate
+/// file (see ReadCoordinateFile). Throws DataProblem for a GenAlEx table without coordinates and for
+/// a GENEPOP file whose names are not all coordinates (naming the first that is not). When the
+/// coordinates of a GenAlEx table are headed Latitude and Longitude and `useLatLong` is false,
+/// `listener` gets a warning.
+void ReadCoordinates(const std::filesystem::path& path, SampleTable& table, bool useLatLong = false,
+                     RunListener& listener = RunListener::none());
 
 /// How a file is named in messages: genotype file "path".
 std::string describeFile(std::string_view role, const std::filesystem::path& path);

@@ -1,6 +1,7 @@
 #include "formats/GenotypeText.h"
 
 #include "core/Errors.h"
+#include "core/FieldReader.h"
 
 #include <algorithm>
 #include <fstream>
@@ -45,6 +46,24 @@ std::vector<std::string_view> linesOf(std::string_view text)
 bool isDigits(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<std::string_view> wordsOf(std::string_view text)
+{
+    std::vector<std::string_view> words;
+    size_t start = 0;
+    while ((start = text.find_first_not_of(" \t", start)) != std::string_view::npos) {
+        const size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+bool isCoordinatePair(std::string_view text)
+{
+    const std::vector<std::string_view> words = wordsOf(text);
+    return words.size() == 2 && parseDecimal(words[0]) && parseDecimal(words[1]);
 }
 
 std::string readWholeFile(const std::filesystem::path& path, const std::string& file)

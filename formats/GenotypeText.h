@@ -17,6 +17,11 @@ std::string lowerCaseText(std::string_view text);
 std::vector<std::string_view> linesOf(std::string_view text);
 /// True for one or more digits 0-9 and nothing else.
 bool isDigits(std::string_view text);
+/// The blank- or tab-separated words of `text`; views into `text`.
+std::vector<std::string_view> wordsOf(std::string_view text);
+/// True when `text` is two decimal numbers separated by blanks or tabs ("12.5 34.1"): a sample of a
+/// GENEPOP file named by its X and Y.
+bool isCoordinatePair(std::string_view text);
 /// The whole file, byte for byte, without a leading UTF-8 byte order mark. Throws AnalysisError
 /// naming `file` (genotype file "path") when it cannot be read.
 std::string readWholeFile(const std::filesystem::path& path, const std::string& file);

@@ -1,31 +1,14 @@
 #include "formats/GridExport.h"
 
 #include "core/Errors.h"
+#include "core/NumberText.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <string_view>
 
 namespace tessaloc {
 namespace {
-
-// The shortest text that reads back to the same double; std::to_chars knows no locale.
-class ExactNumber {
-public:
-    explicit ExactNumber(double value)
-    {
-        const auto result = std::to_chars(m_text.data(), m_text.data() + m_text.size(), value);
-        m_length = static_cast<size_t>(result.ptr - m_text.data());
-    }
-    std::string_view view() const { return {m_text.data(), m_length}; }
-
-private:
-    // The longest shortest form of a double ("-2.2250738585072014e-308") has 24 characters.
-    std::array<char, 32> m_text{};
-    size_t m_length = 0;
-};
 
 bool isSquare(const InterpolationGrid& grid)
 {
@@ -131,14 +114,7 @@ void WriteGridFile(const std::filesystem::path& path, const InterpolationGrid& g
     // Checked before anything is written, so that a grid without cells leaves no file behind.
     if (format == GridFileFormat::EsriAscii)
         requireRasterCells(grid);
-    std::filesystem::path directory = path.parent_path();
-    if (directory.empty())
-        directory = ".";
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(directory, ignored))
-        throw AnalysisError("cannot write the grid file \"" + path.string() + "\": there is no folder \"" +
-                            directory.string() + "\"");
-    writeReportFile(directory, path.filename().string(), [&](ReportWriter& out) {
+    writeFileAt(path, "the grid file", [&](ReportWriter& out) {
         if (format == GridFileFormat::Csv)
             WriteGridCsv(out, grid);
         else

@@ -80,6 +80,12 @@ std::optional<GeoDistanceKind> parseGeoDistanceKind(std::string_view name)
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& settings,
                                       RunListener& listener)
 {
+    if (settings.kind != GeoDistanceKind::Straight && settings.file.empty())
+        throw DataProblem(
+            settings.kind == GeoDistanceKind::Matrix
+                ? std::string("No ") + kDistanceMatrixFileRole + " is named."
+                : std::string("No ") + kSurfaceRole + " is named for the " +
+                      (settings.kind == GeoDistanceKind::LeastCost ? "least-cost paths." : "circuit resistance."));
     switch (settings.kind) {
     case GeoDistanceKind::Straight:
         break;
@@ -89,7 +95,7 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong,
     case GeoDistanceKind::Matrix:
         return ReadDistanceMatrixFile(settings.file, table.names);
     }
-    return BuildGeographicDistances(table, useLatLong);
+    return BuildGeographicDistances(table, useLatLong).square();
 }
 
 std::string describeGeoDistances(const GeoDistanceSettings& settings)
@@ -107,6 +113,13 @@ std::string describeGeoDistances(const GeoDistanceSettings& settings)
         return std::string("the ") + kDistanceMatrixFileRole + " " + quotedPath(settings.file);
     }
     return "straight lines";
+}
+
+std::string geoDistancesLine(const GeoDistanceSettings& settings)
+{
+    if (settings.kind == GeoDistanceKind::Straight)
+        return {};
+    return "Geographic Distances: " + describeGeoDistances(settings);
 }
 
 } // namespace tessaloc

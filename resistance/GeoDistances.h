@@ -32,7 +32,7 @@ struct GeoDistanceSettings {
     std::string file;
     /// The neighbours of a cell on a resistance surface: 4 or 8.
     int neighbours = 8;
-    /// Threads of the least-cost searches; 0 for one per core.
+    /// Threads of the least-cost searches; 0 for defaultThreadCount().
     int threads = 0;
     /// The most memory a run over a resistance surface may need, in bytes; 0 for the physical memory.
     std::uint64_t memoryLimit = 0;
@@ -50,6 +50,7 @@ struct GeoDistanceSettings {
 ///   with `useLatLong`); circuit distances in the unit of the resistances.
 /// - Matrix: the CSV file matched to the observations by name.
 ///
+/// A choice other than the straight line without a file is a DataProblem.
 /// Throws DataProblem for every problem with the files or the surface (see RasterFile,
 /// ResistanceSurface, PlaceObservations, RequireJoined, ReadDistanceMatrixFile), AnalysisError as
 /// BuildGeographicDistances does, and RunCancelled when the listener asks.
@@ -59,5 +60,10 @@ SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong,
 /// The choice in words for a report line: `least-cost paths over the resistance surface "x.tif"
 /// (8 neighbours)`, `the distance matrix file "d.csv"`; `straight lines` for the default.
 std::string describeGeoDistances(const GeoDistanceSettings& settings);
+
+/// The report line that names geographic distances other than the straight line, written after the
+/// file lines of a report whose numbers rest on them: `Geographic Distances: ` and
+/// describeGeoDistances. Empty for the straight line, whose reports have no such line.
+std::string geoDistancesLine(const GeoDistanceSettings& settings);
 
 } // namespace tessaloc

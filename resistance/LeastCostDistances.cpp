@@ -1,6 +1,7 @@
 #include "resistance/LeastCostDistances.h"
 
 #include "core/Errors.h"
+#include "core/ThreadCount.h"
 #include "resistance/SurfaceGraph.h"
 
 #include <algorithm>
@@ -294,7 +295,7 @@ private:
 
 int leastCostThreads(int threads, int sources)
 {
-    const int available = threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int available = threads > 0 ? threads : defaultThreadCount();
     return std::clamp(sources, 1, available);
 }
 

@@ -28,7 +28,7 @@ SquareMatrix LeastCostDistances(const ResistanceSurface& surface, const PlacedOb
 /// The memory LeastCostDistances needs beside the surface itself on a columns x rows surface.
 std::uint64_t leastCostMemoryNeed(int columns, int rows, int threads);
 
-/// The number of threads a run with the setting `threads` (0: one per core) uses for `sources`
+/// The number of threads a run with the setting `threads` (0: defaultThreadCount()) uses for `sources`
 /// searches: at least 1.
 int leastCostThreads(int threads, int sources);
 

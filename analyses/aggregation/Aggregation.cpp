@@ -248,8 +248,9 @@ AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType
     result.sampleCount = n;
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
-    // The distance matrix is needed only to sort the lists, which keep every distance themselves.
-    const NeighbourLists lists(BuildGeographicDistances(table, useLatLong));
+    // The distance matrix is needed only to sort the lists, which keep every distance themselves;
+    // they read it row by row.
+    const NeighbourLists lists(takeSquare(BuildGeographicDistances(table, useLatLong)));
 
     // The bounding rectangle; with latitude/longitude its sides are measured in kilometres, like
     // every distance of the analysis.

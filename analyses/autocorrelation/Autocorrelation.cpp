@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
+#include "core/LocusResampling.h"
 #include "core/NumberText.h"
 #include "core/PermutedRows.h"
 
@@ -25,10 +26,18 @@ void requireClassCount(long long classCount)
                             " given)");
 }
 
+void requireBootstrapResamples(long long resamples)
+{
+    if (resamples < 0 || resamples > kMostBootstrapResamples)
+        throw AnalysisError("the number of bootstrap resamples must be from 0 to " +
+                            std::to_string(kMostBootstrapResamples) + " (" + std::to_string(resamples) + " given)");
+}
+
 void checkSettings(const AutocorrelationSettings& settings)
 {
     requirePermutationCount(settings.permutations);
     requireClassCount(settings.classCount);
+    requireBootstrapResamples(settings.bootstrapResamples);
 }
 
 long long pairCount(int n)
@@ -126,6 +135,39 @@ void classSums(const Genetic& genetic, const RowRuns<Column>& runs, const std::i
     }
 }
 
+// The Mantel correlogram from the distogram and its tail counts. With M the membership of class f (0
+// in the class, 1 outside) over the P pairs, sum (M - mean M)(G - Gbar) = n(f) (Gbar - Ay(f)) and
+// sum (M - mean M)^2 = n(f) (P - n(f)) / P, so r = n(f) (Gbar - Ay(f)) / sqrt(that x Sgg). Relabelling
+// the observations changes neither Gbar nor Sgg, so r is a strictly decreasing function of Ay within
+// a class: a replicate's r* >= r exactly when its Ay* <= Ay. The tails of r are the tails of Ay the
+// other way round.
+MantelCorrelogram mantelCorrelogram(const AutocorrelationResult& result, long long pairs, double sumOfSquares,
+                                    bool complete)
+{
+    const DistogramResult& distogram = result.distogram;
+    const size_t k = static_cast<size_t>(distogram.classCount);
+    const double replicates = static_cast<double>(result.permutations);
+    MantelCorrelogram correlogram;
+    for (size_t f = 0; f < k; ++f) {
+        const long long inClass = result.pairCounts[f];
+        double r = std::numeric_limits<double>::quiet_NaN();
+        double p = r;
+        if (sumOfSquares > 0.0 && inClass < pairs) {
+            const double membershipSquares =
+                static_cast<double>(inClass) * static_cast<double>(pairs - inClass) / static_cast<double>(pairs);
+            r = static_cast<double>(inClass) * (distogram.meanGeneticDistance - distogram.ay[f]) /
+                std::sqrt(membershipSquares * sumOfSquares);
+            // In the direction of r's sign: at least r for a positive r, at most r otherwise.
+            const double count = static_cast<double>(r > 0.0 ? result.lowerTailCounts[f] : result.upperTailCounts[f]);
+            p = complete ? count / replicates : (count + 1.0) / (replicates + 1.0);
+        }
+        correlogram.r.push_back(r);
+        correlogram.p.push_back(p);
+    }
+    correlogram.holmP = ProgressiveHolm(correlogram.p);
+    return correlogram;
+}
+
 // The observed statistics and the permutation test, with columns of the width `Column`.
 template <typename Column>
 void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, const ClassLimits& limits,
@@ -164,6 +206,13 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     }
     const double gbar = requireFinite(total / static_cast<double>(pairCount(n)), "the mean genetic distance");
     distogram.meanGeneticDistance = gbar;
+    // The genetic distances' sum of squares about their mean, for the Mantel correlogram.
+    double sumOfSquares = 0.0;
+    for (int i = 0; i < n - 1; ++i) {
+        const double* row = genetic.row(i);
+        for (int j = i + 1; j < n; ++j)
+            sumOfSquares += (row[j] - gbar) * (row[j] - gbar);
+    }
 
     // V over the classes in order; the divisor is K.
     auto rootMeanSquare = [&](auto&& ayOf) {
@@ -184,10 +233,14 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     const RowRuns<Column> runs(n, classes);
     const DistanceCodes codes(genetic);
     classes = {};
-    // Per replicate, the tail outcome of every class's Ay* against Ay, and of V* against V (last).
-    TailOutcomes outcomes(static_cast<size_t>(k) + 1, runner.batchCapacity());
+    // Per replicate slot, every class's Ay* and then V*; the replicates' tails and envelopes are
+    // counted from them in replicate order.
+    const size_t statistics = static_cast<size_t>(k) + 1;
+    std::vector<double> replicateValues(statistics * static_cast<size_t>(runner.batchCapacity()));
     std::vector<TailCounts> classTails(static_cast<size_t>(k));
     TailCounts vTails;
+    std::vector<BandOfValues> envelopes(static_cast<size_t>(k), BandOfValues(runner.replicates()));
+    BandOfValues vEnvelope(runner.replicates());
     const double v = result.v;
     runner.run(
         random, listener, "Rep: ",
@@ -198,19 +251,21 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
                 classSums(values, runs, lanes, laneSums.data());
             });
             for (int lane = 0; lane < count; ++lane) {
-                const int slot = firstSlot + lane;
-                auto ayStar = [&](int f) {
-                    return laneSums[static_cast<size_t>(f) * kLanes + static_cast<size_t>(lane)] / pairsPerClass[f];
-                };
+                double* values = replicateValues.data() + statistics * static_cast<size_t>(firstSlot + lane);
                 for (int f = 0; f < k; ++f)
-                    outcomes.set(slot, static_cast<size_t>(f), compareTails(ayStar(f), ay[f]));
-                outcomes.set(slot, static_cast<size_t>(k), compareTails(rootMeanSquare(ayStar), v));
+                    values[f] =
+                        laneSums[static_cast<size_t>(f) * kLanes + static_cast<size_t>(lane)] / pairsPerClass[f];
+                values[k] = rootMeanSquare([values](int f) { return values[f]; });
             }
         },
         [&](int, int slot) {
-            for (int f = 0; f < k; ++f)
-                classTails[static_cast<size_t>(f)].add(outcomes.get(slot, static_cast<size_t>(f)));
-            vTails.add(outcomes.get(slot, static_cast<size_t>(k)));
+            const double* values = replicateValues.data() + statistics * static_cast<size_t>(slot);
+            for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+                classTails[f].add(values[f], ay[f]);
+                envelopes[f].add(values[f]);
+            }
+            vTails.add(values[k], v);
+            vEnvelope.add(values[k]);
         });
     result.upperTailCounts.resize(static_cast<size_t>(k));
     result.lowerTailCounts.resize(static_cast<size_t>(k));
@@ -229,6 +284,18 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
         result.lowerTailP[f] = static_cast<double>(result.lowerTailCounts[f]) / replicates;
     }
     result.vP = static_cast<double>(result.vCount) / replicates;
+
+    for (int f = 0; f < k; ++f) {
+        result.twoSidedP.push_back(TwoSidedProbability(result.upperTailP[f], result.lowerTailP[f]));
+        result.envelope.push_back(envelopes[static_cast<size_t>(f)].band());
+    }
+    result.holmP = ProgressiveHolm(result.twoSidedP);
+    result.vEnvelope = vEnvelope.band();
+    // No intervals until a bootstrap adds them.
+    result.confidence.assign(static_cast<size_t>(k), Band{});
+    result.intervalGaps.assign(static_cast<size_t>(k), IntervalGap::BootstrapOff);
+    result.correlogram =
+        mantelCorrelogram(result, pairCount(n), sumOfSquares, runner.record().scheme == PermutationScheme::Complete);
 }
 
 } // namespace
@@ -309,6 +376,60 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
     return result;
 }
 
+void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& table, DataType dataType,
+                             long long resamples, RandomUniform& random, RunListener& listener)
+{
+    requireBootstrapResamples(resamples);
+    const DistogramResult& distogram = result.distogram;
+    const size_t k = static_cast<size_t>(distogram.classCount);
+    result.bootstrapResamples = resamples;
+    result.usableResamples = 0;
+    result.confidence.assign(k, Band{});
+    const int units = ResampledUnitCount(table, dataType);
+    IntervalGap gap = resamples == 0 ? IntervalGap::BootstrapOff
+                      : units < 1    ? IntervalGap::NothingToResample
+                                     : IntervalGap::None;
+    std::vector<std::vector<double>> values(k);
+    if (gap == IntervalGap::None) {
+        const std::vector<std::uint32_t> classes =
+            classOfPairs(result.geographic, ClassLimits{distogram.lowerLimit, distogram.upperLimit});
+        std::vector<double> sums(k + 1);
+        for (long long resample = 1; resample <= resamples; ++resample) {
+            listener.throwIfCancelled();
+            const std::vector<int> drawn = DrawResample(units, random);
+            PackedDistances genetic;
+            try {
+                genetic = BuildGeneticDistances(ResampledTable(table, dataType, drawn), dataType);
+            } catch (const DataProblem&) {
+                // A pair without a common locus among the drawn ones has no distance in this resample.
+                continue;
+            }
+            ++result.usableResamples;
+            // Each class's sum in pair order, as the observed Ay is summed.
+            std::fill(sums.begin(), sums.end(), 0.0);
+            // The pairs are stored in that order.
+            const std::vector<double>& pairs = genetic.values();
+            for (size_t pair = 0; pair < pairs.size(); ++pair)
+                sums[classes[pair]] += pairs[pair];
+            for (size_t f = 0; f < k; ++f)
+                values[f].push_back(sums[f] / static_cast<double>(result.pairCounts[f]));
+            if (resample % 10 == 0)
+                listener.status(replicateStatus("Resample: ", static_cast<int>(resample)));
+        }
+        if (result.usableResamples == 0)
+            gap = IntervalGap::NoUsableResample;
+    }
+    result.intervalGaps.assign(k, gap);
+    if (gap != IntervalGap::None)
+        return;
+    for (size_t f = 0; f < k; ++f) {
+        if (DistinctValues(values[f], 2) < 2)
+            result.intervalGaps[f] = IntervalGap::TooFewDistinctValues;
+        else
+            result.confidence[f] = QuantileBand(std::move(values[f]));
+    }
+}
+
 AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
                                          RunListener& listener)
 {
@@ -317,11 +438,14 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     steps.readingStatus = "Calculating";
     AnalysisData data = ReadAnalysisData(input, listener, steps);
 
-    AutocorrelationResult result =
-        ComputeAutocorrelation(std::move(data.genetic), std::move(data.geographic), input.settings, random, listener);
+    AutocorrelationResult result = ComputeAutocorrelation(
+        takeSquare(std::move(data.genetic)), takeSquare(std::move(data.geographic)), input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    result.geoDistances = input.geoDistances;
+    // After the permutation test, so that its draws and the report stay those of a run without it.
+    BootstrapClassIntervals(result, data.table, input.dataType, input.settings.bootstrapResamples, random, listener);
     return result;
 }
 

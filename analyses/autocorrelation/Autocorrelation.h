@@ -6,8 +6,10 @@
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
+#include "core/Significance.h"
 #include "core/SquareMatrix.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,13 @@ struct AutocorrelationSettings {
     /// The permutation test; at least 1 replicate (without replicates the probabilities are 0/0).
     PermutationSettings permutations;
     ClassMode classMode = ClassMode::EqualDistances;
+    /// Bootstrap resamples of the loci (data types 1 and 2) or sites (type 3) for the confidence
+    /// intervals of Ay, drawn after the permutation test; 0 draws none. At most kMostBootstrapResamples.
+    long long bootstrapResamples = 200;
 };
+
+/// The largest number of bootstrap resamples a run takes.
+inline constexpr long long kMostBootstrapResamples = 100000;
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
 using AutocorrelationInput = RunInput<AutocorrelationSettings>;
@@ -49,11 +57,37 @@ struct DistogramResult {
     double meanGeneticDistance = 0.0; ///< Gbar, the mean genetic distance over all pairs
 };
 
+/// Why a class has no bootstrap interval of Ay.
+enum class IntervalGap {
+    None,                 ///< it has one
+    BootstrapOff,         ///< no resamples were asked for
+    NothingToResample,    ///< the data hold no locus or site to resample
+    NoUsableResample,     ///< every resample left some pair without a common locus
+    TooFewDistinctValues, ///< its resamples gave fewer than two distinct values of Ay
+};
+
+/// The Mantel correlogram: per class, the Mantel correlation of genetic distance with the class's
+/// membership (0 for the pairs in the class, 1 for the others, so that a positive r means pairs of
+/// the class are genetically more alike than average). Per-class vectors are indexed f - 1.
+struct MantelCorrelogram {
+    /// Pearson r over the pairs; NaN when undefined (one class holding every pair, or genetic
+    /// distances all equal).
+    std::vector<double> r;
+    /// The permutation P in the direction of r's sign, (count + 1) / (replicates + 1) with the
+    /// observed arrangement counted as one more replicate (complete enumeration: count / N!, the
+    /// observed arrangement being among the replicates); NaN where r is.
+    std::vector<double> p;
+    /// `p` corrected progressively by Holm's method over classes 1..f.
+    std::vector<double> holmP;
+};
+
 /// Everything a spatial autocorrelation run produced. Per-class vectors are indexed f - 1.
 struct AutocorrelationResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the classes were drawn over (the straight line by default).
+    GeoDistanceSettings geoDistances;
     ClassMode classMode = ClassMode::EqualDistances;
     long long permutations = 0; ///< replicates run (for complete enumeration N!)
     PermutationRecord permutationScheme;
@@ -66,7 +100,24 @@ struct AutocorrelationResult {
     std::vector<double> upperTailP;         ///< upper-tail count / permutations
     std::vector<double> lowerTailP;         ///< lower-tail count / permutations
     double vP = 0.0;                        ///< V count / permutations
-    /// Geographic distances (kilometres with latitude/longitude, else the unit of the coordinates).
+    /// Two-sided P of each class: twice the smaller of its two tail P values, at most 1.
+    std::vector<double> twoSidedP;
+    /// `twoSidedP` corrected progressively by Holm's method: class f over classes 1..f.
+    std::vector<double> holmP;
+    /// The null envelope: the 2.5 % and 97.5 % points of each class's Ay* over the replicates.
+    std::vector<Band> envelope;
+    /// The same for V*.
+    Band vEnvelope;
+    MantelCorrelogram correlogram;
+    /// Bootstrap resamples asked for, and those that gave every pair a distance.
+    long long bootstrapResamples = 0;
+    long long usableResamples = 0;
+    /// The 2.5 % and 97.5 % points of each class's Ay over the usable resamples, undefined where
+    /// `intervalGaps` says why.
+    std::vector<Band> confidence;
+    std::vector<IntervalGap> intervalGaps;
+    /// Geographic distances (for straight lines kilometres with latitude/longitude, else the unit of
+    /// the coordinates).
     SquareMatrix geographic;
     /// Genetic distances as they were before the permutations.
     SquareMatrix genetic;
@@ -94,9 +145,20 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
                                              const AutocorrelationSettings& settings, RandomUniform& random,
                                              RunListener& listener);
 
-/// A whole run: reads both files, builds the distances and runs the analysis. Throws AnalysisError
-/// for a negative permutation count or fewer than one class before reading anything, DataProblem for
-/// the expected data problems.
+/// The bootstrap intervals of Ay: `resamples` times, draws a resample of the loci of `table`
+/// (data types 1 and 2) or of the sites of its sequences (type 3) with DrawResample, builds the
+/// genetic distances of the resampled data and recomputes every class's Ay over the classes of
+/// `result` (which holds the geographic distances and limits of a finished run on `table`). All
+/// draws come from `random`, one resample after another; the intervals are the 2.5 % and 97.5 %
+/// points of each class's values. A resample that leaves some pair without a common locus is left
+/// out. Shows "Resample: " progress every 10 resamples and stops with RunCancelled when asked.
+/// Throws AnalysisError when `resamples` is negative or beyond kMostBootstrapResamples.
+void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& table, DataType dataType,
+                             long long resamples, RandomUniform& random, RunListener& listener);
+
+/// A whole run: reads both files, builds the distances, runs the analysis and then the bootstrap of
+/// the settings. Throws AnalysisError for a negative permutation count, fewer than one class or a
+/// bootstrap count out of range before reading anything, DataProblem for the expected data problems.
 AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, RandomUniform& random,
                                          RunListener& listener);
 
@@ -104,5 +166,29 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
 std::string AutocorrelationReport(const AutocorrelationResult& result);
 /// The same report written line by line into `report`.
 void WriteAutocorrelationReport(ReportWriter& report, const AutocorrelationResult& result);
+
+/// The head line of the class table.
+inline constexpr const char* kAutocorrelationClassTableHeader =
+    "class,lower,upper,pairs,ay,p_upper,p_lower,p_two_sided,p_holm,envelope_low,envelope_high,ci_low,ci_high,"
+    "mantel_r,mantel_p,mantel_p_holm,note";
+
+/// Why a class has no bootstrap interval ("the resamples gave fewer than 2 distinct values of Ay"),
+/// empty for IntervalGap::None.
+std::string intervalGapReason(IntervalGap gap);
+/// What the class table says of a class without a bootstrap interval: "no interval: " and the
+/// reason; empty for IntervalGap::None.
+std::string intervalGapText(IntervalGap gap);
+
+/// The class table: the head line, then one row per class with its number, limits (a pair at
+/// distance d belongs to the class when lower <= d < upper), pairs, Ay, the tail, two-sided and
+/// Holm-corrected P, the null envelope, the bootstrap interval, the Mantel correlogram's r, P and
+/// corrected P, and a note saying why an interval or r is missing. Numbers are in the shortest form
+/// that reads back to the same double, NA where undefined; lines end CR LF.
+void WriteAutocorrelationClassTable(ReportWriter& out, const AutocorrelationResult& result);
+/// The same text as a string.
+std::string AutocorrelationClassTable(const AutocorrelationResult& result);
+/// Writes the class table to `path` whole: the file is replaced only once the whole table was
+/// written. Throws AnalysisError naming it when its folder does not exist or it cannot be written.
+void WriteAutocorrelationClassTableFile(const std::filesystem::path& path, const AutocorrelationResult& result);
 
 } // namespace tessaloc

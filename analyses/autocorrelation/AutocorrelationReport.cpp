@@ -37,6 +37,8 @@ void WriteAutocorrelationReport(ReportWriter& report, const AutocorrelationResul
     report.line("Results of Spatial Autocorrelation Analyses");
     report.line("Coordinate File: " + result.coordinatePath);
     report.line("Genotype File: " + result.genotypePath);
+    if (const std::string line = geoDistancesLine(result.geoDistances); !line.empty())
+        report.line(line);
     // Unlike the other reports, an empty line stands between the file names and the data type.
     report.line();
     if (const char* line = DataTypeLine(result.dataType))

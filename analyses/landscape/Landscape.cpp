@@ -42,12 +42,15 @@ void describeSampleArea(LandscapeResult& shape, const SampleTable& table, bool u
                                            shape.data.DataMaxY, useLatLong);
 }
 
-void buildNetwork(LandscapeResult& shape, SquareMatrix G, const SquareMatrix& D, bool useLatLong, RunListener& listener)
+// The residual heights take `residualDistances` (the chosen geographic distances); the lines of the
+// pairwise network are geometric and take their lengths from `lineLengths` (straight lines).
+void buildNetwork(LandscapeResult& shape, SquareMatrix G, const SquareMatrix& residualDistances,
+                  const SquareMatrix& lineLengths, bool useLatLong, RunListener& listener)
 {
     const LandscapeSettings& settings = shape.settings;
     if (settings.heightMode == LandscapeHeightMode::Residual) {
         listener.status("Calculating Residuals");
-        ResidualizeDistances(G, D);
+        ResidualizeDistances(G, residualDistances);
     }
     listener.status("Calculating Surface");
     if (settings.network == LandscapeNetwork::Delaunay) {
@@ -57,7 +60,8 @@ void buildNetwork(LandscapeResult& shape, SquareMatrix G, const SquareMatrix& D,
         shape.LandscapeEdges =
             DelaunayLandscapeEdges(locations, triangulation, G, settings.heightMode, useLatLong, listener);
     } else {
-        shape.LandscapeEdges = PairwiseLandscapeEdges(shape.SampleX, shape.SampleY, G, D, settings.heightMode);
+        shape.LandscapeEdges =
+            PairwiseLandscapeEdges(shape.SampleX, shape.SampleY, G, lineLengths, settings.heightMode);
     }
     if (settings.logHeights)
         LogTransformHeights(shape.LandscapeEdges, settings.network);
@@ -191,21 +195,34 @@ LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const
     LandscapeResult shape;
     shape.settings = settings;
     describeSampleArea(shape, table, useLatLong);
-    buildNetwork(shape, std::move(G), D, useLatLong, listener);
+    buildNetwork(shape, std::move(G), D, D, useLatLong, listener);
     return shape;
 }
 
 LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener)
 {
-    AnalysisData data = ReadAnalysisData(input, listener);
+    // Only the residual heights take the chosen geographic distances; the network's lines stay
+    // straight whatever the choice.
+    const bool residual = input.settings.heightMode == LandscapeHeightMode::Residual;
+    ReadingSteps steps;
+    steps.straightLines = !residual;
+    AnalysisData data = ReadAnalysisData(input, listener, steps);
+    const bool straight = steps.straightLines || input.geoDistances.kind == GeoDistanceKind::Straight;
+    const SquareMatrix lineLengths =
+        straight ? SquareMatrix() : BuildGeographicDistances(data.table, input.useLatLong).square();
 
     LandscapeResult shape;
     shape.coordinatePath = input.coordinatePath;
     shape.genotypePath = input.genotypePath;
     shape.dataType = input.dataType;
+    if (!straight)
+        shape.geoDistances = input.geoDistances;
     shape.settings = input.settings;
     describeSampleArea(shape, data.table, input.useLatLong);
-    buildNetwork(shape, std::move(data.genetic), data.geographic, input.useLatLong, listener);
+    // The network reads whole matrices.
+    const SquareMatrix geographic = takeSquare(std::move(data.geographic));
+    buildNetwork(shape, takeSquare(std::move(data.genetic)), geographic, straight ? geographic : lineLengths,
+                 input.useLatLong, listener);
     return shape;
 }
 

@@ -61,6 +61,9 @@ struct LandscapeResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the residual heights were taken against; the straight line for the
+    /// other heights, which do not use them.
+    GeoDistanceSettings geoDistances;
     LandscapeSettings settings;
     /// The network's lines in report order (see DelaunayLandscapeEdges and PairwiseLandscapeEdges).
     std::vector<LandscapeEdge> LandscapeEdges;
@@ -123,9 +126,10 @@ LandscapeResult ComputeLandscape(const SampleTable& table, SquareMatrix G, const
                                  const LandscapeSettings& settings, RunListener& listener = RunListener::none());
 
 /// A whole run: status "Reading", reads both files, builds the geographic and genetic distances and
-/// computes the network. Throws DataProblem for the expected data problems (a missing allele
-/// separator, a pair without a common locus) and AnalysisError for every other failure; no report
-/// is written by this function.
+/// computes the network. The residual heights take the geographic distances the input chooses; the
+/// lines of the network are straight whatever the choice. Throws DataProblem for the expected data problems (a missing
+/// allele separator, a pair without a common locus) and AnalysisError for every other failure; no report is written by
+/// this function.
 LandscapeResult RunLandscape(const LandscapeInput& input, RunListener& listener = RunListener::none());
 
 /// The text of "LandscapeShape.txt" as the run writes it, lines ending CR LF.

@@ -41,7 +41,7 @@ void WriteLandscapeReport(ReportWriter& report, const LandscapeResult& shape)
 {
     const bool delaunay = shape.settings.network == LandscapeNetwork::Delaunay;
     WriteReportHeading(report, "'Landscape Shape' Analysis Results", shape.coordinatePath, shape.genotypePath,
-                       shape.dataType);
+                       shape.dataType, geoDistancesLine(shape.geoDistances));
     report.line();
     report.line(delaunay ? "RAW DATA DERIVED FROM DELAUNAY TRIANGULATION"
                          : "RAW DATA DERIVED FROM PAIRWISE LOCATION CONNECTIVITY NETWORK");

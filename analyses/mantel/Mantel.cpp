@@ -8,27 +8,30 @@
 #include "core/NearMaximum.h"
 #include "core/PermutedRows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace tessaloc {
 namespace {
 
 // Cross-product sums of four permuted arrangements at once: the sum over i < j of
 // G(p(i), p(j)) x Geo(i, j), each in the fixed order i ascending, then j ascending, so every sum
-// equals CrossProductSum of the rearranged matrix bit for bit.
+// equals CrossProductSum of the rearranged matrix bit for bit. The geographic distances are read
+// straight through, pair after pair.
 template <typename Genetic>
-void crossProductSums(const Genetic& genetic, const SquareMatrix& geographic, const std::int32_t* const* permutations,
-                      double* sums)
+void crossProductSums(const Genetic& genetic, const PackedDistances& geographic,
+                      const std::int32_t* const* permutations, double* sums)
 {
     const int n = geographic.size();
     double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
     const auto lanes = permutedLanes(genetic, permutations);
+    const double* geo = geographic.values().data();
     for (int i = 0; i < n - 1; ++i) {
         const auto rows = lanes.row(i);
-        const double* geoRow = geographic.row(i);
         for (int j = i + 1; j < n; ++j)
-            rows.addTimes(static_cast<size_t>(j), geoRow[j], s0, s1, s2, s3);
+            rows.addTimes(static_cast<size_t>(j), *geo++, s0, s1, s2, s3);
     }
     sums[0] = s0;
     sums[1] = s1;
@@ -36,32 +39,47 @@ void crossProductSums(const Genetic& genetic, const SquareMatrix& geographic, co
     sums[3] = s3;
 }
 
+// The replicates' tail counts with the permuted genetic matrix read from `genetic` (its codes or a
+// full matrix of doubles).
+template <typename Genetic>
+TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic, double z, PermutationRunner& runner,
+                      RandomUniform& random, RunListener& listener)
+{
+    std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
+    TailCounts tails;
+    runner.run(
+        random, listener, "Replicate: ",
+        [&](const std::int32_t* const* permutations, int count, int firstSlot) {
+            double sums[PermutationRunner::kGroupSize];
+            withPermutedLanes(genetic, permutations, count, [&](const auto& values, const auto* lanes) {
+                crossProductSums(values, geographic, lanes, sums);
+            });
+            std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
+        },
+        [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], z); });
+    return tails;
+}
+
 } // namespace
 
-void Log10DistanceTransform(SquareMatrix& distances, double startingValue)
+void Log10DistanceTransform(PackedDistances& distances, double startingValue)
 {
-    const int n = distances.size();
+    std::vector<double>& pairs = distances.values();
     double smallest = startingValue;
     bool zero = false;
-    for (int i = 0; i < n - 1; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            const double d = distances(i, j);
-            if (d > 0.0 && d <= smallest)
-                smallest = d;
-            if (d == 0.0)
-                zero = true;
-        }
+    for (const double d : pairs) {
+        if (d > 0.0 && d <= smallest)
+            smallest = d;
+        if (d == 0.0)
+            zero = true;
     }
-    for (int i = 0; i < n - 1; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            const double d = distances(i, j);
-            const double transformed = zero ? std::log10(d + smallest) : std::log10(d);
-            distances.setPair(i, j, requireFinite(transformed, "the log10 of a distance"));
-        }
+    for (double& d : pairs) {
+        const double transformed = zero ? std::log10(d + smallest) : std::log10(d);
+        d = requireFinite(transformed, "the log10 of a distance");
     }
 }
 
-MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const MantelSettings& settings,
+MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, const MantelSettings& settings,
                            RandomUniform& random, RunListener& listener)
 {
     requirePermutationCount(settings.permutations);
@@ -73,27 +91,31 @@ MantelResult ComputeMantel(SquareMatrix genetic, SquareMatrix geographic, const 
         Log10DistanceTransform(genetic, 10.0);
 
     MantelResult result;
+    result.pairTable = settings.pairTable;
     result.r = MatrixCorrelation(genetic, geographic);
     result.z = CrossProductSum(genetic, geographic);
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
 
-    // The permuted matrix is never built: replicate k's arrangement is G(p(i), p(j)).
+    // The permuted matrix is never built: replicate k's arrangement is G(p(i), p(j)), read from
+    // whole rows of G.
     if (result.permutations > 0) {
-        std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
-        // Genetic distances take few distinct values, so the pass reads them as 16-bit codes.
-        const DistanceCodes codes(genetic);
         TailCounts tails;
-        runner.run(
-            random, listener, "Replicate: ",
-            [&](const std::int32_t* const* permutations, int count, int firstSlot) {
-                double sums[PermutationRunner::kGroupSize];
-                withPermutedLanes(codes, genetic, permutations, count, [&](const auto& values, const auto* lanes) {
-                    crossProductSums(values, geographic, lanes, sums);
-                });
-                std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
-            },
-            [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], result.z); });
+        // Genetic distances take few distinct values, so the pass reads them as 16-bit codes, in
+        // full rows. The codes of the pairs alone stand for the doubles meanwhile, which are let go
+        // while the rows exist and made again from the codes, bit for bit, afterwards: the two
+        // matrices of doubles and the rows of codes are never held at once.
+        PackedDistanceCodes pairCodes(genetic);
+        if (pairCodes.coded() && genetic.size() <= DistanceCodes::kMostRows) {
+            genetic = PackedDistances();
+            {
+                const DistanceCodes rows(pairCodes);
+                tails = countTails(rows, geographic, result.z, runner, random, listener);
+            }
+            genetic = pairCodes.decoded();
+        } else {
+            tails = countTails(genetic.square(), geographic, result.z, runner, random, listener);
+        }
         result.greaterOrEqual = tails.atLeast;
         result.lessOrEqual = tails.atMost;
     }
@@ -118,6 +140,7 @@ MantelResult RunMantel(const MantelInput& input, RandomUniform& random, RunListe
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    result.geoDistances = input.geoDistances;
     result.names = std::move(data.table.names);
     return result;
 }

@@ -4,6 +4,8 @@
 #include "core/ReportHeadings.h"
 #include "core/ReportWriter.h"
 
+#include <string>
+
 namespace tessaloc {
 namespace {
 
@@ -23,7 +25,8 @@ std::string MantelReport(const MantelResult& result)
 
 void WriteMantelReport(ReportWriter& report, const MantelResult& result)
 {
-    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath, result.dataType);
+    WriteReportHeading(report, "Results of Mantel Test", result.coordinatePath, result.genotypePath, result.dataType,
+                       geoDistancesLine(result.geoDistances));
     report.line();
     report.line();
     report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));
@@ -35,11 +38,16 @@ void WriteMantelReport(ReportWriter& report, const MantelResult& result)
     WritePermutationSchemeLine(report, result.permutationScheme);
     report.line();
     report.line();
+    const int n = result.sampleCount();
+    if (!result.pairTable) {
+        const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
+        report.line("Table of matrix data in expanded format left out (" + std::to_string(pairs) + " pairs)");
+        return;
+    }
     report.line("Table of matrix data in expanded format");
     report.text("Obs. 1").nextZone().text("Obs. 2").nextZone().text("Genetic Distance").nextZone();
     report.text("Geographical Distance").endLine();
 
-    const int n = result.sampleCount();
     for (int i = 0; i < n - 1; ++i) {
         for (int j = i + 1; j < n; ++j) {
             report.text(result.names[i]).nextZone().text(result.names[j]).nextZone();

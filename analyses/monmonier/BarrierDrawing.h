@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessaloc {
@@ -23,6 +24,53 @@ std::vector<Segment> TriangulationLines(const std::vector<BarrierTriangle>& tria
 /// with slot 0 only draws nothing. The first segment draws U - 1 lines, every later one U.
 /// Preconditions: every slot drawn names a triangle of `triangles`.
 std::vector<Segment> BarrierLines(const std::vector<BarrierTriangle>& triangles, const BarrierRecord& barrier);
+
+/// A line of a barrier's drawing that belongs to one crossed edge.
+struct EdgeLine {
+    Segment line;
+    /// The id of the edge (see NumberEdges) at whose midpoint the line starts or ends.
+    std::int32_t edge = 0;
+};
+
+/// The lines of BarrierLines, each cut in two at its middle: the first half belongs to the edge at
+/// its start, the second to the edge at its end (the same edge for the line of no length at a start
+/// edge). A map that draws each half as wide as its edge's support shows the barrier, around every
+/// edge it crosses, as wide as that edge's support.
+std::vector<EdgeLine> BarrierHalfLines(const std::vector<BarrierTriangle>& triangles, const BarrierRecord& barrier,
+                                       const EdgeNumbers& numbers);
+
+/// A label of a barrier's support: where it belongs and what it says.
+struct SupportMark {
+    std::int32_t edge = 0;
+    double midX = 0.0; ///< the edge's midpoint, where the barrier crosses it
+    double midY = 0.0;
+    double endX = 0.0; ///< the edge's second end, which the label stands towards
+    double endY = 0.0;
+    double percent = 0.0;
+};
+
+/// One mark for every edge that barrier `barrier` (1-based) of `result` crosses, by ascending edge
+/// id, with the percentage of replicates in which that barrier crosses it. Preconditions: the result
+/// holds support.
+std::vector<SupportMark> BarrierSupportMarks(const MonmonierResult& result, int barrier);
+
+/// A line between two midpoints that barriers drew in some replicates.
+struct SupportedPiece {
+    Segment line;
+    double percent = 0.0; ///< of the replicates, those that drew it
+};
+
+/// The lines of the replicates' barriers that no observed barrier draws, between the midpoints of
+/// their two edges, by ascending edge ids. Preconditions: the result holds support.
+std::vector<SupportedPiece> AlternativeBarrierLines(const MonmonierResult& result);
+
+/// The pen width, in pixels, of a barrier drawn `width` pixels wide around an edge of support
+/// `percent`: 1 at 0 %, twice `width` at 100 %, in proportion between.
+double SupportLineWidth(double percent, int width);
+
+/// The text of a support label: the percentage rounded to a whole number and "%" ("87%"). Only a
+/// support of exactly 0 or 100 % reads "0%" or "100%"; anything between reads 1 to 99.
+std::string SupportLabel(double percent);
 
 /// A colour of the 16-colour palette, components 0..255.
 struct PaletteColor {

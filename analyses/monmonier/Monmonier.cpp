@@ -1,5 +1,7 @@
 #include "analyses/monmonier/Monmonier.h"
 
+#include "analyses/monmonier/BarrierBootstrap.h"
+
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
@@ -18,35 +20,6 @@ namespace {
 // The start-edge search begins at the negated 14-digit near-maximum: an edge whose value is below
 // it is never a start edge.
 constexpr double kLowestStart = -kNearMaximum14Digits;
-
-// Numbers every edge occurrence (3 t + e) by the undirected edge it is, through an open-addressing
-// table of the keys. Returns the group of each occurrence and sets `groups` to their number.
-std::vector<std::int32_t> groupEdges(const std::vector<BarrierTriangle>& triangles, std::int32_t& groups)
-{
-    struct Entry {
-        EdgeKey key;
-        std::int32_t group = -1;
-    };
-    const size_t occurrences = 3 * triangles.size();
-    // A triangulation has about half as many edges as occurrences, so the table stays at most a
-    // third full; key and group side by side cost one cache miss per probe.
-    size_t capacity = 16;
-    while (capacity < occurrences + occurrences / 2)
-        capacity *= 2;
-    std::vector<Entry> table(capacity);
-    std::vector<std::int32_t> groupOf(occurrences);
-    groups = 0;
-    for (size_t occurrence = 0; occurrence < occurrences; ++occurrence) {
-        const EdgeKey key = EdgeKeyOf(triangles[occurrence / 3].Edges[occurrence % 3]);
-        size_t slot = static_cast<size_t>(EdgeHash(key)) & (capacity - 1);
-        while (table[slot].group >= 0 && !(table[slot].key == key))
-            slot = (slot + 1) & (capacity - 1);
-        if (table[slot].group < 0)
-            table[slot] = {key, groups++};
-        groupOf[occurrence] = table[slot].group;
-    }
-    return groupOf;
-}
 
 // The walk of one barrier. Crossing an edge into a neighbour continues the walk in place; a tie
 // between the two exit edges leaves the higher-numbered one on a stack of pending branches, taken
@@ -185,6 +158,13 @@ std::string noStartEdgeMessage(long long barrier)
     return "No start edge left for barrier " + plainText(barrier) + ": the triangulation has too few uncrossed edges.";
 }
 
+void requireBootstrapReplicates(long long replicates)
+{
+    if (replicates < 0 || replicates > kMostBootstrapReplicates)
+        throw AnalysisError("the number of bootstrap replicates must be from 0 to " +
+                            plainText(kMostBootstrapReplicates) + " (" + plainText(replicates) + " given)");
+}
+
 std::vector<BarrierTriangle> BuildBarrierTriangles(const DistinctLocations& locations,
                                                    const Triangulation& triangulation, const SquareMatrix& G,
                                                    bool useLatLong, MonmonierDistanceKind kind)
@@ -220,11 +200,42 @@ std::vector<BarrierTriangle> BuildBarrierTriangles(const DistinctLocations& loca
     return triangles;
 }
 
+EdgeNumbers NumberEdges(const std::vector<BarrierTriangle>& triangles)
+{
+    // An open-addressing table of the edges' keys. A triangulation has about half as many edges as
+    // occurrences, so the table stays at most a third full; key and id side by side cost one cache
+    // miss per probe.
+    struct Entry {
+        EdgeKey key;
+        std::int32_t id = -1;
+    };
+    const size_t occurrences = 3 * triangles.size();
+    size_t capacity = 16;
+    while (capacity < occurrences + occurrences / 2)
+        capacity *= 2;
+    std::vector<Entry> table(capacity);
+    EdgeNumbers numbers;
+    numbers.idOf.resize(occurrences);
+    for (size_t occurrence = 0; occurrence < occurrences; ++occurrence) {
+        const EdgeKey key = EdgeKeyOf(triangles[occurrence / 3].Edges[occurrence % 3]);
+        size_t slot = static_cast<size_t>(EdgeHash(key)) & (capacity - 1);
+        while (table[slot].id >= 0 && !(table[slot].key == key))
+            slot = (slot + 1) & (capacity - 1);
+        if (table[slot].id < 0) {
+            table[slot] = {key, numbers.count()};
+            numbers.firstOccurrence.push_back(static_cast<std::int32_t>(occurrence));
+        }
+        numbers.idOf[occurrence] = table[slot].id;
+    }
+    return numbers;
+}
+
 std::vector<TriangleLinks> FindNeighbours(const std::vector<BarrierTriangle>& triangles)
 {
     std::vector<TriangleLinks> links(triangles.size());
-    std::int32_t groups = 0;
-    const std::vector<std::int32_t> groupOf = groupEdges(triangles, groups);
+    const EdgeNumbers numbers = NumberEdges(triangles);
+    const std::vector<std::int32_t>& groupOf = numbers.idOf;
+    const std::int32_t groups = numbers.count();
 
     // The occurrences of each edge, in ascending order (a counting sort keeps that order).
     std::vector<std::int32_t> start(static_cast<size_t>(groups) + 1, 0);
@@ -274,6 +285,16 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
                                         std::vector<TriangleLinks>& links, long long barrierCount,
                                         RunListener& listener)
 {
+    std::vector<BarrierRecord> barriers = FindBarriersWhileStartEdgesLast(triangles, links, barrierCount, listener);
+    if (static_cast<long long>(barriers.size()) < barrierCount)
+        throw OwnMessageAnalysisError(noStartEdgeMessage(static_cast<long long>(barriers.size()) + 1));
+    return barriers;
+}
+
+std::vector<BarrierRecord> FindBarriersWhileStartEdgesLast(const std::vector<BarrierTriangle>& triangles,
+                                                           std::vector<TriangleLinks>& links, long long barrierCount,
+                                                           RunListener& listener)
+{
     if (barrierCount < 1)
         throw AnalysisError("the number of barriers must be at least 1 (" + plainText(barrierCount) + " given)");
     if (links.size() != triangles.size())
@@ -297,7 +318,7 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
             }
         }
         if (ts < 0)
-            throw OwnMessageAnalysisError(noStartEdgeMessage(b));
+            break;
 
         BarrierRecord barrier;
         BarrierWalk walk(triangles, links, barrier);
@@ -331,15 +352,29 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
 
 MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
 {
-    if (input.settings.barrierCount < 1)
-        throw AnalysisError("the number of barriers must be at least 1 (" + plainText(input.settings.barrierCount) +
+    if (input.settings.bootstrapReplicates > 0)
+        throw std::invalid_argument("bootstrap replicates draw numbers: RunMonmonier needs the generator");
+    RandomUniform unused(RandomUniform::kSmallestSeed, RandomUniform::kSmallestSeed);
+    return RunMonmonier(input, unused, listener);
+}
+
+MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random, RunListener& listener)
+{
+    const MonmonierSettings& settings = input.settings;
+    if (settings.barrierCount < 1)
+        throw AnalysisError("the number of barriers must be at least 1 (" + plainText(settings.barrierCount) +
                             " given)");
+    requireBootstrapReplicates(settings.bootstrapReplicates);
+    const bool residual = settings.distanceKind == MonmonierDistanceKind::Residual;
     ReadingSteps steps;
     steps.distancesStatus = "Calculating Distances";
+    // Only the residuals take the chosen geographic distances.
+    steps.straightLines = !residual;
     AnalysisData data = ReadAnalysisData(input, listener, steps);
     const SampleTable& table = data.table;
-    SquareMatrix& geographic = data.geographic;
-    SquareMatrix& G = data.genetic;
+    // The barrier search reads whole matrices.
+    SquareMatrix geographic = takeSquare(std::move(data.geographic));
+    SquareMatrix G = takeSquare(std::move(data.genetic));
     std::vector<double> x(static_cast<size_t>(table.sampleCount()));
     std::vector<double> y(x.size());
     for (int i = 0; i < table.sampleCount(); ++i) {
@@ -350,11 +385,14 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     result.data = ComputeDataExtents(x, y);
     result.map = WidenByFivePercent(result.data);
 
-    if (input.settings.distanceKind == MonmonierDistanceKind::Residual) {
+    if (residual) {
         listener.status("Calculating Residuals");
         ResidualizeDistances(G, geographic);
     }
-    geographic = SquareMatrix();
+    // The replicates take residuals on the same geographic distances.
+    const bool bootstrap = settings.bootstrapReplicates > 0;
+    if (!bootstrap || !residual)
+        geographic = SquareMatrix();
 
     listener.status("Triangulating");
     const DistinctLocations locations = GroupDistinctLocations(x, y);
@@ -368,9 +406,19 @@ MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener)
     std::vector<TriangleLinks> links = FindNeighbours(result.BarrierTriangles);
     result.BarrierList = FindBarriers(result.BarrierTriangles, links, input.settings.barrierCount, listener);
 
+    if (bootstrap) {
+        const BarrierBootstrap replicates({table, input.dataType, input.useLatLong, settings.distanceKind,
+                                           settings.barrierCount, geographic, locations, triangulation,
+                                           result.BarrierTriangles});
+        result.support = replicates.run(result.BarrierList, settings.bootstrapReplicates, settings.bootstrapThreads,
+                                        random, listener);
+    }
+
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;
+    if (residual)
+        result.geoDistances = input.geoDistances;
     result.settings = input.settings;
     result.SampleNames = table.names;
     result.SampleX = std::move(x);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "analyses/AnalysisInput.h"
+#include "analyses/monmonier/BarrierSupport.h"
+#include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
@@ -78,11 +80,19 @@ struct BarrierRecord {
     std::int32_t SubsegmentCount = 0;
 };
 
+/// The most bootstrap replicates a run takes.
+inline constexpr long long kMostBootstrapReplicates = 100000;
+
 /// The barrier analysis's own settings.
 struct MonmonierSettings {
     MonmonierDistanceKind distanceKind = MonmonierDistanceKind::Residual;
     /// Barriers to find; below 1 is an error.
     long long barrierCount = 1;
+    /// Bootstrap replicates over the loci for the support of every crossed edge; 0 computes none.
+    /// Beyond 0..kMostBootstrapReplicates is an error before anything is read.
+    long long bootstrapReplicates = 0;
+    /// Threads that search the replicates; 0 means defaultThreadCount(). The support does not depend on it.
+    int bootstrapThreads = 0;
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
@@ -93,6 +103,9 @@ struct MonmonierResult {
     std::string coordinatePath;
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
+    /// The geographic distances the residual distances were taken against; the straight line for
+    /// the other distances, which do not use them.
+    GeoDistanceSettings geoDistances;
     MonmonierSettings settings;
     DataExtents data;
     /// The data extents widened by 5 %: the area the map spans.
@@ -105,6 +118,8 @@ struct MonmonierResult {
     std::vector<std::string> SampleNames;
     std::vector<double> SampleX;
     std::vector<double> SampleY;
+    /// The bootstrap support of the crossed edges; empty (no replicates) unless asked for.
+    BarrierSupport support;
 };
 
 /// The report's file name.
@@ -114,6 +129,9 @@ inline constexpr const char* kMonmonierReportFileName = "monmonierresults.txt";
 /// fewer than three distinct locations (no triangle), locations all on one line, or more barriers
 /// than the triangulation has uncrossed edges.
 std::string noStartEdgeMessage(long long barrier);
+
+/// Throws AnalysisError when `replicates` lies outside 0..kMostBootstrapReplicates.
+void requireBootstrapReplicates(long long replicates);
 
 /// The triangles with their edges, midpoints, lengths and values.
 ///
@@ -127,6 +145,10 @@ std::string noStartEdgeMessage(long long barrier);
 std::vector<BarrierTriangle> BuildBarrierTriangles(const DistinctLocations& locations,
                                                    const Triangulation& triangulation, const SquareMatrix& G,
                                                    bool useLatLong, MonmonierDistanceKind kind);
+
+/// Every edge of the triangles numbered once, in order of first occurrence (triangle by triangle,
+/// edge by edge); two occurrences are one edge when SameEdge finds their end points equal.
+EdgeNumbers NumberEdges(const std::vector<BarrierTriangle>& triangles);
 
 /// The neighbour of every edge, with Used all false. The result is that of comparing every pair of
 /// triangles i < j, every edge a of i with every edge b of j (SameEdge, exact coordinates), and
@@ -148,11 +170,24 @@ std::vector<BarrierRecord> FindBarriers(const std::vector<BarrierTriangle>& tria
                                         std::vector<TriangleLinks>& links, long long barrierCount,
                                         RunListener& listener = RunListener::none());
 
+/// FindBarriers, except that a search that finds no start edge for a barrier ends there and returns
+/// the barriers found before it (fewer than `barrierCount`) instead of throwing.
+std::vector<BarrierRecord> FindBarriersWhileStartEdgesLast(const std::vector<BarrierTriangle>& triangles,
+                                                           std::vector<TriangleLinks>& links, long long barrierCount,
+                                                           RunListener& listener = RunListener::none());
+
 /// A whole run: reads both files, builds the distances, extents, locations and triangulation, and
-/// finds the barriers. Progress: "Reading", "Calculating Distances", "Calculating Residuals" (residual
-/// values only), "Triangulating", "Implementing Algorithm". Throws AnalysisError for a barrier count
-/// below 1 before reading anything, DataProblem for the expected data problems, and AnalysisError
-/// for everything that ends a run otherwise (noStartEdgeMessage among them).
+/// finds the barriers; with bootstrap replicates asked for, then the support of every crossed edge
+/// (see BarrierBootstrap), drawing from `random` and from nothing else. Progress: "Reading",
+/// "Calculating Distances", "Calculating Residuals" (residual values only), "Triangulating",
+/// "Implementing Algorithm", then "Bootstrap: " with every 10th replicate. Throws AnalysisError for a
+/// barrier count below 1 or a replicate count outside 0..kMostBootstrapReplicates before reading
+/// anything, DataProblem for the expected data problems, and AnalysisError for everything that ends
+/// a run otherwise (noStartEdgeMessage among them).
+MonmonierResult RunMonmonier(const MonmonierInput& input, RandomUniform& random,
+                             RunListener& listener = RunListener::none());
+/// A run without bootstrap replicates, which draws no numbers. Throws std::invalid_argument when
+/// replicates are asked for.
 MonmonierResult RunMonmonier(const MonmonierInput& input, RunListener& listener = RunListener::none());
 
 /// The text of "monmonierresults.txt", lines ending CR LF.

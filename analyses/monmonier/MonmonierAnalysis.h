@@ -15,10 +15,10 @@ struct MonmonierAnalysis {
     static constexpr std::string_view kReportFileName = kMonmonierReportFileName;
     static constexpr bool kReadsGenotypes = true;
 
-    /// Draws no numbers.
-    static Result run(const MonmonierInput& input, RandomUniform&, RunListener& listener)
+    /// Draws numbers only for bootstrap replicates, after the observed search.
+    static Result run(const MonmonierInput& input, RandomUniform& random, RunListener& listener)
     {
-        return RunMonmonier(input, listener);
+        return RunMonmonier(input, random, listener);
     }
     static void writeReport(ReportWriter& report, const Result& result) { WriteMonmonierReport(report, result); }
 };

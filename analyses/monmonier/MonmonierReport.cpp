@@ -1,5 +1,7 @@
 #include "analyses/monmonier/Monmonier.h"
 
+#include "analyses/monmonier/BarrierBootstrap.h"
+
 #include "core/NumberText.h"
 #include "core/ReportHeadings.h"
 #include "core/ReportWriter.h"
@@ -46,6 +48,23 @@ int columnWidth(const MonmonierResult& result)
     return static_cast<int>(width) + 2;
 }
 
+// What the bootstrap did, after the barriers; only when it ran.
+void writeSupportSection(ReportWriter& report, const MonmonierResult& result)
+{
+    const BarrierSupport& support = result.support;
+    const bool sites = result.dataType == DataType::Sequences;
+    const char* units =
+        support.resampledUnits == 1 ? (sites ? " sequence site" : " locus") : (sites ? " sequence sites" : " loci");
+    report.line("Bootstrap support: " + plainText(support.replicates) + " replicates, each drawing " +
+                plainText(static_cast<long long>(support.resampledUnits)) + units + " with replacement.");
+    report.line("Replicates in which the search found no start edge (they cross no edge): " +
+                plainText(support.withoutStartEdge));
+    report.line("Replicates without genetic distances (they cross no edge): " + plainText(support.withoutDistances));
+    if (support.resampledUnits == 1)
+        report.line(singleUnitBootstrapWarning(result.dataType));
+    report.line();
+}
+
 } // namespace
 
 std::string MonmonierReport(const MonmonierResult& result)
@@ -60,7 +79,7 @@ void WriteMonmonierReport(ReportWriter& report, const MonmonierResult& result)
     const int w = columnWidth(result);
 
     WriteReportHeading(report, "Monmonier's Maximum Difference Algorithm Analysis Results", result.coordinatePath,
-                       result.genotypePath, result.dataType);
+                       result.genotypePath, result.dataType, geoDistancesLine(result.geoDistances));
     report.line();
     report.line(distanceKindLine(result.settings.distanceKind));
     report.line("# of barriers detected: " + plainText(result.settings.barrierCount));
@@ -104,6 +123,8 @@ void WriteMonmonierReport(ReportWriter& report, const MonmonierResult& result)
         }
         report.line();
     }
+    if (result.support.computed())
+        writeSupportSection(report, result);
 }
 
 } // namespace tessaloc

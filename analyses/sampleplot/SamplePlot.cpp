@@ -33,7 +33,7 @@ SamplePlotResult RunSamplePlot(const AnalysisInput& input, RunListener& listener
 {
     listener.status("Reading");
     SampleTable table;
-    ReadCoordinates(input.coordinatePath, table);
+    ReadCoordinates(input.coordinatePath, table, input.useLatLong, listener);
     SamplePlotResult result = ComputeSamplePlot(table);
     result.useLatLong = input.useLatLong;
     return result;

@@ -1,6 +1,8 @@
 // The spatial autocorrelation analysis at N = 1000 and 2000 observations (data type 1, 10 loci),
 // K = 10 classes and 999 permutations: the fast engine on one thread and on all cores, against the
-// literal procedure that rearranges the matrix and passes over all pairs once per class.
+// literal procedure that rearranges the matrix and passes over all pairs once per class; and the
+// engine followed by the bootstrap of the class means over 200 resamples of the loci, as a window
+// run makes it (the envelopes, corrected tests and correlogram come with the engine).
 
 #include "analyses/autocorrelation/Autocorrelation.h"
 #include "core/GeneticDistances.h"
@@ -40,6 +42,22 @@ void BM_AutocorrelationFast(benchmark::State& state)
     }
 }
 
+void BM_AutocorrelationWithIntervals(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const reference::DistanceMatrices& m = reference::benchmarkMatrices(n);
+    const SampleTable& table = reference::benchmarkTable(n);
+    AutocorrelationSettings settings = settingsFor(state);
+    settings.permutations.threads = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        RandomUniform random(12345, 67890);
+        AutocorrelationResult result =
+            ComputeAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none());
+        BootstrapClassIntervals(result, table, DataType::Codominant, 200, random, RunListener::none());
+        benchmark::DoNotOptimize(result.confidence.data());
+    }
+}
+
 void BM_AutocorrelationLiteral(benchmark::State& state)
 {
     const reference::DistanceMatrices& m = reference::benchmarkMatrices(static_cast<int>(state.range(0)));
@@ -54,6 +72,11 @@ void BM_AutocorrelationLiteral(benchmark::State& state)
 
 BENCHMARK(BM_AutocorrelationFast)
     ->ArgsProduct({{1000, 2000}, {0, 1}, {1, 0}})
+    ->ArgNames({"N", "equalCounts", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_AutocorrelationWithIntervals)
+    ->ArgsProduct({{1000}, {0}, {1, 0}})
     ->ArgNames({"N", "equalCounts", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -1,9 +1,10 @@
 // The landscape shape analysis: the pairwise network at N = 1000 and 2000 observations, the Delaunay
-// network at 5000 locations, and a 500 x 500 grid over 3000 edges; each also at a size the literal
-// procedures (every candidate against every listed line, one node and one edge after the other on
-// one thread) finish in seconds, for the ratio of the two.
+// network at 5000 locations, and a 500 x 500 grid over 3000 edges at the weights 1 and 1.5; each also at a size the
+// literal procedures (every candidate against every listed line, one node and one edge after the other on one thread)
+// finish in seconds, for the ratio of the two.
 
 #include "analyses/landscape/GridInterpolation.h"
+#include "analyses/landscape/InverseSquareRoot.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/GeographicDistances.h"
 #include "core/NumberText.h"
@@ -11,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -49,7 +51,7 @@ const Data& data(int n)
             for (int j = i + 1; j < n; ++j)
                 d.G.setPair(i, j, unit(generator));
         }
-        d.D = BuildGeographicDistances(d.table, false);
+        d.D = BuildGeographicDistances(d.table, false).square();
         it = cache.emplace(n, std::move(d)).first;
     }
     return it->second;
@@ -119,46 +121,81 @@ BENCHMARK(BM_DelaunayNetworkLiteral)->Arg(1000)->Unit(benchmark::kMillisecond);
 // 3000 edges with random midpoints and heights over a square of 1000 units, 200 sample points.
 const LandscapeResult& gridShape()
 {
-    static const LandscapeResult shape = [] {
-        std::mt19937 generator(7);
-        std::uniform_real_distribution<double> place(0.0, 1000.0);
-        LandscapeResult s;
-        for (int k = 0; k < 200; ++k) {
-            s.SampleX.push_back(place(generator));
-            s.SampleY.push_back(place(generator));
-        }
-        s.data = ComputeDataExtents(s.SampleX, s.SampleY);
-        for (int e = 0; e < 3000; ++e) {
-            LandscapeEdge edge;
-            edge.MidX = place(generator);
-            edge.MidY = place(generator);
-            edge.Height = place(generator) / 1000.0;
-            s.LandscapeEdges.push_back(edge);
-        }
-        return s;
-    }();
+    static const LandscapeResult shape = reference::randomEdgeShape(7, 200, 3000, 1000.0);
     return shape;
 }
 
+// A grid at the default weight p = 1 (weights without pow) and at p = 1.5 (pow for every edge): the
+// second argument is 10 p. Compare the two at 500 bins in one run.
 void BM_Grid(benchmark::State& state)
 {
     const int bins = static_cast<int>(state.range(0));
+    const double weight = static_cast<double>(state.range(1)) / 10.0;
     for (auto _ : state) {
-        const InterpolationGrid grid = InterpolateLandscape(gridShape(), bins, bins, 1.0);
+        const InterpolationGrid grid = InterpolateLandscape(gridShape(), bins, bins, weight);
         benchmark::DoNotOptimize(grid.GridHeight.data());
     }
+    state.counters["weights/s"] =
+        benchmark::Counter(static_cast<double>(bins) * bins * 3000.0, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_Grid)->Arg(100)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Grid)
+    ->Args({100, 10})
+    ->Args({100, 15})
+    ->Args({500, 10})
+    ->Args({500, 15})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
-void BM_GridLiteral(benchmark::State& state)
+// The weights alone, one thread: pow(s, -0.5) per value against the path of p = 1.
+const std::vector<double>& squaredDistances()
 {
-    const int bins = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        const InterpolationGrid grid = reference::literalInterpolation(gridShape(), bins, bins, 1.0);
-        benchmark::DoNotOptimize(grid.GridHeight.data());
-    }
+    static const std::vector<double> squared = [] {
+        std::mt19937 generator(11);
+        std::uniform_real_distribution<double> offset(-1000.0, 1000.0);
+        std::vector<double> values(1 << 16);
+        for (double& s : values) {
+            const double dx = offset(generator);
+            const double dy = offset(generator);
+            s = dx * dx + dy * dy;
+        }
+        return values;
+    }();
+    return squared;
 }
-BENCHMARK(BM_GridLiteral)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_WeightsPow(benchmark::State& state)
+{
+    const std::vector<double>& squared = squaredDistances();
+    std::vector<double> weights(squared.size());
+    for (auto _ : state) {
+        for (size_t k = 0; k < squared.size(); ++k)
+            weights[k] = std::pow(squared[k], -0.5);
+        benchmark::DoNotOptimize(weights.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<long long>(squared.size()));
+}
+BENCHMARK(BM_WeightsPow);
+
+// The weights of p = 1 by each path (avx512, avx2 where the processor has them; portable).
+void BM_WeightsWithoutPow(benchmark::State& state)
+{
+    const std::vector<std::string_view> paths = inverseSquareRootPaths();
+    if (static_cast<size_t>(state.range(0)) >= paths.size()) {
+        state.SkipWithError("the processor has no such path");
+        return;
+    }
+    const std::string_view path = paths[static_cast<size_t>(state.range(0))];
+    const std::vector<double>& squared = squaredDistances();
+    std::vector<double> weights(squared.size());
+    for (auto _ : state) {
+        inverseSquareRootsAsPow(path, squared.data(), weights.data(), squared.size());
+        benchmark::DoNotOptimize(weights.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<long long>(squared.size()));
+    state.SetLabel(std::string(path));
+}
+BENCHMARK(BM_WeightsWithoutPow)->DenseRange(0, 2);
 
 } // namespace
 

@@ -30,10 +30,8 @@ constexpr QSize kChartSize(900, 600);
 std::shared_ptr<const MatrixPairs> pairsOf(int samples)
 {
     const reference::DistanceMatrices& matrices = reference::benchmarkMatrices(samples);
-    // The matrices live in the benchmark data's cache for the whole program.
-    const auto keep = [](const SquareMatrix*) {};
-    return std::make_shared<const MatrixPairs>(std::shared_ptr<const SquareMatrix>(&matrices.geographic, keep),
-                                               std::shared_ptr<const SquareMatrix>(&matrices.genetic, keep));
+    return std::make_shared<const MatrixPairs>(std::make_shared<const PackedDistances>(matrices.packedGeographic()),
+                                               std::make_shared<const PackedDistances>(matrices.packedGenetic()));
 }
 
 QImage symbolOf(int pixels)

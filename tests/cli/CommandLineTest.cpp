@@ -1,11 +1,16 @@
 #include "cli/CommandLine.h"
 
+#include "analyses/AnalysisInput.h"
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
+#include "core/ThreadCount.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 namespace tessaloc::cli {
@@ -15,20 +20,9 @@ using tessaloc::testing::TempFolder;
 
 const std::filesystem::path kExamples = TESSALOC_EXAMPLES_DIR;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
 CliRun run(const std::vector<std::string>& arguments)
 {
-    std::ostringstream out, err;
-    CliRun result;
-    result.exit = runCommandLine(arguments, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    return runCli(arguments);
 }
 
 const Subcommand& distances()
@@ -98,6 +92,96 @@ TEST(ParseInvocation, RepeatableOptionsKeepEveryValueInOrder)
     EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 7);
 }
 
+TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
+{
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt"}).sampleMatching, SampleMatching::ByName);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt", "--match", "name"}).sampleMatching,
+              SampleMatching::ByName);
+    const Invocation byOrder = parseInvocation(distances(), {"--match=order", "c.txt", "g.txt"});
+    EXPECT_EQ(byOrder.sampleMatching, SampleMatching::ByOrder);
+    EXPECT_EQ(commonInput<AnalysisInput>(byOrder).sampleMatching, SampleMatching::ByOrder);
+    try {
+        parseInvocation(distances(), {"c.txt", "g.txt", "--match", "Order"});
+        ADD_FAILURE() << "no usage error";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()), "--match takes name or order, not \"Order\"");
+    }
+    // Every subcommand takes it, the conversion too.
+    for (const Subcommand& command : subcommands())
+        EXPECT_NE(run({command.name, "--help"}).out.find("--match name|order"), std::string::npos) << command.name;
+}
+
+TEST(ParseInvocation, ThreadsAreOnePerCoreUnlessACountIsGiven)
+{
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt"}).threads, 0);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "--threads", "3", "g.txt"}).threads, 3);
+    EXPECT_EQ(parseInvocation(distances(), {"c.txt", "g.txt", "--threads=1"}).threads, 1);
+    for (const char* bad : {"0", "-2", "1.5", "two", "4097", ""}) {
+        try {
+            parseInvocation(distances(), {"c.txt", "g.txt", "--threads", bad});
+            ADD_FAILURE() << "no usage error for " << bad;
+        } catch (const UsageError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      std::string("--threads takes a whole number from 1 to 4096, not \"") + bad + "\"");
+        }
+    }
+}
+
+TEST(RunCommandLine, ThreadsChangeNeitherTheReportNorTheThreadsOfLaterRuns)
+{
+    const int before = defaultThreadCount();
+    std::string first;
+    for (const char* threads : {"", "1", "3"}) {
+        TempFolder folder;
+        std::vector<std::string> arguments = {"mantel",
+                                              (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                              (kExamples / "microsatellites" / "genotypes.txt").string(),
+                                              "--permutations",
+                                              "999",
+                                              "--seed",
+                                              "12,34",
+                                              "--output-dir",
+                                              folder.path().string()};
+        if (*threads != '\0') {
+            arguments.push_back("--threads");
+            arguments.push_back(threads);
+        }
+        const CliRun result = run(arguments);
+        ASSERT_EQ(result.exit, kExitSuccess) << result.err;
+        const std::string report = testing::readFile(folder.path() / "IBDResults.txt");
+        if (first.empty())
+            first = report;
+        EXPECT_EQ(report, first) << "--threads " << threads;
+        EXPECT_EQ(defaultThreadCount(), before) << "after --threads " << threads;
+    }
+}
+
+TEST(RunCommandLine, StartedByAnMpiLauncherSaysTheRunIsNotShared)
+{
+    const std::vector<std::string> arguments = {
+        "distances", (kExamples / "microsatellites" / "coordinates.txt").string(),
+        (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir"};
+    const std::string expected = "tessaloc-cli: started as one of 3 processes, but this build does not share a run "
+                                 "between processes (it was built without MPI): each process runs the whole "
+                                 "analysis\n";
+    struct Case {
+        const char* variable;
+        const char* value;
+        bool says;
+    };
+    for (const Case& c : {Case{"OMPI_COMM_WORLD_SIZE", "3", true}, Case{"PMI_SIZE", "3", true},
+                          Case{"OMPI_COMM_WORLD_SIZE", "1", false}, Case{"PMI_SIZE", "three", false}}) {
+        TempFolder folder;
+        std::vector<std::string> line = arguments;
+        line.push_back(folder.path().string());
+        ASSERT_EQ(setenv(c.variable, c.value, 1), 0);
+        const CliRun result = run(line);
+        unsetenv(c.variable);
+        EXPECT_EQ(result.exit, kExitSuccess) << result.err;
+        EXPECT_EQ(result.err, c.says ? expected : "") << c.variable << "=" << c.value;
+    }
+}
+
 TEST(RunCommandLine, UsageErrorsExitWith64)
 {
     EXPECT_EQ(run({}).exit, kExitUsageError);
@@ -135,6 +219,35 @@ TEST(RunCommandLine, NegativePermutationsAreAUsageErrorStatingTheAcceptedRange)
             << analysis;
         EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << analysis;
     }
+}
+
+TEST(RunCommandLine, BootstrapReplicatesOutsideTheirRangeAreAUsageErrorStatingIt)
+{
+    for (const char* replicates : {"-1", "100001", "many"}) {
+        TempFolder folder;
+        const CliRun result = run({"monmonier", "--bootstrap", replicates, "--output-dir", folder.path().string(),
+                                   (kExamples / "microsatellites" / "coordinates.txt").string(),
+                                   (kExamples / "microsatellites" / "genotypes.txt").string()});
+        EXPECT_EQ(result.exit, kExitUsageError) << replicates;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+                  "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"" + std::string(replicates) +
+                      "\"");
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << replicates;
+    }
+}
+
+TEST(RunCommandLine, ASupportTableThatCannotBeWrittenLeavesTheReportAndExitsWith1)
+{
+    TempFolder folder;
+    const std::string table = (folder.path() / "no such folder" / "support.csv").string();
+    const CliRun result = run({"monmonier", "--bootstrap", "3", "--support", table, "--seed", "1,1", "--output-dir",
+                               folder.path().string(), (kExamples / "microsatellites" / "coordinates.txt").string(),
+                               (kExamples / "microsatellites" / "genotypes.txt").string()});
+    EXPECT_EQ(result.exit, kExitDataProblem);
+    EXPECT_NE(result.err.find("No support table was written: cannot write the support table \"" + table + "\""),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"monmonierresults.txt"});
 }
 
 TEST(RunCommandLine, GridFileThatNamesTheReportOrAnInputFileIsAUsageError)
@@ -237,6 +350,115 @@ TEST(RunCommandLine, UnwritableOutputFolderIsAnAnalysisError)
                                (folder.path() / "no" / "such" / "folder").string()});
     EXPECT_EQ(result.exit, kExitAnalysisError);
     EXPECT_NE(result.err.find("GeneticDistances.csv"), std::string::npos) << result.err;
+}
+
+std::vector<std::string> microsatellites(std::vector<std::string> arguments)
+{
+    arguments.push_back((kExamples / "microsatellites" / "coordinates.txt").string());
+    arguments.push_back((kExamples / "microsatellites" / "genotypes.txt").string());
+    return arguments;
+}
+
+TEST(RunCommandLine, AClockSeedThatWasDrawnFromIsPrintedAndRepeatsTheRun)
+{
+    TempFolder first;
+    const CliRun clock =
+        run(microsatellites({"mantel", "--permutations", "99", "--output-dir", first.path().string()}));
+    ASSERT_EQ(clock.exit, kExitSuccess) << clock.err;
+    ASSERT_TRUE(clock.err.starts_with("Seed: ")) << clock.err;
+    ASSERT_EQ(clock.err.back(), '\n');
+    EXPECT_EQ(clock.err.find('\n'), clock.err.size() - 1) << "one line";
+    const std::string seed = clock.err.substr(6, clock.err.size() - 7);
+
+    TempFolder second;
+    const CliRun again = run(
+        microsatellites({"mantel", "--permutations", "99", "--seed", seed, "--output-dir", second.path().string()}));
+    ASSERT_EQ(again.exit, kExitSuccess) << again.err;
+    EXPECT_EQ(again.err, "") << "no seed line with --seed";
+    EXPECT_EQ(testing::readFile(second.path() / "IBDResults.txt"), testing::readFile(first.path() / "IBDResults.txt"));
+}
+
+TEST(RunCommandLine, ARunThatDrawsNothingPrintsNoSeed)
+{
+    // No permutations, no resamples: the generator is not used and its seed is of no interest.
+    TempFolder folder;
+    const CliRun result = run({"mantel", "--type", "3", "--permutations", "0", "--output-dir", folder.path().string(),
+                               (kExamples / "sequences" / "coordinates.txt").string(),
+                               (kExamples / "sequences" / "genotypes.txt").string()});
+    EXPECT_EQ(result.exit, kExitSuccess) << result.err;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(RunCommandLine, BootstrapCountsOutOfRangeOrWithoutTheClassTableAreUsageErrors)
+{
+    const struct {
+        std::vector<std::string> options;
+        std::string message;
+    } cases[] = {
+        {{"--bootstrap", "-1", "--intervals", "t.csv"},
+         "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"-1\""},
+        {{"--bootstrap", "100001", "--intervals", "t.csv"},
+         "tessaloc-cli: --bootstrap takes a whole number from 0 to 100000, not \"100001\""},
+        {{"--bootstrap", "20"},
+         "tessaloc-cli: --bootstrap sets the resamples of the class table's intervals; give --intervals FILE too"},
+        {{"--intervals", ""}, "tessaloc-cli: --intervals needs a file name"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        std::vector<std::string> arguments = {"autocorrelation", "--output-dir", folder.path().string()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const CliRun result = run(microsatellites(arguments));
+        EXPECT_EQ(result.exit, kExitUsageError) << c.message;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), c.message);
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << c.message;
+    }
+}
+
+TEST(RunCommandLine, ClassTableThatNamesTheReportOrAnInputFileIsAUsageError)
+{
+    TempFolder folder;
+    const std::string report = (folder.path() / "SAA-Results.txt").string();
+    const std::string coordinates = (kExamples / "microsatellites" / "coordinates.txt").string();
+    for (const auto& [file, names] : {std::pair{report, std::string("the report SAA-Results.txt")},
+                                      std::pair{coordinates, std::string("the coordinate file")}}) {
+        const CliRun result =
+            run(microsatellites({"autocorrelation", "--intervals", file, "--output-dir", folder.path().string()}));
+        EXPECT_EQ(result.exit, kExitUsageError) << file;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "tessaloc-cli: --intervals \"" + file + "\" names " +
+                                                                   names + "; give the class table a name of its own");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST(RunCommandLine, TheClassTableFollowsTheReportAndLeavesItUnchanged)
+{
+    TempFolder plain;
+    ASSERT_EQ(run(microsatellites({"autocorrelation", "--seed", "8,9", "--output-dir", plain.path().string()})).exit,
+              kExitSuccess);
+    TempFolder withTable;
+    const std::string table = (withTable.path() / "classes.csv").string();
+    const CliRun result = run(microsatellites({"autocorrelation", "--seed", "8,9", "--bootstrap", "30", "--intervals",
+                                               table, "--output-dir", withTable.path().string()}));
+    ASSERT_EQ(result.exit, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, "Report written to " + (withTable.path() / "SAA-Results.txt").string() +
+                              "\nClass table written to " + table + "\n");
+    EXPECT_EQ(testing::readFile(withTable.path() / "SAA-Results.txt"),
+              testing::readFile(plain.path() / "SAA-Results.txt"));
+    const std::string csv = testing::readFile(table);
+    EXPECT_TRUE(csv.starts_with("class,lower,upper,pairs,ay,p_upper,p_lower,p_two_sided,p_holm,envelope_low,"
+                                "envelope_high,ci_low,ci_high,mantel_r,mantel_p,mantel_p_holm,note\r\n"));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 11) << "the head line and ten classes";
+
+    // A folder that does not exist costs the report nothing.
+    TempFolder missing;
+    const std::string nowhere = (missing.path() / "no" / "classes.csv").string();
+    const CliRun failed = run(microsatellites(
+        {"autocorrelation", "--seed", "8,9", "--intervals", nowhere, "--output-dir", missing.path().string()}));
+    EXPECT_EQ(failed.exit, kExitDataProblem);
+    EXPECT_NE(failed.err.find("No class table was written: cannot write the class table"), std::string::npos)
+        << failed.err;
+    EXPECT_EQ(testing::readFile(missing.path() / "SAA-Results.txt"),
+              testing::readFile(plain.path() / "SAA-Results.txt"));
 }
 
 } // namespace

@@ -68,7 +68,7 @@ TEST(AlleleDistanceMatrix, PerLocusTermsOfTheWorkedCases)
 TEST(AlleleDistanceMatrix, MissingLociAreLeftOutPairByPair)
 {
     // Locus 2 is missing in observation 1 only, so it counts for the pair (2, 3) alone.
-    const SquareMatrix d = BuildGeneticDistances(
+    const PackedDistances d = BuildGeneticDistances(
         tableOf({{"12\\14", "0\\0"}, {"12\\14", "10\\10"}, {"16\\18", "10\\12"}}), DataType::Codominant);
     EXPECT_EQ(d(0, 1), 0.0);
     EXPECT_EQ(d(0, 2), 1.0);
@@ -95,7 +95,7 @@ TEST(GenotypeDistanceMatrix, ComparesTextsExactlyAndSkipsMissingCodes)
 {
     EXPECT_EQ(pairDistance(DataType::Genotypes, "aa", "AA"), 1.0);
     EXPECT_EQ(pairDistance(DataType::Genotypes, "x\\y", "x\\y"), 0.0);
-    const SquareMatrix d =
+    const PackedDistances d =
         BuildGeneticDistances(tableOf({{"A", "B", "C"}, {"A", "0", "D"}, {"B", "B", "0\\0"}}), DataType::Genotypes);
     EXPECT_EQ(d(0, 1), 0.5); // locus 2 left out: A = A, C != D
     EXPECT_EQ(d(0, 2), 0.5); // locus 3 left out: A != B, B = B
@@ -105,8 +105,8 @@ TEST(GenotypeDistanceMatrix, ComparesTextsExactlyAndSkipsMissingCodes)
 TEST(SequenceDistanceMatrix, CaseDoesNotMatterAndIdenticalSequencesGiveZero)
 {
     EXPECT_EQ(pairDistance(DataType::Sequences, "ACGTacgt", "acgtACGT"), 0.0);
-    const SquareMatrix same = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACGT"}, {"ACGT"}}), DataType::Sequences);
-    EXPECT_EQ(same, SquareMatrix(3));
+    const PackedDistances same = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACGT"}, {"ACGT"}}), DataType::Sequences);
+    EXPECT_EQ(same, PackedDistances(3));
 }
 
 TEST(SequenceDistanceMatrix, DividesByTheFullLengthOfTheFirstSequence)
@@ -120,12 +120,12 @@ TEST(SequenceDistanceMatrix, PositionsBeyondAShortSequenceDiffer)
 {
     // Variable sites are 3 and 4 (the third sequence ends after site 2); reduced sequences are
     // "GT", "CA" and "". Pair (1, 3) differs at both reduced positions, as does (2, 3).
-    const SquareMatrix d = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACCA"}, {"AC"}}), DataType::Sequences);
+    const PackedDistances d = BuildGeneticDistances(tableOf({{"ACGT"}, {"ACCA"}, {"AC"}}), DataType::Sequences);
     EXPECT_EQ(d(0, 1), 2.0 / 4.0);
     EXPECT_EQ(d(0, 2), 2.0 / 4.0);
     EXPECT_EQ(d(1, 2), 2.0 / 4.0);
     // A sequence that ends early makes the sites beyond its end variable and differs at all of them.
-    const SquareMatrix shorter = BuildGeneticDistances(tableOf({{"AAG"}, {"AAG"}, {"A"}}), DataType::Sequences);
+    const PackedDistances shorter = BuildGeneticDistances(tableOf({{"AAG"}, {"AAG"}, {"A"}}), DataType::Sequences);
     EXPECT_EQ(shorter(0, 1), 0.0);
     EXPECT_EQ(shorter(0, 2), 2.0 / 3.0);
 }
@@ -137,7 +137,7 @@ TEST(SequenceDistanceMatrix, EmptyFirstSequenceIsAnAnalysisError)
 
 TEST(BuildGeneticDistances, UnknownDataTypeLeavesZeros)
 {
-    EXPECT_EQ(BuildGeneticDistances(tableOf({{"1\\1"}, {"2\\2"}}), static_cast<DataType>(0)), SquareMatrix(2));
+    EXPECT_EQ(BuildGeneticDistances(tableOf({{"1\\1"}, {"2\\2"}}), static_cast<DataType>(0)), PackedDistances(2));
 }
 
 // The fast builders must give every entry bit for bit as the literal procedure does, and stop at
@@ -170,7 +170,7 @@ void expectSameAsLiteral(DataType type, const reference::RandomTableRecipe& reci
         literalProblem = problem.what();
     }
     try {
-        actual = BuildGeneticDistances(table, type);
+        actual = BuildGeneticDistances(table, type).square();
     } catch (const DataProblem& problem) {
         fastProblem = problem.what();
     }
@@ -241,11 +241,20 @@ struct Outcome {
     std::string problem;
 };
 
+SquareMatrix whole(SquareMatrix matrix)
+{
+    return matrix;
+}
+SquareMatrix whole(const PackedDistances& pairs)
+{
+    return pairs.square();
+}
+
 template <typename Build> Outcome outcomeOf(Build build)
 {
     Outcome outcome;
     try {
-        outcome.distances = build();
+        outcome.distances = whole(build());
     } catch (const DataProblem& problem) {
         outcome.problem = problem.what();
     }

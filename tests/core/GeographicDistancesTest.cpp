@@ -22,7 +22,7 @@ SampleTable tableAt(const std::vector<std::pair<std::string, std::string>>& poin
 
 TEST(BuildGeographicDistances, PlanarDistanceIsSymmetricWithZeroDiagonal)
 {
-    const SquareMatrix d = BuildGeographicDistances(tableAt({{"0", "0"}, {"3", "4"}, {"-3", "-4"}}), false);
+    const PackedDistances d = BuildGeographicDistances(tableAt({{"0", "0"}, {"3", "4"}, {"-3", "-4"}}), false);
     EXPECT_EQ(d(0, 1), 5.0);
     EXPECT_EQ(d(1, 0), 5.0);
     EXPECT_EQ(d(0, 2), 5.0);
@@ -38,7 +38,7 @@ TEST(BuildGeographicDistances, OverflowIsAnAnalysisError)
 
 TEST(BuildGeographicDistances, LatLongUsesGreatCircleKilometres)
 {
-    const SquareMatrix d = BuildGeographicDistances(tableAt({{"10", "0"}, {"11", "0"}}), true);
+    const PackedDistances d = BuildGeographicDistances(tableAt({{"10", "0"}, {"11", "0"}}), true);
     EXPECT_EQ(d(0, 1), GreatCircleDistance(10, 0, 11, 0));
 }
 

@@ -54,7 +54,7 @@ TEST(LocusResampling, DistancesOfTheResampleWeighLociByTheirDraws)
     // Data type 2: loci 1 and 2 differ between the two observations, locus 3 does not. Drawing
     // locus 1 twice and locus 3 once gives 2 differing of 3 compared loci, by hand.
     const SampleTable table = tableOf({{"A", "B", "C"}, {"X", "Y", "C"}});
-    const SquareMatrix distances =
+    const PackedDistances distances =
         BuildGeneticDistances(ResampledTable(table, DataType::Genotypes, {0, 2, 0}), DataType::Genotypes);
     EXPECT_DOUBLE_EQ(distances(0, 1), 2.0 / 3.0);
 }
@@ -66,7 +66,7 @@ TEST(LocusResampling, ResamplesTheSitesOfSequences)
     // compare over the same sites.
     const SampleTable table = tableOf({{"ACGT"}, {"ACGA"}, {"AC"}});
     ASSERT_EQ(ResampledUnitCount(table, DataType::Sequences), 4);
-    const SquareMatrix distances =
+    const PackedDistances distances =
         BuildGeneticDistances(ResampledTable(table, DataType::Sequences, {0, 3, 3}), DataType::Sequences);
     EXPECT_DOUBLE_EQ(distances(0, 1), 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(distances(0, 2), 2.0 / 3.0);
@@ -77,8 +77,8 @@ TEST(LocusResampling, AResampleOfEverySiteOnceGivesTheSequenceDistances)
 {
     // Drawing every site once, in order, is the data itself: short sequences included.
     const SampleTable table = tableOf({{"ACGTAC"}, {"acgaTC"}, {"ACG"}, {"TTTTTTTT"}});
-    const SquareMatrix whole = BuildGeneticDistances(table, DataType::Sequences);
-    const SquareMatrix resampled =
+    const PackedDistances whole = BuildGeneticDistances(table, DataType::Sequences);
+    const PackedDistances resampled =
         BuildGeneticDistances(ResampledTable(table, DataType::Sequences, {0, 1, 2, 3, 4, 5}), DataType::Sequences);
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)

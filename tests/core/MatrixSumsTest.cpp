@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
 namespace tessaloc {
 namespace {
 
@@ -46,6 +51,33 @@ TEST(MatrixCorrelation, UndefinedCasesAreAnalysisErrors)
     EXPECT_THROW(MatrixCorrelation(varying, fromPairs(3, {5, 5, 5})), AnalysisError);
     EXPECT_THROW(MatrixCorrelation(fromPairs(2, {1}), fromPairs(2, {2})), AnalysisError);
     EXPECT_THROW(MatrixCorrelation(SquareMatrix(1), SquareMatrix(1)), AnalysisError);
+}
+
+TEST(MatrixSums, PairsStoredOnceGiveTheSumsOfTheWholeMatricesBitForBit)
+{
+    // Random matrices of several sizes, values over many magnitudes so that the order of the
+    // additions shows in the last bits.
+    std::mt19937_64 generator(23);
+    std::uniform_real_distribution<double> exponent(-8.0, 8.0);
+    for (const int n : {3, 4, 17, 120}) {
+        SquareMatrix a(n);
+        SquareMatrix b(n);
+        for (int i = 0; i < n; ++i) {
+            for (int j = i + 1; j < n; ++j) {
+                a.setPair(i, j, std::exp2(exponent(generator)));
+                b.setPair(i, j, -std::exp2(exponent(generator)));
+            }
+        }
+        const PackedDistances pa(a);
+        const PackedDistances pb(b);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(CrossProductSum(pa, pb)),
+                  std::bit_cast<std::uint64_t>(CrossProductSum(a, b)))
+            << n;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(MatrixCorrelation(pa, pb)),
+                  std::bit_cast<std::uint64_t>(MatrixCorrelation(a, b)))
+            << n;
+    }
+    EXPECT_THROW(MatrixCorrelation(PackedDistances(2), PackedDistances(2)), AnalysisError);
 }
 
 } // namespace

@@ -126,5 +126,16 @@ TEST(NumberText, AgreesWithPrintfOverManyMagnitudes)
     }
 }
 
+TEST(ExactNumber, IsTheShortestTextThatReadsBack)
+{
+    // Python 3's repr gives the same shortest round-trip forms: repr(100 / 3), repr(100 * 7 / 1000), ...
+    EXPECT_EQ(ExactNumber(100.0 / 3).view(), "33.333333333333336");
+    EXPECT_EQ(ExactNumber(100.0 * 7 / 1000).view(), "0.7");
+    EXPECT_EQ(ExactNumber(100.0 * 2 / 3).view(), "66.66666666666667");
+    EXPECT_EQ(ExactNumber(50.0).view(), "50");
+    EXPECT_EQ(ExactNumber(-0.5).view(), "-0.5");
+    EXPECT_EQ(ExactNumber(1e300).view(), "1e+300");
+}
+
 } // namespace
 } // namespace tessaloc

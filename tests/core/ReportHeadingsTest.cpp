@@ -27,6 +27,18 @@ TEST(ReportHeadings, HeadingHasTitleFilesAndDataType)
     EXPECT_EQ(other.str(), "Title\r\nCoordinate File: c\r\nGenotype File: g\r\n");
 }
 
+TEST(ReportHeadings, ALineOnTheDistancesFollowsTheFilesWhenGiven)
+{
+    ReportWriter report;
+    WriteReportHeading(report, "Title", "c.txt", "g.txt", DataType::Codominant, "Distances: d");
+    EXPECT_EQ(report.str(), "Title\r\nCoordinate File: c.txt\r\nGenotype File: g.txt\r\nDistances: d\r\n"
+                            "Data type = 1 (alleles from codominant loci)\r\n");
+    ReportWriter none;
+    WriteReportHeading(none, "Title", "c.txt", "g.txt", DataType::Codominant, "");
+    EXPECT_EQ(none.str(), "Title\r\nCoordinate File: c.txt\r\nGenotype File: g.txt\r\n"
+                          "Data type = 1 (alleles from codominant loci)\r\n");
+}
+
 TEST(ReportHeadings, PermutationSchemeLineNamesEveryScheme)
 {
     struct Case {

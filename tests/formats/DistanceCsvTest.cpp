@@ -7,7 +7,7 @@ namespace {
 
 TEST(DistanceMatrixCsv, HeaderRowsAndQuoting)
 {
-    SquareMatrix m(3);
+    PackedDistances m(3);
     m.setPair(0, 1, 0.5);
     m.setPair(0, 2, 1e-5);
     m.setPair(1, 2, 2.0 / 3.0);

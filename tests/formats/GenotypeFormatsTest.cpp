@@ -13,6 +13,11 @@ namespace {
 using testing::RecordingListener;
 using testing::TempFolder;
 
+// How every message about a repeated name ends: what to do with such files in either front end.
+const std::string kPairByOrder = " If the two files list the same samples in the same order, pair them by order "
+                                 "instead: \"by order in the files\" in the main window, --match order in "
+                                 "tessaloc-cli.";
+
 TEST(DetectGenotypeFormat, RecognisesEachFormatFromItsContent)
 {
     TempFolder folder;
@@ -62,7 +67,8 @@ TEST(ReadGenotypes, AFileThatCannotBeOpenedKeepsTheReadersOwnMessage)
     table.names = {"a"};
     const auto missing = folder.path() / "missing.vcf";
     try {
-        ReadGenotypes(missing, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+        ReadGenotypes(missing, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table,
+                      RunListener::none());
         ADD_FAILURE() << "no error";
     } catch (const AnalysisError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -79,17 +85,20 @@ TEST(ReadGenotypes, GenepopFileWithoutAPopLineOrWithOnlyATitleIsADataProblemSayi
     const auto withoutPop = folder.write("a.gen", "Title\nL1, L2\nind1 , 0101 0202\nind2 , 0102 0202\n");
     const auto titleOnly = folder.write("b.gen", "Microsatellites of the Tessin valley\n");
     EXPECT_EQ(testing::dataProblemOf([&] {
-                  ReadGenotypes(withoutPop, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+                  ReadGenotypes(withoutPop, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table,
+                                RunListener::none());
               }),
               "The genotype file \"" + withoutPop.string() + "\" has no \"POP\" line after its locus names.");
     EXPECT_EQ(testing::dataProblemOf([&] {
-                  ReadGenotypes(titleOnly, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none());
+                  ReadGenotypes(titleOnly, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table,
+                                RunListener::none());
               }),
               "The genotype file \"" + titleOnly.string() +
                   "\" has only a title line (no locus names, no \"POP\" line and no samples).");
     // A file of the program's own whose locus count is not a number keeps its reader's message.
     const auto own = folder.write("c.txt", "two\nind1,1\\1\nind2,1\\2\n");
-    EXPECT_THROW(ReadGenotypes(own, GenotypeFormat::Detect, DataType::Codominant, table, RunListener::none()),
+    EXPECT_THROW(ReadGenotypes(own, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table,
+                               RunListener::none()),
                  AnalysisError);
 }
 
@@ -165,7 +174,8 @@ TEST(MatchGenotypesByName, ProblemsNameTheSamples)
               "too.");
     EXPECT_EQ(matchProblem({"a"}, {"a", "b", "a"}),
               "The sample name \"a\" appears twice in the genotype file \"g.vcf\" (column 1 and column 3); each "
-              "sample needs a name of its own.");
+              "sample needs a name of its own to be matched by name." +
+                  kPairByOrder);
 }
 
 TEST(MatchGenotypesByName, CoordinateFileThatNamesASampleTwiceIsADataProblemNamingBothLines)
@@ -183,14 +193,16 @@ TEST(MatchGenotypesByName, CoordinateFileThatNamesASampleTwiceIsADataProblemNami
     } catch (const DataProblem& problem) {
         EXPECT_EQ(std::string(problem.what()),
                   "The name \"b\" appears twice in the coordinate file (line 2 and line 5); each observation needs a "
-                  "name of its own to be matched with the genotype file \"g.vcf\".");
+                  "name of its own to be matched with the genotype file \"g.vcf\" by name." +
+                      kPairByOrder);
     }
     EXPECT_TRUE(listener.warnings.empty());
 
     // A table made without a file names the observations by number.
     EXPECT_EQ(matchProblem({"x", "y", "x"}, {"x", "y"}),
               "The name \"x\" appears twice in the coordinate file (observation 1 and observation 3); each "
-              "observation needs a name of its own to be matched with the genotype file \"g.vcf\".");
+              "observation needs a name of its own to be matched with the genotype file \"g.vcf\" by name." +
+                  kPairByOrder);
 }
 
 TEST(RequireMatchingDataType, DiploidCallsNeedAllelesAndHaploidOnesSingleStates)
@@ -203,6 +215,168 @@ TEST(RequireMatchingDataType, DiploidCallsNeedAllelesAndHaploidOnesSingleStates)
     EXPECT_NO_THROW(RequireMatchingDataType(genotypes, DataType::Genotypes));
     EXPECT_THROW(RequireMatchingDataType(genotypes, DataType::Codominant), DataProblem);
     EXPECT_THROW(RequireMatchingDataType(genotypes, DataType::Sequences), DataProblem);
+}
+
+TEST(ReadCoordinates, GenepopFileWhoseNamesAreCoordinatesServesAsBothFiles)
+{
+    TempFolder folder;
+    const auto path = folder.write("ibd.gen", "Individuals\nL1, L2\nPOP\n0 0 , 0101 0102\n3.5 0, 0102 0202\nPOP\n"
+                                              "0 0 , 0202 0000\n");
+    SampleTable table;
+    RecordingListener listener;
+    ReadCoordinates(path, table, false, listener);
+    EXPECT_EQ(table.names, (std::vector<std::string>{"ind1", "ind2", "ind3"}));
+    EXPECT_EQ(table.xTexts, (std::vector<std::string>{"0", "3.5", "0"}));
+    EXPECT_EQ(table.yTexts, (std::vector<std::string>{"0", "0", "0"}));
+    EXPECT_EQ(table.places, (std::vector<std::string>{"line 4", "line 5", "line 7"}));
+    // Named as the genotype file too, the same file matches itself by name.
+    ReadGenotypes(path, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table, listener);
+    EXPECT_EQ(table.locusCount, 2);
+    EXPECT_EQ(table.genotype(1, 1), "2\\2");
+    EXPECT_EQ(table.genotype(1, 2), "0\\0");
+    EXPECT_TRUE(listener.warnings.empty());
+}
+
+TEST(ReadCoordinates, GenepopFileWhoseNamesAreNotAllCoordinatesIsADataProblemNamingTheFirstThatIsNot)
+{
+    TempFolder folder;
+    const auto mixed = folder.write("mixed.gen", "t\nL1\nPOP\n0 0 , 0101\n1 0 , 0101\nPOP\nAarau , 0102\n"
+                                                 "Baden , 0102\n");
+    const auto named = folder.write("named.gen", "t\nL1\nPOP\nAarau , 0101\nAarau , 0102\n");
+    const std::string needed = "; a GENEPOP file serves as the coordinate file only when every sample is named by its "
+                               "X and Y (\"12.5 34.1 , 0101 0202 ...\").";
+    SampleTable table;
+    EXPECT_EQ(testing::dataProblemOf([&] { ReadCoordinates(mixed, table); }),
+              "The coordinate file \"" + mixed.string() +
+                  "\", line 7: the sample name \"Aarau\" is not two numbers (X and Y), while other names of the file "
+                  "are" +
+                  needed);
+    EXPECT_EQ(testing::dataProblemOf([&] { ReadCoordinates(named, table); }),
+              "The coordinate file \"" + named.string() +
+                  "\" is a GENEPOP file whose samples are not named by their coordinates" + needed);
+    // Read as the genotype file only, the same names are free text.
+    EXPECT_EQ(ReadGenepopGenotypes(mixed).names, (std::vector<std::string>{"0 0", "1 0", "Aarau", "Baden"}));
+}
+
+TEST(ReadCoordinates, OwnCoordinateFilesThatLookLikeGenepopAreReadAsTheyAre)
+{
+    // One field per line with a sample named "pop"; every record on one line, which alone looks like
+    // a GENEPOP title.
+    TempFolder folder;
+    const struct {
+        std::string content;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"a\n0\n0\npop\n1\n2\n;\n", {"a", "pop"}},
+        {"a,0,0,b,1,2,;\n", {"a", "b"}},
+        {"Pop\n1\n2\nPOP\n3\n4\n;\n", {"Pop", "POP"}},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const auto path = folder.write(testing::numberedName("c", index++), c.content);
+        SampleTable table;
+        ReadCoordinates(path, table);
+        EXPECT_EQ(table.names, c.names) << c.content;
+    }
+}
+
+TEST(ReadCoordinates, LatitudeAndLongitudeHeadsWarnWhileTheSettingIsOff)
+{
+    TempFolder folder;
+    const auto latLong = folder.write(
+        "ll.csv", "1,2,1,2\nt,,,p\nSample,Pop,L1,,,Latitude,Longitude\na,p,1,2,,45.5,7.25\nb,p,2,2,,46,8\n");
+    const auto planar =
+        folder.write("xy.csv", "1,2,1,2\nt,,,p\nSample,Pop,L1,,,X,Y\na,p,1,2,,45.5,7.25\nb,p,2,2,,46,8\n");
+    const struct {
+        std::filesystem::path path;
+        bool useLatLong;
+        size_t warnings;
+    } cases[] = {{latLong, false, 1}, {latLong, true, 0}, {planar, false, 0}};
+    for (const auto& c : cases) {
+        SampleTable table;
+        RecordingListener listener;
+        ReadCoordinates(c.path, table, c.useLatLong, listener);
+        ASSERT_EQ(listener.warnings.size(), c.warnings) << c.path << " " << c.useLatLong;
+        // The setting stays the user's: the coordinates are read as they stand either way.
+        EXPECT_EQ(table.xTexts,
+                  (std::vector<std::string>{c.path == latLong ? "7.25" : "45.5", c.path == latLong ? "8" : "46"}));
+    }
+    SampleTable table;
+    RecordingListener listener;
+    ReadCoordinates(latLong, table, false, listener);
+    EXPECT_EQ(listener.warnings.front(),
+              "the coordinate file \"" + latLong.string() +
+                  "\" heads its coordinates Latitude and Longitude, but they are read as planar X and Y; tick "
+                  "\"Coordinates are Latitude/Longitude\" (--latlong in tessaloc-cli) for great-circle distances in "
+                  "kilometres");
+}
+
+TEST(MatchGenotypesByOrder, TheKthObservationTakesTheKthSampleWhateverTheNames)
+{
+    SampleTable table = coordinatesOf({"c", "a", "c"});
+    MatchGenotypesByOrder(namedGenotypes({"a", "a", "b"}, {"1\\1", "1\\2", "2\\2"}), table);
+    EXPECT_EQ(table.names, (std::vector<std::string>{"c", "a", "c"}));
+    EXPECT_EQ(table.locusCount, 1);
+    EXPECT_EQ(table.genotype(0, 0), "1\\1");
+    EXPECT_EQ(table.genotype(0, 1), "1\\2");
+    EXPECT_EQ(table.genotype(0, 2), "2\\2");
+}
+
+TEST(MatchGenotypesByOrder, CountsThatDisagreeAreADataProblemNamingBoth)
+{
+    for (const auto& [observations, samples] : {std::pair{2, 3}, std::pair{3, 2}}) {
+        SampleTable table = coordinatesOf(std::vector<std::string>(static_cast<size_t>(observations), "x"));
+        const std::vector<std::string> names(static_cast<size_t>(samples), "s");
+        EXPECT_EQ(testing::dataProblemOf([&] {
+                      MatchGenotypesByOrder(namedGenotypes(names, std::vector<std::string>(names.size(), "1\\1")),
+                                            table);
+                  }),
+                  "The coordinate file lists " + std::to_string(observations) +
+                      " observations and the genotype file \"g.vcf\" " + std::to_string(samples) +
+                      " samples; paired by their order in the files, both must list as many.");
+    }
+}
+
+TEST(ReadGenotypes, GenepopFileWithRepeatedNamesSaysWhereAndPairsByOrderWhenAsked)
+{
+    TempFolder folder;
+    const auto path = folder.write("cats.gen", "Cats\nFca8\nPOP\n1 , 0101\n1 , 0102\nPOP\n2 , 0202\n");
+    SampleTable table = coordinatesOf({"1", "2", "3"});
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  ReadGenotypes(path, GenotypeFormat::Detect, SampleMatching::ByName, DataType::Codominant, table,
+                                RunListener::none());
+              }),
+              "The sample name \"1\" appears twice in the genotype file \"" + path.string() +
+                  "\" (line 4 and line 5); each sample needs a name of its own to be matched by name." + kPairByOrder);
+    RecordingListener listener;
+    ReadGenotypes(path, GenotypeFormat::Detect, SampleMatching::ByOrder, DataType::Codominant, table, listener);
+    EXPECT_EQ(table.names, (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(table.genotype(0, 0), "1\\1");
+    EXPECT_EQ(table.genotype(0, 1), "1\\2");
+    EXPECT_EQ(table.genotype(0, 2), "2\\2");
+    EXPECT_TRUE(listener.warnings.empty());
+}
+
+TEST(ReadGenotypes, OwnFormatPairsByPositionWhicheverMatchingIsChosen)
+{
+    TempFolder folder;
+    const auto path = folder.write("own.txt", "1\nz,1\\1\ny,1\\2\n");
+    for (const SampleMatching matching : {SampleMatching::ByName, SampleMatching::ByOrder}) {
+        SampleTable table = coordinatesOf({"a", "b"});
+        ReadGenotypes(path, GenotypeFormat::Detect, matching, DataType::Codominant, table, RunListener::none());
+        EXPECT_EQ(table.genotype(0, 1), "1\\2");
+    }
+}
+
+TEST(MatchGenotypesByName, SamplesNumberedFromTheirCoordinatesSayWhyNoNameMatches)
+{
+    NamedGenotypes genotypes = namedGenotypes({"ind1", "ind2"}, {"1\\1", "1\\2"});
+    genotypes.namesNumbered = true;
+    SampleTable table = coordinatesOf({"a", "ind2"});
+    EXPECT_EQ(testing::dataProblemOf([&] { MatchGenotypesByName(genotypes, table, RunListener::none()); }),
+              "1 of the 2 observations of the coordinate file has no sample in the genotype file \"g.vcf\": \"a\". "
+              "The samples of the genotype file are named by their coordinates, and so are called \"ind1\", "
+              "\"ind2\", ... in file order; name it as the coordinate file too, or pair the two files by order.");
 }
 
 } // namespace

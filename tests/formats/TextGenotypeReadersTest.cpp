@@ -116,5 +116,128 @@ TEST(ReadGenalexGenotypes, CountsThatDisagreeWithTheRowsNameFileAndLine)
     }
 }
 
+TEST(ReadGenepopGenotypes, OneNamePerPopulationOnEveryLineIsKeptAsWritten)
+{
+    // As GENEPOP users write their files: the identifier is the population's name on every line of
+    // it (here also a number, as in many published data sets).
+    TempFolder folder;
+    const auto path = folder.write("sites.gen", "Cats of two colonies\nFca8\nFca23\nPOP\n1 , 0101 0203\n"
+                                                "1 , 0102 0303\n1,0202 0000\nPOP\nBaden , 0101 0101\n"
+                                                "Baden , 0202 0102\n");
+    const NamedGenotypes genotypes = ReadGenepopGenotypes(path);
+    EXPECT_EQ(genotypes.names, (std::vector<std::string>{"1", "1", "1", "Baden", "Baden"}));
+    EXPECT_EQ(genotypes.places, (std::vector<std::string>{"line 5", "line 6", "line 7", "line 9", "line 10"}));
+    EXPECT_FALSE(genotypes.namesNumbered);
+    EXPECT_TRUE(genotypes.xTexts.empty());
+    EXPECT_EQ(fieldsOf(genotypes, 1), (std::vector<std::string>{"2\\3", "3\\3", "0\\0", "1\\1", "1\\2"}));
+}
+
+TEST(ReadGenepopGenotypes, NamesThatAreCoordinatesBecomeLocationsAndTheSamplesAreNumbered)
+{
+    // Two individuals share a location, and so an identifier; numbered, they are told apart.
+    TempFolder folder;
+    const auto path = folder.write("ibd.gen", "Individuals\r\nL1\r\nL2\r\nPOP\r\n12.5 34.1 , 120132 000000\r\n"
+                                              "-3\t7e1, 120120 132132\r\nPOP\r\n12.5 34.1 ,132132 120132\r\n");
+    const NamedGenotypes genotypes = ReadGenepopGenotypes(path);
+    EXPECT_TRUE(genotypes.namesNumbered);
+    EXPECT_EQ(genotypes.names, (std::vector<std::string>{"ind1", "ind2", "ind3"}));
+    EXPECT_EQ(genotypes.places, (std::vector<std::string>{"line 5", "line 6", "line 8"}));
+    EXPECT_EQ(genotypes.xTexts, (std::vector<std::string>{"12.5", "-3", "12.5"}));
+    EXPECT_EQ(genotypes.yTexts, (std::vector<std::string>{"34.1", "7e1", "34.1"}));
+    EXPECT_EQ(fieldsOf(genotypes, 0), (std::vector<std::string>{"120\\132", "120\\120", "132\\132"}));
+}
+
+TEST(ReadGenepopGenotypes, NamesOfWhichSomeAreNotTwoNumbersStayNames)
+{
+    // Three words, one number, a number and a word, a number beyond the range of a double.
+    TempFolder folder;
+    int index = 0;
+    for (const std::string name : {"12.5 34.1 a", "12.5", "12.5 north", "1e999 3"}) {
+        const auto path =
+            folder.write("mix" + std::to_string(index++) + ".gen", "t\nL1\nPOP\n1 2 , 0101\n" + name + " , 0102\n");
+        const NamedGenotypes genotypes = ReadGenepopGenotypes(path);
+        EXPECT_FALSE(genotypes.namesNumbered) << name;
+        EXPECT_EQ(genotypes.names, (std::vector<std::string>{"1 2", name})) << name;
+        EXPECT_TRUE(genotypes.xTexts.empty()) << name;
+    }
+}
+
+TEST(ReadGenalexGenotypes, HaploidTablesHaveOneColumnPerLocus)
+{
+    TempFolder folder;
+    const struct {
+        std::string content;
+        std::vector<std::vector<std::string>> loci;
+        std::vector<std::string> x;
+    } cases[] = {
+        // Three loci, each headed; the codes are single states, 0 missing.
+        {"3,3,1,3\nHaplotypes,,,all\nSample,Pop,L1,L2,L3\na,all,1,12,0\nb,all,2,012,3\nc,all,0,1,3\n",
+         {{"1", "2", "0"}, {"12", "12", "1"}, {"0", "3", "3"}},
+         {}},
+        // One locus, the rows stop after it.
+        {"1,2,1,2\nt,,,p\nSample,Pop,mtDNA\na,p,4\nb,p,5\n", {{"4", "5"}}, {}},
+        // One locus with coordinates after an empty column: the second column stays empty in every row.
+        {"1,2,1,2\nt,,,p\nSample,Pop,mtDNA,,X,Y\na,p,4,,1.5,2\nb,p,5,,3,4\n", {{"4", "5"}}, {"1.5", "3"}},
+        {"2,2,1,2\nt,,,p\nSample,Pop,L1,L2,,X,Y\na,p,4,1,,1.5,2\nb,p,5,2,,3,4\n",
+         {{"4", "5"}, {"1", "2"}},
+         {"1.5", "3"}},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const auto path = folder.write("haploid" + std::to_string(index++) + ".csv", c.content);
+        const NamedGenotypes genotypes = ReadGenalexGenotypes(path);
+        EXPECT_FALSE(genotypes.diploid) << c.content;
+        ASSERT_EQ(genotypes.loci.size(), c.loci.size()) << c.content;
+        for (size_t locus = 0; locus < c.loci.size(); ++locus)
+            EXPECT_EQ(fieldsOf(genotypes, locus), c.loci[locus]) << c.content;
+        EXPECT_EQ(genotypes.xTexts, c.x) << c.content;
+    }
+}
+
+TEST(ReadGenalexGenotypes, DiploidTablesWithHeadsOverBothAlleleColumnsOrOneLocusStayDiploid)
+{
+    TempFolder folder;
+    const struct {
+        std::string content;
+        std::vector<std::string> first;
+    } cases[] = {
+        // Every allele column headed: after the first two loci's heads comes another head.
+        {"2,2,1,2\nt,,,p\nSample,Pop,L1a,L1b,L2a,L2b\na,p,1,2,3,3\nb,p,2,2,3,1\n", {"1\\2", "2\\2"}},
+        // One locus: the rows fill its second allele column.
+        {"1,2,1,2\nt,,,p\nSample,Pop,L1\na,p,1,2\nb,p,2,2\n", {"1\\2", "2\\2"}},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const auto path = folder.write("diploid" + std::to_string(index++) + ".csv", c.content);
+        const NamedGenotypes genotypes = ReadGenalexGenotypes(path);
+        EXPECT_TRUE(genotypes.diploid) << c.content;
+        EXPECT_EQ(fieldsOf(genotypes, 0), c.first) << c.content;
+    }
+}
+
+TEST(ReadGenalexGenotypes, HaploidCodeThatIsNotANumberNamesTheLine)
+{
+    TempFolder folder;
+    const auto path = folder.write("h.csv", "2,1,1,1\nt,,,p\nSample,Pop,L1,L2\na,p,1,A\n");
+    EXPECT_EQ(dataProblemOf([&] { ReadGenalexGenotypes(path); }),
+              "The genotype file \"" + path.string() +
+                  "\", line 4: the allele \"A\" of \"a\" at locus 2 is not a whole number.");
+}
+
+TEST(ReadGenalexGenotypes, CoordinatesHeadedLatitudeAndLongitudeAreMarkedSo)
+{
+    TempFolder folder;
+    const struct {
+        std::string heads;
+        bool latitudeLongitude;
+    } cases[] = {{"Latitude,Longitude", true}, {"long,lat", true}, {"X,Y", false}};
+    int index = 0;
+    for (const auto& c : cases) {
+        const auto path = folder.write("c" + std::to_string(index++) + ".csv",
+                                       "1,1,1,1\nt,,,p\nSample,Pop,L1,,," + c.heads + "\na,p,1,2,,45,7\n");
+        EXPECT_EQ(ReadGenalexGenotypes(path).latitudeLongitude, c.latitudeLongitude) << c.heads;
+    }
+}
+
 } // namespace
 } // namespace tessaloc

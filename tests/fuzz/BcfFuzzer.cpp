@@ -12,6 +12,7 @@ using namespace tessaloc;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz::writeScratch(data, size);
-    fuzz::expectedErrorsOnly([&] { fuzz::requireMatchable(ReadVcfGenotypes(fuzz::scratchPath()), false); });
+    fuzz::expectedErrorsOnly(
+        [&] { fuzz::requireMatchable(ReadVcfGenotypes(fuzz::scratchPath()), false, SampleMatching::ByName); });
     return 0;
 }

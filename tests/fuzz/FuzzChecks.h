@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/PackedDistances.h"
 #include "core/SquareMatrix.h"
 
 #include <cmath>
@@ -30,19 +31,28 @@ inline void requireSafeMessage(std::string_view message)
     require(escapeControlCharacters(message) == message, "a control character in a message");
 }
 
-/// A distance matrix: symmetric, zero diagonal, finite, and between 0 and 1 when `unitRange`.
+/// A distance matrix, stored once per pair (so symmetric with a zero diagonal): every pair finite,
+/// not negative, and at most 1 when `unitRange`.
+inline void requireDistanceMatrix(const PackedDistances& pairs, int size, bool unitRange)
+{
+    require(pairs.size() == size, "a distance matrix of the wrong size");
+    require(pairs.values().size() == PackedDistances::pairCount(size), "a distance matrix of the wrong size");
+    for (const double d : pairs.values()) {
+        require(std::isfinite(d) && d >= 0.0, "a negative or undefined distance");
+        require(!unitRange || d <= 1.0, "a genetic distance above 1");
+    }
+}
+
+/// A whole distance matrix: symmetric, zero diagonal, and its pairs as above.
 inline void requireDistanceMatrix(const SquareMatrix& matrix, int size, bool unitRange)
 {
     require(matrix.size() == size, "a distance matrix of the wrong size");
     for (int i = 0; i < size; ++i) {
         require(matrix(i, i) == 0.0, "a distance matrix with a non-zero diagonal");
-        for (int j = i + 1; j < size; ++j) {
-            const double d = matrix(i, j);
-            require(d == matrix(j, i), "an asymmetric distance matrix");
-            require(std::isfinite(d) && d >= 0.0, "a negative or undefined distance");
-            require(!unitRange || d <= 1.0, "a genetic distance above 1");
-        }
+        for (int j = i + 1; j < size; ++j)
+            require(matrix(i, j) == matrix(j, i), "an asymmetric distance matrix");
     }
+    requireDistanceMatrix(PackedDistances(matrix), size, unitRange);
 }
 
 /// Runs `body`, letting through the errors a reader or builder is meant to throw for bad input and

@@ -61,21 +61,34 @@ inline void requireWholeTable(const SampleTable& table)
         require(column.size() == table.names.size(), "a matched locus without every observation");
 }
 
-/// Checks what a reader gave, then matches it with coordinates that name its first samples (the
-/// first one twice, after the second, when `repeatAName`), as the front ends do.
-inline void requireMatchable(NamedGenotypes genotypes, bool repeatAName)
+/// Checks what a reader gave, then matches it with coordinates as the front ends do: by name with
+/// coordinates that name its first samples (the first one twice, after the second, when
+/// `repeatAName`), or by order with as many observations as samples (one fewer when `repeatAName`).
+inline void requireMatchable(NamedGenotypes genotypes, bool repeatAName, SampleMatching matching)
 {
     require(genotypes.names.size() == genotypes.places.size(), "a sample without its place");
     for (const GenotypeColumn& column : genotypes.loci)
         require(column.size() == genotypes.names.size(), "a locus without every sample");
+    require(genotypes.xTexts.size() == genotypes.yTexts.size(), "X and Y out of step");
+    require(genotypes.xTexts.empty() || genotypes.xTexts.size() == genotypes.names.size(),
+            "coordinates for some samples only");
     SampleTable table;
-    table.names.assign(genotypes.names.begin(), genotypes.names.begin() + std::min<size_t>(genotypes.names.size(), 3));
-    if (repeatAName && !table.names.empty())
-        table.names.push_back(table.names.front());
+    if (matching == SampleMatching::ByOrder) {
+        const size_t count = genotypes.names.size() - (repeatAName && !genotypes.names.empty() ? 1 : 0);
+        table.names.assign(count, "s");
+    } else {
+        table.names.assign(genotypes.names.begin(),
+                           genotypes.names.begin() + std::min<size_t>(genotypes.names.size(), 3));
+        if (repeatAName && !table.names.empty())
+            table.names.push_back(table.names.front());
+    }
     table.xTexts.assign(table.names.size(), "0");
     table.yTexts.assign(table.names.size(), "0");
     CheckingListener listener;
-    MatchGenotypesByName(std::move(genotypes), table, listener);
+    if (matching == SampleMatching::ByOrder)
+        MatchGenotypesByOrder(std::move(genotypes), table);
+    else
+        MatchGenotypesByName(std::move(genotypes), table, listener);
     requireWholeTable(table);
 }
 

@@ -59,15 +59,17 @@ TEST(GeoDistanceKind, KeywordsReadBack)
 TEST(BuildGeographicDistances, TheStraightLineIsTodaysMatrix)
 {
     const SampleTable planar = tableAt({{"0", "0"}, {"3", "4"}, {"-1.5", "2"}});
-    EXPECT_EQ(BuildGeographicDistances(planar, false, GeoDistanceSettings{}), BuildGeographicDistances(planar, false));
+    EXPECT_EQ(BuildGeographicDistances(planar, false, GeoDistanceSettings{}),
+              BuildGeographicDistances(planar, false).square());
     const SampleTable globe = tableAt({{"10.5", "50"}, {"-3", "40.25"}, {"150", "-33"}});
-    EXPECT_EQ(BuildGeographicDistances(globe, true, GeoDistanceSettings{}), BuildGeographicDistances(globe, true));
+    EXPECT_EQ(BuildGeographicDistances(globe, true, GeoDistanceSettings{}),
+              BuildGeographicDistances(globe, true).square());
 }
 
 TEST(BuildGeographicDistances, AMatrixFileEqualToTheStraightLinesGivesTheSameMatrix)
 {
     const SampleTable table = tableAt({{"0", "0"}, {"3", "4"}, {"-1.5", "2"}});
-    const SquareMatrix straight = BuildGeographicDistances(table, false);
+    const SquareMatrix straight = BuildGeographicDistances(table, false).square();
     TempFolder folder;
     GeoDistanceSettings settings;
     settings.kind = GeoDistanceKind::Matrix;
@@ -153,6 +155,32 @@ TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)
     settings.file = "no-such-surface.tif";
     EXPECT_EQ(dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }),
               "The resistance surface \"no-such-surface.tif\" does not exist.");
+}
+
+TEST(BuildGeographicDistances, AChoiceWithoutItsFileGivesAMessage)
+{
+    GeoDistanceSettings settings;
+    const std::pair<GeoDistanceKind, std::string> cases[] = {
+        {GeoDistanceKind::LeastCost, "No resistance surface is named for the least-cost paths."},
+        {GeoDistanceKind::Circuit, "No resistance surface is named for the circuit resistance."},
+        {GeoDistanceKind::Matrix, "No distance matrix file is named."},
+    };
+    for (const auto& [kind, message] : cases) {
+        settings.kind = kind;
+        EXPECT_EQ(dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }), message);
+    }
+}
+
+TEST(GeoDistancesLine, NamesEveryChoiceButTheStraightLine)
+{
+    GeoDistanceSettings settings;
+    settings.file = "ignored.tif";
+    EXPECT_EQ(geoDistancesLine(settings), "");
+    settings.kind = GeoDistanceKind::Circuit;
+    settings.file = "river\tmap.asc";
+    EXPECT_EQ(
+        geoDistancesLine(settings),
+        "Geographic Distances: circuit resistance over the resistance surface \"river\\x09map.asc\" (8 neighbours)");
 }
 
 TEST(DescribeGeoDistances, NamesTheKindAndTheFile)

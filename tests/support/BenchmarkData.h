@@ -35,8 +35,8 @@ inline const DistanceMatrices& benchmarkMatrices(int samples)
     if (it == cache.end()) {
         const SampleTable& table = benchmarkTable(samples);
         it = cache
-                 .emplace(samples, DistanceMatrices{BuildGeneticDistances(table, DataType::Codominant),
-                                                    BuildGeographicDistances(table, false)})
+                 .emplace(samples, DistanceMatrices{BuildGeneticDistances(table, DataType::Codominant).square(),
+                                                    BuildGeographicDistances(table, false).square()})
                  .first;
     }
     return it->second;

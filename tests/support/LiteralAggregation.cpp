@@ -141,7 +141,7 @@ AggregationResult literalAllelicAggregation(const SampleTable& table, DataType d
         }
     }
 
-    Distances d(BuildGeographicDistances(table, useLatLong));
+    Distances d(BuildGeographicDistances(table, useLatLong).square());
 
     double dx, dy;
     if (useLatLong) {

@@ -1,8 +1,10 @@
 #include "tests/support/LiteralAutocorrelation.h"
 
 #include "core/Errors.h"
+#include "tests/support/LiteralDistances.h"
 #include "tests/support/LiteralMantel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -27,10 +29,108 @@ void shellSort(std::vector<double>& s, long long p)
     }
 }
 
+// Pearson's r of x and y over their pairs i < j (1-based), the means first, then the three sums.
+template <typename X, typename Y> double pearsonOverPairs(int n, X x, Y y)
+{
+    double sumX = 0.0;
+    double sumY = 0.0;
+    double pairs = 0.0;
+    for (int i = 1; i <= n - 1; ++i)
+        for (int j = i + 1; j <= n; ++j) {
+            sumX += x(i, j);
+            sumY += y(i, j);
+            pairs += 1;
+        }
+    const double meanX = sumX / pairs;
+    const double meanY = sumY / pairs;
+    double sxy = 0.0;
+    double sxx = 0.0;
+    double syy = 0.0;
+    for (int i = 1; i <= n - 1; ++i)
+        for (int j = i + 1; j <= n; ++j) {
+            sxy += (x(i, j) - meanX) * (y(i, j) - meanY);
+            sxx += (x(i, j) - meanX) * (x(i, j) - meanX);
+            syy += (y(i, j) - meanY) * (y(i, j) - meanY);
+        }
+    return sxy / std::sqrt(sxx * syy);
+}
+
 } // namespace
 
+double literalQuantile(std::vector<double> x, double probability)
+{
+    std::sort(x.begin(), x.end());
+    const double n = static_cast<double>(x.size());
+    const double index = 1 + std::max(n - 1, 0.0) * probability;
+    const double lo = std::floor(index);
+    const double hi = std::ceil(index);
+    double qs = x[static_cast<size_t>(lo) - 1];
+    const double atHi = x[static_cast<size_t>(hi) - 1];
+    if (index > lo && atHi != qs) {
+        const double h = index - lo;
+        qs = (1 - h) * qs + h * atHi;
+    }
+    return qs;
+}
+
+std::vector<std::vector<double>> literalBootstrapClassMeans(const SampleTable& table, DataType dataType,
+                                                            const SquareMatrix& geographic,
+                                                            const std::vector<double>& lower,
+                                                            const std::vector<double>& upper, long long resamples,
+                                                            RandomUniform& random)
+{
+    const int n = table.sampleCount();
+    const int units =
+        dataType == DataType::Sequences ? static_cast<int>(table.genotype(0, 0).size()) : table.locusCount;
+    const size_t k = upper.size();
+    std::vector<std::vector<double>> rows;
+    for (long long b = 1; b <= resamples; ++b) {
+        std::vector<int> drawn;
+        for (int u = 1; u <= units; ++u)
+            drawn.push_back(static_cast<int>(random.next() * units));
+        SampleTable resampled = table;
+        if (dataType == DataType::Sequences) {
+            for (int o = 0; o < n; ++o) {
+                const std::string own = table.genotype(0, o);
+                std::string sites;
+                for (const int site : drawn)
+                    sites += site < static_cast<int>(own.size()) ? own[static_cast<size_t>(site)] : '\0';
+                resampled.genotypes[0].set(static_cast<size_t>(o), sites);
+            }
+        } else {
+            resampled.genotypes.clear();
+            for (const int locus : drawn)
+                resampled.genotypes.push_back(table.genotypes[static_cast<size_t>(locus)]);
+            resampled.locusCount = units;
+        }
+        SquareMatrix g;
+        try {
+            g = dataType == DataType::Codominant  ? literalAlleleDistances(resampled)
+                : dataType == DataType::Genotypes ? literalGenotypeDistances(resampled)
+                                                  : literalSequenceDistances(resampled);
+        } catch (const DataProblem&) {
+            continue;
+        }
+        std::vector<double> means;
+        for (size_t f = 0; f < k; ++f) {
+            double sum = 0.0;
+            double count = 0.0;
+            for (int i = 0; i < n - 1; ++i)
+                for (int j = i + 1; j < n; ++j)
+                    if (lower[f] <= geographic(i, j) && geographic(i, j) < upper[f]) {
+                        sum += g(i, j);
+                        count += 1;
+                    }
+            means.push_back(sum / count);
+        }
+        rows.push_back(means);
+    }
+    return rows;
+}
+
 AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic, const SquareMatrix& geographic,
-                                                    const AutocorrelationSettings& settings, RandomUniform& random)
+                                                    const AutocorrelationSettings& settings, RandomUniform& random,
+                                                    LiteralReplicates* replicates)
 {
     const int n = genetic.size();
     const int k = static_cast<int>(settings.classCount);
@@ -112,6 +212,14 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
         return std::sqrt(squares / k);
     };
     const double v = statisticV(ay);
+    // The Mantel correlation of the matrix as it stands with the membership of class f.
+    auto mantelR = [&](int f) {
+        return pearsonOverPairs(
+            n, [&](int i, int j) { return g(m, i, j); }, [&](int i, int j) { return 1.0 - indicator(f, i, j); });
+    };
+    if (replicates)
+        for (int f = 1; f <= k; ++f)
+            replicates->observedMantelR.push_back(mantelR(f));
 
     std::vector<double> upperCounter(k + 1, 0.0);
     std::vector<double> lowerCounter(k + 1, 0.0);
@@ -128,6 +236,14 @@ AutocorrelationResult literalSpatialAutocorrelation(const SquareMatrix& genetic,
         }
         if (statisticV(ayStar) >= v)
             vCounter += 1;
+        if (replicates) {
+            replicates->ay.emplace_back(ayStar.begin() + 1, ayStar.end());
+            replicates->v.push_back(statisticV(ayStar));
+            std::vector<double> r;
+            for (int f = 1; f <= k; ++f)
+                r.push_back(mantelR(f));
+            replicates->mantelR.push_back(r);
+        }
     }
 
     AutocorrelationResult result;

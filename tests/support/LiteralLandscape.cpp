@@ -6,10 +6,12 @@
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
 #include "geometry/Delaunay.h"
+#include "geometry/Extents.h"
 #include "geometry/GeometryHelpers.h"
 #include "tests/support/TStringList.h"
 
 #include <cmath>
+#include <random>
 #include <string>
 
 namespace tessaloc::reference {
@@ -265,6 +267,27 @@ InterpolationGrid literalInterpolation(const LandscapeResult& shape, std::int32_
         }
     }
     return grid;
+}
+
+LandscapeResult randomEdgeShape(std::uint32_t seed, int samples, int edges, double side)
+{
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> place(0.0, side);
+    std::uniform_real_distribution<double> height(0.0, 1.0);
+    LandscapeResult shape;
+    for (int k = 0; k < samples; ++k) {
+        shape.SampleX.push_back(place(generator));
+        shape.SampleY.push_back(place(generator));
+    }
+    shape.data = ComputeDataExtents(shape.SampleX, shape.SampleY);
+    for (int e = 0; e < edges; ++e) {
+        LandscapeEdge edge;
+        edge.MidX = place(generator);
+        edge.MidY = place(generator);
+        edge.Height = height(generator);
+        shape.LandscapeEdges.push_back(edge);
+    }
+    return shape;
 }
 
 } // namespace tessaloc::reference

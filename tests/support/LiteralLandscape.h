@@ -9,6 +9,7 @@
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -31,5 +32,9 @@ std::vector<LandscapeEdge> literalPairwiseNetwork(std::span<const double> x, std
 /// checks and messages as the engine.
 InterpolationGrid literalInterpolation(const LandscapeResult& shape, std::int32_t xBinCount, std::int32_t yBinCount,
                                        double distanceWeight, RunListener& listener = RunListener::none());
+
+/// A shape for grids alone: `samples` sample locations and `edges` edges with random midpoints over a
+/// square of `side` units and heights from 0 to 1, drawn from the seed; extents from the samples.
+LandscapeResult randomEdgeShape(std::uint32_t seed, int samples, int edges, double side);
 
 } // namespace tessaloc::reference

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/FieldReader.h"
+#include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 #include "core/NearMaximum.h"
 #include "core/NumberText.h"
@@ -312,6 +313,134 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
         out.barriers.push_back(record);
     }
     return out;
+}
+
+namespace {
+
+// The table made of the loci (or, for sequences, the sites) at `drawn`, built field by field.
+SampleTable resampledLiterally(const SampleTable& table, DataType dataType, const std::vector<int>& drawn)
+{
+    SampleTable out = table;
+    if (dataType != DataType::Sequences) {
+        out.locusCount = static_cast<int>(drawn.size());
+        out.genotypes.assign(drawn.size(), GenotypeColumn());
+        for (size_t q = 0; q < drawn.size(); ++q)
+            for (int i = 0; i < table.sampleCount(); ++i)
+                out.genotypes[q].push_back(table.genotype(drawn[q], i));
+        return out;
+    }
+    GenotypeColumn sequences;
+    for (int i = 0; i < table.sampleCount(); ++i) {
+        const std::string& own = table.genotype(0, i);
+        std::string sites;
+        for (const int p : drawn)
+            sites += static_cast<size_t>(p) < own.size() ? own[static_cast<size_t>(p)] : '\0';
+        sequences.push_back(sites);
+    }
+    out.genotypes[0] = sequences;
+    return out;
+}
+
+size_t literalEdgeIndex(LiteralSupport& support, const TriangleEdge& edge, long long barrierCount)
+{
+    for (size_t k = 0; k < support.edges.size(); ++k) {
+        if (SameEdge(support.edges[k], edge))
+            return k;
+    }
+    support.edges.push_back(edge);
+    support.barrierCounts.emplace_back(static_cast<size_t>(barrierCount), 0);
+    support.anyCounts.push_back(0);
+    return support.edges.size() - 1;
+}
+
+} // namespace
+
+LiteralSupport literalBarrierSupport(const SampleTable& table, DataType dataType, bool useLatLong,
+                                     MonmonierDistanceKind kind, long long barrierCount, long long replicates,
+                                     RandomUniform& random)
+{
+    std::vector<double> x, y;
+    for (int i = 0; i < table.sampleCount(); ++i) {
+        x.push_back(table.coordinateX(i));
+        y.push_back(table.coordinateY(i));
+    }
+    const SquareMatrix geographic = BuildGeographicDistances(table, useLatLong).square();
+    const std::vector<TriangleRec> triangles = TriangulateLocations(GroupDistinctLocations(x, y)).TriangleTable;
+    const int units =
+        dataType == DataType::Sequences ? static_cast<int>(table.genotype(0, 0).size()) : table.locusCount;
+
+    LiteralSupport support;
+    for (long long r = 1; r <= replicates; ++r) {
+        std::vector<int> drawn;
+        for (int u = 0; u < units; ++u)
+            drawn.push_back(static_cast<int>(random.next() * units));
+        SquareMatrix G;
+        try {
+            G = BuildGeneticDistances(resampledLiterally(table, dataType, drawn), dataType).square();
+        } catch (const DataProblem&) {
+            ++support.withoutDistances;
+            continue;
+        }
+        if (kind == MonmonierDistanceKind::Residual)
+            ResidualizeDistances(G, geographic);
+        LiteralBarriers search;
+        try {
+            search = literalMonmonier(x, y, G, triangles, useLatLong, kind, barrierCount);
+        } catch (const AnalysisError&) {
+            ++support.withoutStartEdge;
+            continue;
+        }
+
+        std::vector<bool> anyHere(support.edges.size(), false);
+        std::vector<std::pair<size_t, size_t>> piecesHere;
+        for (long long b = 0; b < barrierCount; ++b) {
+            std::vector<bool> here(support.edges.size(), false);
+            const BarrierRecord& barrier = search.barriers[static_cast<size_t>(b)];
+            for (size_t s = 0; s < barrier.Segments.size(); ++s) {
+                const BarrierSegment& segment = barrier.Segments[s];
+                size_t previous = 0;
+                for (size_t slot = 0; slot < segment.Triangles.size(); ++slot) {
+                    if (segment.Triangles[slot] < 0)
+                        continue;
+                    const TriangleEdge& edge = search.triangles[static_cast<size_t>(segment.Triangles[slot])]
+                                                   .Edges[static_cast<size_t>(segment.Edges[slot])];
+                    const size_t k = literalEdgeIndex(support, edge, barrierCount);
+                    here.resize(support.edges.size(), false);
+                    anyHere.resize(support.edges.size(), false);
+                    if (!here[k])
+                        ++support.barrierCounts[k][static_cast<size_t>(b)];
+                    here[k] = true;
+                    if (!anyHere[k])
+                        ++support.anyCounts[k];
+                    anyHere[k] = true;
+                    // The map joins slots 1..U of the first segment and 0..U of every later one.
+                    const bool joined = s == 0 ? slot >= 2 : slot >= 1;
+                    if (joined && previous != k) {
+                        bool seen = false;
+                        for (const auto& [p, q] : piecesHere)
+                            seen = seen || (p == previous && q == k) || (p == k && q == previous);
+                        if (!seen)
+                            piecesHere.emplace_back(previous, k);
+                    }
+                    previous = k;
+                }
+            }
+        }
+        for (const auto& [p, q] : piecesHere) {
+            size_t found = support.pieces.size();
+            for (size_t j = 0; j < support.pieces.size(); ++j) {
+                const auto& [a, c] = support.pieces[j];
+                if ((a == p && c == q) || (a == q && c == p))
+                    found = j;
+            }
+            if (found == support.pieces.size()) {
+                support.pieces.emplace_back(p, q);
+                support.pieceCounts.push_back(0);
+            }
+            ++support.pieceCounts[found];
+        }
+    }
+    return support;
 }
 
 } // namespace tessaloc::reference

@@ -7,6 +7,7 @@
 
 #include "analyses/monmonier/Monmonier.h"
 
+#include <utility>
 #include <vector>
 
 namespace tessaloc::reference {
@@ -29,5 +30,31 @@ LiteralBarriers literalMonmonier(const std::vector<double>& x, const std::vector
 
 /// Only the pairwise neighbour search, over triangles already built.
 std::vector<TriangleLinks> literalNeighbours(const std::vector<BarrierTriangle>& triangles);
+
+/// The bootstrap support counted the direct way: edges told apart by SameEdge in a list searched from
+/// the start, counts per edge and barrier.
+struct LiteralSupport {
+    long long withoutStartEdge = 0;
+    long long withoutDistances = 0;
+    /// Every edge crossed in a replicate, as first crossed (its end points in that triangle's order).
+    std::vector<TriangleEdge> edges;
+    /// Per edge of `edges`: replicates in which barrier b crosses it (index b - 1), and in which any does.
+    std::vector<std::vector<long long>> barrierCounts;
+    std::vector<long long> anyCounts;
+    /// Every line between two midpoints drawn in a replicate, as the positions of its two edges in
+    /// `edges` (either order), with the replicates that drew it.
+    std::vector<std::pair<size_t, size_t>> pieces;
+    std::vector<long long> pieceCounts;
+};
+
+/// `replicates` bootstrap replicates one after another: for each, `units` positions Int(U x units)
+/// drawn from `random`, the table with those loci (or sequence sites), its genetic distances (a pair
+/// without a common locus ends the replicate), their residuals on the geographic distances for
+/// residual values, and literalMonmonier over the triangles of the table's distinct locations (no
+/// start edge ends the replicate). A barrier crosses every edge that a slot of its segments names;
+/// its lines join the slots as the map draws them.
+LiteralSupport literalBarrierSupport(const SampleTable& table, DataType dataType, bool useLatLong,
+                                     MonmonierDistanceKind kind, long long barrierCount, long long replicates,
+                                     RandomUniform& random);
 
 } // namespace tessaloc::reference

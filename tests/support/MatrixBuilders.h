@@ -1,8 +1,12 @@
 #pragma once
 
+#include "core/NumberText.h"
+#include "core/PackedDistances.h"
 #include "core/SquareMatrix.h"
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace tessaloc::testing {
 
@@ -16,6 +20,31 @@ inline SquareMatrix fromPairs(int n, std::initializer_list<double> upper)
         for (int j = i + 1; j < n; ++j)
             m.setPair(i, j, *value++);
     return m;
+}
+
+/// `matrix` as a distance matrix file: the names in the first row and the first column, every value
+/// in its shortest text that reads back exactly, the columns in reverse order so that a reader must
+/// match them by name.
+inline std::string matrixFileText(const std::vector<std::string>& names, const SquareMatrix& matrix)
+{
+    const int n = matrix.size();
+    std::string csv;
+    for (int j = n - 1; j >= 0; --j)
+        csv += "," + names[static_cast<size_t>(j)];
+    csv += "\n";
+    for (int i = 0; i < n; ++i) {
+        csv += names[static_cast<size_t>(i)];
+        for (int j = n - 1; j >= 0; --j)
+            csv += "," + shortestText(matrix(i, j));
+        csv += "\n";
+    }
+    return csv;
+}
+
+/// The same distances stored once per pair, as the engines take them.
+inline PackedDistances pairsOf(int n, std::initializer_list<double> upper)
+{
+    return PackedDistances(fromPairs(n, upper));
 }
 
 } // namespace tessaloc::testing

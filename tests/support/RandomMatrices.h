@@ -9,9 +9,13 @@
 
 namespace tessaloc::reference {
 
+/// Whole matrices, as the literal procedures take them; the engines take them stored once per pair.
 struct DistanceMatrices {
     SquareMatrix genetic;
     SquareMatrix geographic;
+
+    PackedDistances packedGenetic() const { return PackedDistances(genetic); }
+    PackedDistances packedGeographic() const { return PackedDistances(geographic); }
 };
 
 /// Genetic and geographic distances of a random table without missing data. Coordinates are taken
@@ -31,7 +35,7 @@ inline DistanceMatrices randomDistanceMatrices(DataType type, int samples, std::
         table.xTexts[k] = std::to_string(std::stoi(table.xTexts[k]) % coordinateRange);
         table.yTexts[k] = std::to_string(std::stoi(table.yTexts[k]) % coordinateRange);
     }
-    return {BuildGeneticDistances(table, type), BuildGeographicDistances(table, latLong)};
+    return {BuildGeneticDistances(table, type).square(), BuildGeographicDistances(table, latLong).square()};
 }
 
 } // namespace tessaloc::reference

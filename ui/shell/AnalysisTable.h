@@ -2,6 +2,7 @@
 
 #include "ui/shell/AnalysisWindows.h"
 #include "ui/shell/ProgramState.h"
+#include "ui/shell/ResultsWindow.h"
 
 #include "analyses/Analysis.h"
 #include "analyses/AnalysisInput.h"
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace tessaloc::ui {
-
-class ResultsWindow;
 
 /// What a run works with, copied when "Go" is pressed so that the worker thread shares nothing
 /// with the windows: the files and their kind as the main window gives them, the settings, the
@@ -80,7 +79,7 @@ template <AnalysisDefinition A> typename A::Settings analysisSettings(const Prog
 /// The start function of the analysis `A`. The run (runAnalysis: the engine on the context's files
 /// and settings, then the report written into the run's folder) works on the worker thread, which
 /// then indexes the report's lines; the results window is made on the window's thread after it
-/// succeeded, once, and takes the result over.
+/// succeeded, once, takes the result over and shows the seed the run started from.
 template <AnalysisDefinition A> PreparedRun startAnalysis(RunContext context)
 {
     struct Outcome {
@@ -96,13 +95,15 @@ template <AnalysisDefinition A> PreparedRun startAnalysis(RunContext context)
         outcome->result.emplace(runAnalysis<A>(input, random, listener, runFolder).result);
         outcome->reports = indexRunReports(runFolder, listener);
     };
-    prepared.openResults = [outcome](ProgramState& state, std::unique_ptr<QTemporaryDir> runFolder,
-                                     QWidget* parent) -> ResultsWindow* {
+    prepared.openResults = [outcome, seed1 = context.random.state1(), seed2 = context.random.state2()](
+                               ProgramState& state, std::unique_ptr<QTemporaryDir> runFolder,
+                               QWidget* parent) -> ResultsWindow* {
         for (auto& [path, index] : outcome->reports)
             state.reportIndexes.put(path, std::move(index));
         ResultsWindow* opened = new typename AnalysisWindows<A>::ResultsWindow(state, std::move(*outcome->result),
                                                                                std::move(runFolder), parent);
         state.reportIndexes.clear();
+        opened->showRunSeed(seed1, seed2);
         return opened;
     };
     return prepared;

@@ -26,6 +26,8 @@ QString helpPageForKeyword(const QString& keyword)
         {"Monmonier Maximum Difference Algorithm", "monmonier.html"},
         {"Monmonier's Maximum Difference Algorithm", "barrier-editor.html"},
         {"Permutation Scheme", "permutations.html"},
+        {"Random Seed", "random-seed.html"},
+        {"Geographic Distances", "geographic-distances.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

@@ -1,9 +1,11 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ui/shell/AboutDialog.h"
+#include "ui/shell/GeoDistanceGroup.h"
 #include "ui/shell/HelpWindow.h"
 #include "ui/shell/PermutationSchemeDialog.h"
 #include "ui/shell/ProgramState.h"
+#include "ui/shell/RandomSeedDialog.h"
 #include "ui/shell/RunController.h"
 #include "ui/widgets/UiHooks.h"
 #include "ui/widgets/WindowParts.h"
@@ -60,7 +62,11 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("mainform"));
     setWindowTitle(QStringLiteral("Tessaloc"));
-    m_generator = [this] { return m_state.seeds.seedFromClock(); };
+    m_generator = [this] {
+        if (m_state.fixedSeed)
+            return RandomUniform(m_state.fixedSeed->first, m_state.fixedSeed->second);
+        return m_state.seeds.seedFromClock();
+    };
 
     // Made in the order Tab visits them: each file box, then its own "Browse".
     m_controls = new QWidget(this);
@@ -95,22 +101,37 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     grid->addWidget(frame, 4, 0, 1, 2);
     m_latLongCheck = named(new QCheckBox(QStringLiteral("Coordinates are Latitude/Longitude"), m_controls), "Check1");
     grid->addWidget(m_latLongCheck, 5, 0, 1, 2);
+    // How the samples of a genotype file that names them (VCF, GENEPOP, GenAlEx) go with the
+    // coordinates; the program's own files always pair by order.
+    auto* matching = new QWidget(m_controls);
+    m_matchByName = named(new QRadioButton(QStringLiteral("Match samples by name"), matching), "matchByName");
+    m_matchByOrder = named(new QRadioButton(QStringLiteral("by order in the files"), matching), "matchByOrder");
+    m_matchByName->setChecked(true);
+    auto* matchingLayout = new QHBoxLayout(matching);
+    matchingLayout->setContentsMargins(0, 0, 0, 0);
+    matchingLayout->addWidget(m_matchByName);
+    matchingLayout->addWidget(m_matchByOrder);
+    matchingLayout->addStretch();
+    grid->addWidget(matching, 6, 0, 1, 2);
+    m_geoDistances =
+        new GeoDistanceGroup([this] { return QFileInfo(m_coordinateFileEdit->text()).path(); }, m_controls);
+    grid->addWidget(m_geoDistances, 7, 0, 1, 2);
 
     auto* analysisLabel = named(new QLabel(QStringLiteral("Analysis type"), m_controls), "Label4");
-    grid->addWidget(analysisLabel, 6, 0, 1, 2);
+    grid->addWidget(analysisLabel, 8, 0, 1, 2);
     m_analysisList = named(new QComboBox(m_controls), "Combo1");
     analysisLabel->setBuddy(m_analysisList);
     for (const AnalysisEntry& analysis : analysisTable())
         m_analysisList->addItem(analysis.listText);
     m_analysisList->setCurrentIndex(0);
-    grid->addWidget(m_analysisList, 7, 0);
+    grid->addWidget(m_analysisList, 9, 0);
     m_runButton = named(new QPushButton(QStringLiteral("Go"), m_controls), "Command3");
     auto* helpButton = named(new QPushButton(QStringLiteral("Help"), m_controls), "Command4");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_runButton);
     buttons->addWidget(helpButton);
-    grid->addLayout(buttons, 8, 0, 1, 2);
+    grid->addLayout(buttons, 10, 0, 1, 2);
 
     auto* line = named(new QFrame(this), "Line1");
     line->setFrameShape(QFrame::HLine);
@@ -177,6 +198,8 @@ void MainWindow::buildMenus()
         ->addAction(QStringLiteral("Permutation Scheme"), this,
                     [this] { PermutationSchemeDialog(m_state, this).exec(); })
         ->setObjectName(QStringLiteral("permutationscheme"));
+    options->addAction(QStringLiteral("Random Seed..."), this, [this] { RandomSeedDialog(m_state, this).exec(); })
+        ->setObjectName(QStringLiteral("randomseed"));
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::showHelp)->setObjectName(QStringLiteral("hlpmnucont0"));
@@ -246,6 +269,8 @@ QString MainWindow::fillAnalysisInput(AnalysisInput& input) const
     input.coordinatePath = localPath(m_coordinateFileEdit->text());
     input.genotypePath = localPath(m_genotypeFileEdit->text());
     input.useLatLong = m_latLongCheck->isChecked();
+    input.sampleMatching = m_matchByOrder->isChecked() ? SampleMatching::ByOrder : SampleMatching::ByName;
+    input.geoDistances = m_geoDistances->settings();
     return {};
 }
 
@@ -271,6 +296,8 @@ void MainWindow::runSelectedAnalysis()
     }
     context.runFolder = localPath(runFolder->path());
 
+    m_state.lastRunSeed = std::make_pair(context.random.state1(), context.random.state2());
+    m_runSeedText = QStringLiteral("Seed: %1,%2").arg(context.random.state1()).arg(context.random.state2());
     PreparedRun run = analyses[static_cast<size_t>(position)].start(std::move(context));
     m_runFolder = std::move(runFolder);
     m_openResults = std::move(run.openResults);
@@ -314,6 +341,11 @@ void MainWindow::cancelRun()
 void MainWindow::onRunFinished(const RunStatus& status)
 {
     setRunning(false);
+    // A run that ended, in results or in a message, leaves its seed in the status line, after any
+    // warning; a cancelled one leaves nothing to repeat.
+    if (status.outcome != RunOutcome::Cancelled)
+        m_statusLabel->setText(m_runWarning.isEmpty() ? m_runSeedText
+                                                      : m_runWarning + QLatin1Char('\n') + m_runSeedText);
     std::unique_ptr<QTemporaryDir> runFolder = std::move(m_runFolder);
     const ResultsWindowOpener openResults = std::move(m_openResults);
     m_openResults = nullptr;

@@ -23,21 +23,24 @@ class QRadioButton;
 
 namespace tessaloc::ui {
 
+class GeoDistanceGroup;
 class RunController;
 struct ProgramState;
 
 /// The main window: the two input files, the kind of genetic data, whether the coordinates are
-/// longitude/latitude, the analysis and "Go". The analyses, their options windows and their results
-/// windows come from analysisTable(). A run goes on a worker thread; while it runs the status line
-/// shows its progress with a progress bar and a "Cancel" button, and the rest of the window is
-/// disabled so that no second run can start. The results window opens modally at the end.
+/// longitude/latitude, how the samples of the two files pair, the geographic distances, the analysis
+/// and "Go". The analyses, their options windows and their results windows come from analysisTable().
+/// A run goes on a worker thread; while it runs the status line shows its progress with a progress
+/// bar and a "Cancel" button, and the rest of the window is disabled so that no second run can start.
+/// The results window opens modally at the end.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(ProgramState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    /// Replaces the clock seeding of the runs (tests use fixed states).
+    /// Replaces the seeding of the runs, from the clock or from the seed fixed under "Options" >
+    /// "Random Seed..." (tests use fixed states).
     void setRunGenerator(std::function<RandomUniform()> generator) { m_generator = std::move(generator); }
     /// True while an analysis runs.
     bool running() const;
@@ -88,6 +91,9 @@ private:
     QRadioButton* m_dataGenotypes;
     QRadioButton* m_dataSequences;
     QCheckBox* m_latLongCheck;
+    QRadioButton* m_matchByName;
+    QRadioButton* m_matchByOrder;
+    GeoDistanceGroup* m_geoDistances;
     QComboBox* m_analysisList;
     QPushButton* m_runButton;
     QLabel* m_statusLabel;
@@ -102,6 +108,8 @@ private:
     QPointer<ResultsWindow> m_results;
     /// What the run warned of ("Warning: ..."), shown in the status line until the next run.
     QString m_runWarning;
+    /// "Seed: S1,S2" of the run in progress or the last one, shown in the status line after it.
+    QString m_runSeedText;
 };
 
 } // namespace tessaloc::ui

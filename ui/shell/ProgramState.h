@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 namespace tessaloc::ui {
 
@@ -33,7 +35,8 @@ struct ProgramSettings {
 };
 
 /// What the window program holds for as long as it runs: the settings, the directory of the last
-/// run, the folder of the last saved report and the one platform generator that seeds every run.
+/// run, the folder of the last saved report, the one platform generator that seeds every run and the
+/// seed the user fixed.
 struct ProgramState {
     ProgramSettings settings;
     /// The working directory when the last run started; empty before the first run.
@@ -42,6 +45,11 @@ struct ProgramState {
     /// first save.
     QString lastSaveFolder;
     SeedSource seeds;
+    /// The seed every run starts from ("Options" > "Random Seed..."); without one each run seeds
+    /// itself from the clock.
+    std::optional<std::pair<std::int64_t, std::int64_t>> fixedSeed;
+    /// The seed the last run started from; none before the first run.
+    std::optional<std::pair<std::int64_t, std::int64_t>> lastRunSeed;
     /// The line indexes a run made of its reports, handed to the results window that loads them
     /// (see startAnalysis); empty between runs.
     ReportIndexCache reportIndexes;

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -20,6 +21,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -63,10 +65,35 @@ QString ResultsWindow::runFolderPath() const
 
 Chart* ResultsWindow::addChartPage(const QString& title)
 {
-    m_chart = new Chart(m_tabs);
-    m_chart->setObjectName(QStringLiteral("TChart1"));
-    m_tabs->addTab(m_chart, title);
-    return m_chart;
+    auto* chart = new Chart(m_tabs);
+    chart->setObjectName(m_charts.empty() ? QStringLiteral("TChart1")
+                                          : QStringLiteral("TChart%1").arg(m_charts.size() + 1));
+    m_tabs->addTab(chart, title);
+    m_charts.push_back(chart);
+    return chart;
+}
+
+Chart* ResultsWindow::shownChart() const
+{
+    if (auto* shown = qobject_cast<Chart*>(m_tabs->currentWidget()))
+        return shown;
+    return chart();
+}
+
+void ResultsWindow::showRunSeed(std::int64_t seed1, std::int64_t seed2)
+{
+    if (!m_runSeed) {
+        m_runSeed = new QLabel(this);
+        m_runSeed->setObjectName(QStringLiteral("RunSeed"));
+        m_runSeed->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        statusBar()->addPermanentWidget(m_runSeed);
+    }
+    m_runSeed->setText(QStringLiteral("Seed: %1,%2").arg(seed1).arg(seed2));
+}
+
+QString ResultsWindow::runSeedText() const
+{
+    return m_runSeed ? m_runSeed->text() : QString();
 }
 
 ReportView* ResultsWindow::addReportPage(const QString& title)
@@ -101,11 +128,12 @@ QString ResultsWindow::reportText() const
 
 void ResultsWindow::copyChart()
 {
-    if (!m_chart)
+    Chart* shown = shownChart();
+    if (!shown)
         return;
     auto* mime = new QMimeData;
-    mime->setData(QStringLiteral("image/svg+xml"), m_chart->toSvg());
-    mime->setImageData(m_chart->toImage());
+    mime->setData(QStringLiteral("image/svg+xml"), shown->toSvg());
+    mime->setImageData(shown->toImage());
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
     clipboard->setMimeData(mime);
@@ -113,7 +141,7 @@ void ResultsWindow::copyChart()
 
 void ResultsWindow::printChart()
 {
-    if (!m_chart)
+    if (!shownChart())
         return;
     printWith([this](QPrinter& printer) { return printChartTo(printer); },
               QStringLiteral("The graph could not be printed."));
@@ -132,13 +160,14 @@ void ResultsWindow::printWith(const std::function<bool(QPrinter&)>& draw, const 
 
 bool ResultsWindow::printChartTo(QPrinter& printer)
 {
-    if (!m_chart)
+    Chart* shown = shownChart();
+    if (!shown)
         return false;
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
     // The painter's origin is the top left corner of the printable area.
-    m_chart->render(painter, QRectF(0, 0, printer.width(), printer.height()));
+    shown->render(painter, QRectF(0, 0, printer.width(), printer.height()));
     return painter.end();
 }
 
@@ -206,22 +235,23 @@ bool ResultsWindow::saveTextTo(const QString& fileName)
 
 void ResultsWindow::chooseSymbolColor()
 {
-    if (!m_chart)
+    if (!chart())
         return;
-    if (const std::optional<QColor> color = uiHooks().chooseColor(this, m_chart->symbolColor()))
-        m_chart->setSymbolColor(*color);
+    if (const std::optional<QColor> color = uiHooks().chooseColor(this, chart()->symbolColor()))
+        for (Chart* each : m_charts)
+            each->setSymbolColor(*color);
 }
 
 void ResultsWindow::setSymbolShape(SymbolShape shape)
 {
-    if (m_chart)
-        m_chart->setSymbolShape(shape);
+    for (Chart* each : m_charts)
+        each->setSymbolShape(shape);
 }
 
 void ResultsWindow::setSymbolSize(int size)
 {
-    if (m_chart)
-        m_chart->setSymbolSize(size);
+    for (Chart* each : m_charts)
+        each->setSymbolSize(size);
 }
 
 void ResultsWindow::showHelp()
@@ -283,7 +313,7 @@ QMenu* ResultsWindow::addCopyPrintSaveMenu(const CopyPrintSaveCaptions& captions
     return menu;
 }
 
-void ResultsWindow::addEditChartAndSymbolsMenus()
+QMenu* ResultsWindow::addEditChartAndSymbolsMenus()
 {
     menuBar()->addMenu(QStringLiteral("Edit Chart"))->setObjectName(QStringLiteral("chrtedit"));
     QMenu* symbols = menuBar()->addMenu(QStringLiteral("Symbols"));
@@ -292,6 +322,7 @@ void ResultsWindow::addEditChartAndSymbolsMenus()
     captions.menu.clear(); // the items stand in "Symbols" itself
     captions.square = QStringLiteral("Rectangle");
     addSymbolMenus(symbols, captions);
+    return symbols;
 }
 
 void ResultsWindow::addBelowPages(QWidget* widget)

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QLabel;
 class QMenu;
 class QPrinter;
 class QTabWidget;
@@ -42,8 +45,9 @@ struct CopyPrintSaveCaptions {
 QFont reportFont();
 
 /// What every results window shares: the tab pages (`SSTab1`), the report page in the report font
-/// (`RichTextBox1`), the chart page (`TChart1`), and the commands of the copy, print, save, symbol
-/// and help menus. A window adds its pages and menus and fills them; the base owns the run's
+/// (`RichTextBox1`), the chart pages (the first `TChart1`), the commands of the copy, print, save,
+/// symbol and help menus, and the run's seed in the status bar. The symbol commands apply to the
+/// points of every chart. A window adds its pages and menus and fills them; the base owns the run's
 /// private report directory and removes it, report included, when the window closes. When first
 /// shown it centres itself over its parent.
 ///
@@ -66,8 +70,19 @@ public:
     QString runFolderPath() const;
 
     QTabWidget* tabs() const { return m_tabs; }
-    Chart* chart() const { return m_chart; }
+    /// The first chart page's chart, or null.
+    Chart* chart() const { return m_charts.empty() ? nullptr : m_charts.front(); }
+    /// The chart of every chart page, in the order of the pages.
+    const std::vector<Chart*>& charts() const { return m_charts; }
+    /// The chart of the page shown, else the first chart: the one the copy and print commands take.
+    Chart* shownChart() const;
     ReportView* reportView() const { return m_report; }
+
+    /// Shows in the window's status bar the seed the run started its generator from,
+    /// "Seed: S1,S2" (`RunSeed`), so that the run can be repeated.
+    void showRunSeed(std::int64_t seed1, std::int64_t seed2);
+    /// The status bar's seed text, empty when none was shown.
+    QString runSeedText() const;
 
 public slots:
     /// Puts the chart on the clipboard as an SVG drawing and as a bitmap.
@@ -115,8 +130,8 @@ protected:
     /// a separator, and the report's copy and save commands (items `MantelPlotMenu0`, 1, 3, 4).
     QMenu* addCopyPrintSaveMenu(const CopyPrintSaveCaptions& captions);
     /// Adds the menus "Edit Chart" (`chrtedit`, no items) and "Symbols" (`chartsymbols`: colour,
-    /// shapes from "Rectangle", sizes of series 0) to the menu bar.
-    void addEditChartAndSymbolsMenus();
+    /// shapes from "Rectangle", sizes of series 0) to the menu bar, and returns "Symbols".
+    QMenu* addEditChartAndSymbolsMenus();
     /// Puts `widget` under the tab pages, across the window.
     void addBelowPages(QWidget* widget);
     /// Lets the user choose a printer (or a PDF file), landscape, and has `draw` print on it; shows
@@ -135,7 +150,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_runFolder;
     std::shared_ptr<ReportFile> m_reportFile;
     QTabWidget* m_tabs;
-    Chart* m_chart = nullptr;
+    std::vector<Chart*> m_charts;
+    QLabel* m_runSeed = nullptr;
     ReportView* m_report = nullptr;
     bool m_placed = false;
 };

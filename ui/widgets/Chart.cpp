@@ -9,12 +9,14 @@
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGraphicsItem>
+#include <QGraphicsTextItem>
 #include <QHelpEvent>
 #include <QLineSeries>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgGenerator>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -89,15 +91,24 @@ Chart::Chart(QWidget* parent)
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_layer = new PointLayer(m_chart, m_axisX, m_axisY);
+    m_intervals = new IntervalLayer(m_chart, m_axisX, m_axisY);
     m_layer->setHollow(&m_hollow);
     m_densityRefresh = new QTimer(this);
     m_densityRefresh->setSingleShot(true);
     m_densityRefresh->setInterval(150);
     connect(m_densityRefresh, &QTimer::timeout, this, [this] { m_layer->refresh(); });
     m_layer->setRefreshRequest([this] { m_densityRefresh->start(); });
-    connect(m_chart, &QChart::plotAreaChanged, this, [this] { m_layer->areaChanged(); });
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] {
+        m_layer->areaChanged();
+        m_intervals->areaChanged();
+    });
+    // The caption wraps to the chart's width and sits at its foot.
+    connect(m_chart, &QChart::geometryChanged, this, [this] { updateBottomMargin(); });
     for (QValueAxis* axis : {m_axisX, m_axisY})
-        connect(axis, &QValueAxis::rangeChanged, this, [this] { m_layer->update(); });
+        connect(axis, &QValueAxis::rangeChanged, this, [this] {
+            m_layer->update();
+            m_intervals->update();
+        });
     applySymbol();
 
     m_view = new QChartView(m_chart, this);
@@ -171,12 +182,26 @@ void Chart::updateDensityMode()
     const bool density = drawsDensity();
     m_layer->setPoints(m_points.get(), density);
     m_layer->setLegend(densityLegend());
-    // Room beneath the axis title for the legend's line.
+    updateBottomMargin();
+}
+
+void Chart::updateBottomMargin()
+{
+    // Room beneath the axis title for the density legend's line, and above it for the caption.
     QMargins margins = m_margins;
-    if (density)
-        margins.setBottom(margins.bottom() +
-                          static_cast<int>(std::ceil(QFontMetricsF(m_axisX->labelsFont()).height() + kLegendMargin)));
-    m_chart->setMargins(margins);
+    double legend = 0.0;
+    if (drawsDensity())
+        legend = std::ceil(QFontMetricsF(m_axisX->labelsFont()).height() + kLegendMargin);
+    double caption = 0.0;
+    if (m_caption) {
+        const QRectF whole = m_chart->rect();
+        m_caption->setTextWidth(std::max(100.0, whole.width() - 2.0 * kLegendMargin));
+        caption = std::ceil(m_caption->boundingRect().height());
+        m_caption->setPos(whole.left() + kLegendMargin, whole.bottom() - legend - caption);
+    }
+    margins.setBottom(margins.bottom() + static_cast<int>(legend + caption));
+    if (m_chart->margins() != margins)
+        m_chart->setMargins(margins);
 }
 
 void Chart::addRegressionLine()
@@ -274,7 +299,12 @@ void Chart::fitAxes()
     if (m_fixedAxes)
         return;
     const bool anyPoint = m_summary.finiteCount > 0;
-    const QList<QPointF> line = m_line ? m_line->points() : QList<QPointF>();
+    // The derived line, the band and the bars count as points of the range too.
+    QList<QPointF> line = m_line ? m_line->points() : QList<QPointF>();
+    line << m_intervals->bandLower() << m_intervals->bandUpper();
+    for (const IntervalBar& bar : m_intervals->bars())
+        if (std::isfinite(bar.x) && std::isfinite(bar.low) && std::isfinite(bar.high))
+            line << QPointF(bar.x, bar.low) << QPointF(bar.x, bar.high);
     if (!anyPoint && line.isEmpty())
         return;
     double minX = anyPoint ? m_summary.minX : line.front().x();
@@ -487,6 +517,56 @@ QString Chart::seriesTitle(int index) const
     if (index == 0)
         return m_pointsTitle;
     return index == 1 && m_line ? m_line->name() : QString();
+}
+
+void Chart::setBand(const QList<QPointF>& lower, const QList<QPointF>& upper, const QColor& color)
+{
+    m_intervals->setBand(lower, upper, color);
+    fitAxes();
+}
+
+QList<QPointF> Chart::bandLower() const
+{
+    return m_intervals->bandLower();
+}
+
+QList<QPointF> Chart::bandUpper() const
+{
+    return m_intervals->bandUpper();
+}
+
+void Chart::setIntervalBars(const QList<IntervalBar>& bars, const QPen& pen)
+{
+    m_intervals->setBars(bars, pen);
+    fitAxes();
+}
+
+QList<IntervalBar> Chart::intervalBars() const
+{
+    return m_intervals->bars();
+}
+
+void Chart::setCaption(const QString& text)
+{
+    if (text.isEmpty()) {
+        delete m_caption;
+        m_caption = nullptr;
+    } else {
+        if (!m_caption) {
+            m_caption = new QGraphicsTextItem(m_chart);
+            m_caption->setDefaultTextColor(Qt::black);
+            m_caption->setFont(m_axisX->labelsFont());
+            m_caption->document()->setDocumentMargin(0);
+            m_caption->setZValue(5);
+        }
+        m_caption->setPlainText(text);
+    }
+    updateBottomMargin();
+}
+
+QString Chart::caption() const
+{
+    return m_caption ? m_caption->toPlainText() : QString();
 }
 
 void Chart::setAxisRanges(double minX, double maxX, double minY, double maxY)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/widgets/ChartIntervalLayer.h"
 #include "ui/widgets/ChartPoints.h"
 
 #include <QByteArray>
@@ -18,6 +19,7 @@
 
 class QChart;
 class QChartView;
+class QGraphicsTextItem;
 class QLineSeries;
 class QPainter;
 class QPrinter;
@@ -127,6 +129,20 @@ public:
     void setSeriesTitle(int index, const QString& title);
     QString seriesTitle(int index) const;
 
+    /// Shades the band between `lower` and `upper` (as many points each, in order along x) beneath
+    /// the points, in `color`; empty lists remove it.
+    void setBand(const QList<QPointF>& lower, const QList<QPointF>& upper, const QColor& color);
+    QList<QPointF> bandLower() const;
+    QList<QPointF> bandUpper() const;
+    /// Draws interval bars (a vertical line with caps from low to high at x) beneath the points, in
+    /// `pen`; bars with a value that is not finite are left out. An empty list removes them.
+    void setIntervalBars(const QList<IntervalBar>& bars, const QPen& pen);
+    QList<IntervalBar> intervalBars() const;
+    /// A text beneath the plot, across the chart (wrapped to its width): a legend that goes with the
+    /// chart into copies and prints. An empty text removes it.
+    void setCaption(const QString& text);
+    QString caption() const;
+
     /// Fixes the bottom axis at `minX`..`maxX` and the left axis at `minY`..`maxY`, with ticks at
     /// round numbers inside them; the axes no longer follow the points. An empty range is widened
     /// so that something is shown.
@@ -140,6 +156,7 @@ private:
     void fitAxes();
     void updateDensityMode();
     void resetPointIndex();
+    void updateBottomMargin();
     QLineSeries* lineSeries();
 
     QChart* m_chart;
@@ -150,6 +167,8 @@ private:
     /// The index being built for a chart of many points; taken into m_index when first needed.
     mutable std::future<std::unique_ptr<const PointIndex>> m_indexBuild;
     PointLayer* m_layer;
+    IntervalLayer* m_intervals;
+    QGraphicsTextItem* m_caption = nullptr;
     QTimer* m_densityRefresh;
     QMargins m_margins;
     QLineSeries* m_line = nullptr;

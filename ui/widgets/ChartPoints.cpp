@@ -31,7 +31,7 @@ void PointList::forEach(const std::function<void(qsizetype, const QPointF&)>& vi
         visit(i, m_points[i]);
 }
 
-MatrixPairs::MatrixPairs(std::shared_ptr<const SquareMatrix> xs, std::shared_ptr<const SquareMatrix> ys)
+MatrixPairs::MatrixPairs(std::shared_ptr<const PackedDistances> xs, std::shared_ptr<const PackedDistances> ys)
     : m_xs(std::move(xs))
     , m_ys(std::move(ys))
 {
@@ -61,20 +61,16 @@ std::pair<int, int> MatrixPairs::pairOf(qsizetype index) const
 
 QPointF MatrixPairs::at(qsizetype index) const
 {
-    const auto [i, j] = pairOf(index);
-    return QPointF((*m_xs)(i, j), (*m_ys)(i, j));
+    const auto k = static_cast<size_t>(index);
+    return QPointF(m_xs->values()[k], m_ys->values()[k]);
 }
 
 void MatrixPairs::forEach(const std::function<void(qsizetype, const QPointF&)>& visit) const
 {
-    const int n = m_xs->size();
-    qsizetype index = 0;
-    for (int i = 0; i + 1 < n; ++i) {
-        const double* xs = m_xs->row(i);
-        const double* ys = m_ys->row(i);
-        for (int j = i + 1; j < n; ++j)
-            visit(index++, QPointF(xs[j], ys[j]));
-    }
+    const std::vector<double>& xs = m_xs->values();
+    const std::vector<double>& ys = m_ys->values();
+    for (size_t k = 0; k < xs.size(); ++k)
+        visit(static_cast<qsizetype>(k), QPointF(xs[k], ys[k]));
 }
 
 PointSummary PointSummary::of(const ChartPoints& points)

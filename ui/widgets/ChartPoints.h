@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <QtGlobal>
 
-#include "core/SquareMatrix.h"
+#include "core/PackedDistances.h"
 
 #include <cstdint>
 #include <functional>
@@ -42,13 +42,13 @@ private:
     QList<QPointF> m_points;
 };
 
-/// The pairs i < j of two N x N matrices as points, x from one matrix and y from the other, in the
-/// order (0, 1), (0, 2), ..., (0, N - 1), (1, 2), ...: a scatterplot of one distance against another
-/// straight from the matrices.
+/// The pairs i < j of two N x N distance matrices as points, x from one matrix and y from the other,
+/// in the order (0, 1), (0, 2), ..., (0, N - 1), (1, 2), ..., which is the order the matrices keep
+/// them in: a scatterplot of one distance against another straight from the matrices.
 class MatrixPairs final : public ChartPoints {
 public:
     /// `xs` and `ys` have the same size; the pointers keep whatever holds them alive.
-    MatrixPairs(std::shared_ptr<const SquareMatrix> xs, std::shared_ptr<const SquareMatrix> ys);
+    MatrixPairs(std::shared_ptr<const PackedDistances> xs, std::shared_ptr<const PackedDistances> ys);
     qsizetype size() const override;
     QPointF at(qsizetype index) const override;
     void forEach(const std::function<void(qsizetype, const QPointF&)>& visit) const override;
@@ -56,8 +56,8 @@ public:
     std::pair<int, int> pairOf(qsizetype index) const;
 
 private:
-    std::shared_ptr<const SquareMatrix> m_xs;
-    std::shared_ptr<const SquareMatrix> m_ys;
+    std::shared_ptr<const PackedDistances> m_xs;
+    std::shared_ptr<const PackedDistances> m_ys;
 };
 
 /// What a chart needs to know of all its points at once, found in one pass: how many there are,

@@ -59,6 +59,17 @@ QString text(float value)
     return QString::fromStdString(plainTextSingle(value));
 }
 
+// A label's text centred `distance` pixels from its place, towards its other point.
+QPointF labelCentreOn(const MapTransform& transform, const MapLabel& label)
+{
+    const QPointF at = transform(label.at.x(), label.at.y());
+    const QPointF direction = transform(label.toward.x(), label.toward.y()) - at;
+    const double length = std::hypot(direction.x(), direction.y());
+    if (!(length > 0.5) || !std::isfinite(length))
+        return at + QPointF(8, -8);
+    return at + direction * (10.0 / length);
+}
+
 } // namespace
 
 MapView::MapView(QWidget* parent)
@@ -146,7 +157,12 @@ QPointF MapView::toWidget(const QPointF& point) const
     return MapTransform(m_extents, rect())(point.x(), point.y());
 }
 
-qsizetype MapView::draw(QPainter& painter, const QRectF& target) const
+QPointF MapView::labelCentre(const MapLabel& label) const
+{
+    return labelCentreOn(MapTransform(m_extents, rect()), label);
+}
+
+MapView::Drawn MapView::draw(QPainter& painter, const QRectF& target) const
 {
     painter.save();
     painter.setClipRect(target);
@@ -160,19 +176,38 @@ qsizetype MapView::draw(QPainter& painter, const QRectF& target) const
         transform(QLineF(mark.x0, mark.y0, static_cast<double>(mark.x0) + mark.length, mark.y0)),
     };
     painter.drawLines(markLines, 2);
-    qsizetype drawn = 2;
+    Drawn drawn{2, 0};
 
     // Each layer is mapped into one buffer and drawn with one call: 150 000 lines of a large
-    // triangulation then paint in a few milliseconds.
+    // triangulation then paint in a few milliseconds. Lines of widths of their own (a barrier's
+    // support) are few and take a pen each.
     QList<QLineF> mapped;
+    QFont labelFont = painter.font();
+    labelFont.setPixelSize(10);
     for (const MapLayer& layer : m_layers) {
-        if (!layer.visible || layer.lines.isEmpty())
+        if (!layer.visible)
             continue;
         mapped.resize(layer.lines.size());
         std::transform(layer.lines.cbegin(), layer.lines.cend(), mapped.begin(), transform);
-        painter.setPen(QPen(layer.color, layer.width, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLines(mapped);
-        drawn += mapped.size();
+        if (layer.widths.size() == layer.lines.size() && !layer.widths.isEmpty()) {
+            for (qsizetype line = 0; line < mapped.size(); ++line) {
+                painter.setPen(QPen(layer.color, layer.widths[line], Qt::SolidLine, Qt::RoundCap));
+                painter.drawLine(mapped[line]);
+            }
+        } else if (!mapped.isEmpty()) {
+            painter.setPen(QPen(layer.color, layer.width, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLines(mapped);
+        }
+        drawn.lines += mapped.size();
+        if (layer.labels.isEmpty())
+            continue;
+        painter.setPen(layer.color);
+        painter.setFont(labelFont);
+        for (const MapLabel& label : layer.labels) {
+            const QPointF centre = labelCentreOn(transform, label);
+            painter.drawText(QRectF(centre - QPointF(30, 8), QSizeF(60, 16)), Qt::AlignCenter, label.text);
+        }
+        drawn.labels += layer.labels.size();
     }
     painter.restore();
     return drawn;
@@ -251,7 +286,9 @@ QString MapView::readoutText(const QPointF& point)
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    m_linesDrawn = draw(painter, rect());
+    const Drawn drawn = draw(painter, rect());
+    m_linesDrawn = drawn.lines;
+    m_labelsDrawn = drawn.labels;
 }
 
 void MapView::mouseMoveEvent(QMouseEvent* event)

@@ -12,20 +12,45 @@
 #include <QWidget>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QPainter;
 
 namespace tessaloc::ui {
 
-/// One set of lines of a map drawn with one pen: the triangulation, a barrier, a network.
+/// A short text on a map, such as a barrier's support beside an edge it crosses.
+struct MapLabel {
+    /// Where the label belongs, in map coordinates.
+    QPointF at;
+    /// A point in map coordinates that the label moves a few pixels towards from `at` (along the edge
+    /// it names), so that it stands beside a line through `at` rather than on it; equal to `at` for
+    /// the label to stand up and to the right of it.
+    QPointF toward;
+    QString text;
+};
+
+/// One set of lines of a map drawn in one colour: the triangulation, a barrier, a network.
 struct MapLayer {
+    MapLayer(QList<QLineF> layerLines = {}, QColor layerColor = Qt::black, int layerWidth = 1, bool shown = true)
+        : lines(std::move(layerLines))
+        , color(std::move(layerColor))
+        , width(layerWidth)
+        , visible(shown)
+    {
+    }
+
     /// Lines in map coordinates.
     QList<QLineF> lines;
     QColor color = Qt::black;
     /// Pen width in pixels, 1..5 in the menus.
     int width = 1;
     bool visible = true;
+    /// A pen width in pixels for each line, in the order of `lines`, in place of `width`; empty to draw
+    /// every line `width` wide.
+    QList<qreal> widths;
+    /// Texts drawn in the layer's colour after its lines.
+    QList<MapLabel> labels;
 };
 
 /// A map of straight lines over the sample area: the map extents (MapMinX at the left, MapMaxX at the
@@ -79,6 +104,12 @@ public:
 
     /// The number of lines the last paint drew (scale mark included): what a user saw.
     qsizetype linesDrawn() const { return m_linesDrawn; }
+    /// The number of labels the last paint drew.
+    qsizetype labelsDrawn() const { return m_labelsDrawn; }
+
+    /// Where a label's text is centred, in widget coordinates: 10 pixels from `at` towards `toward`, or
+    /// 8 pixels up and to the right when the two coincide on the widget.
+    QPointF labelCentre(const MapLabel& label) const;
 
     /// "X: " and the x coordinate, "; Y: " and the y coordinate, both as single-precision plain text.
     static QString readoutText(const QPointF& point);
@@ -102,13 +133,18 @@ private:
         QStringList names;
     };
 
-    qsizetype draw(QPainter& painter, const QRectF& target) const;
+    struct Drawn {
+        qsizetype lines = 0;
+        qsizetype labels = 0;
+    };
+    Drawn draw(QPainter& painter, const QRectF& target) const;
 
     MapExtents m_extents;
     std::vector<MapLayer> m_layers;
     QColor m_background = Qt::white;
     std::vector<Location> m_locations;
     qsizetype m_linesDrawn = 0;
+    qsizetype m_labelsDrawn = 0;
 };
 
 } // namespace tessaloc::ui

@@ -586,7 +586,7 @@ TEST(AllelicAggregation, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangem
             const AggregationResult result =
                 ComputeAggregation(table, DataType::Genotypes, false, settings, random, RunListener::none());
 
-            const SquareMatrix distances = BuildGeographicDistances(table, false);
+            const SquareMatrix distances = BuildGeographicDistances(table, false).square();
             std::vector<std::int32_t> identity(static_cast<size_t>(n));
             std::iota(identity.begin(), identity.end(), 0);
             const Aggregation observed = aggregationOf(table, distances, result.area, identity);

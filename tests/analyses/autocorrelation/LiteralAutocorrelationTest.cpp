@@ -226,8 +226,8 @@ TEST(LiteralAutocorrelation, WholeReportOfEveryExampleMatches)
         const SampleTable table = ReadSampleTable(input.coordinatePath, input.genotypePath, example.type);
         RandomUniform literalRandom(4321, 8765);
         AutocorrelationResult literal = reference::literalSpatialAutocorrelation(
-            BuildGeneticDistances(table, example.type), BuildGeographicDistances(table, example.latLong),
-            input.settings, literalRandom);
+            BuildGeneticDistances(table, example.type).square(),
+            BuildGeographicDistances(table, example.latLong).square(), input.settings, literalRandom);
         literal.coordinatePath = input.coordinatePath;
         literal.genotypePath = input.genotypePath;
         literal.dataType = example.type;

@@ -42,7 +42,7 @@ LandscapeResult runOn(const SampleTable& table, const SquareMatrix& G, Landscape
     settings.network = network;
     settings.heightMode = mode;
     settings.logHeights = logHeights;
-    return ComputeLandscape(table, G, BuildGeographicDistances(table, false), false, settings, listener);
+    return ComputeLandscape(table, G, BuildGeographicDistances(table, false).square(), false, settings, listener);
 }
 
 const LandscapeEdge* lineWithMidpoint(const LandscapeResult& shape, double midX, double midY)
@@ -284,7 +284,7 @@ TEST(BuildLandscapeShape, ResidualHeightsReportTheirStepsAndUseTheResiduals)
         runOn(table, G, LandscapeNetwork::Pairwise, LandscapeHeightMode::Residual, false, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Calculating Residuals", "Calculating Surface"}));
     SquareMatrix residuals = G;
-    ResidualizeDistances(residuals, BuildGeographicDistances(table, false));
+    ResidualizeDistances(residuals, BuildGeographicDistances(table, false).square());
     ASSERT_EQ(shape.LandscapeEdgeCount(), 6);
     EXPECT_EQ(shape.LandscapeEdges[0].Height, residuals(0, 1));
     EXPECT_EQ(shape.LandscapeEdges[5].Height, residuals(2, 3));
@@ -312,8 +312,8 @@ TEST(BuildLandscapeShape, LatitudeLongitudeRangesAreGreatCircleKilometres)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Pairwise;
     settings.heightMode = LandscapeHeightMode::Raw;
-    const LandscapeResult shape =
-        ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}), BuildGeographicDistances(table, true), true, settings);
+    const LandscapeResult shape = ComputeLandscape(table, fromPairs(3, {0.1, 0.2, 0.3}),
+                                                   BuildGeographicDistances(table, true).square(), true, settings);
     // East-west: the longer side is the equator's, one degree of 6371 km x pi / 180.
     EXPECT_NEAR(shape.ranges.RangeX, 6371.0 * 3.14159265358979 / 180, 1e-6);
     EXPECT_NEAR(shape.ranges.RangeY, 6371.0 * 3.14159265358979 / 3, 1e-6); // sixty degrees of meridian
@@ -341,6 +341,41 @@ TEST(BuildLandscapeShape, AWholeRunReadsTheFilesAndNamesThem)
     EXPECT_EQ(lineWithMidpoint(shape, 2, 1.5)->Height, 0.5);
 }
 
+TEST(BuildLandscapeShape, ResidualHeightsTakeTheChosenDistancesWhileTheLinesStayStraight)
+{
+    testing::TempFolder folder;
+    LandscapeInput input;
+    input.coordinatePath = folder.write("c.txt", "A,0,0\nB,4,0\nC,0,3\nD,4,3\n;\n").string();
+    input.genotypePath = folder.write("g.txt", "2\nA,a,x\nB,a,y\nC,b,y\nD,b,x\n").string();
+    input.dataType = DataType::Genotypes;
+    input.settings.network = LandscapeNetwork::Pairwise;
+    // Distances of their own, A and B 0 apart although 4 apart on the map; rows in another order.
+    input.geoDistances.kind = GeoDistanceKind::Matrix;
+    input.geoDistances.file = folder.write("d.csv", ",D,C,B,A\nA,9,2,0,0\nB,1,7,0,0\nC,3,0,7,2\nD,0,3,1,9\n").string();
+    RecordingListener listener;
+    const LandscapeResult shape = RunLandscape(input, listener);
+    EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Residuals", "Calculating Surface"}));
+    EXPECT_EQ(shape.geoDistances.file, input.geoDistances.file);
+
+    // The residuals of the genetic distances on the file's distances, pair by pair.
+    const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}, {"0", "3"}, {"4", "3"}});
+    SquareMatrix residuals = fromPairs(4, {0.5, 1.0, 0.5, 0.5, 1.0, 0.5});
+    ResidualizeDistances(residuals, fromPairs(4, {0, 2, 9, 7, 1, 3}));
+    // Every pair has a line, A-B too: the lines are straight, and A and B lie apart.
+    ASSERT_EQ(shape.LandscapeEdgeCount(), 6);
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 0)->Height, residuals(0, 1));
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 0)->Length, 4.0);
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 3)->Height, residuals(2, 3));
+    EXPECT_EQ(lineWithMidpoint(shape, 2, 1.5)->Length, 5.0);
+
+    // Raw heights use no geographic distances: the file is not even read.
+    input.settings.heightMode = LandscapeHeightMode::Raw;
+    input.geoDistances.file = (folder.path() / "no-such.csv").string();
+    const LandscapeResult raw = RunLandscape(input);
+    EXPECT_EQ(raw.geoDistances.kind, GeoDistanceKind::Straight);
+    EXPECT_EQ(lineWithMidpoint(raw, 2, 0)->Height, 0.5);
+}
+
 TEST(BuildLandscapeShape, ResidualsOfTooFewObservationsEndTheRun)
 {
     const SampleTable table = tableOf({{"0", "0"}, {"4", "0"}});
@@ -356,9 +391,9 @@ TEST(BuildLandscapeShape, APseudoslopeOverALineOfLengthZeroEndsTheRun)
     LandscapeSettings settings;
     settings.network = LandscapeNetwork::Delaunay;
     settings.heightMode = LandscapeHeightMode::Pseudoslope;
-    EXPECT_THROW(
-        ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true), true, settings),
-        AnalysisError);
+    EXPECT_THROW(ComputeLandscape(table, fromPairs(3, {0.5, 0.25, 1.0}), BuildGeographicDistances(table, true).square(),
+                                  true, settings),
+                 AnalysisError);
 }
 
 } // namespace

@@ -115,7 +115,7 @@ int compareNetworks(LandscapeNetwork network, int largestCase)
                 testing::expectSoundTriangulation(locations, triangulation);
         }
         for (const bool latLong : {false, true}) {
-            const SquareMatrix D = BuildGeographicDistances(data.table, latLong);
+            const SquareMatrix D = BuildGeographicDistances(data.table, latLong).square();
             SquareMatrix residuals = data.G;
             ResidualizeDistances(residuals, D);
             for (const auto mode :
@@ -154,7 +154,7 @@ TEST(LiteralLandscape, LatticeDataMergeManyPairwiseLines)
     // A check that the cases above exercise the merging: 60 observations on 36 places.
     const RandomData data = randomData(60, 1, 6, 0.5);
     const auto edges = reference::literalPairwiseNetwork(
-        data.x, data.y, data.G, BuildGeographicDistances(data.table, false), LandscapeHeightMode::Raw, false);
+        data.x, data.y, data.G, BuildGeographicDistances(data.table, false).square(), LandscapeHeightMode::Raw, false);
     EXPECT_LT(edges.size(), 60u * 59u / 2u / 2u);
 }
 
@@ -176,7 +176,7 @@ TEST(LiteralLandscape, GridInterpolationMatchesTheLiteralProcedure)
         const RandomData data = randomData(c.n, c.seed, c.latticeSize, c.spacing);
         LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
         const LandscapeResult shape =
-            ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+            ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false).square(), false, settings);
         for (const auto& [nx, ny, p] : {std::tuple{7, 5, 1.0}, std::tuple{23, 19, 2.5}, std::tuple{1, 1, 0.0},
                                         std::tuple{40, 3, -1.0}, std::tuple{2, 70, 0.3}}) {
             const std::string label = "n " + std::to_string(c.n) + " grid " + std::to_string(nx) + " x " +
@@ -193,7 +193,7 @@ TEST(LiteralLandscape, GridNodesOnMidpointsMatchTheLiteralProcedure)
     const RandomData data = randomData(40, 9, 5, 1.0);
     LandscapeSettings settings{LandscapeNetwork::Pairwise, LandscapeHeightMode::Raw, false};
     LandscapeResult shape =
-        ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false), false, settings);
+        ComputeLandscape(data.table, data.G, BuildGeographicDistances(data.table, false).square(), false, settings);
     shape.data.DataMinX = -1e-7;
     shape.data.DataMinY = 10 - 1e-7;
     shape.data.DataMaxX = 4 - 1e-7;
@@ -210,6 +210,25 @@ TEST(LiteralLandscape, GridNodesOnMidpointsMatchTheLiteralProcedure)
         }
     }
     EXPECT_GT(onMidpoints, 10);
+}
+
+TEST(LiteralLandscape, WeightOneGridsMatchThePowProcedureOnRandomGrids)
+{
+    // The default weight takes its own path to pow's value: random midpoints and heights over areas
+    // from a millimetre to a continent, a few edges to a few hundred, against the literal procedure,
+    // which calls pow for every edge.
+    struct Area {
+        double side;
+        int edges;
+        unsigned seed;
+    };
+    for (const Area& area :
+         {Area{1e-3, 3, 1}, Area{1.0, 50, 2}, Area{1000.0, 257, 3}, Area{4e6, 600, 4}, Area{0.37, 1000, 5}}) {
+        const LandscapeResult shape = reference::randomEdgeShape(area.seed, 12, area.edges, area.side);
+        const std::string label = "side " + plainText(area.side) + ", " + std::to_string(area.edges) + " edges";
+        expectSameGrid(InterpolateLandscape(shape, 31, 17, 1.0), reference::literalInterpolation(shape, 31, 17, 1.0),
+                       label);
+    }
 }
 
 } // namespace

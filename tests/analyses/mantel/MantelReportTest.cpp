@@ -12,11 +12,11 @@ MantelResult smallResult()
     result.genotypePath = "geno file.txt";
     result.dataType = DataType::Genotypes;
     result.names = {"A", "B", "C"};
-    result.genetic = SquareMatrix(3);
+    result.genetic = PackedDistances(3);
     result.genetic.setPair(0, 1, 0.25);
     result.genetic.setPair(0, 2, 1.0);
     result.genetic.setPair(1, 2, 0.0);
-    result.geographic = SquareMatrix(3);
+    result.geographic = PackedDistances(3);
     result.geographic.setPair(0, 1, 5.0);
     result.geographic.setPair(0, 2, 12.125);
     result.geographic.setPair(1, 2, -0.0312);
@@ -50,6 +50,16 @@ TEST(MantelReport, LinesAndZonesOfASmallRun)
                                  "A             C             1.0000000000                12.1250000000\r\n"
                                  "B             C             .0000000000                 -.0312000000\r\n";
     EXPECT_EQ(MantelReport(smallResult()), expected);
+}
+
+TEST(MantelReport, WithoutThePairTableOneLineSaysItWasLeftOut)
+{
+    // Three observations have 3 pairs; everything above the table stays as it was.
+    MantelResult result = smallResult();
+    result.pairTable = false;
+    const std::string full = MantelReport(smallResult());
+    const std::string head = full.substr(0, full.find("Table of matrix data"));
+    EXPECT_EQ(MantelReport(result), head + "Table of matrix data in expanded format left out (3 pairs)\r\n");
 }
 
 TEST(MantelReport, DataTypeLines)

@@ -28,6 +28,7 @@ namespace {
 using testing::RecordingListener;
 
 using testing::fromPairs;
+using testing::pairsOf;
 
 using Matrices = reference::DistanceMatrices;
 
@@ -41,7 +42,7 @@ double runtimeLog10(double x)
 
 TEST(Log10DistanceTransform, ShiftsEveryPairByTheSmallestPositiveDistanceWhenOneIsZero)
 {
-    SquareMatrix d = fromPairs(3, {0.0, 0.25, 0.5});
+    PackedDistances d = pairsOf(3, {0.0, 0.25, 0.5});
     Log10DistanceTransform(d, 10.0);
     EXPECT_EQ(d(0, 1), runtimeLog10(0.0 + 0.25));
     EXPECT_EQ(d(0, 2), runtimeLog10(0.25 + 0.25));
@@ -52,7 +53,7 @@ TEST(Log10DistanceTransform, ShiftsEveryPairByTheSmallestPositiveDistanceWhenOne
 
 TEST(Log10DistanceTransform, WithoutZeroTakesThePlainLogarithm)
 {
-    SquareMatrix d = fromPairs(3, {1.0, 10.0, 1000.0});
+    PackedDistances d = pairsOf(3, {1.0, 10.0, 1000.0});
     Log10DistanceTransform(d, kNearMaximum15Digits);
     EXPECT_EQ(d(0, 1), 0.0);
     EXPECT_EQ(d(0, 2), 1.0);
@@ -62,7 +63,7 @@ TEST(Log10DistanceTransform, WithoutZeroTakesThePlainLogarithm)
 TEST(Log10DistanceTransform, StartingValueCapsTheShift)
 {
     // No positive distance lies below the starting value 10, so the shift is 10 itself.
-    SquareMatrix d = fromPairs(3, {0.0, 20.0, 90.0});
+    PackedDistances d = pairsOf(3, {0.0, 20.0, 90.0});
     Log10DistanceTransform(d, 10.0);
     EXPECT_EQ(d(0, 1), 1.0);
     EXPECT_EQ(d(0, 2), runtimeLog10(30.0));
@@ -76,7 +77,7 @@ TEST(MantelTest, ZeroPermutationsGiveProbabilitiesOfOne)
     MantelSettings settings;
     settings.permutations.count = 0;
     const MantelResult result =
-        ComputeMantel(fromPairs(3, {0.1, 0.5, 0.3}), fromPairs(3, {1, 4, 2}), settings, random, listener);
+        ComputeMantel(pairsOf(3, {0.1, 0.5, 0.3}), pairsOf(3, {1, 4, 2}), settings, random, listener);
     EXPECT_EQ(result.pGreaterOrEqual, 1.0);
     EXPECT_EQ(result.pLessOrEqual, 1.0);
     EXPECT_TRUE(listener.statuses.empty());
@@ -90,10 +91,13 @@ TEST(MantelTest, ObservedStatisticsAreTheMatrixSums)
     const SquareMatrix geographic = fromPairs(4, {1, 4, 2, 3, 5, 8});
     MantelSettings settings;
     settings.permutations.count = 5;
-    const MantelResult result = ComputeMantel(genetic, geographic, settings, random, RunListener::none());
+    const MantelResult result =
+        ComputeMantel(PackedDistances(genetic), PackedDistances(geographic), settings, random, RunListener::none());
+    // The sums over the whole matrices, i < j, against the engine's over the pairs.
     EXPECT_EQ(result.r, MatrixCorrelation(genetic, geographic));
     EXPECT_EQ(result.z, CrossProductSum(genetic, geographic));
-    EXPECT_EQ(result.genetic, genetic) << "the result keeps the matrix as it was before the permutations";
+    EXPECT_EQ(result.genetic, PackedDistances(genetic))
+        << "the result keeps the matrix as it was before the permutations";
     EXPECT_EQ(result.pGreaterOrEqual, static_cast<double>(result.greaterOrEqual + 1) / 6.0);
     EXPECT_EQ(result.pLessOrEqual, static_cast<double>(result.lessOrEqual + 1) / 6.0);
 }
@@ -110,7 +114,7 @@ TEST(MantelTest, ProgressShowsEveryTenthReplicate)
         RecordingListener listener;
         MantelSettings settings;
         settings.permutations.count = permutations;
-        ComputeMantel(m.genetic, m.geographic, settings, random, listener);
+        ComputeMantel(m.packedGenetic(), m.packedGeographic(), settings, random, listener);
         EXPECT_EQ(listener.statuses, expected) << permutations << " permutations";
     }
 }
@@ -120,9 +124,9 @@ TEST(MantelTest, UndefinedCorrelationIsAnAnalysisError)
     RandomUniform random(1, 1);
     MantelSettings settings;
     EXPECT_THROW(
-        ComputeMantel(fromPairs(3, {0.5, 0.5, 0.5}), fromPairs(3, {1, 2, 3}), settings, random, RunListener::none()),
+        ComputeMantel(pairsOf(3, {0.5, 0.5, 0.5}), pairsOf(3, {1, 2, 3}), settings, random, RunListener::none()),
         AnalysisError);
-    EXPECT_THROW(ComputeMantel(fromPairs(2, {0.5}), fromPairs(2, {1}), settings, random, RunListener::none()),
+    EXPECT_THROW(ComputeMantel(pairsOf(2, {0.5}), pairsOf(2, {1}), settings, random, RunListener::none()),
                  AnalysisError);
 }
 
@@ -151,7 +155,7 @@ TEST(MantelTest, CancellingStopsTheRun)
     listener.cancelAfterFirstStatus = true;
     MantelSettings settings;
     settings.permutations.count = 100000;
-    EXPECT_THROW(ComputeMantel(m.genetic, m.geographic, settings, random, listener), RunCancelled);
+    EXPECT_THROW(ComputeMantel(m.packedGenetic(), m.packedGeographic(), settings, random, listener), RunCancelled);
 }
 
 TEST(MantelTest, DataProblemsOfTheInputEndTheRunQuietly)
@@ -200,7 +204,8 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
             MantelSettings settings;
             settings.permutations.count = c.permutations;
             settings.permutations.threads = threads;
-            const MantelResult result = ComputeMantel(m.genetic, m.geographic, settings, random, RunListener::none());
+            const MantelResult result =
+                ComputeMantel(m.packedGenetic(), m.packedGeographic(), settings, random, RunListener::none());
             EXPECT_EQ(result.greaterOrEqual, expected.greaterOrEqual)
                 << c.samples << " samples, " << threads << " threads";
             EXPECT_EQ(result.lessOrEqual, expected.lessOrEqual) << c.samples << " samples, " << threads << " threads";
@@ -228,7 +233,8 @@ TEST(MantelTest, MatricesWithManyDistinctValuesMatchTheLiteralProcedure)
     MantelSettings settings;
     settings.permutations.count = 60;
     RandomUniform random(3, 4);
-    const MantelResult result = ComputeMantel(genetic, geographic, settings, random, RunListener::none());
+    const MantelResult result =
+        ComputeMantel(PackedDistances(genetic), PackedDistances(geographic), settings, random, RunListener::none());
     RandomUniform literalRandom(3, 4);
     const auto expected = reference::literalMantelPermutations(genetic, geographic, result.z, 60, literalRandom);
     // Unrelated matrices put Z amid the replicates, so both counts are far from 0 and 60.
@@ -275,8 +281,8 @@ TEST(MantelTest, WholeReportOfEveryExampleMatchesTheLiteralProcedure)
         literal.z = CrossProductSum(literal.genetic, literal.geographic);
         literal.permutations = 199;
         RandomUniform literalRandom(4321, 8765);
-        const auto counts =
-            reference::literalMantelPermutations(literal.genetic, literal.geographic, literal.z, 199, literalRandom);
+        const auto counts = reference::literalMantelPermutations(literal.genetic.square(), literal.geographic.square(),
+                                                                 literal.z, 199, literalRandom);
         literal.pGreaterOrEqual = static_cast<double>(counts.greaterOrEqual + 1) / 200.0;
         literal.pLessOrEqual = static_cast<double>(counts.lessOrEqual + 1) / 200.0;
         EXPECT_EQ(report, MantelReport(literal)) << example.folder;
@@ -291,7 +297,7 @@ TEST(MantelTest, TiesCountInBothTails)
     MantelSettings settings;
     settings.permutations.count = 20;
     const MantelResult result =
-        ComputeMantel(fromPairs(3, {1, 0, 0}), fromPairs(3, {1, 1, 2}), settings, random, RunListener::none());
+        ComputeMantel(pairsOf(3, {1, 0, 0}), pairsOf(3, {1, 1, 2}), settings, random, RunListener::none());
     EXPECT_EQ(result.z, 1.0);
     EXPECT_EQ(result.greaterOrEqual, 20);
     EXPECT_GT(result.lessOrEqual, 0);
@@ -331,8 +337,8 @@ TEST(MantelTest, CompleteEnumerationGivesTheProbabilitiesOfEveryArrangement)
             MantelSettings settings;
             settings.permutations.count = 3; // ignored
             const MantelResult result =
-                ComputeMantel(m.genetic, m.geographic, withScheme(settings, PermutationScheme::Complete), random,
-                              RunListener::none());
+                ComputeMantel(m.packedGenetic(), m.packedGeographic(),
+                              withScheme(settings, PermutationScheme::Complete), random, RunListener::none());
             const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
             EXPECT_EQ(result.permutations, arrangements - 1) << label;
             EXPECT_EQ(result.permutationScheme.arrangements, arrangements) << label;
@@ -354,8 +360,8 @@ TEST(MantelTest, CompleteEnumerationRefusesTenObservationsBeforeComputing)
     const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 10, 5);
     RandomUniform random(1, 1);
     try {
-        ComputeMantel(genetic, m.geographic, withScheme(MantelSettings{}, PermutationScheme::Complete), random,
-                      RunListener::none());
+        ComputeMantel(PackedDistances(genetic), m.packedGeographic(),
+                      withScheme(MantelSettings{}, PermutationScheme::Complete), random, RunListener::none());
         FAIL() << "ten observations have 3628800 arrangements";
     } catch (const AnalysisError& error) {
         EXPECT_NE(std::string(error.what()).find("at most 9 observations"), std::string::npos) << error.what();
@@ -383,7 +389,8 @@ TEST(MantelTest, UniformShufflesCountWhatTheirArrangementsGive)
         settings.permutations.count = 150;
         settings.permutations.scheme = PermutationScheme::Uniform;
         settings.permutations.threads = threads;
-        const MantelResult result = ComputeMantel(m.genetic, m.geographic, settings, random, RunListener::none());
+        const MantelResult result =
+            ComputeMantel(m.packedGenetic(), m.packedGeographic(), settings, random, RunListener::none());
         EXPECT_EQ(result.greaterOrEqual, atLeast) << threads << " threads";
         EXPECT_EQ(result.lessOrEqual, atMost) << threads << " threads";
         EXPECT_EQ(result.permutations, 150);

@@ -163,5 +163,38 @@ TEST(MonmonierReport, DistanceKindLinesAndAMissingDataTypeLine)
     EXPECT_NE(report.find("Genotype File: g.txt\r\n\r\nResidual"), std::string::npos);
 }
 
+TEST(MonmonierReport, TheBootstrapSectionFollowsTheBarriersOnlyWhenItRan)
+{
+    MonmonierResult result = tieOnOneTriangle();
+    const std::string without = MonmonierReport(result);
+    EXPECT_EQ(without.find("Bootstrap"), std::string::npos);
+
+    result.support.replicates = 200;
+    result.support.resampledUnits = 6;
+    result.support.withoutStartEdge = 3;
+    result.support.withoutDistances = 1;
+    const std::string with = MonmonierReport(result);
+    ASSERT_TRUE(with.starts_with(without));
+    EXPECT_EQ(with.substr(without.size()),
+              "Bootstrap support: 200 replicates, each drawing 6 loci with replacement.\r\n"
+              "Replicates in which the search found no start edge (they cross no edge): 3\r\n"
+              "Replicates without genetic distances (they cross no edge): 1\r\n"
+              "\r\n");
+}
+
+TEST(MonmonierReport, ABootstrapOverOneSiteSaysThatItsSupportIsMeaningless)
+{
+    MonmonierResult result = tieOnOneTriangle();
+    result.dataType = DataType::Sequences;
+    result.support.replicates = 10;
+    result.support.resampledUnits = 1;
+    const std::string report = MonmonierReport(result);
+    EXPECT_NE(report.find("Bootstrap support: 10 replicates, each drawing 1 sequence site with replacement.\r\n"),
+              std::string::npos);
+    EXPECT_NE(report.find("Only one site to resample: every bootstrap replicate repeats the data, so the support of "
+                          "the barriers is meaningless.\r\n\r\n"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace tessaloc

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeographicDistances.h"
+#include "geometry/GeometryHelpers.h"
 #include "tests/analyses/monmonier/FanCase.h"
 #include "tests/support/MatrixBuilders.h"
 #include "tests/support/NumberedNames.h"
@@ -232,6 +233,20 @@ TEST(FindBarriers, MoreBarriersThanUncrossedEdgesEndWithTheNoStartEdgeMessage)
     }
 }
 
+TEST(FindBarriersWhileStartEdgesLast, EndsWithTheBarriersFoundBeforeTheOneWithoutAStartEdge)
+{
+    // The fan has 8 edges: the first barrier crosses the four spokes, the next four each start on
+    // one rim edge, and a sixth finds none.
+    const Fan fan;
+    auto links = FindNeighbours(fan.triangles);
+    const auto barriers = FindBarriersWhileStartEdgesLast(fan.triangles, links, 6);
+    ASSERT_EQ(barriers.size(), 5u);
+    auto again = FindNeighbours(fan.triangles);
+    const auto five = FindBarriers(fan.triangles, again, 5);
+    EXPECT_EQ(barriers.back().SumOfValues, five.back().SumOfValues);
+    EXPECT_EQ(links[0].Used, again[0].Used);
+}
+
 TEST(FindBarriers, ACountBelowOneIsAnAnalysisError)
 {
     const Fan fan;
@@ -452,6 +467,45 @@ TEST(RunMonmonier, ResidualsAreAnnounced)
     RunMonmonier(files.input, listener);
     EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Distances", "Calculating Residuals",
                                                            "Triangulating", "Implementing Algorithm"}));
+}
+
+TEST(RunMonmonier, ResidualsTakeTheChosenDistancesAndOnlyThey)
+{
+    RunFiles files({"0,0", "0,1", "1,0", "3,3"}, {"A", "B", "A", "C"});
+    files.input.settings.distanceKind = MonmonierDistanceKind::Residual;
+    files.input.geoDistances.kind = GeoDistanceKind::Matrix;
+    files.input.geoDistances.file =
+        files.folder.write("d.csv", ",s1,s2,s3,s4\ns4,8,1,5,0\ns3,2,6,0,5\ns2,3,0,6,1\ns1,0,3,2,8\n").string();
+    StatusRecorder listener;
+    const MonmonierResult result = RunMonmonier(files.input, listener);
+    EXPECT_EQ(listener.statuses, (std::vector<std::string>{"Reading", "Calculating Distances", "Calculating Residuals",
+                                                           "Triangulating", "Implementing Algorithm"}));
+    EXPECT_EQ(result.geoDistances.file, files.input.geoDistances.file);
+
+    // Every location holds one observation, so every edge's value is the residual of its one pair:
+    // genetic distances by hand (one locus, equal or not) regressed on the file's distances.
+    SquareMatrix residuals = fromPairs(4, {1, 0, 1, 1, 1, 1});
+    ResidualizeDistances(residuals, fromPairs(4, {3, 2, 8, 6, 1, 5}));
+    const auto observationAt = [&](double x, double y) {
+        for (size_t i = 0; i < result.SampleX.size(); ++i) {
+            if (result.SampleX[i] == x && result.SampleY[i] == y)
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
+    int edges = 0;
+    for (const BarrierTriangle& triangle : result.BarrierTriangles) {
+        for (const TriangleEdge& edge : triangle.Edges) {
+            EXPECT_EQ(edge.Value, residuals(observationAt(edge.X1, edge.Y1), observationAt(edge.X2, edge.Y2)));
+            ++edges;
+        }
+    }
+    EXPECT_GT(edges, 0);
+
+    // Raw distances use no geographic distances: the file is not even read.
+    files.input.settings.distanceKind = MonmonierDistanceKind::Raw;
+    files.input.geoDistances.file = (files.folder.path() / "no-such.csv").string();
+    EXPECT_EQ(RunMonmonier(files.input).geoDistances.kind, GeoDistanceKind::Straight);
 }
 
 void expectNoStartEdgeForTheFirstBarrier(const MonmonierInput& input)

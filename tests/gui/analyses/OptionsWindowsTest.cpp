@@ -12,6 +12,7 @@
 #include "ui/shell/HelpWindow.h"
 #include "ui/shell/PermutationSchemeDialog.h"
 #include "ui/shell/ProgramState.h"
+#include "ui/shell/RandomSeedDialog.h"
 #include "ui/shell/SplashScreen.h"
 #include "ui/widgets/NumericText.h"
 #include "ui/widgets/ZoomDialog.h"
@@ -128,6 +129,23 @@ private slots:
         QVERIFY(child<QCheckBox>(again, "Check1")->isChecked());
     }
 
+    void mantelOptionsLeaveThePairTableOutWhenItsBoxIsCleared()
+    {
+        ProgramState state;
+        MantelOptionsDialog window(state);
+        QCheckBox* pairs = child<QCheckBox>(window, "Check3");
+        QVERIFY(pairs->isChecked());
+        pairs->setChecked(false);
+        press(window, "OKButton");
+        QVERIFY(!state.settings.mantel.pairTable);
+
+        MantelOptionsDialog again(state);
+        QVERIFY(!child<QCheckBox>(again, "Check3")->isChecked());
+        child<QCheckBox>(again, "Check3")->setChecked(true);
+        press(again, "OKButton");
+        QVERIFY(state.settings.mantel.pairTable);
+    }
+
     void closingAnOptionsWindowWithoutOkStoresNothing()
     {
         ProgramState state;
@@ -146,17 +164,63 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Spatial Autocorrelation Options"));
         QCOMPARE(box(window, "Text1")->text(), QStringLiteral("10"));
         QCOMPARE(box(window, "Text2")->text(), QStringLiteral("1000"));
+        QCOMPARE(box(window, "Text3")->text(), QStringLiteral("200"));
+        QCOMPARE(child<QLabel>(window, "Label3")->text(), QStringLiteral("Bootstrap resamples (0: none)"));
         QVERIFY(option(window, "Option1")->isChecked());
         box(window, "Text1")->setText(QStringLiteral("12.5"));
         box(window, "Text2")->setText(QStringLiteral("99.5"));
+        box(window, "Text3")->setText(QStringLiteral("0"));
         option(window, "Option2")->setChecked(true);
         press(window, "Command1");
         QCOMPARE(state.settings.autocorrelation.classCount, 12);
         QCOMPARE(state.settings.autocorrelation.permutations.count, 100);
         QCOMPARE(state.settings.autocorrelation.classMode, ClassMode::EqualCounts);
+        QCOMPARE(state.settings.autocorrelation.bootstrapResamples, 0LL);
         AutocorrelationOptionsDialog again(state);
         QVERIFY(option(again, "Option2")->isChecked());
         QCOMPARE(box(again, "Text1")->text(), QStringLiteral("12"));
+        QCOMPARE(box(again, "Text3")->text(), QStringLiteral("0"));
+    }
+
+    void randomSeedIsFixedForTheWholeProgramOrTakenFromTheClock()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.lastRunSeed = std::make_pair(61234, 98765);
+        RandomSeedDialog window(state);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Random Seed"));
+        QCOMPARE(window.objectName(), QStringLiteral("RandomSeedForm"));
+        QVERIFY(option(window, "Option1")->isChecked());
+        // The boxes offer the last run's seed.
+        QCOMPARE(box(window, "Text1")->text(), QStringLiteral("61234"));
+        QCOMPARE(box(window, "Text2")->text(), QStringLiteral("98765"));
+        option(window, "Option2")->click();
+        press(window, "Command1");
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QVERIFY(state.fixedSeed.has_value());
+        QCOMPARE(state.fixedSeed->first, std::int64_t{61234});
+        QCOMPARE(state.fixedSeed->second, std::int64_t{98765});
+
+        // Out of range, or not a whole number: refused with a message, the window stays open.
+        for (const auto& [first, second] : {std::pair{"0", "5"}, std::pair{"2147483563", "5"},
+                                            std::pair{"5", "2147483399"}, std::pair{"1.5", "5"}, std::pair{"", "5"}}) {
+            RandomSeedDialog wrong(state);
+            wrong.show();
+            box(wrong, "Text1")->setText(QString::fromLatin1(first));
+            box(wrong, "Text2")->setText(QString::fromLatin1(second));
+            press(wrong, "Command1");
+            QVERIFY2(wrong.isVisible(), first);
+            QCOMPARE(dialogs.messages.constLast(),
+                     QStringLiteral("The seed takes S1, a whole number from 1 to 2147483562, and S2 from 1 to "
+                                    "2147483398."));
+        }
+        QCOMPARE(state.fixedSeed->first, std::int64_t{61234});
+
+        RandomSeedDialog clock(state);
+        QVERIFY(option(clock, "Option2")->isChecked());
+        option(clock, "Option1")->click();
+        press(clock, "Command1");
+        QVERIFY(!state.fixedSeed.has_value());
     }
 
     void pairedSampleOptions()
@@ -338,6 +402,48 @@ private slots:
         QCOMPARE(state.settings.monmonier.barrierCount, -3);
     }
 
+    void monmonierBootstrapReplicatesAreAWholeNumberInRange_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<long long>("stored"); // -1: refused
+        QTest::newRow("none") << QStringLiteral("0") << 0LL;
+        QTest::newRow("1000") << QStringLiteral("1000") << 1000LL;
+        QTest::newRow("largest") << QStringLiteral("100000") << 100000LL;
+        QTest::newRow("beyond") << QStringLiteral("100001") << -1LL;
+        QTest::newRow("negative") << QStringLiteral("-5") << -1LL;
+        QTest::newRow("fraction") << QStringLiteral("2.5") << -1LL;
+        QTest::newRow("letters") << QStringLiteral("many") << -1LL;
+        QTest::newRow("empty") << QString() << -1LL;
+    }
+
+    void monmonierBootstrapReplicatesAreAWholeNumberInRange()
+    {
+        QFETCH(QString, text);
+        QFETCH(long long, stored);
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        MonmonierOptionsDialog window(state);
+        window.show();
+        QCOMPARE(box(window, "BootstrapReplicates")->text(), QStringLiteral("0"));
+        box(window, "BarrierCount")->setText(QStringLiteral("3"));
+        box(window, "BootstrapReplicates")->setText(text);
+        press(window, "OKButton");
+        if (stored < 0) {
+            QCOMPARE(dialogs.messages,
+                     QStringList{QStringLiteral("Bootstrap replicates must be a whole number from 0 to 100000.")});
+            QVERIFY(window.isVisible());
+            // Nothing of the refused entry is kept, nor the count beside it.
+            QCOMPARE(state.settings.monmonier.bootstrapReplicates, 0);
+            QCOMPARE(state.settings.monmonier.barrierCount, 1);
+        } else {
+            QVERIFY(dialogs.messages.isEmpty());
+            QCOMPARE(state.settings.monmonier.bootstrapReplicates, stored);
+            QCOMPARE(state.settings.monmonier.barrierCount, 3);
+            MonmonierOptionsDialog again(state);
+            QCOMPARE(box(again, "BootstrapReplicates")->text(), QString::number(stored));
+        }
+    }
+
     void barrierEditorStoresOnOkOnly()
     {
         ScriptedDialogs dialogs;
@@ -396,11 +502,12 @@ private slots:
     void everyHelpKeywordHasItsPage_data()
     {
         QTest::addColumn<QString>("keyword");
-        for (const char* keyword : {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis",
-                                    "Paired-Sample Genetic Distance Analysis", "Allelic Aggregation Index Analysis",
-                                    "Landscape Shape Interpolation", "Genetic Landscape Interpolation Editor/Viewer",
-                                    "Plots of Sample Locations", "Monmonier Maximum Difference Algorithm",
-                                    "Monmonier's Maximum Difference Algorithm", "Permutation Scheme"})
+        for (const char* keyword :
+             {"Welcome", "Mantel Test", "Spatial Autocorrelation Analysis", "Paired-Sample Genetic Distance Analysis",
+              "Allelic Aggregation Index Analysis", "Landscape Shape Interpolation",
+              "Genetic Landscape Interpolation Editor/Viewer", "Plots of Sample Locations",
+              "Monmonier Maximum Difference Algorithm", "Monmonier's Maximum Difference Algorithm",
+              "Permutation Scheme", "Random Seed", "Geographic Distances"})
             QTest::newRow(keyword) << QString::fromLatin1(keyword);
     }
 

@@ -32,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -86,6 +87,16 @@ private:
         return window;
     }
 
+    /// Writes `text` as `name` in `folder` and returns its path.
+    QString writeFile(const QTemporaryDir& folder, const char* name, const char* text)
+    {
+        const QString path = folder.filePath(QLatin1String(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
     /// Presses "Go" and waits until the run has ended; returns its outcome.
     RunOutcome go(MainWindow& window, int timeoutMs = 120000)
     {
@@ -135,7 +146,8 @@ private slots:
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
                                         QStringLiteral("="), // the separator
-                                        QStringLiteral("permutationscheme=Permutation Scheme")}));
+                                        QStringLiteral("permutationscheme=Permutation Scheme"),
+                                        QStringLiteral("randomseed=Random Seed...")}));
         QMenu* help = child<QMenu>(window, "helpmnu");
         QCOMPARE(help->actions().at(1)->text(), QStringLiteral("&About/Citing this program"));
     }
@@ -173,7 +185,8 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
         QVERIFY(!statuses.isEmpty());
         QCOMPARE(statuses.first().at(0).toString(), QStringLiteral("Calculating"));
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        // The status line keeps the seed the run started from.
+        QCOMPARE(child<QLabel>(window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(state.RunDirectory, QDir::currentPath());
 
@@ -240,7 +253,10 @@ private slots:
         QCOMPARE(go(window), RunOutcome::DataProblem);
         QCOMPARE(dialogs.messages, QStringList{QString::fromLatin1(kMissingSeparatorMessage)});
         QVERIFY(!window.resultsWindow());
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        // The status line keeps the seed of the run (taken from the clock here), and nothing else.
+        const QString status = child<QLabel>(window, "Label5")->text();
+        QVERIFY2(QRegularExpression(QStringLiteral("^Seed: [0-9]+,[0-9]+$")).match(status).hasMatch(),
+                 qPrintable(status));
     }
 
     void anUnreadableDataSetShowsTheGeneralErrorMessage()
@@ -269,13 +285,8 @@ private slots:
         ProgramState state;
         auto window = readyWindow(state);
         QTemporaryDir folder;
-        const auto write = [&](const char* name, const char* text) {
-            QFile file(folder.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text);
-        };
-        write("coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
-        write("genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
+        writeFile(folder, "coordinates.txt", "\"a\",0,0\r\n\"b\",1,0\r\n\"c\",0,1\r\n\"d\",1,1\r\n;\r\n");
+        writeFile(folder, "genotypes.txt", "1\r\n\"a\",A,B\r\n\"b\",A,A\r\n\"c\",B,B\r\n\"d\",A,B\r\n");
         child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
         child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
         child<QRadioButton>(*window, "Option2")->setChecked(true);
@@ -289,7 +300,8 @@ private slots:
         pickExample(*window, QStringLiteral("microsatellites"));
         child<QRadioButton>(*window, "Option1")->setChecked(true);
         QCOMPARE(go(*window), RunOutcome::Success);
-        QVERIFY(child<QLabel>(*window, "Label5")->text().isEmpty());
+        // No warning left: only the seed.
+        QCOMPARE(child<QLabel>(*window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
     }
 
     void aVcfFileIsMatchedByNameAndTheSamplesLeftOutAreCounted()
@@ -314,6 +326,62 @@ private slots:
         QVERIFY2(status.contains(QStringLiteral("have no coordinates and were left out")), qPrintable(status));
     }
 
+    void aGenepopFileWithOneNamePerSiteRunsByOrderInTheFiles()
+    {
+        // The site's name on every line of it, in both files: by name the run stops and says what to
+        // choose; by order it gives the report of the same data in the program's own format.
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.mantel.permutations.count = 9;
+        auto window = readyWindow(state);
+        QRadioButton* byName = child<QRadioButton>(*window, "matchByName");
+        QRadioButton* byOrder = child<QRadioButton>(*window, "matchByOrder");
+        QCOMPARE(byName->text(), QStringLiteral("Match samples by name"));
+        QCOMPARE(byOrder->text(), QStringLiteral("by order in the files"));
+        QVERIFY(byName->isChecked());
+        QVERIFY(!byOrder->isChecked());
+
+        QTemporaryDir folder;
+        writeFile(folder, "coordinates.txt",
+                  "\"north\",0,0\r\n\"north\",1,0.2\r\n\"south\",4,3\r\n\"south\",5,3.5\r\n;\r\n");
+        writeFile(folder, "sites.gen",
+                  "Two sites\r\nL1, L2\r\nPOP\r\nnorth , 0102 0303\r\nnorth , 0101 0304\r\nPOP\r\n"
+                  "south , 0202 0000\r\nsouth , 0102 0404\r\n");
+        writeFile(folder, "genotypes.txt",
+                  "2\r\n\"north\",1\\2,3\\3\r\n\"north\",1\\1,3\\4\r\n\"south\",2\\2,0\\0\r\n"
+                  "\"south\",1\\2,4\\4\r\n");
+        child<QLineEdit>(*window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
+        child<QLineEdit>(*window, "Text2")->setText(folder.filePath(QStringLiteral("sites.gen")));
+
+        QCOMPARE(go(*window), RunOutcome::DataProblem);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("appears twice in the coordinate file")),
+                 qPrintable(dialogs.messages.first()));
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("\"by order in the files\" in the main window")),
+                 qPrintable(dialogs.messages.first()));
+        QVERIFY(!window->resultsWindow());
+
+        byOrder->click();
+        QVERIFY(!byName->isChecked());
+        // The kind of data is a choice of its own.
+        QVERIFY(child<QRadioButton>(*window, "Option1")->isChecked());
+        QCOMPARE(go(*window), RunOutcome::Success);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QPointer<ResultsWindow> results = window->resultsWindow();
+        QVERIFY(results);
+
+        MantelInput own{{}, {}};
+        own.coordinatePath = QFile::encodeName(folder.filePath(QStringLiteral("coordinates.txt"))).toStdString();
+        own.genotypePath = QFile::encodeName(folder.filePath(QStringLiteral("genotypes.txt"))).toStdString();
+        own.settings.permutations.count = 9;
+        RandomUniform random(kSeed1, kSeed2);
+        QString expected = QString::fromLatin1(MantelReport(RunMantel(own, random, RunListener::none())));
+        expected.replace(QStringLiteral("genotypes.txt"), QStringLiteral("sites.gen"));
+        QCOMPARE(results->reportText(), expected);
+        results->close();
+        QTRY_VERIFY(results.isNull());
+    }
+
     void aMonmonierRunShowsTheBarrierMapAndItsReport()
     {
         ScriptedDialogs dialogs;
@@ -332,7 +400,7 @@ private slots:
         QCOMPARE(shown, (QStringList{QStringLiteral("Reading"), QStringLiteral("Calculating Distances"),
                                      QStringLiteral("Calculating Residuals"), QStringLiteral("Triangulating"),
                                      QStringLiteral("Implementing Algorithm")}));
-        QVERIFY(child<QLabel>(window, "Label5")->text().isEmpty());
+        QCOMPARE(child<QLabel>(window, "Label5")->text(), QStringLiteral("Seed: 4321,987654"));
 
         QPointer<ResultsWindow> results = window.resultsWindow();
         QVERIFY(results);
@@ -357,6 +425,28 @@ private slots:
         results->close();
         QTRY_VERIFY(results.isNull());
         QVERIFY(!QDir(folder).exists());
+    }
+
+    void aMonmonierRunWithBootstrapShowsTheSupportOfTheRunsSeed()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.settings.monmonier.barrierCount = 2;
+        state.settings.monmonier.bootstrapReplicates = 20;
+        auto owned = readyWindow(state);
+        child<QComboBox>(*owned, "Combo1")->setCurrentIndex(4);
+        QCOMPARE(go(*owned), RunOutcome::Success);
+        QVERIFY(dialogs.messages.isEmpty());
+        auto* map = qobject_cast<MonmonierResultsWindow*>(owned->resultsWindow());
+        QVERIFY(map);
+        QVERIFY(map->hasSupport());
+        // The engine with the run's generator gives the same report, bootstrap section included.
+        RandomUniform random(kSeed1, kSeed2);
+        const MonmonierResult expected = RunMonmonier(
+            MonmonierInput{test::exampleFiles(QStringLiteral("microsatellites")), state.settings.monmonier}, random);
+        QCOMPARE(map->reportText(), QString::fromLatin1(MonmonierReport(expected)));
+        QVERIFY(map->reportText().contains(QStringLiteral("Bootstrap support: 20 replicates")));
+        map->close();
     }
 
     void aBarrierSearchWithoutAStartEdgeShowsItsOwnMessage()
@@ -609,15 +699,12 @@ private slots:
         QCOMPARE(state.settings.permutationScheme, PermutationScheme::Complete);
 
         QTemporaryDir folder;
-        const auto write = [&](const char* name, const char* text) {
-            QFile file(folder.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text);
-        };
-        write("coordinates.txt", "\"P1\",0,0\r\n\"P2\",3,1\r\n\"P3\",7,2\r\n\"P4\",12,0\r\n\"P5\",15,4\r\n"
-                                 "\"P6\",20,3\r\n;\r\n");
-        write("genotypes.txt", "2\r\n\"P1\",1\\2,5\\5\r\n\"P2\",1\\1,5\\6\r\n\"P3\",1\\3,6\\6\r\n"
-                               "\"P4\",2\\3,6\\7\r\n\"P5\",3\\3,7\\7\r\n\"P6\",3\\4,7\\8\r\n");
+        writeFile(folder, "coordinates.txt",
+                  "\"P1\",0,0\r\n\"P2\",3,1\r\n\"P3\",7,2\r\n\"P4\",12,0\r\n\"P5\",15,4\r\n"
+                  "\"P6\",20,3\r\n;\r\n");
+        writeFile(folder, "genotypes.txt",
+                  "2\r\n\"P1\",1\\2,5\\5\r\n\"P2\",1\\1,5\\6\r\n\"P3\",1\\3,6\\6\r\n"
+                  "\"P4\",2\\3,6\\7\r\n\"P5\",3\\3,7\\7\r\n\"P6\",3\\4,7\\8\r\n");
         child<QLineEdit>(window, "Text1")->setText(folder.filePath(QStringLiteral("coordinates.txt")));
         child<QLineEdit>(window, "Text2")->setText(folder.filePath(QStringLiteral("genotypes.txt")));
         QCOMPARE(go(window), RunOutcome::Success);

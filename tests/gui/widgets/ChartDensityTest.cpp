@@ -62,8 +62,8 @@ QList<QPointF> unitSquarePoints(qsizetype count, unsigned seed)
 MantelResult pairResult(int n)
 {
     MantelResult result;
-    result.geographic = SquareMatrix(n);
-    result.genetic = SquareMatrix(n);
+    result.geographic = PackedDistances(n);
+    result.genetic = PackedDistances(n);
     for (int i = 0; i < n; ++i) {
         result.names.push_back("obs" + std::to_string(i + 1));
         for (int j = i + 1; j < n; ++j) {
@@ -289,8 +289,8 @@ private slots:
     {
         QFETCH(int, n);
         const auto result = std::make_shared<const MantelResult>(pairResult(n));
-        const MatrixPairs pairs(std::shared_ptr<const SquareMatrix>(result, &result->geographic),
-                                std::shared_ptr<const SquareMatrix>(result, &result->genetic));
+        const MatrixPairs pairs(std::shared_ptr<const PackedDistances>(result, &result->geographic),
+                                std::shared_ptr<const PackedDistances>(result, &result->genetic));
         QCOMPARE(pairs.size(), qsizetype(n) * (n - 1) / 2);
         qsizetype k = 0;
         for (int i = 0; i < n - 1; ++i) {

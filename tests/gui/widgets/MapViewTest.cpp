@@ -83,6 +83,31 @@ private slots:
         QCOMPARE(map.linesDrawn(), qsizetype(2 + 3));
     }
 
+    void linesOfTheirOwnWidthsAndLabelsAreDrawnWithTheLayer()
+    {
+        MapView map;
+        prepare(map);
+        MapLayer layer({QLineF(4, 10, 20, 10), QLineF(20, 10, 36, 10)}, Qt::red, 3, true);
+        layer.widths = {1.0, 6.0};
+        layer.labels = {{QPointF(20, 10), QPointF(20, 15), QStringLiteral("87%")},
+                        {QPointF(4, 10), QPointF(4, 10), QStringLiteral("5%")}};
+        map.addLayer(layer);
+        map.grab();
+        QCOMPARE(map.linesDrawn(), qsizetype(2 + 2));
+        QCOMPARE(map.labelsDrawn(), qsizetype(2));
+        // 10 pixels from (200, 100) towards (200, 50), up the map; without a direction 8 up and right.
+        QCOMPARE(map.labelCentre(map.layer(0).labels[0]), QPointF(200, 90));
+        QCOMPARE(map.labelCentre(map.layer(0).labels[1]), QPointF(48, 92));
+        // The wide line reaches 3 pixels from its axis; the thin one does not.
+        const QImage image = map.toImage();
+        QVERIFY(redNear(image, 300, 97));
+        QVERIFY(!redNear(image, 100, 96));
+
+        map.setLayerStyle(0, Qt::red, 3, false);
+        map.grab();
+        QCOMPARE(map.labelsDrawn(), qsizetype(0));
+    }
+
     void tooltipNamesEveryObservationAtTheNearestLocation()
     {
         MapView map;

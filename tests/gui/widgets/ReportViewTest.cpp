@@ -85,8 +85,8 @@ class ReportViewTest : public QObject {
         auto folder = std::make_unique<QTemporaryDir>();
         writeFile(QDir(folder->path()).filePath(QStringLiteral("IBDResults.txt")), report);
         MantelResult result;
-        result.genetic = SquareMatrix(3);
-        result.geographic = SquareMatrix(3);
+        result.genetic = PackedDistances(3);
+        result.geographic = PackedDistances(3);
         auto window = std::make_unique<MantelResultsWindow>(m_state, result, std::move(folder));
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->resize(700, 500);
@@ -382,8 +382,8 @@ private slots:
             m_state.reportIndexes.put(file, index);
         QVERIFY(!m_state.reportIndexes.isEmpty());
         MantelResult result;
-        result.genetic = SquareMatrix(3);
-        result.geographic = SquareMatrix(3);
+        result.genetic = PackedDistances(3);
+        result.geographic = PackedDistances(3);
         MantelResultsWindow window(m_state, result, std::move(folder));
         QVERIFY(m_state.reportIndexes.isEmpty());
         QCOMPARE(window.reportText(), QString::fromLatin1(report));

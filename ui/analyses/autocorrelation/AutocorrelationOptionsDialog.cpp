@@ -23,6 +23,7 @@ AutocorrelationOptionsDialog::AutocorrelationOptionsDialog(ProgramState& state, 
     m_equalCounts =
         named(new QRadioButton(QStringLiteral("Unequal distances/Equal numbers of observations"), this), "Option2");
     m_permutationsEdit = numberBox(this, "Text2", QString::number(settings.permutations.count));
+    m_bootstrapEdit = numberBox(this, "Text3", QString::number(settings.bootstrapResamples));
     (settings.classMode == ClassMode::EqualCounts ? m_equalCounts : m_equalDistances)->setChecked(true);
 
     auto* layout = fixedSizeLayout(this);
@@ -30,6 +31,7 @@ AutocorrelationOptionsDialog::AutocorrelationOptionsDialog(ProgramState& state, 
     layout->addWidget(
         optionGroup(this, "Frame1", QStringLiteral("Distance Class Options"), {m_equalDistances, m_equalCounts}));
     layout->addLayout(labelled(this, "Label2", QStringLiteral("Number of permutations"), m_permutationsEdit));
+    layout->addLayout(labelled(this, "Label3", QStringLiteral("Bootstrap resamples (0: none)"), m_bootstrapEdit));
     addButtons(QStringLiteral("Command1"), QStringLiteral("Command2"));
 }
 
@@ -39,6 +41,7 @@ void AutocorrelationOptionsDialog::ok()
     settings.classCount = roundHalfEven32(numericValue(m_classCountEdit->text()));
     settings.classMode = m_equalDistances->isChecked() ? ClassMode::EqualDistances : ClassMode::EqualCounts;
     settings.permutations.count = roundHalfEven32(numericValue(m_permutationsEdit->text()));
+    settings.bootstrapResamples = roundHalfEven32(numericValue(m_bootstrapEdit->text()));
     accept();
 }
 

@@ -7,7 +7,8 @@ class QRadioButton;
 
 namespace tessaloc::ui {
 
-/// "Spatial Autocorrelation Options": distance classes, how they are built, permutation count.
+/// "Spatial Autocorrelation Options": distance classes, how they are built, permutation count and
+/// the bootstrap resamples of the intervals of Ay.
 class AutocorrelationOptionsDialog : public OptionsDialog {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ private:
     QRadioButton* m_equalDistances;
     QRadioButton* m_equalCounts;
     QLineEdit* m_permutationsEdit;
+    QLineEdit* m_bootstrapEdit;
 };
 
 } // namespace tessaloc::ui

@@ -22,6 +22,8 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
     m_logGenetic = named(new QCheckBox(QStringLiteral("Log10 transform genetic distances"), this), "Check2");
     m_logGeographic->setChecked(settings.logGeographic);
     m_logGenetic->setChecked(settings.logGenetic);
+    m_pairTable = named(new QCheckBox(QStringLiteral("List every pair of observations in the report"), this), "Check3");
+    m_pairTable->setChecked(settings.pairTable);
 
     auto* layout = fixedSizeLayout(this);
     layout->addLayout(labelled(this, "Label1", QStringLiteral("Number of permutations"), m_permutationsEdit));
@@ -30,6 +32,7 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
     frameLayout->addWidget(m_logGeographic);
     frameLayout->addWidget(m_logGenetic);
     layout->addWidget(frame);
+    layout->addWidget(m_pairTable);
     addButtons(QStringLiteral("OKButton"), QStringLiteral("Command1"));
 }
 
@@ -39,6 +42,7 @@ void MantelOptionsDialog::ok()
     settings.permutations.count = roundHalfEven32(numericValue(m_permutationsEdit->text()));
     settings.logGeographic = m_logGeographic->isChecked();
     settings.logGenetic = m_logGenetic->isChecked();
+    settings.pairTable = m_pairTable->isChecked();
     accept();
 }
 

@@ -7,7 +7,8 @@ class QLineEdit;
 
 namespace tessaloc::ui {
 
-/// "Mantel Test Options": permutation count and the two log10 transforms.
+/// "Mantel Test Options": permutation count, the two log10 transforms and whether the report lists
+/// every pair.
 class MantelOptionsDialog : public OptionsDialog {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ private:
     QLineEdit* m_permutationsEdit;
     QCheckBox* m_logGeographic;
     QCheckBox* m_logGenetic;
+    QCheckBox* m_pairTable;
 };
 
 } // namespace tessaloc::ui

@@ -43,8 +43,8 @@ MantelResultsWindow::MantelResultsWindow(ProgramState& state, MantelResult resul
     plot->setAxisTitles(QStringLiteral("Geographical Distance"), QStringLiteral("Genetic Distance"));
     // The pairs i < j in the report's order, read from the result's matrices.
     auto pairs =
-        std::make_shared<const MatrixPairs>(std::shared_ptr<const SquareMatrix>(m_result, &m_result->geographic),
-                                            std::shared_ptr<const SquareMatrix>(m_result, &m_result->genetic));
+        std::make_shared<const MatrixPairs>(std::shared_ptr<const PackedDistances>(m_result, &m_result->geographic),
+                                            std::shared_ptr<const PackedDistances>(m_result, &m_result->genetic));
     plot->setPoints(pairs, Qt::blue);
     plot->addRegressionLine();
     plot->setPointToolTips([result = m_result, pairs](qsizetype index) {

@@ -28,10 +28,12 @@ MonmonierOptionsDialog::MonmonierOptionsDialog(ProgramState& state, QWidget* par
                                                                    : m_raw)
         ->setChecked(true);
     m_barrierCountEdit = numberBox(this, "BarrierCount", QString::number(settings.barrierCount));
+    m_bootstrapEdit = numberBox(this, "BootstrapReplicates", QString::number(settings.bootstrapReplicates));
 
     auto* layout = fixedSizeLayout(this);
     layout->addWidget(optionGroup(this, "Frame1", QStringLiteral("Use"), {m_raw, m_pseudoslopes, m_residuals}));
     layout->addLayout(labelled(this, "Label1", QStringLiteral("# of barriers to detect"), m_barrierCountEdit));
+    layout->addLayout(labelled(this, "Label2", QStringLiteral("Bootstrap replicates (0 = none)"), m_bootstrapEdit));
     addButtons(QStringLiteral("OKButton"), QStringLiteral("HelpButton"));
 }
 
@@ -47,7 +49,17 @@ void MonmonierOptionsDialog::ok()
         showMessage(this, QStringLiteral("Number of barriers must be a non-zero integer."));
         return;
     }
+    // The replicates must be a whole number in range: neither rounded nor taken in part.
+    bool whole = false;
+    const long long replicates = m_bootstrapEdit->text().trimmed().toLongLong(&whole);
+    if (!whole || replicates < 0 || replicates > kMostBootstrapReplicates) {
+        showMessage(
+            this,
+            QStringLiteral("Bootstrap replicates must be a whole number from 0 to %1.").arg(kMostBootstrapReplicates));
+        return;
+    }
     settings.barrierCount = count;
+    settings.bootstrapReplicates = replicates;
     accept();
 }
 

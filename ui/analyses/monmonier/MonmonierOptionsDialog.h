@@ -7,7 +7,8 @@ class QRadioButton;
 
 namespace tessaloc::ui {
 
-/// "Monmonier Algorithm Options": which distances the barriers follow, and how many barriers.
+/// "Monmonier Algorithm Options": which distances the barriers follow, how many barriers, and how
+/// many bootstrap replicates measure their support (0, none, at first).
 class MonmonierOptionsDialog : public OptionsDialog {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ private:
     QRadioButton* m_pseudoslopes;
     QRadioButton* m_residuals;
     QLineEdit* m_barrierCountEdit;
+    QLineEdit* m_bootstrapEdit;
 };
 
 } // namespace tessaloc::ui

@@ -6,6 +6,7 @@
 #include "ui/widgets/WindowParts.h"
 
 #include "analyses/monmonier/BarrierDrawing.h"
+#include "analyses/monmonier/SupportTable.h"
 
 #include <QActionGroup>
 #include <QDir>
@@ -16,6 +17,9 @@
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <exception>
+#include <filesystem>
 
 namespace tessaloc::ui {
 
@@ -34,6 +38,20 @@ QColor toColor(const PaletteColor& color)
 {
     return QColor(color.red, color.green, color.blue);
 }
+
+QList<QLineF> halfLines(const std::vector<EdgeLine>& halves)
+{
+    QList<QLineF> lines;
+    lines.reserve(static_cast<qsizetype>(halves.size()));
+    for (const EdgeLine& half : halves)
+        lines.append(QLineF(half.line.X1, half.line.Y1, half.line.X2, half.line.Y2));
+    return lines;
+}
+
+// The faint grey of the lines the replicates drew where no observed barrier runs, and the width
+// their support is measured against (a thin barrier's).
+const QColor kAlternativeLinesColor(96, 96, 96, 110);
+constexpr int kAlternativeLinesWidth = 2;
 
 } // namespace
 
@@ -64,11 +82,29 @@ MonmonierResultsWindow::MonmonierResultsWindow(ProgramState& state, const Monmon
     m_map->setExtents(result.map);
     m_map->addLayer({mapLines(TriangulationLines(result.BarrierTriangles)), m_triangulationStyle.color,
                      m_triangulationStyle.lineWidth, m_triangulationStyle.visible});
+    if (result.support.computed()) {
+        m_result = result;
+        m_supportShown = true;
+    }
     for (size_t b = 0; b < result.BarrierList.size(); ++b) {
         const BarrierStyle style{toColor(BarrierStartColor(static_cast<long long>(b) + 1)), kBarrierStartWidth, true};
         m_barrierStyles.push_back(style);
-        m_map->addLayer({mapLines(BarrierLines(result.BarrierTriangles, result.BarrierList[b])), style.color,
-                         style.lineWidth, style.visible});
+        // With support, every line is drawn in two halves, each as wide as the support of its edge.
+        const QList<QLineF> lines =
+            hasSupport()
+                ? halfLines(BarrierHalfLines(result.BarrierTriangles, result.BarrierList[b], result.support.edges))
+                : mapLines(BarrierLines(result.BarrierTriangles, result.BarrierList[b]));
+        m_map->addLayer({lines, style.color, style.lineWidth, style.visible});
+    }
+    if (hasSupport()) {
+        MapLayer alternatives{{}, kAlternativeLinesColor, kAlternativeLinesWidth, false};
+        for (const SupportedPiece& piece : AlternativeBarrierLines(m_result)) {
+            alternatives.lines.append(QLineF(piece.line.X1, piece.line.Y1, piece.line.X2, piece.line.Y2));
+            alternatives.widths.append(SupportLineWidth(piece.percent, kAlternativeLinesWidth));
+        }
+        m_map->addLayer(alternatives);
+        for (int barrier = 1; barrier <= barrierCount(); ++barrier)
+            styleBarrierLayer(barrier);
     }
     QStringList names;
     for (const std::string& name : result.SampleNames)
@@ -131,8 +167,27 @@ void MonmonierResultsWindow::addMenus()
     }
     editFigure->addAction(QStringLiteral("Background color"), this, &MonmonierResultsWindow::chooseBackgroundColor)
         ->setObjectName(QStringLiteral("BackgroundColor"));
+    if (hasSupport())
+        addSupportMenus(copyPrintSave, editFigure);
 
     addHelpMenu(QStringLiteral("MonmonierHelp"));
+}
+
+void MonmonierResultsWindow::addSupportMenus(QMenu* copyPrintSave, QMenu* editFigure)
+{
+    copyPrintSave->addAction(QStringLiteral("Save Support Table..."), this, &MonmonierResultsWindow::saveSupportTable)
+        ->setObjectName(QStringLiteral("SaveSupportTable"));
+    editFigure->addSeparator();
+    m_showSupport = editFigure->addAction(QStringLiteral("Show Support"));
+    m_showSupport->setObjectName(QStringLiteral("ShowSupport"));
+    m_showSupport->setCheckable(true);
+    m_showSupport->setChecked(m_supportShown);
+    connect(m_showSupport, &QAction::toggled, this, &MonmonierResultsWindow::showSupport);
+    m_showAllSupported = editFigure->addAction(QStringLiteral("Show All Supported Edges"));
+    m_showAllSupported->setObjectName(QStringLiteral("ShowAllSupportedEdges"));
+    m_showAllSupported->setCheckable(true);
+    m_showAllSupported->setChecked(false);
+    connect(m_showAllSupported, &QAction::toggled, this, &MonmonierResultsWindow::showAllSupportedEdges);
 }
 
 void MonmonierResultsWindow::showReadout(const QPointF& point)
@@ -146,10 +201,66 @@ void MonmonierResultsWindow::showReadout(const QPointF& point)
 void MonmonierResultsWindow::redrawMap()
 {
     m_map->setLayerStyle(0, m_triangulationStyle.color, m_triangulationStyle.lineWidth, m_triangulationStyle.visible);
-    for (int barrier = 1; barrier <= barrierCount(); ++barrier) {
-        const BarrierStyle& style = barrierStyle(barrier);
-        m_map->setLayerStyle(barrier, style.color, style.lineWidth, style.visible);
+    for (int barrier = 1; barrier <= barrierCount(); ++barrier)
+        styleBarrierLayer(barrier);
+}
+
+void MonmonierResultsWindow::styleBarrierLayer(int barrier)
+{
+    const BarrierStyle& style = barrierStyle(barrier);
+    m_map->setLayerStyle(barrier, style.color, style.lineWidth, style.visible);
+    if (!hasSupport())
+        return;
+    MapLayer& layer = m_map->layer(barrier);
+    layer.widths.clear();
+    layer.labels.clear();
+    if (m_supportShown) {
+        const BarrierRecord& record = m_result.BarrierList[static_cast<size_t>(barrier - 1)];
+        for (const EdgeLine& half : BarrierHalfLines(m_result.BarrierTriangles, record, m_result.support.edges))
+            layer.widths.append(SupportLineWidth(m_result.support.barrierPercent(barrier, half.edge), style.lineWidth));
+        for (const SupportMark& mark : BarrierSupportMarks(m_result, barrier))
+            layer.labels.append({QPointF(mark.midX, mark.midY), QPointF(mark.endX, mark.endY),
+                                 QString::fromStdString(SupportLabel(mark.percent))});
     }
+    m_map->update();
+}
+
+void MonmonierResultsWindow::showSupport(bool shown)
+{
+    if (!hasSupport())
+        return;
+    m_supportShown = shown;
+    if (m_showSupport->isChecked() != shown)
+        m_showSupport->setChecked(shown);
+    redrawMap();
+}
+
+void MonmonierResultsWindow::showAllSupportedEdges(bool shown)
+{
+    if (!hasSupport())
+        return;
+    if (m_showAllSupported->isChecked() != shown)
+        m_showAllSupported->setChecked(shown);
+    m_map->layer(alternativeLinesLayer()).visible = shown;
+    m_map->update();
+}
+
+void MonmonierResultsWindow::saveSupportTable()
+{
+    if (!hasSupport())
+        return;
+    const QString fileName = uiHooks().saveFileNameOfType(
+        this, QStringLiteral("Save Support Table"), m_state.lastSaveFolder, {QStringLiteral("CSV table (*.csv)")});
+    if (fileName.isEmpty())
+        return;
+    try {
+        WriteSupportTableFile(std::filesystem::path(QFile::encodeName(fileName).toStdString()), m_result);
+    } catch (const std::exception& error) {
+        showMessage(this, QStringLiteral("The support table could not be saved."),
+                    QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    m_state.lastSaveFolder = QFileInfo(fileName).absolutePath();
 }
 
 void MonmonierResultsWindow::showTriangulation(bool shown)

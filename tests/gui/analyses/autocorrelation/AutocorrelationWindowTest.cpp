@@ -1,5 +1,6 @@
-// The spatial autocorrelation run from the main window and its results window: the distogram, the
-// report, the menus, the symbols of significant classes and their tooltips.
+// The spatial autocorrelation run from the main window and its results window: the distogram with
+// its band and bars, the report, the Mantel correlogram, the menus, the symbols of significant
+// classes and their tooltips, the class table and the run's seed.
 #include "tests/gui/GuiTestSupport.h"
 
 #include "ui/analyses/autocorrelation/AutocorrelationResultsWindow.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,7 +41,7 @@ constexpr std::int64_t kSeed1 = 2718;
 constexpr std::int64_t kSeed2 = 314159;
 constexpr int kAutocorrelation = 1;
 
-/// Six classes whose probabilities lie on both sides of 5 %, as the report prints them.
+/// Six classes whose corrected probabilities lie on both sides of 5 %.
 AutocorrelationResult sixClasses()
 {
     AutocorrelationResult result;
@@ -59,7 +61,38 @@ AutocorrelationResult sixClasses()
     result.lowerTailCounts = {960, 960, 950, 10, 500, 0};
     result.v = 0.1;
     result.vP = 0.2;
+    result.twoSidedP = {0.01, 0.02, 0.1, 0.02, 1.0, 0.0};
+    // The window marks by the corrected values as they come: these are given, not worked out.
+    result.holmP = {0.01, 0.02, 0.1, 0.04, 1.0, 0.0};
+    result.envelope = {{0.1, 0.5}, {0.2, 0.5}, {0.3, 0.5}, {0.3, 0.6}, {0.4, 0.6}, {0.4, 0.65}};
+    result.vEnvelope = {0.01, 0.3};
+    result.bootstrapResamples = 200;
+    result.usableResamples = 200;
+    result.confidence = {{0.15, 0.25}, {0.25, 0.35}, {}, {0.45, 0.55}, {0.55, 0.65}, {0.6, 0.69}};
+    result.intervalGaps = {IntervalGap::None, IntervalGap::None, IntervalGap::TooFewDistinctValues,
+                           IntervalGap::None, IntervalGap::None, IntervalGap::None};
+    result.correlogram.r = {0.3, 0.1, std::nan(""), -0.05, -0.2, -0.4};
+    result.correlogram.p = {0.001, 0.2, std::nan(""), 0.4, 0.01, 0.002};
+    result.correlogram.holmP = {0.001, 0.2, std::nan(""), 0.6, 0.03, 0.008};
     return result;
+}
+
+/// Holm's correction of class f over classes 1..f, worked literally: the prefix sorted, ties in
+/// their order, the running largest of (m - j + 1) x p(j) up to the class's own rank, at most 1.
+double literalProgressiveHolm(const QList<double>& p, int f)
+{
+    QList<QPair<double, int>> prefix;
+    for (int k = 0; k <= f; ++k)
+        prefix.append({p[k], k});
+    std::stable_sort(prefix.begin(), prefix.end(),
+                     [](const QPair<double, int>& a, const QPair<double, int>& b) { return a.first < b.first; });
+    double largest = 0.0;
+    for (int j = 0; j < prefix.size(); ++j) {
+        largest = std::max(largest, static_cast<double>(prefix.size() - j) * prefix[j].first);
+        if (prefix[j].second == f)
+            break;
+    }
+    return std::min(1.0, largest);
 }
 
 } // namespace
@@ -108,6 +141,27 @@ private slots:
         const double mean = distogram.meanGeneticDistance;
         QCOMPARE(chart->points(1), (QList<QPointF>{QPointF(0, mean), QPointF(distogram.upperLimit[9], mean)}));
 
+        // The run's seed, in the main window's status line and in the results window's status bar.
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Seed: 2718,314159"));
+        QCOMPARE(results->runSeedText(), QStringLiteral("Seed: 2718,314159"));
+        // The bootstrap (200 resamples at start) drew after the report's test: the window's
+        // intervals are those of the same run through the engine.
+        auto* shown = qobject_cast<AutocorrelationResultsWindow*>(results.data());
+        // (A resample may leave a pair of the example without a common locus.)
+        QCOMPARE(expected.bootstrapResamples, 200LL);
+        QVERIFY(expected.usableResamples > 100);
+        QList<IntervalBar> bars;
+        for (int f = 0; f < 10; ++f)
+            if (expected.confidence[f].defined())
+                bars.append({distogram.upperLimit[f], expected.confidence[f].low, expected.confidence[f].high});
+        QVERIFY(!bars.isEmpty());
+        QCOMPARE(shown->distogram()->intervalBars().size(), bars.size());
+        for (qsizetype b = 0; b < bars.size(); ++b) {
+            QCOMPARE(shown->distogram()->intervalBars()[b].x, bars[b].x);
+            QCOMPARE(shown->distogram()->intervalBars()[b].low, bars[b].low);
+            QCOMPARE(shown->distogram()->intervalBars()[b].high, bars[b].high);
+        }
+
         const QString reportFile =
             QDir(results->runFolderPath()).filePath(QString::fromLatin1(kAutocorrelationReportFileName));
         QVERIFY(QFile::exists(reportFile));
@@ -116,35 +170,166 @@ private slots:
         QVERIFY(!QDir(QFileInfo(reportFile).path()).exists());
     }
 
-    void theSymbolsFollowTheProbabilitiesTheReportPrints()
+    void aSeedFixedInTheOptionsStartsTheRunAndIsShown()
+    {
+        ScriptedDialogs dialogs;
+        ProgramState state;
+        state.fixedSeed = std::make_pair(std::int64_t{61234}, std::int64_t{98765});
+        state.settings.autocorrelation.permutations.count = 99;
+        state.settings.autocorrelation.bootstrapResamples = 20;
+        MainWindow window(state);
+        window.show();
+        pickExample(window, QStringLiteral("microsatellites"));
+        QCOMPARE(runAnalysis(window, kAutocorrelation), RunOutcome::Success);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label5"))->text(), QStringLiteral("Seed: 61234,98765"));
+        QPointer<ResultsWindow> results = window.resultsWindow();
+        QCOMPARE(results->runSeedText(), QStringLiteral("Seed: 61234,98765"));
+        QCOMPARE(state.lastRunSeed, state.fixedSeed);
+
+        AutocorrelationInput input{exampleFiles(QStringLiteral("microsatellites")), state.settings.autocorrelation};
+        RandomUniform random(61234, 98765);
+        QCOMPARE(results->reportText(),
+                 QString::fromLatin1(AutocorrelationReport(RunAutocorrelation(input, random, RunListener::none()))));
+        results->close();
+        QTRY_VERIFY(results.isNull());
+    }
+
+    void theSymbolsFollowTheCorrectedTwoSidedProbabilitiesOfTheReportsTails()
     {
         const AutocorrelationInput input{exampleFiles(QStringLiteral("microsatellites")), {}};
         RandomUniform random(kSeed1, kSeed2);
         const AutocorrelationResult result = RunAutocorrelation(input, random, RunListener::none());
         auto window = makeWindow(result);
 
-        // Each class row of the report ends in "P = <upper>" and "P = <lower>".
+        // Each class row of the report ends in "P = <upper>" and "P = <lower>" (1000 permutations:
+        // printed exactly). Two-sided: twice the smaller, at most 1; then Holm over classes 1..f.
         const QRegularExpression row(QStringLiteral("P = ([.0-9]+) +P = ([.0-9]+)\\r\\n"));
-        int f = 0;
+        QList<double> twoSided;
+        for (const QRegularExpressionMatch& match : row.globalMatch(window->reportText()))
+            twoSided << std::min(1.0, 2.0 * std::min(match.captured(1).toDouble(), match.captured(2).toDouble()));
+        QCOMPARE(twoSided.size(), 10);
         int filled = 0;
-        for (const QRegularExpressionMatch& match : row.globalMatch(window->reportText())) {
-            const bool significant = match.captured(1).toDouble() <= 0.05 || match.captured(2).toDouble() <= 0.05;
-            QCOMPARE(window->chart()->isHollow(f), !significant);
-            filled += significant ? 1 : 0;
-            ++f;
+        for (int f = 0; f < 10; ++f) {
+            const double corrected = literalProgressiveHolm(twoSided, f);
+            QVERIFY(std::abs(result.holmP[f] - corrected) <= 1e-12);
+            QCOMPARE(window->chart()->isHollow(f), corrected > 0.05);
+            filled += corrected <= 0.05 ? 1 : 0;
         }
-        QCOMPARE(f, 10);
-        // The example's distogram rises with distance: most classes differ from the mean.
-        QVERIFY(filled >= 5);
+        // The example's distogram rises with distance: several classes differ from the mean even
+        // after the correction.
+        QVERIFY(filled >= 3);
     }
 
-    void aClassIsSignificantWhenEitherPrintedTailIsAtMostFivePercent()
+    void aClassIsMarkedWhenItsCorrectedPIsAtMostFivePercent()
     {
         auto window = makeWindow(sixClasses());
         QList<bool> hollow;
         for (int f = 0; f < 6; ++f)
             hollow << window->chart()->isHollow(f);
         QCOMPARE(hollow, (QList<bool>{false, false, true, false, true, false}));
+        QVERIFY(window->marksSignificantClasses());
+        QVERIFY(window->distogram()->caption().startsWith(
+            QStringLiteral("Filled symbols: classes whose two-sided P, corrected by Holm's method")));
+
+        // "Mark significant classes" off: all alike, filled; on again: as before.
+        QAction* marking = menuItem(*window, "marksignificant");
+        QCOMPARE(marking->text(), QStringLiteral("Mark significant classes"));
+        QVERIFY(marking->isCheckable() && marking->isChecked());
+        marking->trigger();
+        for (int f = 0; f < 6; ++f)
+            QVERIFY(!window->chart()->isHollow(f));
+        QVERIFY(window->distogram()->caption().startsWith(QStringLiteral("Significant classes are not marked.")));
+        marking->trigger();
+        QVERIFY(window->chart()->isHollow(2));
+        QVERIFY(!window->chart()->isHollow(3));
+    }
+
+    void theDistogramShadesTheEnvelopeAndBarsTheIntervals()
+    {
+        auto window = makeWindow(sixClasses());
+        Chart* chart = window->distogram();
+        QCOMPARE(chart->bandLower(), (QList<QPointF>{QPointF(1, 0.1), QPointF(2, 0.2), QPointF(3, 0.3), QPointF(4, 0.3),
+                                                     QPointF(5, 0.4), QPointF(7, 0.4)}));
+        QCOMPARE(chart->bandUpper(), (QList<QPointF>{QPointF(1, 0.5), QPointF(2, 0.5), QPointF(3, 0.5), QPointF(4, 0.6),
+                                                     QPointF(5, 0.6), QPointF(7, 0.65)}));
+        // Class 3 has no interval: no bar, and the legend says why.
+        const QList<IntervalBar> bars = chart->intervalBars();
+        QCOMPARE(bars.size(), 5);
+        QCOMPARE(bars[2].x, 4.0);
+        QCOMPARE(bars[2].low, 0.45);
+        QCOMPARE(bars[2].high, 0.55);
+        const QString legend = chart->caption();
+        QVERIFY2(legend.contains(QStringLiteral("Grey band: 2.5 % to 97.5 % of Ay over the 1000 permutations")),
+                 qPrintable(legend));
+        QVERIFY2(
+            legend.contains(QStringLiteral("Bars: 95 % bootstrap intervals of Ay over 200 resamples of the loci.")),
+            qPrintable(legend));
+        QVERIFY2(legend.contains(
+                     QStringLiteral("No bar for class 3: the resamples gave fewer than 2 distinct values of Ay.")),
+                 qPrintable(legend));
+        QVERIFY2(legend.contains(QStringLiteral("V = 0.1; 95 % of V over the permutations: 0.01 to 0.3.")),
+                 qPrintable(legend));
+        QVERIFY(!chart->toImage().isNull());
+    }
+
+    void withoutBootstrapTheDistogramHasNoBarsAndSaysSo()
+    {
+        AutocorrelationResult result = sixClasses();
+        result.bootstrapResamples = 0;
+        result.usableResamples = 0;
+        result.confidence.assign(6, Band{});
+        result.intervalGaps.assign(6, IntervalGap::BootstrapOff);
+        auto window = makeWindow(result);
+        QVERIFY(window->distogram()->intervalBars().isEmpty());
+        QVERIFY(window->distogram()->caption().contains(QStringLiteral("No bars: no bootstrap resamples.")));
+    }
+
+    void theCorrelogramPagePlotsMantelRWithItsCorrectedMarking()
+    {
+        auto window = makeWindow(sixClasses());
+        Chart* chart = window->correlogram();
+        QCOMPARE(window->tabs()->tabText(2), QStringLiteral("Mantel Correlogram"));
+        QCOMPARE(window->tabs()->widget(2), chart);
+        QCOMPARE(chart->objectName(), QStringLiteral("TChart2"));
+        QCOMPARE(chart->chart()->title(), QStringLiteral("Mantel Correlogram"));
+        // Class 3 has no r: no point.
+        QCOMPARE(chart->points(0), (QList<QPointF>{QPointF(1, 0.3), QPointF(2, 0.1), QPointF(4, -0.05),
+                                                   QPointF(5, -0.2), QPointF(7, -0.4)}));
+        QCOMPARE(chart->points(1), (QList<QPointF>{QPointF(0, 0), QPointF(7, 0)}));
+        QList<bool> hollow;
+        for (int point = 0; point < 5; ++point)
+            hollow << chart->isHollow(point);
+        QCOMPARE(hollow, (QList<bool>{false, true, true, false, false}));
+        QCOMPARE(chartAxis(*chart, Qt::Vertical)->titleText(), QStringLiteral("Mantel r"));
+        QVERIFY(
+            chart->caption().startsWith(QStringLiteral("Mantel r of genetic distance with each class's membership")));
+
+        // The copy command takes the chart of the page shown.
+        window->tabs()->setCurrentIndex(2);
+        QCOMPARE(window->shownChart(), chart);
+        window->tabs()->setCurrentIndex(1);
+        QCOMPARE(window->shownChart(), window->distogram());
+    }
+
+    void saveClassTableWritesTheTableOfTheRun()
+    {
+        ScriptedDialogs dialogs;
+        const AutocorrelationResult result = sixClasses();
+        auto window = makeWindow(result);
+        dialogs.saveAnswer = m_saved.filePath(QStringLiteral("classes"));
+        QAction* save = menuItem(*window, "MantelPlotMenu5");
+        QCOMPARE(save->text(), QStringLiteral("Save Class Table..."));
+        save->trigger();
+        QFile file(m_saved.filePath(QStringLiteral("classes.csv")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray::fromStdString(AutocorrelationClassTable(result)));
+        QVERIFY(dialogs.messages.isEmpty());
+
+        // A folder that does not exist: a message, and no file.
+        QVERIFY(!window->saveClassTableTo(m_saved.filePath(QStringLiteral("missing/classes.csv"))));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages.first(), QStringLiteral("The class table could not be saved."));
+        QVERIFY(!QFile::exists(m_saved.filePath(QStringLiteral("missing/classes.csv"))));
     }
 
     void seriesZeroIsABlackLineWithCirclesAndSeriesOneIsDotted()
@@ -183,7 +368,9 @@ private slots:
         const QPoint third = chart->pointPosition(2);
         QCOMPARE(chart->pointAt(third), 2);
         const QString expected = QStringLiteral("Class 3: from 2 to 3\nPairs: 5\nAy: 0.4\nUpper-tail P: 0.0501\n"
-                                                "Lower-tail P: 0.95");
+                                                "Lower-tail P: 0.95\nTwo-sided P: 0.1\nCorrected P: 0.1\n"
+                                                "Envelope: 0.3 to 0.5\nInterval: none (the resamples gave fewer "
+                                                "than 2 distinct values of Ay)");
         QCOMPARE(chart->toolTipAt(third + QPoint(2, -1)), expected);
         QVERIFY(chart->toolTipAt(third + QPoint(0, 40)).isEmpty());
 
@@ -202,9 +389,10 @@ private slots:
         QCOMPARE(window->objectName(), QStringLiteral("SAAPlotForm"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Spatial Autocorrelation Analysis Results"));
         QTabWidget* tabs = window->tabs();
-        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Distogram"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("Results"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("Mantel Correlogram"));
         QCOMPARE(tabs->currentIndex(), 0);
         QVERIFY(window->reportView()->font().fixedPitch());
 
@@ -212,12 +400,13 @@ private slots:
         QCOMPARE(itemCaptions(*menu(*window, "MantelPlotMnu")),
                  (QStringList{QStringLiteral("Copy to Clipboard as Metafile"), QStringLiteral("Print Graph"),
                               QStringLiteral("-"), QStringLiteral("Copy text to clipboard"),
-                              QStringLiteral("Save Text to File")}));
+                              QStringLiteral("Save Text to File"), QStringLiteral("Save Class Table...")}));
         QCOMPARE(menu(*window, "chrtedit")->title(), QStringLiteral("Edit Chart"));
         QVERIFY(menu(*window, "chrtedit")->actions().isEmpty());
         QCOMPARE(menu(*window, "chartsymbols")->title(), QStringLiteral("Symbols"));
         QCOMPARE(itemCaptions(*menu(*window, "chartsymbols")),
-                 (QStringList{QStringLiteral("Color"), QStringLiteral("Shape"), QStringLiteral("Size")}));
+                 (QStringList{QStringLiteral("Color"), QStringLiteral("Shape"), QStringLiteral("Size"),
+                              QStringLiteral("-"), QStringLiteral("Mark significant classes")}));
         QCOMPARE(itemCaptions(*menu(*window, "shapemenu")),
                  (QStringList{QStringLiteral("Rectangle"), QStringLiteral("Circle"), QStringLiteral("Triangle"),
                               QStringLiteral("Cross")}));
@@ -239,6 +428,10 @@ private slots:
         QCOMPARE(chart->symbolSize(), 5);
         QCOMPARE(chart->symbolShape(), SymbolShape::Square);
         QCOMPARE(chart->symbolColor(), QColor(Qt::darkRed));
+        // Both charts alike.
+        QCOMPARE(window->correlogram()->symbolSize(), 5);
+        QCOMPARE(window->correlogram()->symbolShape(), SymbolShape::Square);
+        QCOMPARE(window->correlogram()->symbolColor(), QColor(Qt::darkRed));
         QVERIFY(chart->isHollow(2));
         QVERIFY(!chart->isHollow(0));
         QVERIFY(!chart->toImage().isNull());

@@ -8,7 +8,9 @@
 #include "ui/shell/ProgramState.h"
 #include "ui/widgets/MapView.h"
 
+#include "analyses/monmonier/BarrierDrawing.h"
 #include "analyses/monmonier/Monmonier.h"
+#include "analyses/monmonier/SupportTable.h"
 #include "core/ReportWriter.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -47,6 +50,24 @@ MonmonierResult exampleResult(long long barriers)
     const MonmonierInput input{exampleFiles(QStringLiteral("microsatellites")),
                                {MonmonierDistanceKind::Residual, barriers}};
     return RunMonmonier(input);
+}
+
+/// Two barriers over the microsatellite example with the support of 40 bootstrap replicates.
+MonmonierResult exampleResultWithSupport()
+{
+    MonmonierInput input{exampleFiles(QStringLiteral("microsatellites")), {MonmonierDistanceKind::Residual, 2}};
+    input.settings.bootstrapReplicates = 40;
+    RandomUniform random(1, 1);
+    return RunMonmonier(input, random);
+}
+
+/// The support of barrier `barrier` at each midpoint of an edge it crosses.
+QMap<QPair<double, double>, double> supportAtMidpoints(const MonmonierResult& result, int barrier)
+{
+    QMap<QPair<double, double>, double> support;
+    for (const SupportMark& mark : BarrierSupportMarks(result, barrier))
+        support.insert({mark.midX, mark.midY}, mark.percent);
+    return support;
 }
 
 /// The lines a barrier draws, counted from its slots: the first segment joins slots 1..U, every
@@ -397,6 +418,139 @@ private slots:
         const QPointF first = map->toWidget({m_result.SampleX[0], m_result.SampleY[0]});
         QVERIFY(map->samplesNear(first).contains(QString::fromStdString(m_result.SampleNames[0])));
         QVERIFY(map->samplesNear(QPointF(-100, -100)).isEmpty());
+    }
+
+    void withoutSupportTheMapAndMenusHaveNoneOfIt()
+    {
+        auto window = makeWindow();
+        QVERIFY(!window->hasSupport());
+        QCOMPARE(window->map()->layerCount(), window->barrierCount() + 1);
+        QVERIFY(!window->findChild<QAction*>(QStringLiteral("ShowSupport")));
+        QVERIFY(!window->findChild<QAction*>(QStringLiteral("SaveSupportTable")));
+        for (int barrier = 1; barrier <= window->barrierCount(); ++barrier) {
+            QVERIFY(window->map()->layer(barrier).widths.isEmpty());
+            QVERIFY(window->map()->layer(barrier).labels.isEmpty());
+        }
+    }
+
+    void everyCrossedEdgeIsLabelledWithItsSupportAndTheBarrierAsWideAsIt()
+    {
+        const MonmonierResult result = exampleResultWithSupport();
+        auto window = makeWindow(result);
+        QVERIFY(window->hasSupport());
+        QCOMPARE(itemsOf(*window, "EditFigureMenu").mid(3),
+                 (QStringList{QStringLiteral("-"), QStringLiteral("Show Support"),
+                              QStringLiteral("Show All Supported Edges")}));
+        QVERIFY(action(*window, QStringLiteral("ShowSupport"))->isChecked());
+        QVERIFY(!action(*window, QStringLiteral("ShowAllSupportedEdges"))->isChecked());
+        QCOMPARE(itemsOf(*window, "CopyPrintSaveMenu").last(), QStringLiteral("Save Support Table..."));
+
+        for (int barrier = 1; barrier <= 2; ++barrier) {
+            const MapLayer& layer = window->map()->layer(barrier);
+            const auto support = supportAtMidpoints(result, barrier);
+            // One label per crossed edge, at its midpoint, with the whole percentage.
+            QCOMPARE(layer.labels.size(), support.size());
+            for (const MapLabel& label : layer.labels) {
+                const auto at = support.constFind({label.at.x(), label.at.y()});
+                QVERIFY(at != support.constEnd());
+                QCOMPARE(label.text, QString::number(std::llround(*at)) + QStringLiteral("%"));
+            }
+            // Every line in two halves; each half as wide as the support of the edge whose midpoint
+            // it touches: 1 pixel at 0 %, 2 x 3 at 100 %.
+            QCOMPARE(layer.widths.size(), layer.lines.size());
+            QCOMPARE(
+                layer.lines.size(),
+                2 * qsizetype(BarrierLines(result.BarrierTriangles, result.BarrierList[size_t(barrier - 1)]).size()));
+            for (qsizetype k = 0; k < layer.lines.size(); ++k) {
+                const QPointF end = k % 2 == 0 ? layer.lines[k].p1() : layer.lines[k].p2();
+                const double percent = support.value({end.x(), end.y()}, -1.0);
+                QVERIFY2(percent >= 0.0, "a half line that touches no crossed edge");
+                QCOMPARE(layer.widths[k], 1.0 + 5.0 * percent / 100.0);
+            }
+        }
+        QVERIFY(window->map()->layer(1).labels.size() > 0);
+        window->map()->grab();
+        QCOMPARE(window->map()->labelsDrawn(),
+                 window->map()->layer(1).labels.size() + window->map()->layer(2).labels.size());
+    }
+
+    void showSupportOffDrawsThePlainBarriersAndTheEditorsWidthScalesTheSupport()
+    {
+        ScriptedDialogs dialogs;
+        const MonmonierResult result = exampleResultWithSupport();
+        auto window = makeWindow(result);
+        const qsizetype lines = linesDrawn(*window);
+        action(*window, QStringLiteral("ShowSupport"))->trigger();
+        QVERIFY(!action(*window, QStringLiteral("ShowSupport"))->isChecked());
+        QVERIFY(window->map()->layer(1).widths.isEmpty());
+        QVERIFY(window->map()->layer(1).labels.isEmpty());
+        QCOMPARE(window->map()->layer(1).width, 3);
+        QCOMPARE(linesDrawn(*window), lines);
+        QCOMPARE(window->map()->labelsDrawn(), qsizetype(0));
+
+        window->showSupport(true);
+        QVERIFY(action(*window, QStringLiteral("ShowSupport"))->isChecked());
+        withBarrierEditor([&] { action(*window, QStringLiteral("Barrier1"))->trigger(); },
+                          [](BarrierEditorDialog& editor) {
+                              editor.findChild<QComboBox*>(QStringLiteral("LineThickness"))->setCurrentIndex(4);
+                              editor.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+                          });
+        const MapLayer& first = window->map()->layer(1);
+        const auto support = supportAtMidpoints(result, 1);
+        QCOMPARE(first.widths.size(), first.lines.size());
+        // 5 pixels wide: 1 + 9 x the share.
+        QCOMPARE(first.widths[0], 1.0 + 9.0 * support.value({first.lines[0].x1(), first.lines[0].y1()}) / 100.0);
+        QVERIFY(!first.labels.isEmpty());
+    }
+
+    void theFaintLayerShowsTheLinesOnlyReplicatesDrew()
+    {
+        const MonmonierResult result = exampleResultWithSupport();
+        auto window = makeWindow(result);
+        const int layerIndex = window->alternativeLinesLayer();
+        QCOMPARE(layerIndex, 3);
+        QCOMPARE(window->map()->layerCount(), 4);
+        const MapLayer& layer = window->map()->layer(layerIndex);
+        QVERIFY(!layer.visible);
+        qsizetype elsewhere = 0;
+        for (const PieceSupport& piece : result.support.pieces)
+            elsewhere += piece.observed ? 0 : 1;
+        QVERIFY(elsewhere > 0);
+        QCOMPARE(layer.lines.size(), elsewhere);
+        QCOMPARE(layer.widths.size(), elsewhere);
+        QVERIFY(layer.color.alpha() < 255);
+        const qsizetype before = linesDrawn(*window);
+        action(*window, QStringLiteral("ShowAllSupportedEdges"))->trigger();
+        QVERIFY(window->map()->layer(layerIndex).visible);
+        QCOMPARE(linesDrawn(*window), before + elsewhere);
+        window->showAllSupportedEdges(false);
+        QVERIFY(!action(*window, QStringLiteral("ShowAllSupportedEdges"))->isChecked());
+        QCOMPARE(linesDrawn(*window), before);
+    }
+
+    void savesTheSupportTableAndNothingOnFailure()
+    {
+        ScriptedDialogs dialogs;
+        const MonmonierResult result = exampleResultWithSupport();
+        auto window = makeWindow(result);
+        dialogs.saveAnswer = m_saved.filePath(QStringLiteral("support.csv"));
+        action(*window, QStringLiteral("SaveSupportTable"))->trigger();
+        QCOMPARE(dialogs.dialogTitles, QStringList{QStringLiteral("Save Support Table")});
+        QCOMPARE(dialogs.saveFilters.value(0), QStringList{QStringLiteral("CSV table (*.csv)")});
+        QCOMPARE(readAll(dialogs.saveAnswer), QByteArray::fromStdString(SupportTable(result)));
+        QVERIFY(readAll(dialogs.saveAnswer)
+                    .startsWith("name1,x1,y1,name2,x2,y2,mid_x,mid_y,observed,support_any,support_1,support_2\r\n"));
+        QCOMPARE(m_state.lastSaveFolder, m_saved.path());
+
+        dialogs.saveAnswer.clear(); // cancelled
+        action(*window, QStringLiteral("SaveSupportTable"))->trigger();
+        QVERIFY(dialogs.messages.isEmpty());
+        const QString unwritable = m_saved.filePath(QStringLiteral("no-such-folder/support.csv"));
+        dialogs.saveAnswer = unwritable;
+        action(*window, QStringLiteral("SaveSupportTable"))->trigger();
+        QVERIFY(!QFile::exists(unwritable));
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("The support table could not be saved.")});
+        QVERIFY(!dialogs.details.constFirst().isEmpty());
     }
 
     void helpOpensTheMapPageAndTheEditorItsOwn()
