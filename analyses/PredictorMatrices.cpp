@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
+#include "core/GeographicDistances.h"
 
 #include <filesystem>
 #include <map>
@@ -21,6 +22,16 @@ std::string shortName(const GeoDistanceSettings& choice)
         return std::string(geoDistanceKindName(choice.kind));
     const std::string name = std::filesystem::path(choice.file).filename().string();
     return name.empty() ? commandLineForm(choice) : name;
+}
+
+// The straight lines are built straight into their pairs; the other kinds as BuildGeographicDistances
+// builds them.
+PackedDistances buildDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& choice,
+                               RunListener& listener)
+{
+    if (choice.kind == GeoDistanceKind::Straight)
+        return BuildGeographicDistances(table, useLatLong);
+    return PackedDistances(BuildGeographicDistances(table, useLatLong, choice, listener));
 }
 
 } // namespace
@@ -80,7 +91,7 @@ PredictorData ReadPredictorData(const AnalysisInput& input, const std::vector<Ge
     listener.status("Calculating");
     for (size_t k = 0; k < choices.size(); ++k) {
         data.predictors.push_back({names[k], describeGeoDistances(choices[k]),
-                                   BuildGeographicDistances(data.table, input.useLatLong, choices[k], listener)});
+                                   buildDistances(data.table, input.useLatLong, choices[k], listener)});
         listener.status("Calculating");
     }
     data.genetic = BuildGeneticDistances(data.table, input.dataType);

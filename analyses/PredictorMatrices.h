@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analyses/AnalysisInput.h"
+#include "core/PackedDistances.h"
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
-#include "core/SquareMatrix.h"
 #include "resistance/GeoDistances.h"
 
 #include <string>
@@ -23,8 +23,8 @@ struct PredictorMatrix {
     /// Where it came from, in words (describeGeoDistances): "straight lines", `the distance matrix
     /// file "habitat.csv"`.
     std::string description;
-    /// Pairwise distances in the order of the observations.
-    SquareMatrix distances;
+    /// Pairwise distances in the order of the observations, stored once per pair.
+    PackedDistances distances;
 };
 
 /// The name of each choice in the reports: the name of its file (without the folder) for the kinds
@@ -37,7 +37,7 @@ std::vector<std::string> predictorNames(const std::vector<GeoDistanceSettings>& 
 /// What a run of these analyses works on.
 struct PredictorData {
     SampleTable table;
-    SquareMatrix genetic;
+    PackedDistances genetic;
     /// The chosen matrices, in the order of the choices.
     std::vector<PredictorMatrix> predictors;
 };
