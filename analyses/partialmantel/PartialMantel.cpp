@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaloc {
@@ -53,7 +54,7 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
                           std::to_string(z.distances.size()) + " observations.");
 
     PartialMantelResult result;
-    result.seed = {random.state1(), random.state2()};
+    const RandomUniform start = random;
     result.xName = x.name;
     result.xDescription = x.description;
     result.zName = z.name;
@@ -111,6 +112,8 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
             sums.evaluate(permutations, count, firstSlot);
         },
         [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); });
+    if (random.state1() != start.state1() || random.state2() != start.state2())
+        result.seed = std::make_pair(start.state1(), start.state2());
     result.greaterOrEqual = tails.atLeast;
     result.lessOrEqual = tails.atMost;
     const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;

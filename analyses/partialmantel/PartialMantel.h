@@ -11,6 +11,7 @@
 #include "resistance/GeoDistances.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,8 +54,9 @@ struct PartialMantelResult {
     std::string genotypePath;
     DataType dataType = DataType::Codominant;
     std::vector<std::string> names;
-    /// The states the random generator started from.
-    std::pair<std::int64_t, std::int64_t> seed{0, 0};
+    /// The states the random generator started from, when the run drew from it (not for complete
+    /// enumeration or no replicates).
+    std::optional<std::pair<std::int64_t, std::int64_t>> seed;
     /// X and Z as the report names and describes them.
     std::string xName = "X";
     std::string xDescription;

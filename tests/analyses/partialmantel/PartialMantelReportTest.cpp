@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace tessaloc {
 namespace {
@@ -14,7 +16,7 @@ PartialMantelResult smallResult()
     result.genotypePath = "geno file.txt";
     result.dataType = DataType::Genotypes;
     result.names = {"A", "B", "C"};
-    result.seed = {12, 345};
+    result.seed = std::make_pair(std::int64_t{12}, std::int64_t{345});
     result.xName = "straight";
     result.xDescription = "straight lines";
     result.zName = "habitat.csv";
@@ -84,6 +86,16 @@ TEST(PartialMantelReport, RanksSayTheyWereTakenInOneLine)
     expected.insert(plain.find(after) + after.size(),
                     "Rank correlation: every distance replaced by its rank among the pairs (ties share their mean "
                     "rank)\r\n");
+    EXPECT_EQ(PartialMantelReport(result), expected);
+}
+
+TEST(PartialMantelReport, ARunThatDrewNoNumbersSaysSo)
+{
+    PartialMantelResult result = smallResult();
+    result.seed.reset();
+    std::string expected = PartialMantelReport(smallResult());
+    const std::string seedLine = "Random seed: 12,345\r\n";
+    expected.replace(expected.find(seedLine), seedLine.size(), "Random seed: none drawn\r\n");
     EXPECT_EQ(PartialMantelReport(result), expected);
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaloc {
@@ -60,8 +61,7 @@ TEST(PartialMantel, StatisticIsThePartialCorrelationOfTheThreeCorrelations)
         const SquareMatrix z = randomMatrix(n, engine);
         PartialMantelSettings settings;
         settings.permutations.count = 0;
-        const PartialMantelResult result =
-            run(PackedDistances(g), PackedDistances(x), PackedDistances(z), settings);
+        const PartialMantelResult result = run(PackedDistances(g), PackedDistances(x), PackedDistances(z), settings);
         const double expected = partialOfCorrelations(g, x, z);
         EXPECT_NEAR(result.r, expected, 1e-12 * std::abs(expected)) << n;
         EXPECT_NEAR(result.geneticX, MatrixCorrelation(g, x), 1e-13) << n;
@@ -76,8 +76,8 @@ TEST(PartialMantel, StatisticIsThePartialCorrelationOfTheThreeCorrelations)
 // G = X = 1..6 and Z = (1, -1, 0, 0, -1, 1) centred and orthogonal to 1..6 - 3.5.
 TEST(PartialMantel, ZUncorrelatedWithBothLeavesTheCorrelation)
 {
-    const PartialMantelResult result = run(pairsOf(4, {1, 2, 3, 4, 5, 6}), pairsOf(4, {1, 2, 3, 4, 5, 6}),
-                                           pairsOf(4, {1, -1, 0, 0, -1, 1}), {}, 3);
+    const PartialMantelResult result =
+        run(pairsOf(4, {1, 2, 3, 4, 5, 6}), pairsOf(4, {1, 2, 3, 4, 5, 6}), pairsOf(4, {1, -1, 0, 0, -1, 1}), {}, 3);
     EXPECT_EQ(result.xZ, 0.0);
     EXPECT_EQ(result.geneticZ, 0.0);
     EXPECT_NEAR(result.r, 1.0, 1e-15);
@@ -143,6 +143,7 @@ TEST(PartialMantel, CompleteEnumerationMatchesEveryArrangement)
                 run(m.packedGenetic(), m.packedGeographic(), PackedDistances(z), settings);
             const std::string label = "N " + std::to_string(n) + ", range " + std::to_string(coordinateRange);
             EXPECT_EQ(result.r, observed) << label;
+            EXPECT_FALSE(result.seed) << "an exact test draws no random numbers";
             EXPECT_EQ(result.permutations, arrangements - 1) << label;
             EXPECT_EQ(result.pGreaterOrEqual, static_cast<double>(atLeast) / static_cast<double>(arrangements))
                 << label;
@@ -179,6 +180,7 @@ TEST(PartialMantel, SameSeedSameResultsWhateverTheThreads)
         EXPECT_EQ(one.greaterOrEqual, three.greaterOrEqual);
         EXPECT_EQ(one.lessOrEqual, three.lessOrEqual);
         EXPECT_EQ(one.greaterOrEqual + one.lessOrEqual, 203);
+        EXPECT_EQ(one.seed, std::make_pair(std::int64_t{7}, std::int64_t{11}));
         // Another seed draws other arrangements.
         const PartialMantelResult other = run(m.packedGenetic(), m.packedGeographic(), z, settings, 8);
         EXPECT_EQ(other.r, one.r);
@@ -246,7 +248,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"XCollinearWithZ", pairsOf(4, {1, 2, 4, 3, 6, 5}), pairsOf(4, {3, 5, 7, 9, 11, 13}),
                  pairsOf(4, {1, 2, 3, 4, 5, 6}), false, "X (\"x.csv\") and Z (\"z.csv\") are exactly collinear"},
         BadInput{"GeneticCollinearWithZ", pairsOf(4, {6, 5, 4, 3, 2, 1}), pairsOf(4, {1, 3, 2, 5, 4, 7}),
-                 pairsOf(4, {1, 2, 3, 4, 5, 6}), false, "The genetic distances and Z (\"z.csv\") are exactly collinear"},
+                 pairsOf(4, {1, 2, 3, 4, 5, 6}), false,
+                 "The genetic distances and Z (\"z.csv\") are exactly collinear"},
         BadInput{"RanksOfTiedPairs", pairsOf(3, {1, 2, 4}), pairsOf(3, {5, 5, 5}), pairsOf(3, {3, 1, 2}), true,
                  "Ranks cannot be taken of X (\"x.csv\")"}),
     [](const ::testing::TestParamInfo<BadInput>& param) { return std::string(param.param.name); });

@@ -5,6 +5,7 @@
 #include "analyses/partialmantel/PartialMantel.h"
 
 #include "core/NumberText.h"
+#include "tests/support/MatrixBuilders.h"
 #include "tests/support/RandomMatrices.h"
 #include "tests/support/TempFiles.h"
 
@@ -21,17 +22,6 @@
 namespace tessaloc {
 namespace {
 
-std::string matrixCsv(const SquareMatrix& m)
-{
-    std::string text;
-    for (int i = 0; i < m.size(); ++i) {
-        for (int j = 0; j < m.size(); ++j)
-            text += std::string(j == 0 ? "" : ",") + std::string(ExactNumber(m(i, j)).view());
-        text += "\n";
-    }
-    return text;
-}
-
 TEST(PartialMantelVegan, PearsonAndSpearmanMatchVeganMantelPartial)
 {
     testing::TempFolder folder;
@@ -46,9 +36,9 @@ TEST(PartialMantelVegan, PearsonAndSpearmanMatchVeganMantelPartial)
         for (int j = i + 1; j < n; ++j)
             z.setPair(i, j, level(engine) * 0.25 + 0.5 * m.geographic(i, j));
 
-    const auto geneticFile = folder.write("genetic.csv", matrixCsv(m.genetic));
-    const auto xFile = folder.write("x.csv", matrixCsv(m.geographic));
-    const auto zFile = folder.write("z.csv", matrixCsv(z));
+    const auto geneticFile = folder.write("genetic.csv", testing::plainMatrixCsv(m.genetic));
+    const auto xFile = folder.write("x.csv", testing::plainMatrixCsv(m.geographic));
+    const auto zFile = folder.write("z.csv", testing::plainMatrixCsv(z));
     const auto out = folder.path() / "r.txt";
     const std::string command = "Rscript '" + std::string(TESSALOC_MANTEL_PARTIAL_SCRIPT) + "' '" +
                                 geneticFile.string() + "' '" + xFile.string() + "' '" + zFile.string() + "' '" +
@@ -70,9 +60,9 @@ TEST(PartialMantelVegan, PearsonAndSpearmanMatchVeganMantelPartial)
         settings.rank = rank;
         settings.permutations.count = 0;
         RandomUniform random(1, 1);
-        const PartialMantelResult result = ComputePartialMantel(
-            m.packedGenetic(), {"x", "", m.packedGeographic()}, {"z", "", PackedDistances(z)}, settings, random,
-            RunListener::none());
+        const PartialMantelResult result =
+            ComputePartialMantel(m.packedGenetic(), {"x", "", m.packedGeographic()}, {"z", "", PackedDistances(z)},
+                                 settings, random, RunListener::none());
         const double expected = vegan[rank ? 1 : 0];
         EXPECT_LE(std::abs(result.r - expected), 1e-10 * std::abs(expected))
             << (rank ? "Spearman" : "Pearson") << ": " << result.r << " against vegan's " << expected;
