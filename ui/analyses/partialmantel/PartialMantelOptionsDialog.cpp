@@ -27,15 +27,16 @@ PartialMantelOptionsDialog::PartialMantelOptionsDialog(ProgramState& state, QWid
                                QStringLiteral("File of the distances held constant"), startFolder, this);
     m_x->setSettings(settings.x);
     m_z->setSettings(settings.z);
-    m_rank = named(new QCheckBox(QStringLiteral("Rank correlations (every distance replaced by its rank)"), this),
-                   "rank");
+    m_rank =
+        named(new QCheckBox(QStringLiteral("Rank correlations (every distance replaced by its rank)"), this), "rank");
     m_rank->setChecked(settings.rank);
-    m_pairTable = named(new QCheckBox(QStringLiteral("List every pair of observations in the report"), this),
-                        "pairTable");
+    m_pairTable =
+        named(new QCheckBox(QStringLiteral("List every pair of observations in the report"), this), "pairTable");
     m_pairTable->setChecked(settings.pairTable);
 
     auto* layout = fixedSizeLayout(this);
-    layout->addLayout(labelled(this, "permutationsLabel", QStringLiteral("Number of permutations"), m_permutationsEdit));
+    layout->addLayout(
+        labelled(this, "permutationsLabel", QStringLiteral("Number of permutations"), m_permutationsEdit));
     layout->addWidget(m_x);
     layout->addWidget(m_z);
     layout->addWidget(m_rank);

@@ -60,8 +60,9 @@ PartialMantelResultsWindow::PartialMantelResultsWindow(ProgramState& state, Part
     auto residuals = std::make_shared<const Residuals>(
         Residuals{residualsOnZ(m_result->x, m_result->z, m_result->xOnZ),
                   residualsOnZ(m_result->genetic, m_result->z, m_result->geneticOnZ)});
-    auto pairs = std::make_shared<const MatrixPairs>(std::shared_ptr<const PackedDistances>(residuals, &residuals->x),
-                                                     std::shared_ptr<const PackedDistances>(residuals, &residuals->genetic));
+    auto pairs =
+        std::make_shared<const MatrixPairs>(std::shared_ptr<const PackedDistances>(residuals, &residuals->x),
+                                            std::shared_ptr<const PackedDistances>(residuals, &residuals->genetic));
     plot->setPoints(pairs, Qt::blue);
     plot->addRegressionLine();
     plot->setPointToolTips([result = m_result, pairs](qsizetype index) {

@@ -125,7 +125,8 @@ private slots:
         QCOMPARE(chart->pointCount(0), 30 * 29 / 2);
         QCOMPARE(chart->seriesCount(), 2);
         const double r = correlationOf(chart->points(0));
-        QVERIFY2(std::abs(r - expected.r) < 1e-9, qPrintable(QString::number(r) + " against " + QString::number(expected.r)));
+        QVERIFY2(std::abs(r - expected.r) < 1e-9,
+                 qPrintable(QString::number(r) + " against " + QString::number(expected.r)));
         results->close();
     }
 
