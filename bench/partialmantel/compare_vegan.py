@@ -27,7 +27,9 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from compare_tools import best_of, run_cli, vector_extensions, write_samples  # noqa: E402
 
 R_PARTIAL = r"""
 arguments <- commandArgs(trailingOnly = TRUE)
@@ -46,53 +48,18 @@ cat(elapsed, sprintf("%.17g", result$statistic), "\n")
 """
 
 
-def write_data(folder, n, loci=10, alleles=8, seed=1):
-    rng = random.Random(seed)
-    coordinates = os.path.join(folder, f"coords{n}.txt")
-    genotypes = os.path.join(folder, f"geno{n}.txt")
-    habitat = os.path.join(folder, f"habitat{n}.csv")
-    points = [(rng.uniform(0, 1000), rng.uniform(0, 1000)) for _ in range(n)]
-    with open(coordinates, "w", newline="") as out:
-        for k, (x, y) in enumerate(points):
-            out.write(f"o{k + 1},{x:.4f},{y:.4f}\r\n")
-        out.write(";\r\n")
-    with open(genotypes, "w", newline="") as out:
-        out.write(f"{loci}\r\n")
-        for k in range(n):
-            fields = [f"{100 + rng.randrange(alleles)}\\{100 + rng.randrange(alleles)}" for _ in range(loci)]
-            out.write(f"o{k + 1}," + ",".join(fields) + "\r\n")
-    # Differences of a habitat value that follows x, with noise: correlated with distance, not collinear.
+def write_data(folder, n):
+    coordinates, genotypes, points = write_samples(folder, n)
+    # Differences of a habitat value that follows x, with noise: correlated with distance, not
+    # collinear with it.
+    rng = random.Random(2)
     value = [x / 100 + rng.gauss(0, 2) for x, _ in points]
+    habitat = os.path.join(folder, f"habitat{n}.csv")
     with open(habitat, "w", newline="") as out:
         out.write("," + ",".join(f"o{k + 1}" for k in range(n)) + "\n")
         for i in range(n):
             out.write(f"o{i + 1}," + ",".join(repr(abs(value[i] - value[j])) for j in range(n)) + "\n")
     return coordinates, genotypes, habitat
-
-
-def best_of(runs, action):
-    best = float("inf")
-    for _ in range(runs):
-        start = time.perf_counter()
-        action()
-        best = min(best, time.perf_counter() - start)
-    return best
-
-
-def run_cli(cli, arguments):
-    subprocess.run([cli] + arguments, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def vector_extensions():
-    try:
-        with open("/proc/cpuinfo") as info:
-            for line in info:
-                if line.startswith("flags"):
-                    flags = set(line.split(":", 1)[1].split())
-                    return " ".join(f for f in ("sse4_2", "avx", "avx2", "fma", "avx512f", "avx512bw") if f in flags)
-    except OSError:
-        pass
-    return "unknown"
 
 
 def main():
