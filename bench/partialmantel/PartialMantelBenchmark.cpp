@@ -54,8 +54,8 @@ void BM_PartialMantel(benchmark::State& state)
     settings.permutations.threads = static_cast<int>(state.range(1));
     for (auto _ : state) {
         RandomUniform random(12345, 67890);
-        const PartialMantelResult result = ComputePartialMantel(genetic, {"x", "", geographic}, {"z", "", z}, settings,
-                                                                random, RunListener::none());
+        const PartialMantelResult result =
+            ComputePartialMantel(genetic, {"x", "", geographic}, {"z", "", z}, settings, random, RunListener::none());
         benchmark::DoNotOptimize(result.greaterOrEqual);
     }
 }
