@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "resistance/Cholmod.h"
+#include "resistance/GridOrdering.h"
 #include "resistance/MemoryNeed.h"
 #include "resistance/SurfaceGraph.h"
 
@@ -282,7 +283,7 @@ std::uint64_t circuitMemoryNeedBeforeFactor(int columns, int rows, int neighbour
 }
 
 SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObservations& observations, int neighbours,
-                              RunListener& listener, std::uint64_t memoryLimit)
+                              RunListener& listener, std::uint64_t memoryLimit, CircuitOrdering ordering)
 {
     listener.status("Circuit resistance: building the circuit");
     const std::vector<std::uint8_t> joined = RequireJoined(surface, observations, neighbours);
@@ -297,7 +298,12 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     listener.throwIfCancelled();
 
     listener.status("Circuit resistance: ordering");
-    CholmodFactor factor = analyzeMatrix(common, matrix.get());
+    CholmodFactor factor = [&] {
+        if (ordering == CircuitOrdering::MinimumDegree)
+            return analyzeMatrix(common, matrix.get());
+        const std::vector<Index> order = gridNestedDissection(surface.rows(), surface.columns(), nodes.ofCell);
+        return analyzeMatrix(common, matrix.get(), &order);
+    }();
     // The pattern of L is known once it is analysed; its numbers come with the factorisation.
     const Supernodes pattern(*factor);
     // The sources are the other cells of observations, as columns of P A P'.
