@@ -16,6 +16,27 @@ namespace {
 
 using Index = SuiteSparse_long;
 
+// Keeps BLAS on the calling thread while it lives (when `wanted`), then restores its thread count.
+class OneBlasThread {
+public:
+    explicit OneBlasThread(bool wanted)
+        : m_threads(wanted ? openblas_get_num_threads() : 1)
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(1);
+    }
+    ~OneBlasThread()
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(m_threads);
+    }
+    OneBlasThread(const OneBlasThread&) = delete;
+    OneBlasThread& operator=(const OneBlasThread&) = delete;
+
+private:
+    int m_threads;
+};
+
 // The nodes of the circuit: every cell joined to the observations except the ground cell, numbered
 // row by row; -1 elsewhere.
 struct CircuitNodes {
@@ -335,6 +356,10 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
                   "circuit resistance");
     listener.throwIfCancelled();
 
+    // Below this many operations the factor's dense blocks are too small for BLAS's threads to
+    // pay for their hand-overs (on 200 x 200 cells, about 1e8, they cost up to half the time on a
+    // busy computer); the numbers are the same with any count of threads.
+    const OneBlasThread oneThread(common.get()->fl < 1e9);
     listener.status("Circuit resistance: factoring");
     factorizeMatrix(common, matrix.get(), factor.get(), surface.description());
     matrix.reset();

@@ -67,8 +67,8 @@ private:
     }
     void take(int row, int column)
     {
-        const std::int64_t node = m_nodeOfCell[static_cast<size_t>(row) * static_cast<size_t>(m_columns) +
-                                               static_cast<size_t>(column)];
+        const std::int64_t node =
+            m_nodeOfCell[static_cast<size_t>(row) * static_cast<size_t>(m_columns) + static_cast<size_t>(column)];
         if (node >= 0)
             result.push_back(node);
     }
