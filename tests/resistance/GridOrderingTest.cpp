@@ -37,9 +37,17 @@ TEST(GridNestedDissection, OrdersEveryNodeOnceOnGridsOfEveryShape)
         int columns;
         double leftOutShare;
     };
-    for (const Shape& shape : std::vector<Shape>{
-             {1, 1, 0.0}, {1, 300, 0.0}, {300, 1, 0.0}, {1, 300, 0.3}, {300, 1, 0.3}, {2, 2, 0.0},
-             {17, 5, 0.0}, {5, 17, 0.2}, {64, 64, 0.0}, {63, 41, 0.25}, {40, 40, 1.0}}) {
+    for (const Shape& shape : std::vector<Shape>{{1, 1, 0.0},
+                                                 {1, 300, 0.0},
+                                                 {300, 1, 0.0},
+                                                 {1, 300, 0.3},
+                                                 {300, 1, 0.3},
+                                                 {2, 2, 0.0},
+                                                 {17, 5, 0.0},
+                                                 {5, 17, 0.2},
+                                                 {64, 64, 0.0},
+                                                 {63, 41, 0.25},
+                                                 {40, 40, 1.0}}) {
         std::mt19937 generator(7);
         std::bernoulli_distribution leftOut(shape.leftOutShare);
         std::vector<bool> out(static_cast<size_t>(shape.rows) * static_cast<size_t>(shape.columns));
@@ -74,8 +82,8 @@ TEST(GridNestedDissection, TheMiddleColumnOfAWideBlockComesLast)
     EXPECT_EQ(lastColumn, (std::vector<std::int64_t>{4, 13, 22, 31, 40}));
     // The left half: rows 0-1 and 3-4 of columns 0-3, then row 2 of them.
     const std::vector<std::int64_t> leftHalf(order.begin(), order.begin() + 20);
-    EXPECT_EQ(leftHalf, (std::vector<std::int64_t>{0, 1, 2, 3, 9, 10, 11, 12, 27, 28, 29, 30, 36, 37, 38, 39, 18, 19,
-                                                   20, 21}));
+    EXPECT_EQ(leftHalf,
+              (std::vector<std::int64_t>{0, 1, 2, 3, 9, 10, 11, 12, 27, 28, 29, 30, 36, 37, 38, 39, 18, 19, 20, 21}));
 }
 
 TEST(GridNestedDissection, CellsLeftOutAreSkipped)
