@@ -4,6 +4,7 @@
 #include "cli/LandscapeCommand.h"
 #include "cli/MantelCommand.h"
 #include "cli/MonmonierCommand.h"
+#include "cli/PartialMantelCommand.h"
 #include "cli/SampleplotCommand.h"
 
 #include "analyses/AnalysisList.h"

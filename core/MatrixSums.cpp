@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 
 #include <cmath>
+#include <vector>
 
 namespace tessaloc {
 
@@ -82,6 +83,24 @@ double MatrixCorrelation(const PackedDistances& a, const PackedDistances& b)
         for (size_t k = 0; k < pairsA.size(); ++k)
             visit(pairsA[k], pairsB[k]);
     });
+}
+
+PairDeviations CenterPairs(const PackedDistances& m)
+{
+    PairDeviations centered;
+    centered.deviations = m;
+    std::vector<double>& pairs = centered.deviations.values();
+    if (pairs.empty())
+        return centered;
+    double sum = 0.0;
+    for (const double value : pairs)
+        sum += value;
+    centered.mean = sum / static_cast<double>(pairs.size());
+    for (double& value : pairs) {
+        value -= centered.mean;
+        centered.sumOfSquares += value * value;
+    }
+    return centered;
 }
 
 } // namespace tessaloc

@@ -44,6 +44,16 @@ public:
         s3 += m_values[m_row3[at >> 48]];
     }
 
+    /// Reads G(p_l(i), p_l(j)) of the four lanes into g_l.
+    void get(std::size_t j, double& g0, double& g1, double& g2, double& g3) const
+    {
+        const std::uint64_t at = m_packed[j];
+        g0 = m_values[m_row0[at & 0xFFFF]];
+        g1 = m_values[m_row1[(at >> 16) & 0xFFFF]];
+        g2 = m_values[m_row2[(at >> 32) & 0xFFFF]];
+        g3 = m_values[m_row3[at >> 48]];
+    }
+
     /// Adds G(p_l(i), p_l(j)) x weight to s_l for the four lanes.
     void addTimes(std::size_t j, double weight, double& s0, double& s1, double& s2, double& s3) const
     {
@@ -85,6 +95,14 @@ public:
         s1 += m_row1[m_p1[j]];
         s2 += m_row2[m_p2[j]];
         s3 += m_row3[m_p3[j]];
+    }
+
+    void get(std::size_t j, double& g0, double& g1, double& g2, double& g3) const
+    {
+        g0 = m_row0[m_p0[j]];
+        g1 = m_row1[m_p1[j]];
+        g2 = m_row2[m_p2[j]];
+        g3 = m_row3[m_p3[j]];
     }
 
     void addTimes(std::size_t j, double weight, double& s0, double& s1, double& s2, double& s3) const

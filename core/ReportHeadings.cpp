@@ -47,4 +47,9 @@ void WritePermutationSchemeLine(ReportWriter& report, const PermutationRecord& r
         report.line(line);
 }
 
+std::string SeedLine(std::int64_t state1, std::int64_t state2)
+{
+    return "Random seed: " + std::to_string(state1) + "," + std::to_string(state2);
+}
+
 } // namespace tessaloc

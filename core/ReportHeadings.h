@@ -4,6 +4,7 @@
 #include "core/ReportWriter.h"
 #include "core/SampleTable.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,18 @@ std::string PermutationSchemeLine(const PermutationRecord& record);
 
 /// Writes PermutationSchemeLine as a line of its own, or nothing when it is empty.
 void WritePermutationSchemeLine(ReportWriter& report, const PermutationRecord& record);
+
+/// The line a report writes after its replicates when its statistics were computed on the ranks of
+/// the distances: "Rank correlation: every distance replaced by its rank among the pairs (ties share
+/// their mean rank)".
+inline constexpr std::string_view kRankLine =
+    "Rank correlation: every distance replaced by its rank among the pairs (ties share their mean rank)";
+
+/// The line that names the states the random generator started from, for repeating the run with
+/// `--seed S1,S2`: "Random seed: S1,S2".
+std::string SeedLine(std::int64_t state1, std::int64_t state2);
+
+/// The seed line of a run that drew no random numbers (an exact test, or no replicates).
+inline constexpr std::string_view kNoSeedLine = "Random seed: none drawn";
 
 } // namespace tessaloc

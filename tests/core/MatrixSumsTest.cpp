@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 namespace tessaloc {
 namespace {
@@ -78,6 +79,24 @@ TEST(MatrixSums, PairsStoredOnceGiveTheSumsOfTheWholeMatricesBitForBit)
             << n;
     }
     EXPECT_THROW(MatrixCorrelation(PackedDistances(2), PackedDistances(2)), AnalysisError);
+}
+
+TEST(CenterPairs, DeviationsFromTheMeanOfThePairs)
+{
+    // Pairs 1, 2, 3, 6: mean 3, deviations -2, -1, 0, 3, sum of squares 14.
+    const PairDeviations centered = CenterPairs(testing::pairsOf(3, {1, 2, 6}));
+    EXPECT_EQ(centered.mean, 3.0);
+    EXPECT_EQ(centered.sumOfSquares, 14.0);
+    EXPECT_EQ(centered.deviations.values(), (std::vector<double>{-2, -1, 3}));
+    EXPECT_EQ(centered.deviations.size(), 3);
+}
+
+TEST(CenterPairs, NoPairsGiveZeros)
+{
+    const PairDeviations centered = CenterPairs(PackedDistances(1));
+    EXPECT_EQ(centered.mean, 0.0);
+    EXPECT_EQ(centered.sumOfSquares, 0.0);
+    EXPECT_TRUE(centered.deviations.values().empty());
 }
 
 } // namespace

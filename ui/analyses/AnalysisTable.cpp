@@ -5,6 +5,7 @@
 #include "ui/analyses/landscape/LandscapeWindows.h"
 #include "ui/analyses/mantel/MantelWindows.h"
 #include "ui/analyses/monmonier/MonmonierWindows.h"
+#include "ui/analyses/partialmantel/PartialMantelWindows.h"
 #include "ui/analyses/sampleplot/SamplePlotWindows.h"
 
 #include "analyses/AnalysisList.h"

@@ -146,6 +146,20 @@ private slots:
         QVERIFY(state.settings.mantel.pairTable);
     }
 
+    void mantelOptionsTakeRanksWhenTheirBoxIsTicked()
+    {
+        ProgramState state;
+        MantelOptionsDialog window(state);
+        QCheckBox* rank = child<QCheckBox>(window, "rankCheck");
+        QVERIFY(!rank->isChecked());
+        rank->setChecked(true);
+        press(window, "OKButton");
+        QVERIFY(state.settings.mantel.rank);
+
+        MantelOptionsDialog again(state);
+        QVERIFY(child<QCheckBox>(again, "rankCheck")->isChecked());
+    }
+
     void closingAnOptionsWindowWithoutOkStoresNothing()
     {
         ProgramState state;
@@ -507,7 +521,7 @@ private slots:
               "Allelic Aggregation Index Analysis", "Landscape Shape Interpolation",
               "Genetic Landscape Interpolation Editor/Viewer", "Plots of Sample Locations",
               "Monmonier Maximum Difference Algorithm", "Monmonier's Maximum Difference Algorithm",
-              "Permutation Scheme", "Random Seed", "Geographic Distances"})
+              "Permutation Scheme", "Random Seed", "Geographic Distances", "Partial Mantel Test"})
             QTest::newRow(keyword) << QString::fromLatin1(keyword);
     }
 
