@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/Permutations.h"
+#include "tests/support/FailingPairTable.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/ThreadsAsProcesses.h"
 
@@ -178,16 +179,8 @@ TEST(GeneticDistances, RowsSharedBetweenProcessesGiveTheMatrixOfOneProcess)
 
 TEST(GeneticDistances, PairWithoutCommonLociInAnotherProcessesRowsStopsEveryProcessAlike)
 {
-    reference::RandomTableRecipe recipe;
-    recipe.samples = 300;
-    recipe.loci = 3;
-    recipe.missingRate = 0.0;
-    SampleTable table = reference::randomSampleTable(DataType::Codominant, recipe);
-    // Observation 201 keeps only locus 1, observation 251 lacks exactly that locus: a pair that the
-    // last of three processes computes.
-    table.genotypes[1].set(200, "0\\0");
-    table.genotypes[2].set(200, "0\\0");
-    table.genotypes[0].set(250, "0\\0");
+    // The failing pair (201, 251) lies in the rows the last of three processes computes.
+    const SampleTable table = reference::tableWithoutCommonLociOnlyAt201And251();
     const auto failures =
         ThreadsAsProcesses::run(3, [&](int) { (void)BuildGeneticDistances(table, DataType::Codominant); });
     for (const std::exception_ptr& failure : failures) {
