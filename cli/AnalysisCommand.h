@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/RunProcesses.h"
 
 #include "analyses/Analysis.h"
 
@@ -40,10 +41,25 @@ template <AnalysisDefinition A> Subcommand analysisCommand()
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<Input>(invocation);
         input.settings = Own::settings(invocation);
-        RandomUniform random = invocation.generator(seeds);
+        RandomUniform random = generatorOfProcessZero(invocation.generator(seeds));
         const RandomUniform start = random;
         CommandResult output;
-        if constexpr (requires(const typename A::Result& result) { Own::write(invocation, result, listener); }) {
+        constexpr bool writesOwnOutput = requires(const typename A::Result& result)
+        {
+            Own::write(invocation, result, listener);
+        };
+        if (const ProcessGroup* group = sharingProcessGroup(); group && group->count() > 1) {
+            // Shared between processes: process 0 writes once every process has finished its part.
+            const typename A::Result result = A::run(input, random, listener);
+            listener.throwIfCancelled();
+            waitForEveryProcess();
+            if (!writesResults())
+                return output;
+            if constexpr (writesOwnOutput)
+                output = Own::write(invocation, result, listener);
+            else if constexpr (!std::string_view(A::kReportFileName).empty())
+                output.written = {writeAnalysisReport<A>(invocation.outputDirectory, result)};
+        } else if constexpr (writesOwnOutput) {
             output = Own::write(invocation, A::run(input, random, listener), listener);
         } else {
             output.written = {runAnalysis<A>(input, random, listener, invocation.outputDirectory).report};

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/RunProcesses.h"
+
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
 #include "core/FieldReader.h"
@@ -69,22 +71,6 @@ std::optional<GenotypeFormat> genotypeFormatOf(const std::string& text)
          {GenotypeFormat::Own, GenotypeFormat::Vcf, GenotypeFormat::Genepop, GenotypeFormat::Genalex}) {
         if (text == genotypeFormatName(format))
             return format;
-    }
-    return std::nullopt;
-}
-
-// The number of processes an MPI launcher started this one among (OpenMPI's mpirun, or a launcher
-// that speaks PMI such as Slurm's srun), when there are several.
-std::optional<long long> launchedProcesses()
-{
-    for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
-        const char* value = std::getenv(variable);
-        if (!value)
-            continue;
-        char* end = nullptr;
-        const long long count = std::strtoll(value, &end, 10);
-        if (end != value && *end == '\0' && count > 1)
-            return count;
     }
     return std::nullopt;
 }
@@ -418,6 +404,64 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     return invocation;
 }
 
+namespace {
+
+int runOneCommand(const Subcommand& command, const Invocation& invocation, std::ostream& out, std::ostream& progress,
+                  std::ostream& err)
+{
+    const ThreadCountLimit threadLimit(invocation.threads);
+    SeedSource seeds;
+    CommandResult result;
+    std::string usageProblem;
+    RunStatus status;
+    {
+        ConsoleListener listener(progress, isatty(STDERR_FILENO) != 0);
+        status = runGuarded([&] {
+            try {
+                checkInputOpens(invocation.coordinatePath, "coordinate file");
+                if (command.needsGenotypes)
+                    checkInputOpens(invocation.genotypePath, "genotype file");
+                result = command.run(invocation, listener, seeds);
+            } catch (const UsageError& error) {
+                usageProblem = error.what();
+            }
+        });
+    }
+
+    if (!usageProblem.empty()) {
+        err << "tessaloc-cli: " << usageProblem << "\nUsage: " << usageLine(command) << '\n';
+        return kExitUsageError;
+    }
+    switch (status.outcome) {
+    case RunOutcome::Success:
+        if (result.clockSeed)
+            progress << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
+        out << result.text;
+        for (const auto& path : result.written)
+            out << "Report written to " << path.string() << '\n';
+        out << result.afterReports;
+        if (!result.problems.empty()) {
+            err << result.problems << '\n';
+            return kExitDataProblem;
+        }
+        return kExitSuccess;
+    case RunOutcome::DataProblem:
+        err << status.text << '\n';
+        if (!status.detail.empty())
+            err << status.detail << '\n';
+        return kExitDataProblem;
+    case RunOutcome::AnalysisError:
+    case RunOutcome::Cancelled:
+        break;
+    }
+    if (!status.ownMessage)
+        err << kGeneralErrorMessage << '\n';
+    err << status.text << '\n';
+    return kExitAnalysisError;
+}
+
+} // namespace
+
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
@@ -455,61 +499,38 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         return kExitUsageError;
     }
 
-    // This program runs alone in every process it is started in: started several times by a
-    // launcher, each copy runs the whole analysis and they write the same files.
-    if (const auto processes = launchedProcesses())
-        err << "tessaloc-cli: started as one of " << *processes
+    // Started several times by a launcher, a build with MPI shares the run between the processes;
+    // one without runs the whole analysis in each, and they write the same files.
+    std::unique_ptr<RunProcesses> processes;
+    if (sharesRunsBetweenProcesses()) {
+        try {
+            processes = joinLaunchedProcesses();
+        } catch (const AnalysisError& error) {
+            err << kGeneralErrorMessage << '\n' << error.what() << '\n';
+            return kExitAnalysisError;
+        }
+    } else if (const auto launched = launchedProcesses()) {
+        err << "tessaloc-cli: started as one of " << *launched
             << " processes, but this build does not share a run between processes (it was built without MPI): "
                "each process runs the whole analysis\n";
-    const ThreadCountLimit threadLimit(invocation.threads);
-    SeedSource seeds;
-    CommandResult result;
-    std::string usageProblem;
-    RunStatus status;
-    {
-        ConsoleListener listener(err, isatty(STDERR_FILENO) != 0);
-        status = runGuarded([&] {
-            try {
-                checkInputOpens(invocation.coordinatePath, "coordinate file");
-                if (command->needsGenotypes)
-                    checkInputOpens(invocation.genotypePath, "genotype file");
-                result = command->run(invocation, listener, seeds);
-            } catch (const UsageError& error) {
-                usageProblem = error.what();
-            }
-        });
     }
-
-    if (!usageProblem.empty()) {
-        err << "tessaloc-cli: " << usageProblem << "\nUsage: " << usageLine(*command) << '\n';
-        return kExitUsageError;
+    std::optional<SharedWork> sharedWork;
+    if (processes) {
+        sharedWork.emplace(*processes);
+        if (processes->count() > 1 && processes->index() == 0)
+            err << "tessaloc-cli: " << processes->count() << " processes\n";
     }
-    switch (status.outcome) {
-    case RunOutcome::Success:
-        if (result.clockSeed)
-            err << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
-        out << result.text;
-        for (const auto& path : result.written)
-            out << "Report written to " << path.string() << '\n';
-        out << result.afterReports;
-        if (!result.problems.empty()) {
-            err << result.problems << '\n';
-            return kExitDataProblem;
-        }
-        return kExitSuccess;
-    case RunOutcome::DataProblem:
-        err << status.text << '\n';
-        if (!status.detail.empty())
-            err << status.detail << '\n';
-        return kExitDataProblem;
-    case RunOutcome::AnalysisError:
-    case RunOutcome::Cancelled:
-        break;
-    }
-    if (!status.ownMessage)
-        err << kGeneralErrorMessage << '\n';
-    err << status.text << '\n';
-    return kExitAnalysisError;
+    // Process 0 alone prints the results and the run's progress; any process says why it failed.
+    std::ostream nowhere(nullptr);
+    std::ostream& results = writesResults() ? out : nowhere;
+    std::ostream& progress = writesResults() ? err : nowhere;
+    const int exitStatus = runOneCommand(*command, invocation, results, progress, err);
+    // A process that failed before every process finished its part may leave the others waiting for
+    // it: they end with it. Once all have finished, only process 0's writing can fail, and it ends
+    // alone with its status.
+    if (processes && processes->count() > 1 && exitStatus != kExitSuccess && !everyProcessHasFinished())
+        processes->abortAll(exitStatus);
+    return exitStatus;
 }
 
 } // namespace tessaloc::cli

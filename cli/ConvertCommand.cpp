@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/RunProcesses.h"
 
 #include "analyses/AnalysisInput.h"
 #include "core/GeographicDistances.h"
@@ -20,6 +21,9 @@ Subcommand convertCommand()
         const AnalysisData data = ReadAnalysisData(commonInput<AnalysisInput>(invocation), listener, steps);
         // The files written must serve every analysis, so their coordinates pass the analyses' checks.
         requireCoordinates(data.table, invocation.useLatLong);
+        waitForEveryProcess();
+        if (!writesResults())
+            return CommandResult{};
         const WrittenReportFiles written = writeReportFiles(
             invocation.outputDirectory,
             {{kConvertedCoordinatesFileName, [&](ReportWriter& out) { WriteCoordinateFile(out, data.table); }},

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/RunProcesses.h"
 
 #include "analyses/AnalysisInput.h"
 #include "core/Errors.h"
@@ -15,6 +16,9 @@ Subcommand distancesCommand()
                       "GeographicDistances.csv";
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
+        waitForEveryProcess();
+        if (!writesResults())
+            return CommandResult{};
         // The two matrices belong together: both are written before either is put in place, and a
         // run that finds one of them replaced by another run's at the same time says so.
         const WrittenReportFiles written =

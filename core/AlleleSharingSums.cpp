@@ -663,7 +663,7 @@ PackedDistances alleleSharingDistances(const SampleTable& table, DistanceKernel 
 
     PackedDistances distances(n);
     FirstFailingPair failures(n);
-    forEachRowInParallel(n - 1, [&](int i) {
+    forEachPairRow(distances, &failures, [&](int i) {
         std::vector<std::uint8_t> row;
         std::vector<int> rowMissing, bothMissing;
         std::vector<std::uint64_t> tallies;
@@ -799,7 +799,7 @@ template <typename Code> PackedDistances genotypeDifferences(const SampleTable& 
     const auto countEqualRun = countEqualOf<Code>(kernel);
     PackedDistances distances(n);
     FirstFailingPair failures(n);
-    forEachRowInParallel(n - 1, [&](int i) {
+    forEachPairRow(distances, &failures, [&](int i) {
         std::vector<Code> row(codes.begin() + static_cast<std::ptrdiff_t>(i) * loci,
                               codes.begin() + static_cast<std::ptrdiff_t>(i + 1) * loci);
         std::vector<int> rowMissing, bothMissing;

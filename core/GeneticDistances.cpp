@@ -113,7 +113,7 @@ PackedDistances SequenceDistanceMatrix(const SampleTable& table)
     // The first sequence is empty: every distance is 0/0.
     if (length == 0)
         requireFinite(0.0 / static_cast<double>(length), "the sequence distance (the first sequence is empty)");
-    forEachRowInParallel(n - 1, [&](int i) {
+    forEachPairRow(distances, nullptr, [&](int i) {
         const unsigned char* a = reduced.data() + reducedStart[static_cast<size_t>(i)];
         for (int j = i + 1; j < n; ++j) {
             const unsigned char* b = reduced.data() + reducedStart[static_cast<size_t>(j)];

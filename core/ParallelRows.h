@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PackedDistances.h"
+#include "core/ProcessGroup.h"
 #include "core/ThreadCount.h"
 
 #include <algorithm>
@@ -76,9 +78,39 @@ public:
         }
         return std::nullopt;
     }
+    /// Each row's first failing column, -1 where none failed.
+    std::vector<int>& columnsByRow() { return m_column; }
 
 private:
     std::vector<int> m_column;
 };
+
+/// Calls `body(i)` for the rows of pairs i = 0..N-2 of `distances` as forEachRowInParallel does, each
+/// row writing only its own pairs (and its entry of `failures`, when given). With a group of processes
+/// (sharingProcessGroup(), outside work that is already spread over the cores) each process computes
+/// a block of rows of about the same number of pairs, and the blocks are then shared, so that every
+/// process holds the whole matrix and every failure, as one process alone would.
+template <typename Body> void forEachPairRow(PackedDistances& distances, FirstFailingPair* failures, Body body)
+{
+    const int n = distances.size();
+    ProcessGroup* group = detail::rowsStayOnThisThread ? nullptr : sharingProcessGroup();
+    if (!group || group->count() == 1 || n < 2) {
+        forEachRowInParallel(n - 1, body);
+        return;
+    }
+    const std::vector<int> rowStarts = pairRowBlockStarts(n, group->count());
+    const int first = rowStarts[static_cast<size_t>(group->index())];
+    const int end = rowStarts[static_cast<size_t>(group->index()) + 1];
+    forEachRowInParallel(end - first, [&](int row) { body(first + row); });
+
+    std::vector<size_t> pairStarts, failureStarts;
+    for (const int row : rowStarts) {
+        pairStarts.push_back(distances.rowStart(row));
+        failureStarts.push_back(static_cast<size_t>(row));
+    }
+    group->shareBlocks(reinterpret_cast<std::byte*>(distances.values().data()), sizeof(double), pairStarts);
+    if (failures)
+        group->shareBlocks(reinterpret_cast<std::byte*>(failures->columnsByRow().data()), sizeof(int), failureStarts);
+}
 
 } // namespace tessaloc

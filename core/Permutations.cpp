@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/NumberText.h"
+#include "core/ProcessGroup.h"
 #include "core/ThreadCount.h"
 
 #include <limits>
@@ -164,69 +165,135 @@ PermutationRecord PermutationRunner::record() const
     return record;
 }
 
+namespace {
+
+// The arrangements of a test's replicates, one after another, by its scheme. Only the scheme's own
+// source draws; the others stay at the identity.
+class ArrangementSource {
+public:
+    ArrangementSource(int n, PermutationScheme scheme, ObservedArrangement observed)
+        : m_scheme(scheme)
+        , m_exchanges(n)
+        , m_uniform(n)
+        , m_enumeration(n, observed)
+    {
+    }
+
+    const std::vector<std::int32_t>& next(RandomUniform& random)
+    {
+        switch (m_scheme) {
+        case PermutationScheme::Uniform:
+            m_uniform.nextReplicate(random);
+            return m_uniform.permutation();
+        case PermutationScheme::Complete:
+            m_enumeration.nextReplicate();
+            return m_enumeration.permutation();
+        case PermutationScheme::Exchanges:
+            break;
+        }
+        m_exchanges.nextReplicate(random);
+        return m_exchanges.permutation();
+    }
+
+private:
+    PermutationScheme m_scheme;
+    ObservationShuffle m_exchanges;
+    UniformShuffle m_uniform;
+    ArrangementEnumeration m_enumeration;
+};
+
+} // namespace
+
+void PermutationRunner::evaluateBatch(const std::vector<std::int32_t>& stored, int count,
+                                      const Evaluate& evaluate) const
+{
+    const int n = m_observations;
+    // Workers take groups of consecutive slots until none is left.
+    std::atomic<int> nextGroup{0};
+    const int groups = (count + kGroupSize - 1) / kGroupSize;
+    auto work = [&] {
+        const std::int32_t* permutations[kGroupSize];
+        for (int group = nextGroup++; group < groups; group = nextGroup++) {
+            const int firstSlot = group * kGroupSize;
+            const int inGroup = std::min(kGroupSize, count - firstSlot);
+            for (int lane = 0; lane < inGroup; ++lane)
+                permutations[lane] = stored.data() + static_cast<size_t>(firstSlot + lane) * n;
+            evaluate(permutations, inGroup, firstSlot);
+        }
+    };
+    const int helpers = std::min(m_threads, groups) - 1;
+    std::vector<std::jthread> threads;
+    threads.reserve(static_cast<size_t>(std::max(helpers, 0)));
+    for (int t = 0; t < helpers; ++t)
+        threads.emplace_back(work);
+    work();
+}
+
 void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
                             const Evaluate& evaluate, const Consume& consume)
+{
+    run(random, listener, progressPrefix, SlotStorage{}, evaluate, consume);
+}
+
+void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
+                            SlotStorage slots, const Evaluate& evaluate, const Consume& consume)
 {
     if (m_replicates == 0)
         return;
     const int n = m_observations;
-    // Only the scheme's own source draws; the others stay at the identity.
-    ObservationShuffle exchanges(n);
-    UniformShuffle uniform(n);
-    ArrangementEnumeration enumeration(n, m_observed);
-    auto nextArrangement = [&]() -> const std::vector<std::int32_t>& {
-        switch (m_scheme) {
-        case PermutationScheme::Uniform:
-            uniform.nextReplicate(random);
-            return uniform.permutation();
-        case PermutationScheme::Complete:
-            enumeration.nextReplicate();
-            return enumeration.permutation();
-        case PermutationScheme::Exchanges:
-            break;
-        }
-        exchanges.nextReplicate(random);
-        return exchanges.permutation();
-    };
+    ArrangementSource arrangements(n, m_scheme, m_observed);
     std::vector<std::int32_t> stored(static_cast<size_t>(m_batchCapacity) * static_cast<size_t>(n));
-
-    for (int first = 1; first <= m_replicates; first += m_batchCapacity) {
-        listener.throwIfCancelled();
-        const int count = std::min(m_batchCapacity, m_replicates - first + 1);
+    auto drawBatch = [&](int count) {
         for (int slot = 0; slot < count; ++slot) {
-            const std::vector<std::int32_t>& arrangement = nextArrangement();
+            const std::vector<std::int32_t>& arrangement = arrangements.next(random);
             std::copy(arrangement.begin(), arrangement.end(), stored.begin() + static_cast<std::ptrdiff_t>(slot) * n);
         }
+    };
+    auto consumeReplicate = [&](int replicate, int slot) {
+        consume(replicate, slot);
+        if (replicate % 10 == 0)
+            listener.status(replicateStatus(progressPrefix, replicate));
+    };
 
-        // Workers take groups of consecutive slots until none is left.
-        std::atomic<int> nextGroup{0};
-        const int groups = (count + kGroupSize - 1) / kGroupSize;
-        auto work = [&] {
-            const std::int32_t* permutations[kGroupSize];
-            for (int group = nextGroup++; group < groups; group = nextGroup++) {
-                const int firstSlot = group * kGroupSize;
-                const int inGroup = std::min(kGroupSize, count - firstSlot);
-                for (int lane = 0; lane < inGroup; ++lane)
-                    permutations[lane] = stored.data() + static_cast<size_t>(firstSlot + lane) * n;
-                evaluate(permutations, inGroup, firstSlot);
-            }
-        };
-        const int helpers = std::min(m_threads, groups) - 1;
-        {
-            std::vector<std::jthread> threads;
-            threads.reserve(static_cast<size_t>(std::max(helpers, 0)));
-            for (int t = 0; t < helpers; ++t)
-                threads.emplace_back(work);
-            work();
+    ProcessGroup* group = sharingProcessGroup();
+    if (!group || group->count() == 1 || !slots.data) {
+        for (int first = 1; first <= m_replicates; first += m_batchCapacity) {
+            listener.throwIfCancelled();
+            const int count = std::min(m_batchCapacity, m_replicates - first + 1);
+            drawBatch(count);
+            evaluateBatch(stored, count, evaluate);
+            for (int slot = 0; slot < count; ++slot)
+                consumeReplicate(first + slot, slot);
+            listener.progress(first + count - 1, m_replicates);
         }
+        return;
+    }
 
-        for (int slot = 0; slot < count; ++slot) {
-            const int replicate = first + slot;
-            consume(replicate, slot);
-            if (replicate % 10 == 0)
-                listener.status(replicateStatus(progressPrefix, replicate));
-        }
-        listener.progress(first + count - 1, m_replicates);
+    // Replicates first..end-1 (numbered from 1) are this process's; the arrangements of the others
+    // are drawn and passed over.
+    const std::vector<size_t> starts = evenBlockStarts(static_cast<size_t>(m_replicates), group->count());
+    const int mine = static_cast<int>(starts[static_cast<size_t>(group->index())]) + 1;
+    const int end = static_cast<int>(starts[static_cast<size_t>(group->index()) + 1]) + 1;
+    std::vector<std::byte> records(static_cast<size_t>(m_replicates) * slots.bytesPerSlot);
+    for (int replicate = 1; replicate < mine; ++replicate)
+        arrangements.next(random);
+    for (int first = mine; first < end; first += m_batchCapacity) {
+        listener.throwIfCancelled();
+        const int count = std::min(m_batchCapacity, end - first);
+        drawBatch(count);
+        evaluateBatch(stored, count, evaluate);
+        std::copy(slots.data, slots.data + static_cast<size_t>(count) * slots.bytesPerSlot,
+                  records.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(first - 1) * slots.bytesPerSlot));
+        listener.progress(first + count - mine, end - mine);
+    }
+    for (int replicate = end; replicate <= m_replicates; ++replicate)
+        arrangements.next(random);
+
+    group->shareBlocks(records.data(), slots.bytesPerSlot, starts);
+    for (int replicate = 1; replicate <= m_replicates; ++replicate) {
+        const std::byte* record = records.data() + static_cast<size_t>(replicate - 1) * slots.bytesPerSlot;
+        std::copy(record, record + slots.bytesPerSlot, slots.data);
+        consumeReplicate(replicate, 0);
     }
 }
 

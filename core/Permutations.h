@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -164,6 +165,9 @@ public:
     {
         return m_outcomes[m_statistics * static_cast<size_t>(slot) + statistic];
     }
+    /// Slot s's outcomes start at data() + s x statistics().
+    std::uint8_t* data() { return m_outcomes.data(); }
+    size_t statistics() const { return m_statistics; }
 
 private:
     size_t m_statistics;
@@ -232,7 +236,24 @@ public:
     void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, const Evaluate& evaluate,
              const Consume& consume);
 
+    /// Where an evaluator stores its statistics: slot s's `bytesPerSlot` bytes at data + s x
+    /// bytesPerSlot, batchCapacity() slots, nothing else read by `consume`.
+    struct SlotStorage {
+        std::byte* data = nullptr;
+        std::size_t bytesPerSlot = 0;
+    };
+
+    /// As run() above, and with a group of processes (sharingProcessGroup()) the replicates are split
+    /// among them in contiguous blocks. Every process draws every replicate's arrangement in order, so
+    /// the generator ends where one process alone leaves it, but evaluates only its own block; the
+    /// blocks' slots are then shared, and every process consumes every replicate in order from them.
+    /// So the results, and the generator's state, are the same as one process alone would give.
+    void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, SlotStorage slots,
+             const Evaluate& evaluate, const Consume& consume);
+
 private:
+    void evaluateBatch(const std::vector<std::int32_t>& stored, int count, const Evaluate& evaluate) const;
+
     int m_observations;
     int m_replicates;
     int m_threads;

@@ -324,7 +324,7 @@ AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType
     std::vector<TailCounts> categoryTails(walkedCount);
     TailCounts raveTails;
     runner.run(
-        random, listener, "Replicate:",
+        random, listener, "Replicate:", {reinterpret_cast<std::byte*>(outcomes.data()), outcomes.statistics()},
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             thread_local std::vector<double> replicateSums;
             replicateSums.resize(walkedCount);

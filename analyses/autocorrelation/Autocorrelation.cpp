@@ -243,7 +243,7 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     BandOfValues vEnvelope(runner.replicates());
     const double v = result.v;
     runner.run(
-        random, listener, "Rep: ",
+        random, listener, "Rep: ", {reinterpret_cast<std::byte*>(replicateValues.data()), statistics * sizeof(double)},
         [&](const std::int32_t* const* permutationsOfGroup, int count, int firstSlot) {
             thread_local std::vector<double> laneSums;
             laneSums.assign((static_cast<size_t>(k) + 1) * kLanes, 0.0);

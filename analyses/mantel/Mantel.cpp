@@ -49,7 +49,7 @@ TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic,
     std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ",
+        random, listener, "Replicate: ", {reinterpret_cast<std::byte*>(crossProducts.data()), sizeof(double)},
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             double sums[PermutationRunner::kGroupSize];
             withPermutedLanes(genetic, permutations, count, [&](const auto& values, const auto* lanes) {

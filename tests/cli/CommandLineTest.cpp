@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/RunProcesses.h"
 
 #include "analyses/AnalysisInput.h"
 #include "core/AlleleSharingSums.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 namespace tessaloc::cli {
@@ -156,8 +158,29 @@ TEST(RunCommandLine, ThreadsChangeNeitherTheReportNorTheThreadsOfLaterRuns)
     }
 }
 
+TEST(LaunchedProcesses, CountsTheProcessesOfOpenMpiOrAPmiLauncherWhenThereAreSeveral)
+{
+    struct Case {
+        const char* variable;
+        const char* value;
+        std::optional<long long> processes;
+    };
+    for (const Case& c : {Case{"OMPI_COMM_WORLD_SIZE", "3", 3}, Case{"PMI_SIZE", "16", 16},
+                          Case{"OMPI_COMM_WORLD_SIZE", "1", std::nullopt}, Case{"PMI_SIZE", "three", std::nullopt},
+                          Case{"PMI_SIZE", "4x", std::nullopt}}) {
+        ASSERT_EQ(setenv(c.variable, c.value, 1), 0);
+        const std::optional<long long> processes = launchedProcesses();
+        unsetenv(c.variable);
+        EXPECT_EQ(processes, c.processes) << c.variable << "=" << c.value;
+    }
+    EXPECT_EQ(launchedProcesses(), std::nullopt);
+}
+
 TEST(RunCommandLine, StartedByAnMpiLauncherSaysTheRunIsNotShared)
 {
+    // A build with MPI joins the launcher's processes instead (tested under mpirun).
+    if (sharesRunsBetweenProcesses())
+        GTEST_SKIP() << "built with MPI";
     const std::vector<std::string> arguments = {
         "distances", (kExamples / "microsatellites" / "coordinates.txt").string(),
         (kExamples / "microsatellites" / "genotypes.txt").string(), "--output-dir"};

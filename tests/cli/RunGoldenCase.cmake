@@ -12,22 +12,8 @@ cmake_minimum_required(VERSION 3.25)
 #   expected/ the files the run must write into the scratch folder, and no others
 # With the environment variable UPDATE_GOLDEN=1 the expected files are rewritten from this run.
 
-foreach(variable CLI CASE_DIR OUT_DIR)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "RunGoldenCase.cmake needs -D${variable}=...")
-  endif()
-endforeach()
-
-file(REMOVE_RECURSE "${OUT_DIR}")
-file(MAKE_DIRECTORY "${OUT_DIR}/files")
-set(files_dir "${OUT_DIR}/files")
-
-file(STRINGS "${CASE_DIR}/args" raw_args ENCODING UTF-8)
-set(args)
-foreach(arg IN LISTS raw_args)
-  string(REPLACE "@OUT@" "${files_dir}" arg "${arg}")
-  list(APPEND args "${arg}")
-endforeach()
+include("${CMAKE_CURRENT_LIST_DIR}/GoldenCaseArgs.cmake")
+read_golden_case(RunGoldenCase.cmake "CLI;CASE_DIR;OUT_DIR")
 
 execute_process(
   COMMAND "${CLI}" ${args}

@@ -1,6 +1,7 @@
 #include "core/GeneticDistances.h"
 #include "core/AlleleSharingSums.h"
 #include "core/Errors.h"
+#include "tests/support/FailingPairTable.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/NumberedNames.h"
 
@@ -211,15 +212,7 @@ TEST(BuildGeneticDistances, FastBuildersStopAtTheSamePairAsTheLiteralProcedure)
 
 TEST(BuildGeneticDistances, OnlyFailingPairDeepInALargeTableIsFound)
 {
-    reference::RandomTableRecipe recipe;
-    recipe.samples = 300;
-    recipe.loci = 3;
-    recipe.missingRate = 0.0;
-    SampleTable table = reference::randomSampleTable(DataType::Codominant, recipe);
-    // Observation 201 keeps only locus 1, observation 251 lacks exactly that locus.
-    table.genotypes[1].set(200, "0\\0");
-    table.genotypes[2].set(200, "0\\0");
-    table.genotypes[0].set(250, "0\\0");
+    const SampleTable table = reference::tableWithoutCommonLociOnlyAt201And251();
     EXPECT_EQ(dataProblemOf(table, DataType::Codominant), noCommonLociMessage(201, 251));
 }
 

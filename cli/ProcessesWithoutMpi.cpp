@@ -1,0 +1,15 @@
+#include "cli/RunProcesses.h"
+
+namespace tessaloc::cli {
+
+std::unique_ptr<RunProcesses> joinLaunchedProcesses()
+{
+    return nullptr;
+}
+
+bool sharesRunsBetweenProcesses()
+{
+    return false;
+}
+
+} // namespace tessaloc::cli

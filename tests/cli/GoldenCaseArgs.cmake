@@ -1,0 +1,20 @@
+# Included by the scripts that run a golden case: checks that the script was given `required`
+# (-DNAME=...), empties the scratch folder OUT_DIR, and sets `files_dir` (the folder the run writes
+# into) and `args` (the case's arguments, with @OUT@ standing for files_dir).
+function(read_golden_case script required)
+  foreach(variable IN LISTS required)
+    if(NOT DEFINED ${variable})
+      message(FATAL_ERROR "${script} needs -D${variable}=...")
+    endif()
+  endforeach()
+  file(REMOVE_RECURSE "${OUT_DIR}")
+  file(MAKE_DIRECTORY "${OUT_DIR}/files")
+  set(files_dir "${OUT_DIR}/files" PARENT_SCOPE)
+  file(STRINGS "${CASE_DIR}/args" raw_args ENCODING UTF-8)
+  set(case_args)
+  foreach(arg IN LISTS raw_args)
+    string(REPLACE "@OUT@" "${OUT_DIR}/files" arg "${arg}")
+    list(APPEND case_args "${arg}")
+  endforeach()
+  set(args "${case_args}" PARENT_SCOPE)
+endfunction()
