@@ -2,8 +2,10 @@
 
 #include "core/DistanceCodes.h"
 #include "core/PackedDistances.h"
+#include "core/Permutations.h"
 #include "core/SquareMatrix.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +40,12 @@ public:
     /// by `permutations` in the slots firstSlot, firstSlot + 1, ... Evaluators on several threads may
     /// run at once on different slots.
     void evaluate(const std::int32_t* const* permutations, int count, int firstSlot);
+
+    /// Where the slots' sums are kept, for a runner that shares the replicates between processes.
+    PermutationRunner::SlotStorage slotStorage()
+    {
+        return {reinterpret_cast<std::byte*>(m_sums.data()), m_fixed.size() * sizeof(double)};
+    }
 
     /// The k sums stored in `slot`.
     const double* sums(int slot) const { return m_sums.data() + static_cast<size_t>(slot) * m_fixed.size(); }

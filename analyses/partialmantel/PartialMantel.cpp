@@ -107,7 +107,7 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
     result.permutationScheme = runner.record();
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ",
+        random, listener, "Replicate: ", sums.slotStorage(),
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             sums.evaluate(permutations, count, firstSlot);
         },
