@@ -4,6 +4,7 @@
 #include "core/ReportHeadings.h"
 #include "core/ReportWriter.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tessaloc {
@@ -13,6 +14,31 @@ std::string masked(double value)
 {
     return formatMask(value, NumberMask::Point10);
 }
+
+// The columns of the tables: the names in the first, as wide as a print zone or as the longest name
+// (a predictor's with its number) and two blanks, then one print zone per number.
+struct TableColumns {
+    explicit TableColumns(const MatrixRegressionResult& result)
+    {
+        size_t longest = 0;
+        for (const RegressionTerm& term : result.terms)
+            longest = std::max(longest, term.name.size());
+        for (size_t k = 0; k < result.predictors.size(); ++k)
+            longest = std::max(longest, std::to_string(k + 1).size() + 1 + result.predictors[k].name.size());
+        first = 1 + std::max(ReportWriter::kZoneWidth, static_cast<int>(longest) + 2);
+    }
+    int at(int column) const { return first + column * ReportWriter::kZoneWidth; }
+    // Starts the cell of `column` of the line: at its place, or two blanks after a number too long
+    // for the cell before it, so that a line never breaks.
+    ReportWriter& cell(ReportWriter& report, int column) const
+    {
+        if (report.currentColumn() < at(column))
+            return report.column(at(column));
+        return report.text("  ");
+    }
+
+    int first = 1;
+};
 
 } // namespace
 
@@ -38,10 +64,16 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
         report.line("Predictor \"" + predictor.name + "\": " + predictor.description);
     report.line();
     report.line("P: probability of observing |t| greater than or equal to observed");
-    report.text("Term").nextZone().text("Estimate").nextZone().text("t").nextZone().text("P").endLine();
+    const TableColumns columns(result);
+    report.text("Term");
+    columns.cell(report, 0).text("Estimate");
+    columns.cell(report, 1).text("t");
+    columns.cell(report, 2).text("P").endLine();
     for (const RegressionTerm& term : result.terms) {
-        report.text(term.name).nextZone().text(masked(term.estimate)).nextZone();
-        report.text(masked(term.t)).nextZone().text(masked(term.p)).endLine();
+        report.text(term.name);
+        columns.cell(report, 0).text(masked(term.estimate));
+        columns.cell(report, 1).text(masked(term.t));
+        columns.cell(report, 2).text(masked(term.p)).endLine();
     }
     report.line();
     report.line("R2 = " + masked(result.rSquared));
@@ -59,17 +91,14 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
     report.line();
     report.line();
     report.line("Correlation among predictors");
-    report.nextZone();
-    for (const PredictorMatrix& predictor : result.predictors)
-        report.text(predictor.name).nextZone();
+    // The columns carry the predictors' numbers; their names head them in the order of the rows.
+    for (int b = 0; b < k; ++b)
+        columns.cell(report, b).text(std::to_string(b + 1));
     report.endLine();
     for (int a = 0; a < k; ++a) {
-        report.text(result.predictors[static_cast<size_t>(a)].name).nextZone();
-        for (int b = 0; b < k; ++b) {
-            report.text(masked(result.predictorCorrelation(a, b)));
-            if (b + 1 < k)
-                report.nextZone();
-        }
+        report.text(std::to_string(a + 1) + " " + result.predictors[static_cast<size_t>(a)].name);
+        for (int b = 0; b < k; ++b)
+            columns.cell(report, b).text(masked(result.predictorCorrelation(a, b)));
         report.endLine();
     }
 }

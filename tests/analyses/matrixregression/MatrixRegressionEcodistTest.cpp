@@ -66,8 +66,8 @@ TEST_P(MatrixRegressionEcodist, CoefficientsR2AndFEqualMrm)
                           (c.standardise ? "standardised" : "raw") + " '" + (folder.path() / "out.txt").string() +
                           "' '" + folder.write("genetic.csv", matrixCsv(genetic)).string() + "'";
     for (int m = 0; m < c.predictors; ++m)
-        command += " '" + folder.write("x" + std::to_string(m) + ".csv", matrixCsv(predictors[m].distances)).string() +
-                   "'";
+        command +=
+            " '" + folder.write("x" + std::to_string(m) + ".csv", matrixCsv(predictors[m].distances)).string() + "'";
     command += " > /dev/null 2>&1";
 
     MatrixRegressionSettings settings;

@@ -18,7 +18,8 @@ MatrixRegressionResult handResult()
     result.genetic = PackedDistances(4);
     result.predictors = {{"straight", "straight lines", PackedDistances(4)},
                          {"habitat.csv", "the distance matrix file \"habitat.csv\"", PackedDistances(4)}};
-    result.terms = {{"Intercept", 0.25, 1.5, 3, 0.4}, {"straight", -0.125, -2.0, 0, 0.1}, {"habitat.csv", 3.0, 12.75, 1, 0.2}};
+    result.terms = {
+        {"Intercept", 0.25, 1.5, 3, 0.4}, {"straight", -0.125, -2.0, 0, 0.1}, {"habitat.csv", 3.0, -123.75, 1, 0.2}};
     result.rSquared = 0.75;
     result.f = 4.5;
     result.residualDegrees = 3;
@@ -41,11 +42,12 @@ const std::string kHead = "Results of Multiple Matrix Regression\r\n"
                           "Predictor \"habitat.csv\": the distance matrix file \"habitat.csv\"\r\n"
                           "\r\n"
                           "P: probability of observing |t| greater than or equal to observed\r\n"
-                          //        1234567890123 4567890123456 7890123456789 0123456
-                          "Term          Estimate      t             P\r\n"
-                          "Intercept     .2500000000   1.5000000000  .4000000000\r\n"
-                          "straight      -.1250000000  -2.0000000000 .1000000000\r\n"
-                          "habitat.csv   3.0000000000  12.7500000000 .2000000000\r\n"
+                          // The numbers start at columns 16, 30 and 44: the longest name, "2 habitat.csv"
+                          // in the correlations, is 13 characters, and two blanks follow it.
+                          "Term           Estimate      t             P\r\n"
+                          "Intercept      .2500000000   1.5000000000  .4000000000\r\n"
+                          "straight       -.1250000000  -2.0000000000 .1000000000\r\n"
+                          "habitat.csv    3.0000000000  -123.7500000000  .2000000000\r\n"
                           "\r\n"
                           "R2 = .7500000000\r\n"
                           "F = 4.5000000000 on 2 and 3 degrees of freedom\r\n"
@@ -56,9 +58,9 @@ const std::string kTail = "Random seed: 11,22\r\n"
                           "\r\n"
                           "\r\n"
                           "Correlation among predictors\r\n"
-                          "              straight      habitat.csv   \r\n"
-                          "straight      1.0000000000  -.5000000000\r\n"
-                          "habitat.csv   -.5000000000  1.0000000000\r\n";
+                          "               1             2\r\n"
+                          "1 straight     1.0000000000  -.5000000000\r\n"
+                          "2 habitat.csv  -.5000000000  1.0000000000\r\n";
 
 TEST(MatrixRegressionReport, TermsR2FSeedAndPredictorCorrelationsAsWrittenByHand)
 {
@@ -89,7 +91,7 @@ TEST(MatrixRegressionReport, OnePredictorSaysMatrix)
     result.predictorCorrelations = {1.0};
     const std::string report = MatrixRegressionReport(result);
     EXPECT_NE(report.find("regressed on 1 predictor matrix over 6 pairs"), std::string::npos);
-    EXPECT_NE(report.find("straight      1.0000000000\r\n"), std::string::npos);
+    EXPECT_NE(report.find("\r\n1 straight    1.0000000000\r\n"), std::string::npos);
 }
 
 } // namespace

@@ -143,7 +143,8 @@ TEST_P(FitAgainstLiteral, CoefficientsTRSquaredAndFEqualTheNormalEquations)
     const LiteralFit literal = literalFit(genetic.square(), full);
     ASSERT_EQ(result.terms.size(), static_cast<size_t>(k + 1));
     for (int term = 0; term <= k; ++term) {
-        expectRelative(result.terms[term].estimate, literal.coefficients[term], 1e-10, "estimate " + std::to_string(term));
+        expectRelative(result.terms[term].estimate, literal.coefficients[term], 1e-10,
+                       "estimate " + std::to_string(term));
         expectRelative(result.terms[term].t, literal.t[term], 1e-9, "t " + std::to_string(term));
         EXPECT_EQ(result.terms[term].p, 1.0);
     }
@@ -350,7 +351,9 @@ TEST(MatrixRegressionBadInput, ConstantPredictorIsNamed)
 {
     std::mt19937 engine(21);
     const PackedDistances constant = linearOf(randomPairs(5, engine), 0.0, 3.0);
-    EXPECT_EQ(testing::dataProblemOf([&] { compute(randomPairs(5, engine), {randomPairs(5, engine), constant}); }),
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  compute(randomPairs(5, engine), {randomPairs(5, engine), constant});
+              }),
               "The predictor \"x2\" is the same for every pair of observations, so no correlation with it is defined.");
 }
 
@@ -367,8 +370,9 @@ TEST(MatrixRegressionBadInput, TwoExactlyCollinearPredictorsAreNamed)
 {
     std::mt19937 engine(23);
     const PackedDistances x = randomPairs(7, engine);
-    const std::string message = testing::dataProblemOf(
-        [&] { compute(randomPairs(7, engine), {x, randomPairs(7, engine), linearOf(x, -2.5, 3.0)}); });
+    const std::string message = testing::dataProblemOf([&] {
+        compute(randomPairs(7, engine), {x, randomPairs(7, engine), linearOf(x, -2.5, 3.0)});
+    });
     EXPECT_EQ(message, "The predictors \"x1\" and \"x3\" are exactly collinear: one is a linear function of the other "
                        "over the pairs of observations, so their coefficients are not defined. Leave one of them out.");
 }
@@ -381,7 +385,9 @@ TEST(MatrixRegressionBadInput, ExactLinearCombinationNamesThePredictors)
     PackedDistances sum = a;
     for (size_t pair = 0; pair < sum.values().size(); ++pair)
         sum.values()[pair] = a.values()[pair] + 0.5 * b.values()[pair];
-    EXPECT_EQ(testing::dataProblemOf([&] { compute(randomPairs(7, engine), {a, b, sum}); }),
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  compute(randomPairs(7, engine), {a, b, sum});
+              }),
               "The predictor \"x3\" is an exact linear combination of the predictors \"x1\" and \"x2\" over the pairs "
               "of observations, so their coefficients are not defined. Leave one of them out.");
 }
@@ -397,9 +403,10 @@ TEST(MatrixRegressionBadInput, MatricesOfDifferentSizes)
 TEST(MatrixRegressionBadInput, NoMorePairsThanTerms)
 {
     std::mt19937 engine(26);
-    EXPECT_EQ(
-        testing::dataProblemOf([&] { compute(randomPairs(3, engine), {randomPairs(3, engine), randomPairs(3, engine)}); }),
-        "A regression on 2 predictors needs more than 3 pairs of observations; the 3 observations give 3.");
+    EXPECT_EQ(testing::dataProblemOf([&] {
+                  compute(randomPairs(3, engine), {randomPairs(3, engine), randomPairs(3, engine)});
+              }),
+              "A regression on 2 predictors needs more than 3 pairs of observations; the 3 observations give 3.");
 }
 
 TEST(MatrixRegressionBadInput, RanksOfAllTiedPairs)
