@@ -6,6 +6,7 @@
 #include "analyses/autocorrelation/Autocorrelation.h"
 #include "analyses/landscape/Landscape.h"
 #include "analyses/mantel/Mantel.h"
+#include "analyses/matrixregression/MatrixRegression.h"
 #include "analyses/monmonier/Monmonier.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
@@ -28,6 +29,7 @@ struct ProgramSettings {
     std::int32_t psgdaPermutationCount = 1000;
     LandscapeSettings landscape;
     MonmonierSettings monmonier;
+    MatrixRegressionSettings matrixRegression;
     /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
     /// one choice for the whole program, which a run puts into its analysis's settings (the scheme
     /// in the analyses' own settings above is not used).

@@ -127,7 +127,8 @@ private slots:
                                       QStringLiteral("Allelic Aggregation Index Analysis"),
                                       QStringLiteral("Interpolate Genetic Landscape Shape"),
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
-                                      QStringLiteral("Show Plot of Sample Locations")};
+                                      QStringLiteral("Show Plot of Sample Locations"),
+                                      QStringLiteral("Multiple Matrix Regression")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
@@ -145,6 +146,7 @@ private slots:
                                         QStringLiteral("analysisoptions3=AAIA"),
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
+                                        QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
                                         QStringLiteral("randomseed=Random Seed...")}));
@@ -590,6 +592,8 @@ private slots:
             {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape"),
              QStringLiteral("InterpolateOptions")},
             {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options"), QStringLiteral("MonMonierOptionsForm")},
+            {"analysisoptions7", QStringLiteral("Multiple Matrix Regression Options"),
+             QStringLiteral("MatrixRegressionForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {
