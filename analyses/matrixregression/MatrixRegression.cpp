@@ -67,7 +67,8 @@ public:
         m_interceptVariance = 1.0 / m_pairs;
         for (int a = 0; a < m_k; ++a)
             for (int b = 0; b < m_k; ++b)
-                m_interceptVariance += m_means[static_cast<size_t>(a)] * inverse(a, b) * m_means[static_cast<size_t>(b)];
+                m_interceptVariance +=
+                    m_means[static_cast<size_t>(a)] * inverse(a, b) * m_means[static_cast<size_t>(b)];
     }
 
     int predictors() const { return m_k; }
@@ -289,9 +290,10 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
         entry.name = term == 0 ? "Intercept" : predictors[static_cast<size_t>(term) - 1].name;
         entry.estimate = result.coefficients[static_cast<size_t>(term)];
         if (settings.standardise)
-            entry.estimate = term == 0 ? 0.0
-                                       : entry.estimate * std::sqrt(design.crossProduct(term - 1, term - 1) /
-                                                                    design.totalSumOfSquares());
+            entry.estimate =
+                term == 0
+                    ? 0.0
+                    : entry.estimate * std::sqrt(design.crossProduct(term - 1, term - 1) / design.totalSumOfSquares());
         entry.t = observed.t[static_cast<size_t>(term)];
         entry.atLeast = tails[static_cast<size_t>(term)].atLeast;
         entry.p = probability(entry.atLeast);
@@ -322,8 +324,8 @@ MatrixRegressionResult RunMatrixRegression(const MatrixRegressionInput& input, R
         requireFileNamed(choices[k], "predictor " + std::to_string(k + 1));
     PredictorData data = ReadPredictorData(input, choices, listener);
 
-    MatrixRegressionResult result = ComputeMatrixRegression(std::move(data.genetic), std::move(data.predictors),
-                                                            input.settings, random, listener);
+    MatrixRegressionResult result =
+        ComputeMatrixRegression(std::move(data.genetic), std::move(data.predictors), input.settings, random, listener);
     result.coordinatePath = input.coordinatePath;
     result.genotypePath = input.genotypePath;
     result.dataType = input.dataType;

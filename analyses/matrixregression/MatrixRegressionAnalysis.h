@@ -20,10 +20,7 @@ struct MatrixRegressionAnalysis {
     {
         return RunMatrixRegression(input, random, listener);
     }
-    static void writeReport(ReportWriter& report, const Result& result)
-    {
-        WriteMatrixRegressionReport(report, result);
-    }
+    static void writeReport(ReportWriter& report, const Result& result) { WriteMatrixRegressionReport(report, result); }
 };
 
 } // namespace tessaloc
