@@ -5,6 +5,7 @@
 #include "core/MatrixSums.h"
 #include "core/PermutedCrossProducts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <numeric>
@@ -81,19 +82,7 @@ public:
         const size_t k = static_cast<size_t>(m_k);
         fit.slopes.resize(k);
         fit.t.resize(k + 1);
-        // L z = s, then L' b = z.
-        for (int a = 0; a < m_k; ++a) {
-            double z = sums[a];
-            for (int b = 0; b < a; ++b)
-                z -= factor(a, b) * fit.slopes[static_cast<size_t>(b)];
-            fit.slopes[static_cast<size_t>(a)] = z / factor(a, a);
-        }
-        for (int a = m_k - 1; a >= 0; --a) {
-            double b = fit.slopes[static_cast<size_t>(a)];
-            for (int c = a + 1; c < m_k; ++c)
-                b -= factor(c, a) * fit.slopes[static_cast<size_t>(c)];
-            fit.slopes[static_cast<size_t>(a)] = b / factor(a, a);
-        }
+        solve(sums, fit.slopes.data());
         double regression = 0.0;
         double intercept = m_geneticMean;
         for (size_t a = 0; a < k; ++a) {
@@ -155,23 +144,33 @@ private:
                " over the pairs of observations, so their coefficients are not defined. Leave one of them out.";
     }
 
-    // (Xc'Xc)^-1 from L, column by column.
+    // Solves (Xc'Xc) x = right through L: L z = right, then L' x = z, in `solution` (k values, not
+    // `right`).
+    void solve(const double* right, double* solution) const
+    {
+        for (int a = 0; a < m_k; ++a) {
+            double z = right[a];
+            for (int b = 0; b < a; ++b)
+                z -= factor(a, b) * solution[b];
+            solution[a] = z / factor(a, a);
+        }
+        for (int a = m_k - 1; a >= 0; --a) {
+            double x = solution[a];
+            for (int c = a + 1; c < m_k; ++c)
+                x -= factor(c, a) * solution[c];
+            solution[a] = x / factor(a, a);
+        }
+    }
+
+    // (Xc'Xc)^-1, column by column.
     void invert()
     {
+        std::vector<double> unit(static_cast<size_t>(m_k));
         std::vector<double> column(static_cast<size_t>(m_k));
         for (int e = 0; e < m_k; ++e) {
-            for (int a = 0; a < m_k; ++a) {
-                double z = a == e ? 1.0 : 0.0;
-                for (int b = 0; b < a; ++b)
-                    z -= factor(a, b) * column[static_cast<size_t>(b)];
-                column[static_cast<size_t>(a)] = z / factor(a, a);
-            }
-            for (int a = m_k - 1; a >= 0; --a) {
-                double b = column[static_cast<size_t>(a)];
-                for (int c = a + 1; c < m_k; ++c)
-                    b -= factor(c, a) * column[static_cast<size_t>(c)];
-                column[static_cast<size_t>(a)] = b / factor(a, a);
-            }
+            std::fill(unit.begin(), unit.end(), 0.0);
+            unit[static_cast<size_t>(e)] = 1.0;
+            solve(unit.data(), column.data());
             for (int a = 0; a < m_k; ++a)
                 m_inverse[static_cast<size_t>(a * m_k + e)] = column[static_cast<size_t>(a)];
         }

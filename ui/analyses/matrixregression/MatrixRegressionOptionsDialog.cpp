@@ -45,7 +45,8 @@ MatrixRegressionOptionsDialog::MatrixRegressionOptionsDialog(ProgramState& state
     connect(remove, &QPushButton::clicked, this, &MatrixRegressionOptionsDialog::removePredictor);
 
     m_permutationsEdit = numberBox(this, "Text1", printFormText(settings.permutations.count));
-    m_rank = named(new QCheckBox(QStringLiteral("Replace distances by their ranks (rank correlation)"), this), "Check1");
+    m_rank =
+        named(new QCheckBox(QStringLiteral("Replace distances by their ranks (rank correlation)"), this), "Check1");
     m_rank->setChecked(settings.rank);
     m_standardise = named(new QCheckBox(QStringLiteral("Standardised estimates (beta weights)"), this), "Check2");
     m_standardise->setChecked(settings.standardise);

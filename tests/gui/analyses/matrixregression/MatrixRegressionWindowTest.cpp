@@ -129,8 +129,8 @@ private slots:
     void theResultsWindowShowsCoefficientsFitAndReport()
     {
         ProgramState state;
-        auto window = showResultsWindow<MatrixRegressionResultsWindow>(
-            state, m_result, kMatrixRegressionReportFileName, MatrixRegressionReport(m_result));
+        auto window = showResultsWindow<MatrixRegressionResultsWindow>(state, m_result, kMatrixRegressionReportFileName,
+                                                                       MatrixRegressionReport(m_result));
         QCOMPARE(window->windowTitle(), QStringLiteral("Multiple Matrix Regression Results"));
         QCOMPARE(window->tabs()->count(), 3);
         QCOMPARE(window->tabs()->tabText(0), QStringLiteral("Coefficients"));
