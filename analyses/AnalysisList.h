@@ -7,6 +7,7 @@
 #include "analyses/mantel/MantelAnalysis.h"
 #include "analyses/matrixregression/MatrixRegressionAnalysis.h"
 #include "analyses/monmonier/MonmonierAnalysis.h"
+#include "analyses/partialmantel/PartialMantelAnalysis.h"
 #include "analyses/sampleplot/SamplePlotAnalysis.h"
 
 #include <cstddef>
@@ -27,7 +28,8 @@ template <AnalysisDefinition... Analyses> struct AnalysisTypes {
 /// finds its own part of an analysis (command-line options, options dialog and results window)
 /// through the analysis's type and refuses to build when one is missing.
 using AnalysisList = AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis,
-                                   MonmonierAnalysis, SamplePlotAnalysis, MatrixRegressionAnalysis>;
+                                   MonmonierAnalysis, SamplePlotAnalysis, PartialMantelAnalysis,
+                                   MatrixRegressionAnalysis>;
 
 /// Calls `visit.template operator()<A>()` for every analysis of the program, in order.
 template <typename Visit> void forEachAnalysis(Visit&& visit)

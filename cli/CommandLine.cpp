@@ -130,6 +130,29 @@ GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
     return settings;
 }
 
+} // namespace
+
+GeoDistanceSettings distanceChoiceValue(const Invocation& invocation, const std::string& option,
+                                        const std::string& text)
+{
+    const size_t colon = text.find(':');
+    const std::string keyword = text.substr(0, colon);
+    const std::optional<GeoDistanceKind> kind = parseGeoDistanceKind(keyword);
+    if (!kind)
+        throw UsageError(option + " takes KIND[:FILE] with KIND straight, least-cost, resistance or matrix, not " +
+                         quotedField(text));
+    GeoDistanceSettings settings = invocation.geoDistances;
+    settings.kind = *kind;
+    settings.file = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    if (*kind == GeoDistanceKind::Straight && colon != std::string::npos)
+        throw UsageError(option + " straight takes no file, not " + quotedField(text));
+    if (*kind != GeoDistanceKind::Straight && settings.file.empty())
+        throw UsageError(option + " " + keyword + " needs a file: " + keyword + ":FILE");
+    return settings;
+}
+
+namespace {
+
 std::string usageLine(const Subcommand& command)
 {
     std::string line = "tessaloc-cli " + command.name + " [common options]";

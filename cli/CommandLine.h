@@ -110,6 +110,13 @@ T choiceValue(const Invocation& invocation, const std::string& name, const std::
     throw UsageError(name + " takes " + names + ", not " + quotedField(text));
 }
 
+/// The distances an option such as --x names as KIND[:FILE]: `straight`, `least-cost:FILE` or
+/// `resistance:FILE` (a resistance surface), `matrix:FILE` (a distance matrix file). The cells a step
+/// on a surface reaches and the run's threads come from the common options. Throws UsageError for
+/// any other kind, a file after `straight` or none after the other kinds.
+GeoDistanceSettings distanceChoiceValue(const Invocation& invocation, const std::string& option,
+                                        const std::string& text);
+
 /// The --permutations option of the permutation tests: a count from 0 to the largest 32-bit one,
 /// 1000 when absent; a negative count is a usage error that states the range.
 inline long long permutationsOption(const Invocation& invocation)

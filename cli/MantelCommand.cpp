@@ -15,6 +15,8 @@ std::vector<OptionSpec> AnalysisCommandLine<MantelAnalysis>::options()
         {"--pairs", "all|none",
          "list every pair's distances in the report (default), or leave the table out: one line then "
          "says so"},
+        {"--rank", "",
+         "replace both matrices' distances by their ranks (after any log10 transform): Spearman's correlation"},
     };
 }
 
@@ -24,6 +26,7 @@ MantelSettings AnalysisCommandLine<MantelAnalysis>::settings(const Invocation& i
     settings.permutations.count = permutationsOption(invocation);
     settings.logGeographic = invocation.flag("--log-geo");
     settings.logGenetic = invocation.flag("--log-gen");
+    settings.rank = invocation.flag("--rank");
     settings.permutations.scheme = shuffleOption(invocation);
     settings.pairTable = choiceValue<bool>(invocation, "--pairs", "all", {{"all", true}, {"none", false}});
     return settings;

@@ -20,26 +20,6 @@ std::vector<OptionSpec> AnalysisCommandLine<MatrixRegressionAnalysis>::options()
     };
 }
 
-GeoDistanceSettings predictorOption(const std::string& text, int neighbours)
-{
-    const size_t colon = text.find(':');
-    const std::string kindText = text.substr(0, colon);
-    const auto kind = parseGeoDistanceKind(kindText);
-    if (!kind)
-        throw UsageError("--predictor takes straight, least-cost:FILE, resistance:FILE or matrix:FILE, not " +
-                         quotedField(text));
-    GeoDistanceSettings choice;
-    choice.kind = *kind;
-    choice.neighbours = neighbours;
-    if (colon != std::string::npos)
-        choice.file = text.substr(colon + 1);
-    if (*kind == GeoDistanceKind::Straight && colon != std::string::npos)
-        throw UsageError("--predictor straight takes no file, not " + quotedField(text));
-    if (*kind != GeoDistanceKind::Straight && choice.file.empty())
-        throw UsageError("--predictor " + kindText + " needs a file: " + kindText + ":FILE");
-    return choice;
-}
-
 MatrixRegressionSettings AnalysisCommandLine<MatrixRegressionAnalysis>::settings(const Invocation& invocation)
 {
     MatrixRegressionSettings settings;
@@ -51,7 +31,7 @@ MatrixRegressionSettings AnalysisCommandLine<MatrixRegressionAnalysis>::settings
     if (!predictors.empty()) {
         settings.predictors.clear();
         for (const std::string& text : predictors)
-            settings.predictors.push_back(predictorOption(text, invocation.geoDistances.neighbours));
+            settings.predictors.push_back(distanceChoiceValue(invocation, "--predictor", text));
     }
     return settings;
 }

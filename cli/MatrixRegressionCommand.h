@@ -12,9 +12,4 @@ template <> struct AnalysisCommandLine<MatrixRegressionAnalysis> {
     static MatrixRegressionSettings settings(const Invocation& invocation);
 };
 
-/// A predictor matrix as --predictor names it: `straight`, or `least-cost:FILE`, `resistance:FILE`
-/// (a resistance surface) or `matrix:FILE` (a distance matrix file); a surface is stepped over with
-/// the run's --neighbours. Throws UsageError for any other text and for a kind without its file.
-GeoDistanceSettings predictorOption(const std::string& text, int neighbours);
-
 } // namespace tessaloc::cli

@@ -5,6 +5,7 @@
 #include "cli/MantelCommand.h"
 #include "cli/MatrixRegressionCommand.h"
 #include "cli/MonmonierCommand.h"
+#include "cli/PartialMantelCommand.h"
 #include "cli/SampleplotCommand.h"
 
 #include "analyses/AnalysisList.h"

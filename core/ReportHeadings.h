@@ -41,4 +41,7 @@ inline constexpr std::string_view kRankLine =
 /// `--seed S1,S2`: "Random seed: S1,S2".
 std::string SeedLine(std::int64_t state1, std::int64_t state2);
 
+/// The seed line of a run that drew no random numbers (an exact test, or no replicates).
+inline constexpr std::string_view kNoSeedLine = "Random seed: none drawn";
+
 } // namespace tessaloc

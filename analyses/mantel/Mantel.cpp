@@ -1,6 +1,7 @@
 #include "analyses/mantel/Mantel.h"
 
 #include "core/DistanceCodes.h"
+#include "core/DistanceRanks.h"
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
@@ -89,9 +90,14 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
         Log10DistanceTransform(geographic, kNearMaximum15Digits);
     if (settings.logGenetic)
         Log10DistanceTransform(genetic, 10.0);
+    if (settings.rank) {
+        RankDistanceTransform(genetic, "the genetic distances");
+        RankDistanceTransform(geographic, "the geographic distances");
+    }
 
     MantelResult result;
     result.pairTable = settings.pairTable;
+    result.rank = settings.rank;
     result.r = MatrixCorrelation(genetic, geographic);
     result.z = CrossProductSum(genetic, geographic);
     result.permutations = runner.replicates();

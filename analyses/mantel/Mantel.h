@@ -24,6 +24,10 @@ struct MantelSettings {
     /// Write the table of every pair into the report; without it the report says in one line that
     /// the table was left out (N = 20 000 has 199 990 000 pairs, gigabytes of text).
     bool pairTable = true;
+    /// Replace both matrices' distances by their ranks among the pairs after any log10 transform
+    /// (ties share their mean rank), so that r is Spearman's correlation. The report then says so in
+    /// one line; without it the report is as it always was.
+    bool rank = false;
 };
 
 /// What a run reads: the two files and how to read them, and the analysis's settings.
@@ -38,10 +42,10 @@ struct MantelResult {
     /// The geographic distances the test ran on (the straight line by default).
     GeoDistanceSettings geoDistances;
     std::vector<std::string> names;
-    /// Geographic distances after any log10 transform (kilometres before it, with latitude/longitude
-    /// and straight lines).
+    /// Geographic distances after any log10 and rank transform (kilometres before them, with
+    /// latitude/longitude and straight lines).
     PackedDistances geographic;
-    /// Genetic distances after any log10 transform, as they were before the permutations.
+    /// Genetic distances after any log10 and rank transform, as they were before the permutations.
     PackedDistances genetic;
     double r = 0.0;             ///< matrix correlation of genetic against geographic distances
     double z = 0.0;             ///< cross-product sum of the observed arrangement
@@ -52,6 +56,7 @@ struct MantelResult {
     double pGreaterOrEqual = 1.0; ///< (ge + 1) / (permutations + 1)
     double pLessOrEqual = 1.0;    ///< (le + 1) / (permutations + 1)
     bool pairTable = true;        ///< the report lists every pair (MantelSettings::pairTable)
+    bool rank = false;            ///< the distances were replaced by their ranks (MantelSettings::rank)
 
     int sampleCount() const { return genetic.size(); }
 };

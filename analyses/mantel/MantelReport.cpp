@@ -36,6 +36,8 @@ void WriteMantelReport(ReportWriter& report, const MantelResult& result)
                 masked(result.pLessOrEqual));
     report.line(printForm(result.permutations) + " replicates performed");
     WritePermutationSchemeLine(report, result.permutationScheme);
+    if (result.rank)
+        report.line(kRankLine);
     report.line();
     report.line();
     const int n = result.sampleCount();

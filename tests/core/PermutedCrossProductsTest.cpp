@@ -1,6 +1,7 @@
 #include "core/PermutedCrossProducts.h"
 
 #include "core/MatrixSums.h"
+#include "tests/support/AllArrangements.h"
 
 #include <gtest/gtest.h>
 
@@ -26,18 +27,6 @@ SquareMatrix randomMatrix(int n, int distinct, std::mt19937& engine)
             m.setPair(i, j, distinct > 0 ? level(engine) / 7.0 : uniform(engine));
     }
     return m;
-}
-
-// The rearranged matrix G(p(i), p(j)), built in full: the literal form of a replicate.
-SquareMatrix rearranged(const SquareMatrix& g, const std::vector<std::int32_t>& p)
-{
-    const int n = g.size();
-    SquareMatrix out(n);
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j)
-            out(i, j) = g(p[static_cast<size_t>(i)], p[static_cast<size_t>(j)]);
-    }
-    return out;
 }
 
 struct CrossProductCase {
@@ -79,7 +68,7 @@ TEST_P(PermutedCrossProductsCases, EqualTheSumsOverTheRearrangedMatrixBitForBit)
         const int firstSlot = count == 4 ? 4 : 1;
         products.evaluate(lanes.data(), count, firstSlot);
         for (int lane = 0; lane < count; ++lane) {
-            const SquareMatrix literal = rearranged(genetic, permutations[static_cast<size_t>(lane)]);
+            const SquareMatrix literal = testing::rearranged(genetic, permutations[static_cast<size_t>(lane)]);
             for (int m = 0; m < c.matrices; ++m) {
                 const double expected = CrossProductSum(literal, fixedFull[static_cast<size_t>(m)]);
                 EXPECT_EQ(std::bit_cast<std::uint64_t>(products.sums(firstSlot + lane)[m]),

@@ -41,6 +41,19 @@ inline std::string matrixFileText(const std::vector<std::string>& names, const S
     return csv;
 }
 
+/// `matrix` as R's read.csv(header = FALSE) reads it: N rows of N values, no names, each value's
+/// text reading back exactly.
+inline std::string plainMatrixCsv(const SquareMatrix& matrix)
+{
+    std::string text;
+    for (int i = 0; i < matrix.size(); ++i) {
+        for (int j = 0; j < matrix.size(); ++j)
+            text += std::string(j == 0 ? "" : ",") + std::string(ExactNumber(matrix(i, j)).view());
+        text += "\n";
+    }
+    return text;
+}
+
 /// The same distances stored once per pair, as the engines take them.
 inline PackedDistances pairsOf(int n, std::initializer_list<double> upper)
 {

@@ -6,6 +6,7 @@
 #include "ui/analyses/mantel/MantelWindows.h"
 #include "ui/analyses/matrixregression/MatrixRegressionWindows.h"
 #include "ui/analyses/monmonier/MonmonierWindows.h"
+#include "ui/analyses/partialmantel/PartialMantelWindows.h"
 #include "ui/analyses/sampleplot/SamplePlotWindows.h"
 
 #include "analyses/AnalysisList.h"

@@ -57,7 +57,7 @@ struct AnalysisEntry {
 };
 
 /// The analyses of the main window's list: one entry per analysis of analyses/AnalysisList.h, in its
-/// order (positions 0..5).
+/// order (the six of the first design at positions 0..5, those added since after them).
 const std::vector<AnalysisEntry>& analysisTable();
 
 /// The line indexes of the reports a run wrote into `runFolder`, made on the worker thread as the

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace tessaloc::ui {
@@ -24,14 +25,27 @@ bool takesSurface(GeoDistanceKind kind)
 } // namespace
 
 GeoDistanceGroup::GeoDistanceGroup(std::function<QString()> startFolder, QWidget* parent)
-    : QGroupBox(QStringLiteral("Geographic Distances"), parent)
-    , m_startFolder(std::move(startFolder))
-    , m_kindList(named(new QComboBox(this), "geoDistanceKind"))
-    , m_neighboursList(named(new QComboBox(this), "geoDistanceNeighbours"))
-    , m_fileEdit(named(new QLineEdit(this), "geoDistanceFile"))
-    , m_browseButton(named(new QPushButton(QStringLiteral("Browse"), this), "geoDistanceBrowse"))
+    : GeoDistanceGroup(QStringLiteral("Geographic Distances"), QStringLiteral("geoDistance"),
+                       QStringLiteral("Geographic distances"), QStringLiteral("Geographic distance file"),
+                       std::move(startFolder), parent)
 {
-    setObjectName(QStringLiteral("geoDistanceGroup"));
+}
+
+GeoDistanceGroup::GeoDistanceGroup(const QString& caption, const QString& names, const QString& accessibleName,
+                                   const QString& accessibleFileName, std::function<QString()> startFolder,
+                                   QWidget* parent)
+    : QGroupBox(caption, parent)
+    , m_startFolder(std::move(startFolder))
+    , m_kindList(new QComboBox(this))
+    , m_neighboursList(new QComboBox(this))
+    , m_fileEdit(new QLineEdit(this))
+    , m_browseButton(new QPushButton(QStringLiteral("Browse"), this))
+{
+    setObjectName(names + QStringLiteral("Group"));
+    m_kindList->setObjectName(names + QStringLiteral("Kind"));
+    m_neighboursList->setObjectName(names + QStringLiteral("Neighbours"));
+    m_fileEdit->setObjectName(names + QStringLiteral("File"));
+    m_browseButton->setObjectName(names + QStringLiteral("Browse"));
     const std::pair<GeoDistanceKind, const char*> kinds[] = {
         {GeoDistanceKind::Straight, "Straight lines"},
         {GeoDistanceKind::LeastCost, "Least-cost paths over a resistance surface"},
@@ -40,12 +54,12 @@ GeoDistanceGroup::GeoDistanceGroup(std::function<QString()> startFolder, QWidget
     };
     for (const auto& [kind, text] : kinds)
         m_kindList->addItem(QLatin1String(text), static_cast<int>(kind));
-    m_kindList->setAccessibleName(QStringLiteral("Geographic distances"));
+    m_kindList->setAccessibleName(accessibleName);
     m_neighboursList->addItem(QStringLiteral("8 neighbours"), 8);
     m_neighboursList->addItem(QStringLiteral("4 neighbours"), 4);
     m_neighboursList->setAccessibleName(QStringLiteral("Neighbours of a cell"));
     m_neighboursList->setToolTip(QStringLiteral("8: a step reaches the diagonal cells too; 4: only the cells beside"));
-    m_fileEdit->setAccessibleName(QStringLiteral("Geographic distance file"));
+    m_fileEdit->setAccessibleName(accessibleFileName);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_kindList, 0, 0);
@@ -85,6 +99,15 @@ GeoDistanceSettings GeoDistanceGroup::settings() const
     if (takesSurface(settings.kind))
         settings.neighbours = m_neighboursList->currentData().toInt();
     return settings;
+}
+
+void GeoDistanceGroup::setSettings(const GeoDistanceSettings& settings)
+{
+    m_kindList->setCurrentIndex(m_kindList->findData(static_cast<int>(settings.kind)));
+    m_fileEdit->setText(settings.kind == GeoDistanceKind::Straight ? QString()
+                                                                   : QFile::decodeName(settings.file.c_str()));
+    m_neighboursList->setCurrentIndex(std::max(m_neighboursList->findData(settings.neighbours), 0));
+    showChoice();
 }
 
 void GeoDistanceGroup::browseFile()

@@ -22,9 +22,18 @@ class GeoDistanceGroup : public QGroupBox {
 public:
     /// `startFolder` gives the folder the file dialog opens in while the file box is empty.
     explicit GeoDistanceGroup(std::function<QString()> startFolder, QWidget* parent = nullptr);
+    /// The same group of another caption, for one of several matrices in a window: its controls are
+    /// named `<names>Kind`, `<names>Neighbours`, `<names>File`, `<names>Browse` and the group
+    /// `<names>Group`; `accessibleName` and `accessibleFileName` name the list and the file box for
+    /// the accessibility tools.
+    GeoDistanceGroup(const QString& caption, const QString& names, const QString& accessibleName,
+                     const QString& accessibleFileName, std::function<QString()> startFolder,
+                     QWidget* parent = nullptr);
 
     /// The choice as a run takes it; the file as the box names it.
     GeoDistanceSettings settings() const;
+    /// Shows `settings`: its kind, its file (for the kinds that take one) and its neighbours.
+    void setSettings(const GeoDistanceSettings& settings);
 
 public slots:
     /// "Browse" for the surface or the matrix file; a cancelled dialog leaves the box as it was.

@@ -8,6 +8,7 @@
 #include "analyses/mantel/Mantel.h"
 #include "analyses/matrixregression/MatrixRegression.h"
 #include "analyses/monmonier/Monmonier.h"
+#include "analyses/partialmantel/PartialMantel.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 
@@ -29,6 +30,7 @@ struct ProgramSettings {
     std::int32_t psgdaPermutationCount = 1000;
     LandscapeSettings landscape;
     MonmonierSettings monmonier;
+    PartialMantelSettings partialMantel;
     MatrixRegressionSettings matrixRegression;
     /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
     /// one choice for the whole program, which a run puts into its analysis's settings (the scheme

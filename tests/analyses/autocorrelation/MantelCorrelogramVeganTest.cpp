@@ -3,6 +3,7 @@
 
 #include "analyses/autocorrelation/Autocorrelation.h"
 #include "tests/support/LiteralDistances.h"
+#include "tests/support/MatrixBuilders.h"
 #include "tests/support/TempFiles.h"
 
 #include "core/GeneticDistances.h"
@@ -22,17 +23,6 @@
 
 namespace tessaloc {
 namespace {
-
-std::string matrixCsv(const SquareMatrix& m)
-{
-    std::string text;
-    for (int i = 0; i < m.size(); ++i) {
-        for (int j = 0; j < m.size(); ++j)
-            text += std::string(j == 0 ? "" : ",") + std::string(ExactNumber(m(i, j)).view());
-        text += "\n";
-    }
-    return text;
-}
 
 // vegan puts a pair in class k when break(k) < d <= break(k + 1); the engine when lower <= d < upper.
 // A break halfway between the limit and the largest distance below it gives vegan the engine's
@@ -91,8 +81,8 @@ TEST(MantelCorrelogramVegan, ROfEveryClassMatchesVeganMantelCorrelog)
         std::string breaks;
         for (const double value : veganBreaks(geographic, result.distogram))
             breaks += std::string(ExactNumber(value).view()) + "\n";
-        const auto geneticFile = folder.write("genetic.csv", matrixCsv(genetic));
-        const auto geographicFile = folder.write("geographic.csv", matrixCsv(geographic));
+        const auto geneticFile = folder.write("genetic.csv", testing::plainMatrixCsv(genetic));
+        const auto geographicFile = folder.write("geographic.csv", testing::plainMatrixCsv(geographic));
         const auto breaksFile = folder.write("breaks.txt", breaks);
         const auto out = folder.path() / "r.txt";
         const std::string command = "Rscript '" + std::string(TESSALOC_MANTEL_CORRELOG_SCRIPT) + "' '" +

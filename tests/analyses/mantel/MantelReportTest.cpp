@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace tessaloc {
 namespace {
 
@@ -60,6 +62,18 @@ TEST(MantelReport, WithoutThePairTableOneLineSaysItWasLeftOut)
     const std::string full = MantelReport(smallResult());
     const std::string head = full.substr(0, full.find("Table of matrix data"));
     EXPECT_EQ(MantelReport(result), head + "Table of matrix data in expanded format left out (3 pairs)\r\n");
+}
+
+TEST(MantelReport, RanksAddOneLineAfterTheReplicates)
+{
+    MantelResult result = smallResult();
+    result.rank = true;
+    std::string expected = MantelReport(smallResult());
+    const std::string after = " 1000 replicates performed\r\n";
+    expected.insert(expected.find(after) + after.size(),
+                    "Rank correlation: every distance replaced by its rank among the pairs (ties share their mean "
+                    "rank)\r\n");
+    EXPECT_EQ(MantelReport(result), expected);
 }
 
 TEST(MantelReport, DataTypeLines)

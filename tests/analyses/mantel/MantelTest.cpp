@@ -1,6 +1,7 @@
 #include "analyses/mantel/Mantel.h"
 #include "formats/OwnFormatReaders.h"
 
+#include "core/DistanceRanks.h"
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
@@ -395,6 +396,63 @@ TEST(MantelTest, UniformShufflesCountWhatTheirArrangementsGive)
         EXPECT_EQ(result.lessOrEqual, atMost) << threads << " threads";
         EXPECT_EQ(result.permutations, 150);
         EXPECT_EQ(result.permutationScheme.scheme, PermutationScheme::Uniform);
+    }
+}
+
+// Spearman's correlation with ties: ranks of (1, 1, 3) are (1.5, 1.5, 3), of (1, 2, 3) themselves;
+// deviations (-0.5, -0.5, 1) and (-1, 0, 1) give 1.5 / sqrt(1.5 x 2) = sqrt(3) / 2, which R's
+// cor(c(1, 1, 3), c(1, 2, 3), method = "spearman") also gives.
+TEST(MantelTest, RankIsSpearmansCorrelationWithTiesAtTheirMeanRank)
+{
+    MantelSettings settings;
+    settings.rank = true;
+    settings.permutations.count = 0;
+    RandomUniform random(1, 1);
+    const MantelResult result =
+        ComputeMantel(pairsOf(3, {1, 1, 3}), pairsOf(3, {10, 20, 3000}), settings, random, RunListener::none());
+    EXPECT_NEAR(result.r, std::sqrt(3.0) / 2.0, 1e-15);
+    EXPECT_TRUE(result.rank);
+    EXPECT_EQ(result.genetic, pairsOf(3, {1.5, 1.5, 3}));
+    EXPECT_EQ(result.geographic, pairsOf(3, {1, 2, 3}));
+}
+
+// The test on ranks is the test on matrices ranked beforehand: the same r, Z and counts.
+TEST(MantelTest, RankGivesTheTestOfTheRankedMatrices)
+{
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 25, 17, 40);
+    MantelSettings settings;
+    settings.permutations.count = 99;
+    settings.logGeographic = true;
+    MantelSettings ranked = settings;
+    ranked.rank = true;
+    RandomUniform random(3, 4);
+    const MantelResult direct =
+        ComputeMantel(m.packedGenetic(), m.packedGeographic(), ranked, random, RunListener::none());
+
+    PackedDistances genetic = m.packedGenetic();
+    PackedDistances geographic = m.packedGeographic();
+    Log10DistanceTransform(geographic, kNearMaximum15Digits);
+    RankDistanceTransform(genetic, "g");
+    RankDistanceTransform(geographic, "x");
+    settings.logGeographic = false;
+    RandomUniform again(3, 4);
+    const MantelResult beforehand = ComputeMantel(genetic, geographic, settings, again, RunListener::none());
+    EXPECT_EQ(direct.r, beforehand.r);
+    EXPECT_EQ(direct.z, beforehand.z);
+    EXPECT_EQ(direct.greaterOrEqual, beforehand.greaterOrEqual);
+    EXPECT_EQ(direct.lessOrEqual, beforehand.lessOrEqual);
+}
+
+TEST(MantelTest, RanksOfAllTiedDistancesAreADataProblemNamingThem)
+{
+    MantelSettings settings;
+    settings.rank = true;
+    RandomUniform random(1, 1);
+    try {
+        ComputeMantel(pairsOf(3, {1, 2, 3}), pairsOf(3, {5, 5, 5}), settings, random, RunListener::none());
+        FAIL() << "no DataProblem";
+    } catch (const DataProblem& problem) {
+        EXPECT_NE(std::string(problem.what()).find("the geographic distances"), std::string::npos) << problem.what();
     }
 }
 

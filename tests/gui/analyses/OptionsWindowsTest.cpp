@@ -146,6 +146,20 @@ private slots:
         QVERIFY(state.settings.mantel.pairTable);
     }
 
+    void mantelOptionsTakeRanksWhenTheirBoxIsTicked()
+    {
+        ProgramState state;
+        MantelOptionsDialog window(state);
+        QCheckBox* rank = child<QCheckBox>(window, "rankCheck");
+        QVERIFY(!rank->isChecked());
+        rank->setChecked(true);
+        press(window, "OKButton");
+        QVERIFY(state.settings.mantel.rank);
+
+        MantelOptionsDialog again(state);
+        QVERIFY(child<QCheckBox>(again, "rankCheck")->isChecked());
+    }
+
     void closingAnOptionsWindowWithoutOkStoresNothing()
     {
         ProgramState state;

@@ -128,6 +128,7 @@ private slots:
                                       QStringLiteral("Interpolate Genetic Landscape Shape"),
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
                                       QStringLiteral("Show Plot of Sample Locations"),
+                                      QStringLiteral("Partial Mantel Test"),
                                       QStringLiteral("Multiple Matrix Regression")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
@@ -146,6 +147,7 @@ private slots:
                                         QStringLiteral("analysisoptions3=AAIA"),
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
+                                        QStringLiteral("analysisoptions6=Partial Mantel Test"),
                                         QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
@@ -592,6 +594,7 @@ private slots:
             {"analysisoptions4", QStringLiteral("Options for Interpolation of Landscape Shape"),
              QStringLiteral("InterpolateOptions")},
             {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options"), QStringLiteral("MonMonierOptionsForm")},
+            {"analysisoptions6", QStringLiteral("Partial Mantel Test Options"), QStringLiteral("PartialMantelForm")},
             {"analysisoptions7", QStringLiteral("Multiple Matrix Regression Options"),
              QStringLiteral("MatrixRegressionForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},

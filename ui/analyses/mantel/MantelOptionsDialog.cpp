@@ -24,6 +24,9 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
     m_logGenetic->setChecked(settings.logGenetic);
     m_pairTable = named(new QCheckBox(QStringLiteral("List every pair of observations in the report"), this), "Check3");
     m_pairTable->setChecked(settings.pairTable);
+    m_rank = named(new QCheckBox(QStringLiteral("Rank correlation (every distance replaced by its rank)"), this),
+                   "rankCheck");
+    m_rank->setChecked(settings.rank);
 
     auto* layout = fixedSizeLayout(this);
     layout->addLayout(labelled(this, "Label1", QStringLiteral("Number of permutations"), m_permutationsEdit));
@@ -32,6 +35,7 @@ MantelOptionsDialog::MantelOptionsDialog(ProgramState& state, QWidget* parent)
     frameLayout->addWidget(m_logGeographic);
     frameLayout->addWidget(m_logGenetic);
     layout->addWidget(frame);
+    layout->addWidget(m_rank);
     layout->addWidget(m_pairTable);
     addButtons(QStringLiteral("OKButton"), QStringLiteral("Command1"));
 }
@@ -43,6 +47,7 @@ void MantelOptionsDialog::ok()
     settings.logGeographic = m_logGeographic->isChecked();
     settings.logGenetic = m_logGenetic->isChecked();
     settings.pairTable = m_pairTable->isChecked();
+    settings.rank = m_rank->isChecked();
     accept();
 }
 

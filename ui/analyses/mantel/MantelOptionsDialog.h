@@ -7,8 +7,8 @@ class QLineEdit;
 
 namespace tessaloc::ui {
 
-/// "Mantel Test Options": permutation count, the two log10 transforms and whether the report lists
-/// every pair.
+/// "Mantel Test Options": permutation count, the two log10 transforms, ranks in place of the
+/// distances, and whether the report lists every pair.
 class MantelOptionsDialog : public OptionsDialog {
     Q_OBJECT
 public:
@@ -22,6 +22,7 @@ private:
     QCheckBox* m_logGeographic;
     QCheckBox* m_logGenetic;
     QCheckBox* m_pairTable;
+    QCheckBox* m_rank;
 };
 
 } // namespace tessaloc::ui

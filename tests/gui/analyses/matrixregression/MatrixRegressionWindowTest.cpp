@@ -28,7 +28,7 @@ namespace {
 
 constexpr std::int64_t kSeed1 = 271;
 constexpr std::int64_t kSeed2 = 828;
-constexpr int kMatrixRegression = 6;
+constexpr int kMatrixRegression = 7;
 
 QString masked(double value)
 {

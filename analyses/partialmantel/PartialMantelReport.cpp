@@ -1,0 +1,69 @@
+#include "analyses/partialmantel/PartialMantel.h"
+
+#include "core/NumberText.h"
+#include "core/ReportHeadings.h"
+#include "core/ReportWriter.h"
+
+#include <string>
+
+namespace tessaloc {
+namespace {
+
+std::string masked(double value)
+{
+    return formatMask(value, NumberMask::Point10);
+}
+
+} // namespace
+
+std::string PartialMantelReport(const PartialMantelResult& result)
+{
+    ReportWriter report;
+    WritePartialMantelReport(report, result);
+    return report.str();
+}
+
+void WritePartialMantelReport(ReportWriter& report, const PartialMantelResult& result)
+{
+    WriteReportHeading(report, "Results of Partial Mantel Test", result.coordinatePath, result.genotypePath,
+                       result.dataType);
+    report.line("X, the distances tested: " + result.xName + " (" + result.xDescription + ")");
+    report.line("Z, the distances held constant: " + result.zName + " (" + result.zDescription + ")");
+    report.line(result.seed ? SeedLine(result.seed->first, result.seed->second) : std::string(kNoSeedLine));
+    report.line();
+    report.line();
+    report.line("Partial correlation of genetic distances and X given Z:  r = " + masked(result.r));
+    report.line("Probability of observing a partial correlation greater than or equal to observed:  P = " +
+                masked(result.pGreaterOrEqual));
+    report.line("Probability of observing a partial correlation less than or equal to observed:  P = " +
+                masked(result.pLessOrEqual));
+    report.line(printForm(result.permutations) + " replicates performed");
+    WritePermutationSchemeLine(report, result.permutationScheme);
+    if (result.rank)
+        report.line(kRankLine);
+    report.line();
+    report.line("Correlation of genetic distances and X:  " + masked(result.geneticX));
+    report.line("Correlation of genetic distances and Z:  " + masked(result.geneticZ));
+    report.line("Correlation of X and Z:  " + masked(result.xZ));
+    report.line();
+    report.line();
+    const int n = result.sampleCount();
+    if (!result.pairTable) {
+        const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
+        report.line("Table of matrix data in expanded format left out (" + std::to_string(pairs) + " pairs)");
+        return;
+    }
+    report.line("Table of matrix data in expanded format");
+    report.text("Obs. 1").nextZone().text("Obs. 2").nextZone().text("Genetic Distance").nextZone();
+    report.text("X").nextZone().text("Z").endLine();
+
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            report.text(result.names[i]).nextZone().text(result.names[j]).nextZone();
+            report.text(masked(result.genetic(i, j))).nextZone().nextZone();
+            report.text(masked(result.x(i, j))).nextZone().text(masked(result.z(i, j))).endLine();
+        }
+    }
+}
+
+} // namespace tessaloc
