@@ -43,9 +43,19 @@ CholmodSparse allocateSymmetricUpper(CholmodCommon& common, std::size_t n, std::
     return matrix;
 }
 
-CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix)
+CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix, const std::vector<SuiteSparse_long>* order)
 {
-    CholmodFactor factor(cholmod_l_analyze(matrix, common.get()), FreeCholmodFactor{common.get()});
+    cholmod_common* settings = common.get();
+    cholmod_factor* analysed = nullptr;
+    if (order) {
+        settings->method[0].ordering = CHOLMOD_GIVEN;
+        // CHOLMOD only reads the order, but takes it through a pointer to non-const.
+        analysed = cholmod_l_analyze_p(matrix, const_cast<SuiteSparse_long*>(order->data()), nullptr, 0, settings);
+        settings->method[0].ordering = CHOLMOD_AMD;
+    } else {
+        analysed = cholmod_l_analyze(matrix, settings);
+    }
+    CholmodFactor factor(analysed, FreeCholmodFactor{settings});
     common.check("ordering the circuit");
     if (!factor || !factor->is_super)
         throw AnalysisError("the sparse solver gave no supernodal factor when ordering the circuit");

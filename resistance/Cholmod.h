@@ -9,12 +9,14 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaloc {
 
-/// CHOLMOD's workspace and settings: nothing printed, supernodal LL' factors, AMD ordering (on the
-/// graphs of surfaces it fills the factor about as little as METIS's nested dissection, in a tenth
-/// of the time: 0.7 against 5.8 s on a million cells).
+/// CHOLMOD's workspace and settings: nothing printed, supernodal LL' factors, AMD ordering unless
+/// the caller gives its own (on the graphs of surfaces AMD fills the factor about as little as
+/// METIS's nested dissection, in a tenth of the time: 0.7 against 5.8 s on a million cells; a
+/// dissection along the grid's own rows and columns does better than both).
 class CholmodCommon {
 public:
     CholmodCommon();
@@ -45,8 +47,11 @@ using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
 /// ascending, room for `entries` entries.
 CholmodSparse allocateSymmetricUpper(CholmodCommon& common, std::size_t n, std::size_t entries);
 
-/// The symbolic supernodal factorisation of `matrix` (its ordering and the pattern of L).
-CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix);
+/// The symbolic supernodal factorisation of `matrix` (its ordering and the pattern of L): with
+/// CHOLMOD's own minimum degree ordering, or, when `order` is given (the column numbers in the order
+/// they are eliminated), with that order, post-ordered by CHOLMOD.
+CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix,
+                            const std::vector<SuiteSparse_long>* order = nullptr);
 
 /// Fills `factor` with the numbers of L, P A P' = L L'. Throws DataProblem naming `what` when the
 /// matrix turns out not to be positive definite (which only rounding can make it), AnalysisError

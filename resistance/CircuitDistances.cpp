@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "resistance/Cholmod.h"
+#include "resistance/GridOrdering.h"
 #include "resistance/MemoryNeed.h"
 #include "resistance/SurfaceGraph.h"
 
@@ -14,6 +15,27 @@ namespace tessaloc {
 namespace {
 
 using Index = SuiteSparse_long;
+
+// Keeps BLAS on the calling thread while it lives (when `wanted`), then restores its thread count.
+class OneBlasThread {
+public:
+    explicit OneBlasThread(bool wanted)
+        : m_threads(wanted ? openblas_get_num_threads() : 1)
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(1);
+    }
+    ~OneBlasThread()
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(m_threads);
+    }
+    OneBlasThread(const OneBlasThread&) = delete;
+    OneBlasThread& operator=(const OneBlasThread&) = delete;
+
+private:
+    int m_threads;
+};
 
 // The nodes of the circuit: every cell joined to the observations except the ground cell, numbered
 // row by row; -1 elsewhere.
@@ -282,7 +304,7 @@ std::uint64_t circuitMemoryNeedBeforeFactor(int columns, int rows, int neighbour
 }
 
 SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObservations& observations, int neighbours,
-                              RunListener& listener, std::uint64_t memoryLimit)
+                              RunListener& listener, std::uint64_t memoryLimit, CircuitOrdering ordering)
 {
     listener.status("Circuit resistance: building the circuit");
     const std::vector<std::uint8_t> joined = RequireJoined(surface, observations, neighbours);
@@ -297,7 +319,12 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     listener.throwIfCancelled();
 
     listener.status("Circuit resistance: ordering");
-    CholmodFactor factor = analyzeMatrix(common, matrix.get());
+    CholmodFactor factor = [&] {
+        if (ordering == CircuitOrdering::MinimumDegree)
+            return analyzeMatrix(common, matrix.get());
+        const std::vector<Index> order = gridNestedDissection(surface.rows(), surface.columns(), nodes.ofCell);
+        return analyzeMatrix(common, matrix.get(), &order);
+    }();
     // The pattern of L is known once it is analysed; its numbers come with the factorisation.
     const Supernodes pattern(*factor);
     // The sources are the other cells of observations, as columns of P A P'.
@@ -329,6 +356,10 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
                   "circuit resistance");
     listener.throwIfCancelled();
 
+    // Below this many operations the factor's dense blocks are too small for BLAS's threads to
+    // pay for their hand-overs (on 200 x 200 cells, about 1e8, they cost up to half the time on a
+    // busy computer); the numbers are the same with any count of threads.
+    const OneBlasThread oneThread(common.get()->fl < 1e9);
     listener.status("Circuit resistance: factoring");
     factorizeMatrix(common, matrix.get(), factor.get(), surface.description());
     matrix.reset();

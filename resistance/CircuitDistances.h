@@ -8,6 +8,12 @@
 
 namespace tessaloc {
 
+/// The order in which the factorisation eliminates the circuit's nodes. Both give the same
+/// resistances up to rounding; the dissection of the grid (see gridNestedDissection) costs next
+/// to nothing to compute and fills the factor less than CHOLMOD's approximate minimum degree, which
+/// stays for comparison.
+enum class CircuitOrdering { GridDissection, MinimumDegree };
+
 /// Effective (circuit) resistances between the observations over a resistance surface.
 ///
 /// Every passable cell is a node; every pair of `neighbours` (4: sharing a side; 8: also sharing a
@@ -18,17 +24,19 @@ namespace tessaloc {
 /// cell.
 ///
 /// Only the part of the surface joined to the observations takes part. Its graph Laplacian,
-/// grounded at the first observation's cell, is factored once (P A P' = L L', CHOLMOD); for each
-/// other cell c of an observation, y_c = L^-1 P e_c is solved (sparse: y_c is non-zero only on the
-/// columns of L above c in the elimination tree, so the solves run together supernode by supernode),
-/// and the resistance of cells c and d is |y_c - y_d|^2 (|y_c|^2 from the ground cell).
+/// grounded at the first observation's cell, is factored once (P A P' = L L', CHOLMOD, P from
+/// `ordering`); for each other cell c of an observation, y_c = L^-1 P e_c is solved (sparse: y_c is
+/// non-zero only on the columns of L above c in the elimination tree, so the solves run together
+/// supernode by supernode), and the resistance of cells c and d is |y_c - y_d|^2 (|y_c|^2 from the
+/// ground cell).
 ///
 /// Throws DataProblem naming two observations that no path joins, and, before the factor is
 /// allocated, DataProblem with the memory the run would need when that exceeds `memoryLimit`
 /// (0: the physical memory). Status texts and progress go to `listener`, which may cancel the run
 /// between steps and between supernodes of the solves (RunCancelled).
 SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObservations& observations, int neighbours,
-                              RunListener& listener = RunListener::none(), std::uint64_t memoryLimit = 0);
+                              RunListener& listener = RunListener::none(), std::uint64_t memoryLimit = 0,
+                              CircuitOrdering ordering = CircuitOrdering::GridDissection);
 
 /// The memory CircuitDistances needs beside the surface on a columns x rows surface before it
 /// knows the size of the factor: the node numbers and the circuit's matrix.

@@ -5,7 +5,8 @@
 // by two bridges; the locations on passable cells, from a fixed seed.
 //
 // peak_rss_MB is the process's peak resident memory after the run, which the largest circuit run
-// (registered first) decides; compare_scipy.py measures each run in a process of its own.
+// (registered first) decides until the one with the minimum degree ordering, registered last; compare_scipy.py measures
+// each run in a process of its own.
 
 #include "resistance/CircuitDistances.h"
 #include "resistance/LeastCostDistances.h"
@@ -73,11 +74,15 @@ double peakMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// Third argument: the ordering of the factorisation (0 = the dissection of the grid, 1 = CHOLMOD's
+// approximate minimum degree).
 void BM_Circuit(benchmark::State& state)
 {
     const Landscape& data = landscape(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const CircuitOrdering ordering =
+        state.range(2) == 0 ? CircuitOrdering::GridDissection : CircuitOrdering::MinimumDegree;
     for (auto _ : state) {
-        SquareMatrix d = CircuitDistances(data.surface, data.locations, 8);
+        SquareMatrix d = CircuitDistances(data.surface, data.locations, 8, RunListener::none(), 0, ordering);
         benchmark::DoNotOptimize(d.values().data());
     }
     state.counters["peak_rss_MB"] = peakMegabytes();
@@ -95,9 +100,11 @@ void BM_LeastCost(benchmark::State& state)
 }
 
 BENCHMARK(BM_Circuit)
-    ->Args({1000, 500})
-    ->Args({200, 100})
-    ->ArgNames({"size", "locations"})
+    ->Args({1000, 500, 0})
+    ->Args({200, 100, 0})
+    ->Args({200, 100, 1})
+    ->Args({1000, 500, 1})
+    ->ArgNames({"size", "locations", "ordering"})
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);

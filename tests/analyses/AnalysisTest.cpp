@@ -66,7 +66,8 @@ TEST(RunAnalysis, AnAnalysisWithoutAReportFileWritesNothing)
 
 TEST(AnalysisList, EveryAnalysisOnceInTheProgramsOrderWithItsReport)
 {
-    // The order of the window's analysis list; the report names the program has always written.
+    // The order of the window's analysis list: the six of the first design with the report names the
+    // program has always written, then those added since.
     std::vector<std::string> names, reports;
     std::vector<bool> readsGenotypes;
     forEachAnalysis([&]<typename Analysis>() {

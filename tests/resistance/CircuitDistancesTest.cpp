@@ -1,5 +1,6 @@
 #include "resistance/CircuitDistances.h"
 
+#include "resistance/SurfaceGraph.h"
 #include "tests/resistance/SurfaceTestSupport.h"
 #include "tests/support/DataProblems.h"
 #include "tests/support/RecordingListener.h"
@@ -309,6 +310,48 @@ TEST(CircuitDistances, ALargerSurfaceMatchesConjugateGradients)
         const double expected = conjugateGradientResistance(circuit, static_cast<size_t>(circuit.node[cells[i]]),
                                                             static_cast<size_t>(circuit.node[cells[j]]));
         EXPECT_NEAR(r(static_cast<int>(i), static_cast<int>(j)), expected, 1e-12 * expected) << i << ", " << j;
+    }
+}
+
+TEST(CircuitDistances, TheGridDissectionGivesTheResistancesOfTheMinimumDegreeOrdering)
+{
+    // The two orderings factor the same matrix; only rounding may differ. Surfaces with impassable
+    // cells (so that the dissection's blocks and cuts have holes), and strips one cell wide.
+    struct Case {
+        int columns;
+        int rows;
+        double impassableShare;
+        std::uint32_t seed;
+    };
+    for (const Case& shape : std::vector<Case>{
+             {45, 38, 0.2, 21}, {33, 61, 0.1, 22}, {1, 240, 0.0, 23}, {240, 1, 0.0, 24}, {70, 3, 0.05, 25}}) {
+        const ResistanceSurface surface =
+            planarSurface(shape.columns, shape.rows,
+                          randomResistances(shape.columns * shape.rows, shape.seed, shape.impassableShare));
+        CellIndex first = 0;
+        while (!surface.passable(first))
+            ++first;
+        for (const int neighbours : {4, 8}) {
+            const std::vector<std::uint8_t> joined = RequireJoined(surface, inCells({first}), neighbours);
+            std::mt19937 generator(shape.seed);
+            std::vector<CellIndex> cells{first};
+            while (cells.size() < 12) {
+                const CellIndex cell = std::uniform_int_distribution<CellIndex>(0, surface.cellCount() - 1)(generator);
+                if (joined[static_cast<size_t>(cell)])
+                    cells.push_back(cell);
+            }
+            const PlacedObservations placed = inCells(cells);
+            const SquareMatrix dissection =
+                CircuitDistances(surface, placed, neighbours, RunListener::none(), 0, CircuitOrdering::GridDissection);
+            const SquareMatrix minimumDegree =
+                CircuitDistances(surface, placed, neighbours, RunListener::none(), 0, CircuitOrdering::MinimumDegree);
+            for (int i = 0; i < placed.size(); ++i) {
+                for (int j = 0; j < placed.size(); ++j)
+                    EXPECT_NEAR(dissection(i, j), minimumDegree(i, j), 1e-12 * minimumDegree(i, j))
+                        << shape.columns << " x " << shape.rows << ", neighbours " << neighbours << ", " << i << ", "
+                        << j;
+            }
+        }
     }
 }
 

@@ -28,6 +28,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Permutation Scheme", "permutations.html"},
         {"Random Seed", "random-seed.html"},
         {"Geographic Distances", "geographic-distances.html"},
+        {"Partial Mantel Test", "partial-mantel.html"},
         {"Multiple Matrix Regression", "matrix-regression.html"},
     };
     for (const auto& [key, page] : pages)

@@ -127,6 +127,7 @@ private slots:
         const double r = correlationOf(chart->points(0));
         QVERIFY2(std::abs(r - expected.r) < 1e-9,
                  qPrintable(QString::number(r) + " against " + QString::number(expected.r)));
+        QCOMPARE(helpPageOpenedBy(*results, "PartialMantelHelp"), QStringLiteral("qrc:/help/partial-mantel.html"));
         results->close();
     }
 
