@@ -19,7 +19,9 @@ import random
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import compare_tools  # noqa: E402
 
 MRM_TIMING = r"""
 suppressMessages(library(ecodist))
@@ -38,22 +40,14 @@ cat(fit$r.squared[1], "\n")
 """
 
 
-def write_data(folder, n, loci=10, alleles=8, seed=1):
-    rng = random.Random(seed)
+def write_data(folder, n, seed=1):
+    """The data set of compare_tools.write_samples and two more predictor matrices over its
+    observations: the square roots of their straight-line distances and the differences of a habitat
+    value drawn for each."""
+    coordinates, genotypes, points = compare_tools.write_samples(folder, n, seed=seed)
     names = [f"o{k + 1}" for k in range(n)]
-    points = [(rng.uniform(0, 1000), rng.uniform(0, 1000)) for _ in range(n)]
+    rng = random.Random(seed + 1)
     habitat = [rng.uniform(0, 100) for _ in range(n)]
-    coordinates = os.path.join(folder, f"coords{n}.txt")
-    genotypes = os.path.join(folder, f"geno{n}.txt")
-    with open(coordinates, "w", newline="") as out:
-        for name, (x, y) in zip(names, points):
-            out.write(f"{name},{x:.4f},{y:.4f}\r\n")
-        out.write(";\r\n")
-    with open(genotypes, "w", newline="") as out:
-        out.write(f"{loci}\r\n")
-        for name in names:
-            fields = [f"{100 + rng.randrange(alleles)}\\{100 + rng.randrange(alleles)}" for _ in range(loci)]
-            out.write(f"{name}," + ",".join(fields) + "\r\n")
 
     def write_matrix(path, value):
         with open(path, "w") as out:
@@ -77,23 +71,19 @@ def main():
         script = os.path.join(folder, "mrm.R")
         with open(script, "w") as out:
             out.write(MRM_TIMING)
+        print(f"vector extensions: {compare_tools.vector_extensions()}")
         print(f"{'N':>6} {'ecodist MRM (s)':>16} {'tessaloc-cli mmrr, whole run (s)':>34} {'ratio':>7}")
         for n in sizes:
             coordinates, genotypes, root, differences = write_data(folder, n)
-            subprocess.run([cli, "distances", "--output-dir", folder, coordinates, genotypes], check=True,
-                           stdout=subprocess.DEVNULL)
+            compare_tools.run_cli(cli, ["distances", "--output-dir", folder, coordinates, genotypes])
             r = subprocess.run(["Rscript", script, os.path.join(folder, "GeneticDistances.csv"),
                                 os.path.join(folder, "GeographicDistances.csv"), root, differences],
                                check=True, capture_output=True, text=True)
             mrm_time = float(r.stdout.split()[0])
-            best = float("inf")
-            for _ in range(3):
-                start = time.perf_counter()
-                subprocess.run([cli, "mmrr", "--seed", "1,1", "--permutations", "999", "--predictor", "straight",
-                                "--predictor", "matrix:" + root, "--predictor", "matrix:" + differences,
-                                "--output-dir", folder, coordinates, genotypes], check=True,
-                               stdout=subprocess.DEVNULL)
-                best = min(best, time.perf_counter() - start)
+            best = compare_tools.best_of(3, lambda: compare_tools.run_cli(
+                cli, ["mmrr", "--seed", "1,1", "--permutations", "999", "--predictor", "straight", "--predictor",
+                      "matrix:" + root, "--predictor", "matrix:" + differences, "--output-dir", folder,
+                      coordinates, genotypes]))
             with open(os.path.join(folder, "MMRR-Results.txt")) as report:
                 r2 = next(line for line in report if line.startswith("R2 = "))
             print(f"{n:>6} {mrm_time:>16.3f} {best:>34.3f} {best / mrm_time:>7.4f}"
