@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/LandscapeCommand.h"
 #include "cli/MantelCommand.h"
+#include "cli/MatrixRegressionCommand.h"
 #include "cli/MonmonierCommand.h"
 #include "cli/PartialMantelCommand.h"
 #include "cli/SampleplotCommand.h"

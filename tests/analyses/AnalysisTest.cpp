@@ -76,11 +76,11 @@ TEST(AnalysisList, EveryAnalysisOnceInTheProgramsOrderWithItsReport)
         readsGenotypes.push_back(Analysis::kReadsGenotypes);
     });
     EXPECT_EQ(names, (std::vector<std::string>{"mantel", "autocorrelation", "aggregation", "landscape", "monmonier",
-                                               "sampleplot", "partialmantel"}));
+                                               "sampleplot", "partialmantel", "mmrr"}));
     EXPECT_EQ(reports,
               (std::vector<std::string>{"IBDResults.txt", "SAA-Results.txt", "AAIA-Results.txt", "LandscapeShape.txt",
-                                        "monmonierresults.txt", "", "PartialMantel-Results.txt"}));
-    EXPECT_EQ(readsGenotypes, (std::vector<bool>{true, true, true, true, true, false, true}));
+                                        "monmonierresults.txt", "", "PartialMantel-Results.txt", "MMRR-Results.txt"}));
+    EXPECT_EQ(readsGenotypes, (std::vector<bool>{true, true, true, true, true, false, true, true}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ui/analyses/autocorrelation/AutocorrelationWindows.h"
 #include "ui/analyses/landscape/LandscapeWindows.h"
 #include "ui/analyses/mantel/MantelWindows.h"
+#include "ui/analyses/matrixregression/MatrixRegressionWindows.h"
 #include "ui/analyses/monmonier/MonmonierWindows.h"
 #include "ui/analyses/partialmantel/PartialMantelWindows.h"
 #include "ui/analyses/sampleplot/SamplePlotWindows.h"

@@ -29,6 +29,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Random Seed", "random-seed.html"},
         {"Geographic Distances", "geographic-distances.html"},
         {"Partial Mantel Test", "partial-mantel.html"},
+        {"Multiple Matrix Regression", "matrix-regression.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

@@ -6,6 +6,7 @@
 #include "analyses/autocorrelation/Autocorrelation.h"
 #include "analyses/landscape/Landscape.h"
 #include "analyses/mantel/Mantel.h"
+#include "analyses/matrixregression/MatrixRegression.h"
 #include "analyses/monmonier/Monmonier.h"
 #include "analyses/partialmantel/PartialMantel.h"
 #include "core/Permutations.h"
@@ -30,6 +31,7 @@ struct ProgramSettings {
     LandscapeSettings landscape;
     MonmonierSettings monmonier;
     PartialMantelSettings partialMantel;
+    MatrixRegressionSettings matrixRegression;
     /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
     /// one choice for the whole program, which a run puts into its analysis's settings (the scheme
     /// in the analyses' own settings above is not used).

@@ -128,7 +128,8 @@ private slots:
                                       QStringLiteral("Interpolate Genetic Landscape Shape"),
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
                                       QStringLiteral("Show Plot of Sample Locations"),
-                                      QStringLiteral("Partial Mantel Test")};
+                                      QStringLiteral("Partial Mantel Test"),
+                                      QStringLiteral("Multiple Matrix Regression")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
@@ -147,6 +148,7 @@ private slots:
                                         QStringLiteral("analysisoptions4=Landscape Shape Interpolation"),
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
                                         QStringLiteral("analysisoptions6=Partial Mantel Test"),
+                                        QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
                                         QStringLiteral("randomseed=Random Seed...")}));
@@ -593,6 +595,8 @@ private slots:
              QStringLiteral("InterpolateOptions")},
             {"analysisoptions5", QStringLiteral("Monmonier Algorithm Options"), QStringLiteral("MonMonierOptionsForm")},
             {"analysisoptions6", QStringLiteral("Partial Mantel Test Options"), QStringLiteral("PartialMantelForm")},
+            {"analysisoptions7", QStringLiteral("Multiple Matrix Regression Options"),
+             QStringLiteral("MatrixRegressionForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {

@@ -1,0 +1,88 @@
+#include "ui/analyses/matrixregression/MatrixRegressionResultsWindow.h"
+
+#include "ui/widgets/ChartPoints.h"
+
+#include "core/NumberText.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace tessaloc::ui {
+
+namespace {
+
+QString masked(double value)
+{
+    return QString::fromStdString(formatMask(value, NumberMask::Point10));
+}
+
+QString nameOf(const MatrixRegressionResult& result, int index)
+{
+    const auto at = static_cast<size_t>(index);
+    return at < result.names.size() ? QString::fromLatin1(result.names[at]) : QString::number(index + 1);
+}
+
+QTableWidget* makeCoefficientTable(const MatrixRegressionResult& result, QWidget* parent)
+{
+    auto* table = new QTableWidget(static_cast<int>(result.terms.size()), 3, parent);
+    table->setObjectName(QStringLiteral("CoefficientGrid"));
+    table->setHorizontalHeaderLabels({QStringLiteral("Estimate"), QStringLiteral("t"), QStringLiteral("P")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int row = 0; row < static_cast<int>(result.terms.size()); ++row) {
+        const RegressionTerm& term = result.terms[static_cast<size_t>(row)];
+        table->setVerticalHeaderItem(row, new QTableWidgetItem(QString::fromStdString(term.name)));
+        const double values[] = {term.estimate, term.t, term.p};
+        for (int column = 0; column < 3; ++column) {
+            auto* item = new QTableWidgetItem(masked(values[column]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(row, column, item);
+        }
+    }
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
+}
+
+} // namespace
+
+MatrixRegressionResultsWindow::MatrixRegressionResultsWindow(ProgramState& state, MatrixRegressionResult result,
+                                                             std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
+    : ResultsWindow(state, QStringLiteral("Multiple Matrix Regression"), std::move(runFolder), parent)
+    , m_result(std::make_shared<const MatrixRegressionResult>(std::move(result)))
+    , m_fitted(std::make_shared<const PackedDistances>(FittedDistances(*m_result)))
+{
+    setObjectName(QStringLiteral("MatrixRegressionPlotForm"));
+    setWindowTitle(QStringLiteral("Multiple Matrix Regression Results"));
+
+    m_table = makeCoefficientTable(*m_result, this);
+    tabs()->addTab(m_table, QStringLiteral("Coefficients"));
+    Chart* plot = addChartPage(QStringLiteral("Scatterplot"));
+    addReportPage(QStringLiteral("Results"));
+    tabs()->setCurrentIndex(0);
+    loadReport(QString::fromLatin1(kMatrixRegressionReportFileName));
+
+    plot->setTitle(QStringLiteral("Observed against Fitted Genetic Distance"));
+    plot->setAxisTitles(QStringLiteral("Fitted Genetic Distance"), QStringLiteral("Genetic Distance"));
+    auto pairs = std::make_shared<const MatrixPairs>(
+        m_fitted, std::shared_ptr<const PackedDistances>(m_result, &m_result->genetic));
+    plot->setPoints(pairs, Qt::blue);
+    plot->addRegressionLine();
+    plot->setPointToolTips([result = m_result, fitted = m_fitted, pairs](qsizetype index) {
+        const auto [i, j] = pairs->pairOf(index);
+        return QStringLiteral("%1, %2\nFitted Genetic Distance %3\nGenetic Distance %4")
+            .arg(nameOf(*result, i), nameOf(*result, j), masked((*fitted)(i, j)), masked(result->genetic(i, j)));
+    });
+
+    addCopyPrintSaveMenu({.copyGraph = QStringLiteral("Copy Graph to Clipboard as Metafile"),
+                          .printGraph = QStringLiteral("Print Graph"),
+                          .copyText = QStringLiteral("Copy text to clipboard"),
+                          .saveText = QStringLiteral("Save Text to file")});
+    QMenu* editChart = menuBar()->addMenu(QStringLiteral("Edit Chart"));
+    editChart->setObjectName(QStringLiteral("chartmnu1"));
+    addSymbolMenus(editChart, SymbolMenuCaptions{});
+    addHelpMenu(QStringLiteral("MatrixRegressionHelp"));
+}
+
+} // namespace tessaloc::ui
