@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <ostream>
+#include <sstream>
 #include <tuple>
 #include <unistd.h>
 
@@ -98,6 +99,19 @@ GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
     const bool matrix = settings.kind == GeoDistanceKind::Matrix;
     const std::string kind(geoDistanceKindName(settings.kind));
     const auto given = [&](const std::string& option) { return invocation.values.count(option) != 0; };
+    // The matrices of the partial Mantel test and of the regression may come from a surface of their
+    // own (--x, --z, --predictor least-cost:FILE or resistance:FILE); the steps over it are --neighbours.
+    const auto namesSurface = [](const std::string& text) {
+        const std::optional<GeoDistanceKind> named = parseGeoDistanceKind(text.substr(0, text.find(':')));
+        return named == GeoDistanceKind::LeastCost || named == GeoDistanceKind::Circuit;
+    };
+    bool surfaceOfItsOwn = false;
+    for (const char* option : {"--x", "--z"}) {
+        if (const auto value = invocation.values.find(option); value != invocation.values.end())
+            surfaceOfItsOwn = surfaceOfItsOwn || namesSurface(value->second);
+    }
+    for (const std::string& text : invocation.textValues("--predictor"))
+        surfaceOfItsOwn = surfaceOfItsOwn || namesSurface(text);
     if (surface && !given("--resistance"))
         throw UsageError("--geo-distance " + kind + " needs --resistance FILE");
     if (matrix && !given("--geo-matrix"))
@@ -105,7 +119,7 @@ GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
     const std::tuple<std::string, bool, const char*> takers[] = {
         {"--resistance", surface, "least-cost or resistance"},
         {"--geo-matrix", matrix, "matrix"},
-        {"--neighbours", surface, "least-cost or resistance"},
+        {"--neighbours", surface || surfaceOfItsOwn, "least-cost or resistance"},
     };
     for (const auto& [option, taken, choices] : takers) {
         if (!taken && given(option))
@@ -524,7 +538,13 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     std::ostream nowhere(nullptr);
     std::ostream& results = writesResults() ? out : nowhere;
     std::ostream& progress = writesResults() ? err : nowhere;
-    const int exitStatus = runOneCommand(*command, invocation, results, progress, err);
+    // Shared between processes, a failing one's message goes out in one piece before the launcher
+    // ends the others, so that the launcher's own notice cannot land between its lines.
+    const bool shared = processes && processes->count() > 1;
+    std::ostringstream failure;
+    const int exitStatus = runOneCommand(*command, invocation, results, progress, shared ? failure : err);
+    if (shared)
+        err << failure.str() << std::flush;
     // A process that failed before every process finished its part may leave the others waiting for
     // it: they end with it. Once all have finished, only process 0's writing can fail, and it ends
     // alone with its status.

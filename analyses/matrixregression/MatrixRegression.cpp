@@ -266,7 +266,7 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
     if (result.permutations > 0) {
         Fit replicate;
         runner.run(
-            random, listener, "Replicate: ",
+            random, listener, "Replicate: ", crossProducts.slotStorage(),
             [&](const std::int32_t* const* permutations, int count, int firstSlot) {
                 crossProducts.evaluate(permutations, count, firstSlot);
             },

@@ -103,6 +103,25 @@ TEST(GeoDistanceOptions, AMissingOrSuperfluousOptionIsAUsageError)
         EXPECT_EQ(usageProblemOf(arguments), message) << arguments.back();
 }
 
+TEST(GeoDistanceOptions, NeighboursGoWithASurfaceNamedByTheMatrixAnalysesOwnOptions)
+{
+    const Invocation partial =
+        parseInvocation(subcommand("partialmantel"),
+                        {"--x", "least-cost:r.asc", "--z", "straight", "--neighbours", "4", "c.txt", "g.txt"});
+    EXPECT_EQ(distanceChoiceValue(partial, "--x", "least-cost:r.asc").neighbours, 4);
+    const Invocation regression =
+        parseInvocation(subcommand("mmrr"), {"--predictor", "straight", "--predictor", "resistance:r.asc",
+                                             "--neighbours", "4", "c.txt", "g.txt"});
+    EXPECT_EQ(distanceChoiceValue(regression, "--predictor", "resistance:r.asc").neighbours, 4);
+    try {
+        parseInvocation(subcommand("mmrr"), {"--predictor", "straight", "--neighbours", "4", "c.txt", "g.txt"});
+        ADD_FAILURE() << "--neighbours without any surface was accepted";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "--neighbours goes only with --geo-distance least-cost or resistance, not with straight");
+    }
+}
+
 TEST(GeoDistanceOptions, AUsageErrorExitsWith64AndWritesNothing)
 {
     TempFolder output;
