@@ -532,14 +532,14 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     if (processes) {
         sharedWork.emplace(*processes);
         if (processes->count() > 1 && processes->index() == 0)
-            err << "tessaloc-cli: " << processes->count() << " processes\n";
+            err << "tessaloc-cli: " + std::to_string(processes->count()) + " processes\n" << std::flush;
     }
     // Process 0 alone prints the results and the run's progress; any process says why it failed.
     std::ostream nowhere(nullptr);
     std::ostream& results = writesResults() ? out : nowhere;
     std::ostream& progress = writesResults() ? err : nowhere;
-    // Shared between processes, a failing one's message goes out in one piece before the launcher
-    // ends the others, so that the launcher's own notice cannot land between its lines.
+    // Shared between processes, a failing one's message goes out in one piece (as the line above does)
+    // before the launcher ends the others, so that no other process's text lands between its lines.
     const bool shared = processes && processes->count() > 1;
     std::ostringstream failure;
     const int exitStatus = runOneCommand(*command, invocation, results, progress, shared ? failure : err);

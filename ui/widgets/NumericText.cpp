@@ -135,4 +135,15 @@ QString printFormText(long long value)
     return QString::fromStdString(printForm(value));
 }
 
+QString reportNumberText(double value)
+{
+    return QString::fromStdString(formatMask(value, NumberMask::Point10));
+}
+
+QString observationName(const std::vector<std::string>& names, int index)
+{
+    const auto at = static_cast<size_t>(index);
+    return at < names.size() ? QString::fromLatin1(names[at]) : QString::number(index + 1);
+}
+
 } // namespace tessaloc::ui

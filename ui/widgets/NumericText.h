@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tessaloc::ui {
 
@@ -22,5 +24,12 @@ std::int32_t floor32(double value);
 
 /// A whole number as the options windows show it: one blank before a non-negative number.
 QString printFormText(long long value);
+
+/// A value as the reports write it (ten decimals, "." as the point), for tool tips and tables
+/// beside a report.
+QString reportNumberText(double value);
+
+/// The name of observation `index` (from 0), or its number from 1 when `names` holds none for it.
+QString observationName(const std::vector<std::string>& names, int index);
 
 } // namespace tessaloc::ui

@@ -1,30 +1,13 @@
 #include "ui/analyses/mantel/MantelResultsWindow.h"
 
 #include "ui/widgets/ChartPoints.h"
-
-#include "core/NumberText.h"
+#include "ui/widgets/NumericText.h"
 
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
 
 namespace tessaloc::ui {
-
-namespace {
-
-QString masked(double value)
-{
-    return QString::fromStdString(formatMask(value, NumberMask::Point10));
-}
-
-/// The name of observation `index` (from 0), or its number when the result holds no names.
-QString nameOf(const MantelResult& result, int index)
-{
-    const auto at = static_cast<size_t>(index);
-    return at < result.names.size() ? QString::fromLatin1(result.names[at]) : QString::number(index + 1);
-}
-
-} // namespace
 
 MantelResultsWindow::MantelResultsWindow(ProgramState& state, MantelResult result,
                                          std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
@@ -50,8 +33,8 @@ MantelResultsWindow::MantelResultsWindow(ProgramState& state, MantelResult resul
     plot->setPointToolTips([result = m_result, pairs](qsizetype index) {
         const auto [i, j] = pairs->pairOf(index);
         return QStringLiteral("%1, %2\nGeographical Distance %3\nGenetic Distance %4")
-            .arg(nameOf(*result, i), nameOf(*result, j), masked(result->geographic(i, j)),
-                 masked(result->genetic(i, j)));
+            .arg(observationName(result->names, i), observationName(result->names, j),
+                 reportNumberText(result->geographic(i, j)), reportNumberText(result->genetic(i, j)));
     });
 
     QMenu* copyPrintSave = menuBar()->addMenu(QStringLiteral("Copy/Print/Save"));

@@ -1,8 +1,7 @@
 #include "ui/analyses/matrixregression/MatrixRegressionResultsWindow.h"
 
 #include "ui/widgets/ChartPoints.h"
-
-#include "core/NumberText.h"
+#include "ui/widgets/NumericText.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -13,17 +12,6 @@
 namespace tessaloc::ui {
 
 namespace {
-
-QString masked(double value)
-{
-    return QString::fromStdString(formatMask(value, NumberMask::Point10));
-}
-
-QString nameOf(const MatrixRegressionResult& result, int index)
-{
-    const auto at = static_cast<size_t>(index);
-    return at < result.names.size() ? QString::fromLatin1(result.names[at]) : QString::number(index + 1);
-}
 
 QTableWidget* makeCoefficientTable(const MatrixRegressionResult& result, QWidget* parent)
 {
@@ -36,7 +24,7 @@ QTableWidget* makeCoefficientTable(const MatrixRegressionResult& result, QWidget
         table->setVerticalHeaderItem(row, new QTableWidgetItem(QString::fromStdString(term.name)));
         const double values[] = {term.estimate, term.t, term.p};
         for (int column = 0; column < 3; ++column) {
-            auto* item = new QTableWidgetItem(masked(values[column]));
+            auto* item = new QTableWidgetItem(reportNumberText(values[column]));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table->setItem(row, column, item);
         }
@@ -72,7 +60,8 @@ MatrixRegressionResultsWindow::MatrixRegressionResultsWindow(ProgramState& state
     plot->setPointToolTips([result = m_result, fitted = m_fitted, pairs](qsizetype index) {
         const auto [i, j] = pairs->pairOf(index);
         return QStringLiteral("%1, %2\nFitted Genetic Distance %3\nGenetic Distance %4")
-            .arg(nameOf(*result, i), nameOf(*result, j), masked((*fitted)(i, j)), masked(result->genetic(i, j)));
+            .arg(observationName(result->names, i), observationName(result->names, j),
+                 reportNumberText((*fitted)(i, j)), reportNumberText(result->genetic(i, j)));
     });
 
     addCopyPrintSaveMenu({.copyGraph = QStringLiteral("Copy Graph to Clipboard as Metafile"),

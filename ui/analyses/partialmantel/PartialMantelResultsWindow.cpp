@@ -1,8 +1,7 @@
 #include "ui/analyses/partialmantel/PartialMantelResultsWindow.h"
 
 #include "ui/widgets/ChartPoints.h"
-
-#include "core/NumberText.h"
+#include "ui/widgets/NumericText.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -11,17 +10,6 @@
 namespace tessaloc::ui {
 
 namespace {
-
-QString masked(double value)
-{
-    return QString::fromStdString(formatMask(value, NumberMask::Point10));
-}
-
-QString nameOf(const PartialMantelResult& result, int index)
-{
-    const auto at = static_cast<size_t>(index);
-    return at < result.names.size() ? QString::fromLatin1(result.names[at]) : QString::number(index + 1);
-}
 
 // The pairs of `m` less their line on Z: m(i, j) - (a + b Z(i, j)).
 PackedDistances residualsOnZ(const PackedDistances& m, const PackedDistances& z, const PairLine& line)
@@ -68,8 +56,9 @@ PartialMantelResultsWindow::PartialMantelResultsWindow(ProgramState& state, Part
     plot->setPointToolTips([result = m_result, pairs](qsizetype index) {
         const auto [i, j] = pairs->pairOf(index);
         return QStringLiteral("%1, %2\nGenetic Distance %3\nX %4\nZ %5")
-            .arg(nameOf(*result, i), nameOf(*result, j), masked(result->genetic(i, j)), masked(result->x(i, j)),
-                 masked(result->z(i, j)));
+            .arg(observationName(result->names, i), observationName(result->names, j),
+                 reportNumberText(result->genetic(i, j)), reportNumberText(result->x(i, j)),
+                 reportNumberText(result->z(i, j)));
     });
 
     addCopyPrintSaveMenu({.copyGraph = QStringLiteral("Copy Graph to Clipboard as Metafile"),
