@@ -28,7 +28,9 @@ import random
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from compare_tools import best_of, run_cli, vector_extensions  # noqa: E402
 
 R_CORRELOG = r"""
 arguments <- commandArgs(trailingOnly = TRUE)
@@ -68,31 +70,6 @@ def write_data(folder, n, loci=10, alleles=8, seed=1):
             fields = [f"{100 + rng.randrange(alleles)}\\{100 + rng.randrange(alleles)}" for _ in range(loci)]
             out.write(f"o{k + 1}," + ",".join(fields) + "\r\n")
     return coordinates, genotypes
-
-
-def best_of(runs, action):
-    best = float("inf")
-    for _ in range(runs):
-        start = time.perf_counter()
-        action()
-        best = min(best, time.perf_counter() - start)
-    return best
-
-
-def run_cli(cli, arguments):
-    subprocess.run([cli] + arguments, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def vector_extensions():
-    try:
-        with open("/proc/cpuinfo") as info:
-            for line in info:
-                if line.startswith("flags"):
-                    flags = set(line.split(":", 1)[1].split())
-                    return " ".join(f for f in ("sse4_2", "avx", "avx2", "fma", "avx512f", "avx512bw") if f in flags)
-    except OSError:
-        pass
-    return "unknown"
 
 
 def main():

@@ -24,6 +24,9 @@ import numpy as np
 from skbio import DistanceMatrix
 from skbio.stats.distance import mantel
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from compare_tools import best_of  # noqa: E402
+
 
 def write_data(folder, n, loci=10, alleles=8, seed=1):
     rng = random.Random(seed)
@@ -45,15 +48,6 @@ def read_matrix(path):
     with open(path, newline="") as csv:
         rows = csv.read().split("\r\n")[1:-1]
     return np.array([[float(v) for v in row.split(",")[1:]] for row in rows])
-
-
-def best_of(runs, action):
-    best = float("inf")
-    for _ in range(runs):
-        start = time.perf_counter()
-        action()
-        best = min(best, time.perf_counter() - start)
-    return best
 
 
 def main():
