@@ -68,4 +68,10 @@ enum class NumberMask {
 /// The number written through a mask (rounded as printf's "%.Nf" rounds).
 std::string formatMask(double value, NumberMask mask);
 
+/// A statistic as the Mantel-style reports write it: through the Point10 mask.
+inline std::string statisticText(double value)
+{
+    return formatMask(value, NumberMask::Point10);
+}
+
 } // namespace tessaloc

@@ -7,14 +7,6 @@
 #include <string>
 
 namespace tessaloc {
-namespace {
-
-std::string masked(double value)
-{
-    return formatMask(value, NumberMask::Point10);
-}
-
-} // namespace
 
 std::string MantelReport(const MantelResult& result)
 {
@@ -29,11 +21,11 @@ void WriteMantelReport(ReportWriter& report, const MantelResult& result)
                        geoDistancesLine(result.geoDistances));
     report.line();
     report.line();
-    report.line("Correlation of genetic and geographical distances:  r = " + masked(result.r));
+    report.line("Correlation of genetic and geographical distances:  r = " + statisticText(result.r));
     report.line("Probability of observing a correlation greater than or equal to observed:  P = " +
-                masked(result.pGreaterOrEqual));
+                statisticText(result.pGreaterOrEqual));
     report.line("Probability of observing a correlation less than or equal to observed:  P = " +
-                masked(result.pLessOrEqual));
+                statisticText(result.pLessOrEqual));
     report.line(printForm(result.permutations) + " replicates performed");
     WritePermutationSchemeLine(report, result.permutationScheme);
     if (result.rank)
@@ -53,8 +45,8 @@ void WriteMantelReport(ReportWriter& report, const MantelResult& result)
     for (int i = 0; i < n - 1; ++i) {
         for (int j = i + 1; j < n; ++j) {
             report.text(result.names[i]).nextZone().text(result.names[j]).nextZone();
-            report.text(masked(result.genetic(i, j))).nextZone().nextZone();
-            report.text(masked(result.geographic(i, j))).endLine();
+            report.text(statisticText(result.genetic(i, j))).nextZone().nextZone();
+            report.text(statisticText(result.geographic(i, j))).endLine();
         }
     }
 }

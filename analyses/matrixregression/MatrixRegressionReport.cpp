@@ -10,11 +10,6 @@
 namespace tessaloc {
 namespace {
 
-std::string masked(double value)
-{
-    return formatMask(value, NumberMask::Point10);
-}
-
 // The columns of the tables: the names in the first, as wide as a print zone or as the longest name
 // (a predictor's with its number) and two blanks, then one print zone per number.
 struct TableColumns {
@@ -71,15 +66,15 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
     columns.cell(report, 2).text("P").endLine();
     for (const RegressionTerm& term : result.terms) {
         report.text(term.name);
-        columns.cell(report, 0).text(masked(term.estimate));
-        columns.cell(report, 1).text(masked(term.t));
-        columns.cell(report, 2).text(masked(term.p)).endLine();
+        columns.cell(report, 0).text(statisticText(term.estimate));
+        columns.cell(report, 1).text(statisticText(term.t));
+        columns.cell(report, 2).text(statisticText(term.p)).endLine();
     }
     report.line();
-    report.line("R2 = " + masked(result.rSquared));
-    report.line("F = " + masked(result.f) + " on " + std::to_string(k) + " and " +
+    report.line("R2 = " + statisticText(result.rSquared));
+    report.line("F = " + statisticText(result.f) + " on " + std::to_string(k) + " and " +
                 std::to_string(result.residualDegrees) + " degrees of freedom");
-    report.line("Probability of observing an F greater than or equal to observed:  P = " + masked(result.pF));
+    report.line("Probability of observing an F greater than or equal to observed:  P = " + statisticText(result.pF));
     report.line(printForm(result.permutations) + " replicates performed");
     WritePermutationSchemeLine(report, result.permutationScheme);
     if (result.rank)
@@ -98,7 +93,7 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
     for (int a = 0; a < k; ++a) {
         report.text(std::to_string(a + 1) + " " + result.predictors[static_cast<size_t>(a)].name);
         for (int b = 0; b < k; ++b)
-            columns.cell(report, b).text(masked(result.predictorCorrelation(a, b)));
+            columns.cell(report, b).text(statisticText(result.predictorCorrelation(a, b)));
         report.endLine();
     }
 }

@@ -7,14 +7,6 @@
 #include <string>
 
 namespace tessaloc {
-namespace {
-
-std::string masked(double value)
-{
-    return formatMask(value, NumberMask::Point10);
-}
-
-} // namespace
 
 std::string PartialMantelReport(const PartialMantelResult& result)
 {
@@ -32,19 +24,19 @@ void WritePartialMantelReport(ReportWriter& report, const PartialMantelResult& r
     report.line(result.seed ? SeedLine(result.seed->first, result.seed->second) : std::string(kNoSeedLine));
     report.line();
     report.line();
-    report.line("Partial correlation of genetic distances and X given Z:  r = " + masked(result.r));
+    report.line("Partial correlation of genetic distances and X given Z:  r = " + statisticText(result.r));
     report.line("Probability of observing a partial correlation greater than or equal to observed:  P = " +
-                masked(result.pGreaterOrEqual));
+                statisticText(result.pGreaterOrEqual));
     report.line("Probability of observing a partial correlation less than or equal to observed:  P = " +
-                masked(result.pLessOrEqual));
+                statisticText(result.pLessOrEqual));
     report.line(printForm(result.permutations) + " replicates performed");
     WritePermutationSchemeLine(report, result.permutationScheme);
     if (result.rank)
         report.line(kRankLine);
     report.line();
-    report.line("Correlation of genetic distances and X:  " + masked(result.geneticX));
-    report.line("Correlation of genetic distances and Z:  " + masked(result.geneticZ));
-    report.line("Correlation of X and Z:  " + masked(result.xZ));
+    report.line("Correlation of genetic distances and X:  " + statisticText(result.geneticX));
+    report.line("Correlation of genetic distances and Z:  " + statisticText(result.geneticZ));
+    report.line("Correlation of X and Z:  " + statisticText(result.xZ));
     report.line();
     report.line();
     const int n = result.sampleCount();
@@ -60,8 +52,8 @@ void WritePartialMantelReport(ReportWriter& report, const PartialMantelResult& r
     for (int i = 0; i < n - 1; ++i) {
         for (int j = i + 1; j < n; ++j) {
             report.text(result.names[i]).nextZone().text(result.names[j]).nextZone();
-            report.text(masked(result.genetic(i, j))).nextZone().nextZone();
-            report.text(masked(result.x(i, j))).nextZone().text(masked(result.z(i, j))).endLine();
+            report.text(statisticText(result.genetic(i, j))).nextZone().nextZone();
+            report.text(statisticText(result.x(i, j))).nextZone().text(statisticText(result.z(i, j))).endLine();
         }
     }
 }

@@ -137,7 +137,7 @@ QString printFormText(long long value)
 
 QString reportNumberText(double value)
 {
-    return QString::fromStdString(formatMask(value, NumberMask::Point10));
+    return QString::fromStdString(statisticText(value));
 }
 
 QString observationName(const std::vector<std::string>& names, int index)
