@@ -5,6 +5,7 @@
 #include "core/ThreadCount.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -57,6 +58,26 @@ template <typename Body> void forEachRowInParallel(int rows, Body body, int mini
     }
     for (int row = 0; row < rows; row += threadCount)
         body(row);
+}
+
+/// Calls `body(item)` for every item 0..count-1 on up to `threads` threads (0: defaultThreadCount()),
+/// each thread taking the next item when it has finished one, for items of uneven cost such as
+/// bootstrap replicates. Every thread holds a RowsOnThisThread, so that the loops over rows `body`
+/// makes stay on its thread. `body` must not throw and must write only to its own item's results.
+template <typename Body> void forEachItemOnThreads(int count, int threads, Body body)
+{
+    const int threadCount = std::min(threads > 0 ? threads : defaultThreadCount(), count);
+    std::atomic<int> next{0};
+    auto work = [&] {
+        const RowsOnThisThread serialRows;
+        for (int item = next++; item < count; item = next++)
+            body(item);
+    };
+    std::vector<std::jthread> helpers;
+    helpers.reserve(static_cast<size_t>(std::max(threadCount - 1, 0)));
+    for (int t = 1; t < threadCount; ++t)
+        helpers.emplace_back(work);
+    work();
 }
 
 /// The first pair (row, column), rows ascending then columns ascending, that a loop over pairs found

@@ -27,6 +27,17 @@ SharedWork::~SharedWork()
     currentGroup = m_before;
 }
 
+WorkAlone::WorkAlone()
+    : m_before(currentGroup)
+{
+    currentGroup = nullptr;
+}
+
+WorkAlone::~WorkAlone()
+{
+    currentGroup = m_before;
+}
+
 std::vector<std::size_t> evenBlockStarts(std::size_t total, int parts)
 {
     const std::size_t count = static_cast<std::size_t>(std::max(parts, 1));

@@ -47,6 +47,19 @@ private:
     ProcessGroup* m_before;
 };
 
+/// While it lives, sharingProcessGroup() is nullptr on the thread that made it: for work a process
+/// does on its own (its block of bootstrap resamples), whose inner loops must not meet the group.
+class WorkAlone {
+public:
+    WorkAlone();
+    ~WorkAlone();
+    WorkAlone(const WorkAlone&) = delete;
+    WorkAlone& operator=(const WorkAlone&) = delete;
+
+private:
+    ProcessGroup* m_before;
+};
+
 /// `total` items split into `parts` contiguous blocks whose sizes differ by one at most, the larger
 /// ones first: parts + 1 starts, from 0 to total.
 std::vector<std::size_t> evenBlockStarts(std::size_t total, int parts);

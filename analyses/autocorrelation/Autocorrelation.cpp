@@ -6,11 +6,15 @@
 #include "core/GeographicDistances.h"
 #include "core/LocusResampling.h"
 #include "core/NumberText.h"
+#include "core/ParallelRows.h"
 #include "core/PermutedRows.h"
+#include "core/ProcessGroup.h"
+#include "core/ThreadCount.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
 #include <limits>
 
 namespace tessaloc {
@@ -376,8 +380,102 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
     return result;
 }
 
+namespace {
+
+// Resamples computed at once: enough to keep every thread busy, few enough that their distance
+// matrices (one per thread at a time, each pair a double) stay within a quarter of a gigabyte.
+struct ResampleBatching {
+    int threads;
+    int capacity;
+};
+
+ResampleBatching resampleBatching(int observations, int threads)
+{
+    const double matrixBytes = static_cast<double>(PackedDistances::pairCount(observations)) * sizeof(double);
+    const int byMemory = static_cast<int>(std::clamp(256.0 * 1024 * 1024 / std::max(matrixBytes, 1.0), 1.0, 4096.0));
+    const int threadCount = std::min(threads > 0 ? threads : defaultThreadCount(), byMemory);
+    return {threadCount, std::max(16 * threadCount, 64)};
+}
+
+// What the bootstrap needs of a finished run, and where each resample's outcome goes: per
+// resample, 1 when every pair had a distance (else 0), then each class's mean.
+struct ResampleOutcomes {
+    const SampleTable& table;
+    DataType dataType;
+    const std::vector<std::uint32_t>& classOfPair;
+    const std::vector<long long>& pairCounts;
+    size_t classCount;
+    std::vector<double> values;
+
+    size_t stride() const { return classCount + 1; }
+    double* of(long long resample) { return values.data() + static_cast<size_t>(resample) * stride(); }
+
+    void compute(const std::vector<int>& drawn, double* outcome) const
+    {
+        PackedDistances genetic;
+        try {
+            genetic = BuildGeneticDistances(ResampledTable(table, dataType, drawn), dataType);
+        } catch (const DataProblem&) {
+            // A pair without a common locus among the drawn ones has no distance in this resample.
+            return;
+        }
+        outcome[0] = 1.0;
+        // Each class's sum in pair order, as the observed Ay is summed; the pairs are stored in
+        // that order.
+        std::vector<double> sums(classCount + 1, 0.0);
+        const std::vector<double>& pairs = genetic.values();
+        for (size_t pair = 0; pair < pairs.size(); ++pair)
+            sums[classOfPair[pair]] += pairs[pair];
+        for (size_t f = 0; f < classCount; ++f)
+            outcome[f + 1] = sums[f] / static_cast<double>(pairCounts[f]);
+    }
+};
+
+// Resamples first+1 .. end (1-based), drawing their loci from `random` one resample after another
+// and computing them side by side in batches.
+void computeResamples(ResampleOutcomes& outcomes, int units, long long first, long long end, int threads,
+                      RandomUniform& random, RunListener& listener)
+{
+    // The distances of these resamples are this process's own work, not to be shared row by row.
+    const WorkAlone alone;
+    const ResampleBatching batching = resampleBatching(outcomes.table.sampleCount(), threads);
+    std::vector<std::vector<int>> draws(static_cast<size_t>(batching.capacity));
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(batching.capacity));
+    for (long long batch = first; batch < end; batch += batching.capacity) {
+        listener.throwIfCancelled();
+        const int count = static_cast<int>(std::min<long long>(batching.capacity, end - batch));
+        for (int slot = 0; slot < count; ++slot)
+            draws[static_cast<size_t>(slot)] = DrawResample(units, random);
+        auto resampleAt = [&](int slot) {
+            const size_t s = static_cast<size_t>(slot);
+            failures[s] = nullptr;
+            try {
+                outcomes.compute(draws[s], outcomes.of(batch + slot));
+            } catch (...) {
+                failures[s] = std::current_exception();
+            }
+        };
+        // One resample at a time spreads its distances over the cores instead.
+        if (batching.threads == 1) {
+            for (int slot = 0; slot < count; ++slot)
+                resampleAt(slot);
+        } else {
+            forEachItemOnThreads(count, batching.threads, resampleAt);
+        }
+        for (int slot = 0; slot < count; ++slot) {
+            if (failures[static_cast<size_t>(slot)])
+                std::rethrow_exception(failures[static_cast<size_t>(slot)]);
+            const long long resample = batch + slot + 1;
+            if (resample % 10 == 0)
+                listener.status(replicateStatus("Resample: ", static_cast<int>(resample)));
+        }
+    }
+}
+
+} // namespace
+
 void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& table, DataType dataType,
-                             long long resamples, RandomUniform& random, RunListener& listener)
+                             long long resamples, RandomUniform& random, RunListener& listener, int threads)
 {
     requireBootstrapResamples(resamples);
     const DistogramResult& distogram = result.distogram;
@@ -393,28 +491,34 @@ void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& t
     if (gap == IntervalGap::None) {
         const std::vector<std::uint32_t> classes =
             classOfPairs(result.geographic, ClassLimits{distogram.lowerLimit, distogram.upperLimit});
-        std::vector<double> sums(k + 1);
-        for (long long resample = 1; resample <= resamples; ++resample) {
-            listener.throwIfCancelled();
-            const std::vector<int> drawn = DrawResample(units, random);
-            PackedDistances genetic;
-            try {
-                genetic = BuildGeneticDistances(ResampledTable(table, dataType, drawn), dataType);
-            } catch (const DataProblem&) {
-                // A pair without a common locus among the drawn ones has no distance in this resample.
+        ResampleOutcomes outcomes{table, dataType, classes, result.pairCounts, k, {}};
+        outcomes.values.assign(static_cast<size_t>(resamples) * outcomes.stride(), 0.0);
+
+        // With several processes each computes a contiguous block of resamples. Every process makes
+        // every draw, in order, so that each block gets the loci a single process would draw for it
+        // and every generator ends where a single process's would.
+        ProcessGroup* group = sharingProcessGroup();
+        const int processes = group ? group->count() : 1;
+        const size_t own = group ? static_cast<size_t>(group->index()) : 0;
+        const std::vector<size_t> blocks = evenBlockStarts(static_cast<size_t>(resamples), processes);
+        const auto first = static_cast<long long>(blocks[own]);
+        const auto end = static_cast<long long>(blocks[own + 1]);
+        for (long long resample = 0; resample < first; ++resample)
+            DrawResample(units, random);
+        computeResamples(outcomes, units, first, end, threads, random, listener);
+        for (long long resample = end; resample < resamples; ++resample)
+            DrawResample(units, random);
+        if (processes > 1)
+            group->shareBlocks(reinterpret_cast<std::byte*>(outcomes.values.data()), outcomes.stride() * sizeof(double),
+                               blocks);
+
+        for (long long resample = 0; resample < resamples; ++resample) {
+            const double* outcome = outcomes.of(resample);
+            if (outcome[0] == 0.0)
                 continue;
-            }
             ++result.usableResamples;
-            // Each class's sum in pair order, as the observed Ay is summed.
-            std::fill(sums.begin(), sums.end(), 0.0);
-            // The pairs are stored in that order.
-            const std::vector<double>& pairs = genetic.values();
-            for (size_t pair = 0; pair < pairs.size(); ++pair)
-                sums[classes[pair]] += pairs[pair];
             for (size_t f = 0; f < k; ++f)
-                values[f].push_back(sums[f] / static_cast<double>(result.pairCounts[f]));
-            if (resample % 10 == 0)
-                listener.status(replicateStatus("Resample: ", static_cast<int>(resample)));
+                values[f].push_back(outcome[f + 1]);
         }
         if (result.usableResamples == 0)
             gap = IntervalGap::NoUsableResample;
@@ -445,7 +549,8 @@ AutocorrelationResult RunAutocorrelation(const AutocorrelationInput& input, Rand
     result.dataType = input.dataType;
     result.geoDistances = input.geoDistances;
     // After the permutation test, so that its draws and the report stay those of a run without it.
-    BootstrapClassIntervals(result, data.table, input.dataType, input.settings.bootstrapResamples, random, listener);
+    BootstrapClassIntervals(result, data.table, input.dataType, input.settings.bootstrapResamples, random, listener,
+                            input.settings.permutations.threads);
     return result;
 }
 

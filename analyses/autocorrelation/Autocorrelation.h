@@ -153,8 +153,13 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
 /// points of each class's values. A resample that leaves some pair without a common locus is left
 /// out. Shows "Resample: " progress every 10 resamples and stops with RunCancelled when asked.
 /// Throws AnalysisError when `resamples` is negative or beyond kMostBootstrapResamples.
+///
+/// The resamples run side by side on `threads` threads (0: defaultThreadCount()), fewer when their
+/// distance matrices would take much memory, and with a group of processes (sharingProcessGroup())
+/// each process computes a contiguous block of them; the draws, the intervals and the generator's
+/// state afterwards are the same for any count of threads and processes.
 void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& table, DataType dataType,
-                             long long resamples, RandomUniform& random, RunListener& listener);
+                             long long resamples, RandomUniform& random, RunListener& listener, int threads = 0);
 
 /// A whole run: reads both files, builds the distances, runs the analysis and then the bootstrap of
 /// the settings. Throws AnalysisError for a negative permutation count, fewer than one class or a

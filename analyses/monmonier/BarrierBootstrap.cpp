@@ -9,9 +9,7 @@
 #include "geometry/GeometryHelpers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
-#include <thread>
 #include <unordered_map>
 
 namespace tessaloc {
@@ -208,32 +206,20 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
         for (int slot = 0; slot < count; ++slot)
             draws[static_cast<size_t>(slot)] = m_units >= 1 ? DrawResample(m_units, random) : std::vector<int>();
 
-        std::atomic<int> next{0};
-        auto work = [&] {
-            // Each replicate is one thread's work; its distances take no threads of their own.
-            const RowsOnThisThread serialRows;
-            for (int slot = next++; slot < count; slot = next++) {
-                const size_t s = static_cast<size_t>(slot);
-                failures[s] = nullptr;
-                try {
-                    if (m_units >= 1) {
-                        searches[s] = search(draws[s]);
-                    } else {
-                        searches[s] = ReplicateSearch{ReplicateSearch::Outcome::NoDistances, {}};
-                    }
-                } catch (...) {
-                    failures[s] = std::current_exception();
+        // Each replicate is one thread's work; its distances take no threads of their own.
+        forEachItemOnThreads(count, threadCount, [&](int slot) {
+            const size_t s = static_cast<size_t>(slot);
+            failures[s] = nullptr;
+            try {
+                if (m_units >= 1) {
+                    searches[s] = search(draws[s]);
+                } else {
+                    searches[s] = ReplicateSearch{ReplicateSearch::Outcome::NoDistances, {}};
                 }
+            } catch (...) {
+                failures[s] = std::current_exception();
             }
-        };
-        {
-            std::vector<std::jthread> helpers;
-            const int helperCount = std::min(threadCount, count) - 1;
-            helpers.reserve(static_cast<size_t>(std::max(helperCount, 0)));
-            for (int t = 0; t < helperCount; ++t)
-                helpers.emplace_back(work);
-            work();
-        }
+        });
 
         for (int slot = 0; slot < count; ++slot) {
             const size_t s = static_cast<size_t>(slot);

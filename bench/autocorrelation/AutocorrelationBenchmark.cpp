@@ -53,7 +53,8 @@ void BM_AutocorrelationWithIntervals(benchmark::State& state)
         RandomUniform random(12345, 67890);
         AutocorrelationResult result =
             ComputeAutocorrelation(m.genetic, m.geographic, settings, random, RunListener::none());
-        BootstrapClassIntervals(result, table, DataType::Codominant, 200, random, RunListener::none());
+        BootstrapClassIntervals(result, table, DataType::Codominant, 200, random, RunListener::none(),
+                                settings.permutations.threads);
         benchmark::DoNotOptimize(result.confidence.data());
     }
 }

@@ -6,6 +6,7 @@
 #include "tests/support/LiteralAutocorrelation.h"
 #include "tests/support/LiteralDistances.h"
 #include "tests/support/RandomMatrices.h"
+#include "tests/support/ThreadsAsProcesses.h"
 
 #include "core/Errors.h"
 #include "core/GeneticDistances.h"
@@ -198,9 +199,10 @@ SampleTable tableOf(const std::vector<std::vector<std::string>>& rows)
 }
 
 // The engine's bootstrap after its permutation test against the literal bootstrap from the same
-// point of the generator.
+// point of the generator, on `threads` threads in each of `processes` processes (threads standing in
+// for them): every process must end with the single process's intervals and generator.
 void expectLiteralBootstrap(const SampleTable& table, DataType type, int classes, long long resamples,
-                            const std::string& label)
+                            const std::string& label, int threads = 1, int processes = 1)
 {
     AutocorrelationSettings settings;
     settings.classCount = classes;
@@ -208,33 +210,45 @@ void expectLiteralBootstrap(const SampleTable& table, DataType type, int classes
     settings.classMode = ClassMode::EqualCounts;
     const SquareMatrix geographic = BuildGeographicDistances(table, false).square();
     RandomUniform random(11, 13);
-    AutocorrelationResult result = ComputeAutocorrelation(BuildGeneticDistances(table, type).square(), geographic,
-                                                          settings, random, RunListener::none());
+    const AutocorrelationResult run = ComputeAutocorrelation(BuildGeneticDistances(table, type).square(), geographic,
+                                                             settings, random, RunListener::none());
     RandomUniform literalRandom = random;
-    BootstrapClassIntervals(result, table, type, resamples, random, RunListener::none());
     const std::vector<std::vector<double>> rows = reference::literalBootstrapClassMeans(
-        table, type, geographic, result.distogram.lowerLimit, result.distogram.upperLimit, resamples, literalRandom);
-    EXPECT_EQ(random.state1(), literalRandom.state1()) << label << ": both draw the same numbers";
-    EXPECT_EQ(random.state2(), literalRandom.state2()) << label;
-    EXPECT_EQ(result.bootstrapResamples, resamples) << label;
-    EXPECT_EQ(result.usableResamples, static_cast<long long>(rows.size())) << label;
-    for (size_t f = 0; f < static_cast<size_t>(classes); ++f) {
-        std::vector<double> means;
-        for (const std::vector<double>& row : rows)
-            means.push_back(row[f]);
-        std::vector<double> distinct = means;
-        std::sort(distinct.begin(), distinct.end());
-        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-        if (distinct.size() < 2) {
-            EXPECT_EQ(result.intervalGaps[f],
-                      rows.empty() ? IntervalGap::NoUsableResample : IntervalGap::TooFewDistinctValues)
-                << label << " class " << f;
-            EXPECT_FALSE(result.confidence[f].defined()) << label;
-            continue;
+        table, type, geographic, run.distogram.lowerLimit, run.distogram.upperLimit, resamples, literalRandom);
+
+    std::vector<AutocorrelationResult> results(static_cast<size_t>(processes), run);
+    std::vector<RandomUniform> randoms(static_cast<size_t>(processes), random);
+    const auto failures = test::ThreadsAsProcesses::run(processes, [&](int index) {
+        const size_t p = static_cast<size_t>(index);
+        BootstrapClassIntervals(results[p], table, type, resamples, randoms[p], RunListener::none(), threads);
+    });
+    for (size_t p = 0; p < results.size(); ++p) {
+        const std::string where = label + ", " + std::to_string(threads) + " threads, process " + std::to_string(p) +
+                                  " of " + std::to_string(processes);
+        ASSERT_FALSE(failures[p]) << where;
+        const AutocorrelationResult& result = results[p];
+        EXPECT_EQ(randoms[p].state1(), literalRandom.state1()) << where << ": both draw the same numbers";
+        EXPECT_EQ(randoms[p].state2(), literalRandom.state2()) << where;
+        EXPECT_EQ(result.bootstrapResamples, resamples) << where;
+        EXPECT_EQ(result.usableResamples, static_cast<long long>(rows.size())) << where;
+        for (size_t f = 0; f < static_cast<size_t>(classes); ++f) {
+            std::vector<double> means;
+            for (const std::vector<double>& row : rows)
+                means.push_back(row[f]);
+            std::vector<double> distinct = means;
+            std::sort(distinct.begin(), distinct.end());
+            distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+            if (distinct.size() < 2) {
+                EXPECT_EQ(result.intervalGaps[f],
+                          rows.empty() ? IntervalGap::NoUsableResample : IntervalGap::TooFewDistinctValues)
+                    << where << " class " << f;
+                EXPECT_FALSE(result.confidence[f].defined()) << where;
+                continue;
+            }
+            EXPECT_EQ(result.intervalGaps[f], IntervalGap::None) << where << " class " << f;
+            EXPECT_EQ(result.confidence[f].low, reference::literalQuantile(means, 0.025)) << where << " class " << f;
+            EXPECT_EQ(result.confidence[f].high, reference::literalQuantile(means, 0.975)) << where << " class " << f;
         }
-        EXPECT_EQ(result.intervalGaps[f], IntervalGap::None) << label << " class " << f;
-        EXPECT_EQ(result.confidence[f].low, reference::literalQuantile(means, 0.025)) << label << " class " << f;
-        EXPECT_EQ(result.confidence[f].high, reference::literalQuantile(means, 0.975)) << label << " class " << f;
     }
 }
 
@@ -251,17 +265,22 @@ TEST(AutocorrelationSignificance, BootstrapIntervalsFollowTheLiteralResamplesOfE
     }
 }
 
+// Observation 1 has only its first locus: without that locus among the draws, its pairs have no
+// distance, which (2/3)^3 of the resamples do.
+SampleTable firstObservationWithOneLocus()
+{
+    return tableOf({{"1\\2", "0\\0", "0\\0"},
+                    {"1\\1", "2\\2", "1\\3"},
+                    {"2\\2", "1\\2", "3\\3"},
+                    {"1\\2", "1\\1", "1\\1"},
+                    {"2\\2", "2\\2", "1\\3"},
+                    {"1\\1", "1\\2", "3\\3"},
+                    {"1\\2", "2\\2", "1\\1"}});
+}
+
 TEST(AutocorrelationSignificance, AResampleThatLeavesAPairWithoutACommonLocusIsLeftOut)
 {
-    // Observation 1 has only its first locus: without that locus among the draws, its pairs have no
-    // distance, which (2/3)^3 of the resamples do.
-    const SampleTable table = tableOf({{"1\\2", "0\\0", "0\\0"},
-                                       {"1\\1", "2\\2", "1\\3"},
-                                       {"2\\2", "1\\2", "3\\3"},
-                                       {"1\\2", "1\\1", "1\\1"},
-                                       {"2\\2", "2\\2", "1\\3"},
-                                       {"1\\1", "1\\2", "3\\3"},
-                                       {"1\\2", "2\\2", "1\\1"}});
+    const SampleTable table = firstObservationWithOneLocus();
     AutocorrelationSettings settings;
     settings.classCount = 2;
     settings.permutations.count = 9;
@@ -274,6 +293,26 @@ TEST(AutocorrelationSignificance, AResampleThatLeavesAPairWithoutACommonLocusIsL
     EXPECT_LT(result.usableResamples, 40);
     EXPECT_GT(result.usableResamples, 10);
     expectLiteralBootstrap(table, DataType::Codominant, 2, 40, "missing loci");
+}
+
+TEST(AutocorrelationSignificance, TheResamplesGiveTheSameIntervalsOnAnyCountOfThreadsAndProcesses)
+{
+    // More resamples than one batch holds, some of them without a distance for every pair: each
+    // must keep its place among the others whichever thread or process computed it.
+    const SampleTable missing = firstObservationWithOneLocus();
+    reference::RandomTableRecipe recipe;
+    recipe.samples = 20;
+    recipe.loci = 9;
+    recipe.seed = 41;
+    const SampleTable sequences = reference::randomSampleTable(DataType::Sequences, recipe);
+    struct Case {
+        int threads;
+        int processes;
+    };
+    for (const Case c : {Case{2, 1}, Case{3, 1}, Case{1, 2}, Case{2, 3}, Case{4, 5}}) {
+        expectLiteralBootstrap(missing, DataType::Codominant, 2, 150, "missing loci", c.threads, c.processes);
+        expectLiteralBootstrap(sequences, DataType::Sequences, 3, 70, "sequences", c.threads, c.processes);
+    }
 }
 
 TEST(AutocorrelationSignificance, OneLocusGivesNoIntervalAndSaysWhy)
