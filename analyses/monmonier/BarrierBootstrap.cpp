@@ -5,10 +5,13 @@
 #include "core/LocusResampling.h"
 #include "core/ParallelRows.h"
 #include "core/Permutations.h"
+#include "core/ProcessGroup.h"
 #include "core/ThreadCount.h"
 #include "geometry/GeometryHelpers.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <unordered_map>
 
@@ -105,6 +108,77 @@ private:
     std::unordered_map<std::uint64_t, std::int32_t> m_pieces;   // (from, to) -> replicates
 };
 
+// The searches of a block of replicates as whole numbers, one replicate after another, so that a
+// group of processes can share them: the outcome; for a searched replicate then the number of
+// barriers, each barrier's number of edges and its edges, the number of pieces and their two edges.
+class PackedSearches {
+public:
+    void add(const ReplicateSearch& search)
+    {
+        m_values.push_back(static_cast<std::int32_t>(search.outcome));
+        if (search.outcome != ReplicateSearch::Outcome::Searched)
+            return;
+        const BarrierCrossings& crossings = search.crossings;
+        m_values.push_back(static_cast<std::int32_t>(crossings.edges.size()));
+        for (const std::vector<std::int32_t>& edges : crossings.edges) {
+            m_values.push_back(static_cast<std::int32_t>(edges.size()));
+            m_values.insert(m_values.end(), edges.begin(), edges.end());
+        }
+        m_values.push_back(static_cast<std::int32_t>(crossings.pieces.size()));
+        for (const auto& [from, to] : crossings.pieces) {
+            m_values.push_back(from);
+            m_values.push_back(to);
+        }
+    }
+
+    /// Every process's block after the others', in the order of the processes: afterwards this
+    /// holds the searches of all replicates.
+    void share(ProcessGroup& group)
+    {
+        const int processes = group.count();
+        std::vector<std::uint64_t> sizes(static_cast<size_t>(processes), 0);
+        sizes[static_cast<size_t>(group.index())] = m_values.size();
+        group.shareBlocks(reinterpret_cast<std::byte*>(sizes.data()), sizeof(std::uint64_t),
+                          evenBlockStarts(static_cast<size_t>(processes), processes));
+        std::vector<size_t> starts(1, 0);
+        for (const std::uint64_t size : sizes)
+            starts.push_back(starts.back() + static_cast<size_t>(size));
+        std::vector<std::int32_t> all(starts.back());
+        std::copy(m_values.begin(), m_values.end(),
+                  all.begin() + static_cast<std::ptrdiff_t>(starts[static_cast<size_t>(group.index())]));
+        group.shareBlocks(reinterpret_cast<std::byte*>(all.data()), sizeof(std::int32_t), starts);
+        m_values = std::move(all);
+        m_read = 0;
+    }
+
+    /// The next search, in the order they were added.
+    ReplicateSearch next()
+    {
+        ReplicateSearch search;
+        search.outcome = static_cast<ReplicateSearch::Outcome>(take());
+        if (search.outcome != ReplicateSearch::Outcome::Searched)
+            return search;
+        search.crossings.edges.resize(static_cast<size_t>(take()));
+        for (std::vector<std::int32_t>& edges : search.crossings.edges) {
+            edges.resize(static_cast<size_t>(take()));
+            for (std::int32_t& edge : edges)
+                edge = take();
+        }
+        search.crossings.pieces.resize(static_cast<size_t>(take()));
+        for (auto& [from, to] : search.crossings.pieces) {
+            from = take();
+            to = take();
+        }
+        return search;
+    }
+
+private:
+    std::int32_t take() { return m_values.at(m_read++); }
+
+    std::vector<std::int32_t> m_values;
+    size_t m_read = 0;
+};
+
 } // namespace
 
 BarrierCrossings CrossingsOf(const std::vector<BarrierRecord>& barriers, const EdgeNumbers& numbers)
@@ -193,21 +267,50 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
     if (m_units == 1)
         listener.warning(singleUnitBootstrapWarning(m_data.dataType));
 
+    auto count = [&](long long replicate, const ReplicateSearch& search) {
+        switch (search.outcome) {
+        case ReplicateSearch::Outcome::NoStartEdge:
+            ++support.withoutStartEdge;
+            break;
+        case ReplicateSearch::Outcome::NoDistances:
+            ++support.withoutDistances;
+            break;
+        case ReplicateSearch::Outcome::Searched:
+            tally.add(replicate, search.crossings);
+            break;
+        }
+    };
+    // Without a locus to draw (no genetic data), no replicate has distances and none draws.
+    auto draw = [&] { return m_units >= 1 ? DrawResample(m_units, random) : std::vector<int>(); };
+
+    // With several processes each searches a contiguous block of replicates. Every process makes
+    // every draw, in order, so that each block gets the loci a single process would draw for it and
+    // every generator ends where a single process's would; the searches are then shared and counted
+    // in replicate order.
+    ProcessGroup* group = sharingProcessGroup();
+    const bool shared = group && group->count() > 1;
+    const std::vector<size_t> blocks = evenBlockStarts(static_cast<size_t>(replicates), shared ? group->count() : 1);
+    const size_t own = shared ? static_cast<size_t>(group->index()) : 0;
+    const auto blockFirst = static_cast<long long>(blocks[own]) + 1;
+    const auto blockLast = static_cast<long long>(blocks[own + 1]);
+    PackedSearches packed;
+    for (long long replicate = 1; replicate < blockFirst; ++replicate)
+        draw();
+
     const int threadCount = threads > 0 ? threads : defaultThreadCount();
     const int capacity = batchCapacity(threadCount, m_units);
     std::vector<std::vector<int>> draws(static_cast<size_t>(capacity));
     std::vector<ReplicateSearch> searches(static_cast<size_t>(capacity));
     std::vector<std::exception_ptr> failures(static_cast<size_t>(capacity));
 
-    for (long long first = 1; first <= replicates; first += capacity) {
+    for (long long first = blockFirst; first <= blockLast; first += capacity) {
         listener.throwIfCancelled();
-        const int count = static_cast<int>(std::min<long long>(capacity, replicates - first + 1));
-        // Without a locus to draw (no genetic data), no replicate has distances.
-        for (int slot = 0; slot < count; ++slot)
-            draws[static_cast<size_t>(slot)] = m_units >= 1 ? DrawResample(m_units, random) : std::vector<int>();
+        const int slots = static_cast<int>(std::min<long long>(capacity, blockLast - first + 1));
+        for (int slot = 0; slot < slots; ++slot)
+            draws[static_cast<size_t>(slot)] = draw();
 
         // Each replicate is one thread's work; its distances take no threads of their own.
-        forEachItemOnThreads(count, threadCount, [&](int slot) {
+        forEachItemOnThreads(slots, threadCount, [&](int slot) {
             const size_t s = static_cast<size_t>(slot);
             failures[s] = nullptr;
             try {
@@ -221,26 +324,27 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
             }
         });
 
-        for (int slot = 0; slot < count; ++slot) {
+        for (int slot = 0; slot < slots; ++slot) {
             const size_t s = static_cast<size_t>(slot);
             if (failures[s])
                 std::rethrow_exception(failures[s]);
             const long long replicate = first + slot;
-            switch (searches[s].outcome) {
-            case ReplicateSearch::Outcome::NoStartEdge:
-                ++support.withoutStartEdge;
-                break;
-            case ReplicateSearch::Outcome::NoDistances:
-                ++support.withoutDistances;
-                break;
-            case ReplicateSearch::Outcome::Searched:
-                tally.add(replicate, searches[s].crossings);
-                break;
-            }
+            if (shared)
+                packed.add(searches[s]);
+            else
+                count(replicate, searches[s]);
             if (replicate % 10 == 0)
                 listener.status(replicateStatus("Bootstrap: ", static_cast<int>(replicate)));
         }
-        listener.progress(first + count - 1, replicates);
+        listener.progress(first + slots - 1, replicates);
+    }
+
+    if (shared) {
+        for (long long replicate = blockLast + 1; replicate <= replicates; ++replicate)
+            draw();
+        packed.share(*group);
+        for (long long replicate = 1; replicate <= replicates; ++replicate)
+            count(replicate, packed.next());
     }
     tally.fill(support, observedCrossings, m_data.barrierCount);
     return support;

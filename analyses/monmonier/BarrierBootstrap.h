@@ -66,7 +66,10 @@ public:
     /// `replicates` replicates (0..kMostBootstrapReplicates). Every replicate's positions are drawn
     /// from `random` in replicate order (DrawResample), a batch at a time on the calling thread; the
     /// batch's searches run on `threads` threads (0: defaultThreadCount()), and their crossings are counted
-    /// in replicate order, so the support does not depend on the number of threads. Warns through
+    /// in replicate order, so the support does not depend on the number of threads. With a group of
+    /// processes (sharingProcessGroup()) each process searches a contiguous block of replicates and
+    /// the searches are shared before they are counted: every process ends with a single process's
+    /// support and generator. Warns through
     /// the listener when a single locus is resampled; shows "Bootstrap: " with every 10th replicate;
     /// throws RunCancelled between batches when asked.
     BarrierSupport run(const std::vector<BarrierRecord>& observed, long long replicates, int threads,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the same Mantel run, N = 5000 individuals x 200 biallelic SNPs and 999 permutations by
 # default (or, with ANALYSIS autocorrelation, a spatial autocorrelation run with its class table and
-# 200 bootstrap resamples of the loci), once in one process and once shared between the processes of `mpirun -np K`, each process
+# 200 bootstrap resamples of the loci; with ANALYSIS monmonier, three barriers and 100 bootstrap
+# replicates of their support), once in one process and once shared between the processes of `mpirun -np K`, each process
 # on one thread (--threads 1), in turn, REPEATS times; checks that every report is the same, byte for
 # byte, and prints each pair of times with their ratio, the load of the machine before each run, and
 # the processor's vector extensions. The tessaloc-cli must be built with MPI (-DTESSALOC_WITH_MPI=ON,
@@ -38,13 +39,20 @@ case "$analysis" in
   autocorrelation)
     run=(autocorrelation --threads 1 --seed 1,1 --permutations "$permutations" --bootstrap 200)
     outputs=(SAA-Results.txt classes.csv) ;;
-  *) echo "compare_processes: ANALYSIS is mantel or autocorrelation, not $analysis" >&2; exit 1 ;;
+  monmonier)
+    run=(monmonier --threads 1 --seed 1,1 --barriers 3 --bootstrap 100)
+    outputs=(monmonierresults.txt support.csv) ;;
+  *) echo "compare_processes: ANALYSIS is mantel, autocorrelation or monmonier, not $analysis" >&2; exit 1 ;;
 esac
 files=("$folder/coordinates.txt" "$folder/genotypes.txt")
 
-# The class table's option, for the autocorrelation run writing into $1.
+# The option of the autocorrelation's class table or of the barriers' support table, for the run
+# writing into $1.
 table() {
-  if [[ "$analysis" == autocorrelation ]]; then echo "--intervals $1/classes.csv"; fi
+  case "$analysis" in
+    autocorrelation) echo "--intervals $1/classes.csv" ;;
+    monmonier) echo "--support $1/support.csv" ;;
+  esac
 }
 
 seconds() {

@@ -10,6 +10,7 @@
 #include "tests/support/ObservedBarrierSearch.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TempFiles.h"
+#include "tests/support/ThreadsAsProcesses.h"
 
 #include <gtest/gtest.h>
 
@@ -226,29 +227,70 @@ TEST(BarrierBootstrap, TheLiteralCasesReachEveryOutcome)
     EXPECT_GT(literalFor(DataType::Codominant, MonmonierDistanceKind::Raw, 3, 5, 4, 0.0, 3, 60).withoutStartEdge, 0);
 }
 
-TEST(BarrierBootstrap, TheSupportDoesNotDependOnTheNumberOfThreads)
+void expectSameSupport(const BarrierSupport& other, const BarrierSupport& one, const std::string& where)
 {
-    const Search search(reference::randomSampleTable(DataType::Codominant, recipe(30, 8, 0.05, 17)),
-                        DataType::Codominant, false, MonmonierDistanceKind::Residual, 3);
-    const BarrierBootstrap bootstrap = search.bootstrap();
-    const auto runOn = [&](int threads) {
-        RandomUniform random(5, 9);
-        BarrierSupport support = bootstrap.run(search.barriers, 150, threads, random);
-        return std::make_pair(std::move(support), random.state1());
+    EXPECT_EQ(other.withoutStartEdge, one.withoutStartEdge) << where;
+    EXPECT_EQ(other.withoutDistances, one.withoutDistances) << where;
+    ASSERT_EQ(other.rows.size(), one.rows.size()) << where;
+    for (size_t r = 0; r < one.rows.size(); ++r) {
+        EXPECT_EQ(other.rows[r].edge, one.rows[r].edge) << where;
+        EXPECT_EQ(other.rows[r].observed, one.rows[r].observed) << where;
+        EXPECT_EQ(other.rows[r].any, one.rows[r].any) << where;
+        EXPECT_EQ(other.rows[r].barriers, one.rows[r].barriers) << where;
+    }
+    ASSERT_EQ(other.pieces.size(), one.pieces.size()) << where;
+    for (size_t p = 0; p < one.pieces.size(); ++p) {
+        EXPECT_EQ(std::make_pair(other.pieces[p].from, other.pieces[p].to),
+                  std::make_pair(one.pieces[p].from, one.pieces[p].to))
+            << where;
+        EXPECT_EQ(other.pieces[p].any, one.pieces[p].any) << where;
+    }
+}
+
+TEST(BarrierBootstrap, TheSupportDoesNotDependOnTheNumberOfThreadsOrProcesses)
+{
+    // Residual barriers on a larger table, and two tables on which some replicates have no
+    // distances or find no start edge: those outcomes must keep their places too.
+    struct Case {
+        const char* name;
+        DataType type;
+        MonmonierDistanceKind kind;
+        long long barriers;
+        reference::RandomTableRecipe recipe;
     };
-    const auto [one, state] = runOn(1);
-    for (const int threads : {2, 3, 8}) {
-        const auto [other, otherState] = runOn(threads);
-        EXPECT_EQ(otherState, state) << threads << " threads";
-        ASSERT_EQ(other.rows.size(), one.rows.size()) << threads << " threads";
-        for (size_t r = 0; r < one.rows.size(); ++r) {
-            EXPECT_EQ(other.rows[r].edge, one.rows[r].edge);
-            EXPECT_EQ(other.rows[r].any, one.rows[r].any);
-            EXPECT_EQ(other.rows[r].barriers, one.rows[r].barriers);
+    for (const Case& c :
+         {Case{"residuals", DataType::Codominant, MonmonierDistanceKind::Residual, 3, recipe(30, 8, 0.05, 17)},
+          Case{"missing data", DataType::Genotypes, MonmonierDistanceKind::Raw, 1, recipe(12, 4, 0.15, 3)},
+          Case{"few locations", DataType::Codominant, MonmonierDistanceKind::Raw, 3, recipe(5, 4, 0.0, 3)}}) {
+        const Search search(reference::randomSampleTable(c.type, c.recipe), c.type, false, c.kind, c.barriers);
+        const BarrierBootstrap bootstrap = search.bootstrap();
+        RandomUniform random(5, 9);
+        const BarrierSupport one = bootstrap.run(search.barriers, 150, 1, random);
+        if (c.kind == MonmonierDistanceKind::Raw) {
+            EXPECT_GT(one.withoutDistances + one.withoutStartEdge, 0) << c.name << " reaches the other outcomes";
         }
-        ASSERT_EQ(other.pieces.size(), one.pieces.size());
-        for (size_t p = 0; p < one.pieces.size(); ++p)
-            EXPECT_EQ(other.pieces[p].any, one.pieces[p].any);
+        struct Sharing {
+            int threads;
+            int processes;
+        };
+        for (const Sharing sharing :
+             {Sharing{2, 1}, Sharing{3, 1}, Sharing{8, 1}, Sharing{1, 2}, Sharing{2, 3}, Sharing{3, 4}}) {
+            std::vector<BarrierSupport> supports(static_cast<size_t>(sharing.processes));
+            std::vector<RandomUniform> randoms(static_cast<size_t>(sharing.processes), RandomUniform(5, 9));
+            const auto failures = test::ThreadsAsProcesses::run(sharing.processes, [&](int index) {
+                const size_t p = static_cast<size_t>(index);
+                supports[p] = bootstrap.run(search.barriers, 150, sharing.threads, randoms[p]);
+            });
+            for (size_t p = 0; p < supports.size(); ++p) {
+                const std::string where = std::string(c.name) + ", " + std::to_string(sharing.threads) +
+                                          " threads, process " + std::to_string(p) + " of " +
+                                          std::to_string(sharing.processes);
+                ASSERT_FALSE(failures[p]) << where;
+                EXPECT_EQ(randoms[p].state1(), random.state1()) << where;
+                EXPECT_EQ(randoms[p].state2(), random.state2()) << where;
+                expectSameSupport(supports[p], one, where);
+            }
+        }
     }
 }
 
