@@ -382,8 +382,9 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
 
 namespace {
 
-// Resamples computed at once: enough to keep every thread busy, few enough that their distance
-// matrices (one per thread at a time, each pair a double) stay within a quarter of a gigabyte.
+// The threads that compute resamples side by side, as many as their distance matrices (one per
+// thread at a time, each pair a double) allow within a quarter of a gigabyte, and the resamples of
+// a batch: a few per thread, so that a cancellation is seen within a few resamples' time.
 struct ResampleBatching {
     int threads;
     int capacity;
@@ -394,7 +395,7 @@ ResampleBatching resampleBatching(int observations, int threads)
     const double matrixBytes = static_cast<double>(PackedDistances::pairCount(observations)) * sizeof(double);
     const int byMemory = static_cast<int>(std::clamp(256.0 * 1024 * 1024 / std::max(matrixBytes, 1.0), 1.0, 4096.0));
     const int threadCount = std::min(threads > 0 ? threads : defaultThreadCount(), byMemory);
-    return {threadCount, std::max(16 * threadCount, 64)};
+    return {threadCount, threadCount == 1 ? 1 : 4 * threadCount};
 }
 
 // What the bootstrap needs of a finished run, and where each resample's outcome goes: per

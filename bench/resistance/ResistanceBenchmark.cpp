@@ -1,12 +1,15 @@
 // Distances over a resistance surface at the sizes users bring: 500 locations on a 1000 x 1000
 // surface with 8 neighbours (circuit resistance and least-cost paths, the latter on one thread and
-// on all cores), and 100 locations on 200 x 200, the size compare_scipy.py measures beside scipy.
-// The surface: resistances uniform in [1, 10) with a river of impassable cells across it, crossed
-// by two bridges; the locations on passable cells, from a fixed seed.
+// on all cores), 5000 locations on it (circuit resistance), and 100 locations on 200 x 200, the
+// size compare_scipy.py measures beside scipy. The surface: resistances uniform in [1, 10) with a
+// river of impassable cells across it, crossed by two bridges; the locations on passable cells,
+// from a fixed seed.
 //
-// peak_rss_MB is the process's peak resident memory after the run, which the largest circuit run
-// (registered first) decides until the one with the minimum degree ordering, registered last; compare_scipy.py measures
-// each run in a process of its own.
+// peak_rss_MB is the process's peak resident memory after the run: the largest of the runs so far
+// (the circuit on 1000 x 1000 with 500 locations is registered first, so its figure is its own);
+// compare_scipy.py measures each run in a process of its own. The circuit runs also give the
+// seconds of each step as the engine names it (build_s, order_s, factor_s, and solve_s: the solves
+// for the locations and filling the matrix). Only the solves grow with the number of locations.
 
 #include "resistance/CircuitDistances.h"
 #include "resistance/LeastCostDistances.h"
@@ -15,9 +18,13 @@
 
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <random>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -67,6 +74,31 @@ const Landscape& landscape(int size, int locations)
     return it->second;
 }
 
+// The seconds between one status text and the next, added up per text.
+class StepTimes : public RunListener {
+public:
+    void status(std::string_view text) override
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_step.empty())
+            m_seconds[m_step] += std::chrono::duration<double>(now - m_since).count();
+        m_step = std::string(text);
+        m_since = now;
+    }
+    /// Ends the last step.
+    void finish() { status(""); }
+    double seconds(const std::string& step) const
+    {
+        const auto it = m_seconds.find(step);
+        return it == m_seconds.end() ? 0.0 : it->second;
+    }
+
+private:
+    std::string m_step;
+    std::chrono::steady_clock::time_point m_since;
+    std::map<std::string, double> m_seconds;
+};
+
 double peakMegabytes()
 {
     rusage usage{};
@@ -81,11 +113,17 @@ void BM_Circuit(benchmark::State& state)
     const Landscape& data = landscape(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     const CircuitOrdering ordering =
         state.range(2) == 0 ? CircuitOrdering::GridDissection : CircuitOrdering::MinimumDegree;
+    StepTimes steps;
     for (auto _ : state) {
-        SquareMatrix d = CircuitDistances(data.surface, data.locations, 8, RunListener::none(), 0, ordering);
+        SquareMatrix d = CircuitDistances(data.surface, data.locations, 8, steps, 0, ordering);
+        steps.finish();
         benchmark::DoNotOptimize(d.values().data());
     }
     state.counters["peak_rss_MB"] = peakMegabytes();
+    for (const auto& [step, name] : {std::pair{"building the circuit", "build_s"}, std::pair{"ordering", "order_s"},
+                                     std::pair{"factoring", "factor_s"}, std::pair{"solving", "solve_s"}})
+        state.counters[name] = benchmark::Counter(steps.seconds(std::string("Circuit resistance: ") + step),
+                                                  benchmark::Counter::kAvgIterations);
 }
 
 // Third argument: threads (0 = one per core).
@@ -101,6 +139,7 @@ void BM_LeastCost(benchmark::State& state)
 
 BENCHMARK(BM_Circuit)
     ->Args({1000, 500, 0})
+    ->Args({1000, 5000, 0})
     ->Args({200, 100, 0})
     ->Args({200, 100, 1})
     ->Args({1000, 500, 1})
