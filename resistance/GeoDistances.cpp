@@ -77,15 +77,21 @@ std::optional<GeoDistanceKind> parseGeoDistanceKind(std::string_view name)
     return std::nullopt;
 }
 
+std::string missingFileProblem(const GeoDistanceSettings& settings)
+{
+    if (settings.kind == GeoDistanceKind::Straight || !settings.file.empty())
+        return {};
+    if (settings.kind == GeoDistanceKind::Matrix)
+        return std::string("No ") + kDistanceMatrixFileRole + " is named.";
+    return std::string("No ") + kSurfaceRole + " is named for the " +
+           (settings.kind == GeoDistanceKind::LeastCost ? "least-cost paths." : "circuit resistance.");
+}
+
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& settings,
                                       RunListener& listener)
 {
-    if (settings.kind != GeoDistanceKind::Straight && settings.file.empty())
-        throw DataProblem(
-            settings.kind == GeoDistanceKind::Matrix
-                ? std::string("No ") + kDistanceMatrixFileRole + " is named."
-                : std::string("No ") + kSurfaceRole + " is named for the " +
-                      (settings.kind == GeoDistanceKind::LeastCost ? "least-cost paths." : "circuit resistance."));
+    if (const std::string problem = missingFileProblem(settings); !problem.empty())
+        throw DataProblem(problem);
     switch (settings.kind) {
     case GeoDistanceKind::Straight:
         break;

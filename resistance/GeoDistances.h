@@ -38,6 +38,10 @@ struct GeoDistanceSettings {
     std::uint64_t memoryLimit = 0;
 };
 
+/// The message for a choice that needs a file (a resistance surface or a distance matrix) and names
+/// none ("No resistance surface is named for the circuit resistance."); empty when nothing is missing.
+std::string missingFileProblem(const GeoDistanceSettings& settings);
+
 /// The pairwise geographic distances of the table's observations as `settings` chooses them:
 /// symmetric, zero diagonal, one row per observation in table order.
 ///

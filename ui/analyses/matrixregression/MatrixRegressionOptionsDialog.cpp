@@ -3,9 +3,11 @@
 #include "ui/shell/GeoDistanceGroup.h"
 #include "ui/shell/ProgramState.h"
 #include "ui/widgets/NumericText.h"
+#include "ui/widgets/UiHooks.h"
 #include "ui/widgets/WindowParts.h"
 
 #include "analyses/PredictorMatrices.h"
+#include "resistance/GeoDistances.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -70,7 +72,13 @@ void MatrixRegressionOptionsDialog::showPredictors()
 
 void MatrixRegressionOptionsDialog::addPredictor()
 {
-    m_predictors.push_back(m_choice->settings());
+    const GeoDistanceSettings choice = m_choice->settings();
+    // A surface or matrix without its file could only fail when the analysis runs.
+    if (const std::string problem = missingFileProblem(choice); !problem.empty()) {
+        showMessage(this, QString::fromStdString(problem));
+        return;
+    }
+    m_predictors.push_back(choice);
     showPredictors();
     m_predictorList->setCurrentRow(m_predictorList->count() - 1);
 }

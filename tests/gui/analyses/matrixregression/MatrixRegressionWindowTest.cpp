@@ -82,6 +82,7 @@ private slots:
 
     void theOptionsWindowAddsAndRemovesPredictors()
     {
+        ScriptedDialogs dialogs;
         ProgramState state;
         MatrixRegressionOptionsDialog window(state);
         QCOMPARE(window.windowTitle(), QStringLiteral("Multiple Matrix Regression Options"));
@@ -98,6 +99,14 @@ private slots:
         list->setCurrentRow(0);
         child<QPushButton>(window, "Command3")->click();
         QCOMPARE(list->count(), 1);
+
+        // A surface without its file is not added: the window says what is missing.
+        kind->setCurrentIndex(kind->findData(static_cast<int>(GeoDistanceKind::Circuit)));
+        child<QLineEdit>(window, "geoDistanceFile")->setText(QString());
+        child<QPushButton>(window, "Command2")->click();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("No resistance surface is named for the circuit resistance.")});
 
         child<QLineEdit>(window, "Text1")->setText(QStringLiteral("250"));
         child<QCheckBox>(window, "Check1")->setChecked(true);
