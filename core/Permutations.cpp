@@ -271,9 +271,9 @@ void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::s
 
     // Replicates first..end-1 (numbered from 1) are this process's; the arrangements of the others
     // are drawn and passed over.
-    const std::vector<size_t> starts = evenBlockStarts(static_cast<size_t>(m_replicates), group->count());
-    const int mine = static_cast<int>(starts[static_cast<size_t>(group->index())]) + 1;
-    const int end = static_cast<int>(starts[static_cast<size_t>(group->index()) + 1]) + 1;
+    const OwnBlock block = ownBlock(static_cast<size_t>(m_replicates), group);
+    const int mine = static_cast<int>(block.first) + 1;
+    const int end = static_cast<int>(block.end) + 1;
     std::vector<std::byte> records(static_cast<size_t>(m_replicates) * slots.bytesPerSlot);
     for (int replicate = 1; replicate < mine; ++replicate)
         arrangements.next(random);
@@ -289,7 +289,7 @@ void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::s
     for (int replicate = end; replicate <= m_replicates; ++replicate)
         arrangements.next(random);
 
-    group->shareBlocks(records.data(), slots.bytesPerSlot, starts);
+    group->shareBlocks(records.data(), slots.bytesPerSlot, block.starts);
     for (int replicate = 1; replicate <= m_replicates; ++replicate) {
         const std::byte* record = records.data() + static_cast<size_t>(replicate - 1) * slots.bytesPerSlot;
         std::copy(record, record + slots.bytesPerSlot, slots.data);

@@ -47,6 +47,16 @@ std::vector<std::size_t> evenBlockStarts(std::size_t total, int parts)
     return starts;
 }
 
+OwnBlock ownBlock(std::size_t total, const ProcessGroup* group)
+{
+    OwnBlock block;
+    block.starts = evenBlockStarts(total, group ? group->count() : 1);
+    const std::size_t index = group ? static_cast<std::size_t>(group->index()) : 0;
+    block.first = block.starts[index];
+    block.end = block.starts[index + 1];
+    return block;
+}
+
 std::vector<int> pairRowBlockStarts(int n, int parts)
 {
     const int count = std::max(parts, 1);

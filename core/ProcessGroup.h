@@ -64,6 +64,16 @@ private:
 /// ones first: parts + 1 starts, from 0 to total.
 std::vector<std::size_t> evenBlockStarts(std::size_t total, int parts);
 
+/// This process's share of `total` replicates (or resamples) split with evenBlockStarts among the
+/// processes of `group`: items first..end-1 (0-based), and every process's starts, for shareBlocks.
+/// Without a group, or in a group of one, the whole range.
+struct OwnBlock {
+    std::vector<std::size_t> starts;
+    std::size_t first = 0;
+    std::size_t end = 0;
+};
+OwnBlock ownBlock(std::size_t total, const ProcessGroup* group);
+
 /// The rows 0..n-2 of the pairs i < j of `n` observations split into `parts` contiguous blocks of
 /// about the same number of pairs (row i holds n - 1 - i of them): parts + 1 starting rows, from 0
 /// to n - 1 (0 for fewer than two observations).

@@ -499,19 +499,17 @@ void BootstrapClassIntervals(AutocorrelationResult& result, const SampleTable& t
         // every draw, in order, so that each block gets the loci a single process would draw for it
         // and every generator ends where a single process's would.
         ProcessGroup* group = sharingProcessGroup();
-        const int processes = group ? group->count() : 1;
-        const size_t own = group ? static_cast<size_t>(group->index()) : 0;
-        const std::vector<size_t> blocks = evenBlockStarts(static_cast<size_t>(resamples), processes);
-        const auto first = static_cast<long long>(blocks[own]);
-        const auto end = static_cast<long long>(blocks[own + 1]);
+        const OwnBlock block = ownBlock(static_cast<size_t>(resamples), group);
+        const auto first = static_cast<long long>(block.first);
+        const auto end = static_cast<long long>(block.end);
         for (long long resample = 0; resample < first; ++resample)
             DrawResample(units, random);
         computeResamples(outcomes, units, first, end, threads, random, listener);
         for (long long resample = end; resample < resamples; ++resample)
             DrawResample(units, random);
-        if (processes > 1)
+        if (group && group->count() > 1)
             group->shareBlocks(reinterpret_cast<std::byte*>(outcomes.values.data()), outcomes.stride() * sizeof(double),
-                               blocks);
+                               block.starts);
 
         for (long long resample = 0; resample < resamples; ++resample) {
             const double* outcome = outcomes.of(resample);

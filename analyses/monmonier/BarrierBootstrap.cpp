@@ -289,10 +289,9 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
     // in replicate order.
     ProcessGroup* group = sharingProcessGroup();
     const bool shared = group && group->count() > 1;
-    const std::vector<size_t> blocks = evenBlockStarts(static_cast<size_t>(replicates), shared ? group->count() : 1);
-    const size_t own = shared ? static_cast<size_t>(group->index()) : 0;
-    const auto blockFirst = static_cast<long long>(blocks[own]) + 1;
-    const auto blockLast = static_cast<long long>(blocks[own + 1]);
+    const OwnBlock block = ownBlock(static_cast<size_t>(replicates), group);
+    const auto blockFirst = static_cast<long long>(block.first) + 1;
+    const auto blockLast = static_cast<long long>(block.end);
     PackedSearches packed;
     for (long long replicate = 1; replicate < blockFirst; ++replicate)
         draw();
