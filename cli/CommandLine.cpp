@@ -253,6 +253,10 @@ void checkInputOpens(const std::string& path, const char* role)
 
 void removeReportsAndEnd(int signal)
 {
+    // Between the renames of a set of files the signal waits until the set is whole again; the
+    // writer then removes the temporary files and raises it once more.
+    if (deferSignalDuringRenames(signal))
+        return;
     removeUnfinishedReportFiles();
     // The handler was reset to the default on entry, and the signal stays blocked until this handler
     // returns; then it ends the program as if no handler had been there.
@@ -273,6 +277,8 @@ void installReportCleanupOnSignals()
         cleanup.sa_flags = SA_RESETHAND;
         sigaction(signal, &cleanup, nullptr);
     }
+    // Beyond a file-size limit a write then fails with EFBIG, and the run reports it like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 long long Invocation::integerValue(const std::string& name, long long fallback, long long minimum,

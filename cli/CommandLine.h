@@ -178,8 +178,12 @@ Subcommand convertCommand();
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
 
 /// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of any report being written before the
-/// program ends of the signal as it would have without the handler. A signal the program was started
-/// to ignore stays ignored. The batch program calls it once, first thing.
+/// program ends of the signal as it would have without the handler; one that arrives while a set of
+/// files is being renamed into place ends it once they are all in place or all taken back
+/// (deferSignalDuringRenames). A signal the program was started to ignore stays ignored. SIGXFSZ is
+/// ignored, so that a report beyond a file-size limit (`ulimit -f`) fails to write with EFBIG and
+/// the run says so and removes its temporary file instead of dying of it. The batch program calls
+/// it once, first thing.
 void installReportCleanupOnSignals();
 
 /// The whole batch program: parses, runs, reports on `out` and `err`, and returns the exit status.
