@@ -202,6 +202,22 @@ void printCommandHelp(std::ostream& out, const Subcommand& command)
     printOptions(out, commonOptions());
 }
 
+// Text for the terminal, a line at a time: whatever a message quotes (a file name, a field) shows its
+// control characters escaped, so that it can move no cursor, however the message was made. Every
+// message and result line of the batch program passes through here; text escaped already stays as it
+// is.
+std::string terminalText(std::string_view text)
+{
+    std::string shown;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
+        shown += escapeControlCharacters(text.substr(start, end - start));
+        shown += '\n';
+        start = end + 1;
+    }
+    return shown + escapeControlCharacters(text.substr(start));
+}
+
 // Progress texts go to a terminal only, each overwriting the last; messages always go to stderr.
 class ConsoleListener : public RunListener {
 public:
@@ -216,18 +232,18 @@ public:
     {
         if (!m_terminal)
             return;
-        m_err << "\r\033[K" << text << std::flush;
+        m_err << "\r\033[K" << terminalText(text) << std::flush;
         m_lineOpen = true;
     }
     void message(std::string_view text) override
     {
         finishLine();
-        m_err << text << '\n';
+        m_err << terminalText(text) << '\n';
     }
     void warning(std::string_view text) override
     {
         finishLine();
-        m_err << "tessaloc-cli: warning: " << text << '\n';
+        m_err << "tessaloc-cli: warning: " << terminalText(text) << '\n';
     }
     void finishLine()
     {
@@ -449,26 +465,26 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
     }
 
     if (!usageProblem.empty()) {
-        err << "tessaloc-cli: " << usageProblem << "\nUsage: " << usageLine(command) << '\n';
+        err << "tessaloc-cli: " << terminalText(usageProblem) << "\nUsage: " << usageLine(command) << '\n';
         return kExitUsageError;
     }
     switch (status.outcome) {
     case RunOutcome::Success:
         if (result.clockSeed)
             progress << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
-        out << result.text;
+        out << terminalText(result.text);
         for (const auto& path : result.written)
-            out << "Report written to " << path.string() << '\n';
-        out << result.afterReports;
+            out << "Report written to " << terminalText(path.string()) << '\n';
+        out << terminalText(result.afterReports);
         if (!result.problems.empty()) {
-            err << result.problems << '\n';
+            err << terminalText(result.problems) << '\n';
             return kExitDataProblem;
         }
         return kExitSuccess;
     case RunOutcome::DataProblem:
-        err << status.text << '\n';
+        err << terminalText(status.text) << '\n';
         if (!status.detail.empty())
-            err << status.detail << '\n';
+            err << terminalText(status.detail) << '\n';
         return kExitDataProblem;
     case RunOutcome::AnalysisError:
     case RunOutcome::Cancelled:
@@ -476,7 +492,7 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
     }
     if (!status.ownMessage)
         err << kGeneralErrorMessage << '\n';
-    err << status.text << '\n';
+    err << terminalText(status.text) << '\n';
     return kExitAnalysisError;
 }
 
@@ -515,7 +531,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     try {
         invocation = parseInvocation(*command, rest);
     } catch (const UsageError& error) {
-        err << "tessaloc-cli: " << error.what() << "\nUsage: " << usageLine(*command) << '\n';
+        err << "tessaloc-cli: " << terminalText(error.what()) << "\nUsage: " << usageLine(*command) << '\n';
         return kExitUsageError;
     }
 
@@ -526,7 +542,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         try {
             processes = joinLaunchedProcesses();
         } catch (const AnalysisError& error) {
-            err << kGeneralErrorMessage << '\n' << error.what() << '\n';
+            err << kGeneralErrorMessage << '\n' << terminalText(error.what()) << '\n';
             return kExitAnalysisError;
         }
     } else if (const auto launched = launchedProcesses()) {

@@ -520,8 +520,8 @@ std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string
         directory = ".";
     std::error_code ignored;
     if (!std::filesystem::is_directory(directory, ignored))
-        throw AnalysisError("cannot write " + std::string(what) + " \"" + path.string() + "\": there is no folder \"" +
-                            directory.string() + "\"");
+        throw AnalysisError("cannot write " + std::string(what) + " \"" + escapeControlCharacters(path.string()) +
+                            "\": there is no folder \"" + escapeControlCharacters(directory.string()) + "\"");
     return writeReportFile(directory, path.filename().string(), write);
 }
 
