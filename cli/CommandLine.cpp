@@ -345,6 +345,9 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     Invocation invocation;
     std::vector<std::string> positionals;
     bool optionsEnded = false;
+    // The values of the options given so far, for refusing one given twice: the first value would
+    // silently give way to the second.
+    std::map<std::string, std::string> given;
 
     for (size_t index = 0; index < arguments.size(); ++index) {
         std::string argument = arguments[index];
@@ -378,6 +381,12 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             value = arguments[++index];
         } else {
             throw UsageError(argument + " needs a value (" + option->valueName + ")");
+        }
+        if (!option->repeatable && !option->valueName.empty()) {
+            const auto [earlier, first] = given.emplace(argument, value);
+            if (!first)
+                throw UsageError(argument + " is given twice (" + quotedField(earlier->second) + " and " +
+                                 quotedField(value) + "); give it once");
         }
 
         if (argument == "--type") {

@@ -174,7 +174,8 @@ const std::vector<Subcommand>& subcommands();
 Subcommand distancesCommand();
 Subcommand convertCommand();
 
-/// Parses `arguments` (without the program name) for `command`. Throws UsageError.
+/// Parses `arguments` (without the program name) for `command`. Throws UsageError, also for an
+/// option that is not repeatable given twice.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
 
 /// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of any report being written before the

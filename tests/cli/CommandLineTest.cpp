@@ -86,12 +86,13 @@ TEST(ParseInvocation, RepeatableOptionsKeepEveryValueInOrder)
 {
     Subcommand command = distances();
     command.options = {{"--grid", "NX,NY,P", "", true}, {"--classes", "K", ""}};
-    const Invocation invocation = parseInvocation(
-        command, {"c.txt", "--grid", "1,2,3", "g.txt", "--grid=4,5,6", "--classes", "3", "--classes", "7"});
+    const Invocation invocation =
+        parseInvocation(command, {"c.txt", "--grid", "1,2,3", "g.txt", "--grid=4,5,6", "--classes", "3"});
     EXPECT_EQ(invocation.textValues("--grid"), (std::vector<std::string>{"1,2,3", "4,5,6"}));
     EXPECT_TRUE(invocation.textValues("--absent").empty());
-    // An option that is not repeatable keeps its last value.
-    EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 7);
+    EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 3);
+    // An option that is not repeatable is given once: a second value would silently replace the first.
+    EXPECT_THROW(parseInvocation(command, {"c.txt", "g.txt", "--classes", "3", "--classes", "7"}), UsageError);
 }
 
 TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
