@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/OutputFiles.h"
 #include "cli/RunProcesses.h"
 
 #include "core/AlleleSharingSums.h"
@@ -25,6 +26,8 @@ namespace {
 // More threads than this would only cost memory: no machine has that many cores.
 constexpr long long kMostThreads = 4096;
 
+} // namespace
+
 const std::vector<OptionSpec>& commonOptions()
 {
     static const std::vector<OptionSpec> options = {
@@ -46,9 +49,10 @@ const std::vector<OptionSpec>& commonOptions()
          "--geo-matrix; aggregation and sampleplot keep straight lines"},
         {"--resistance", "FILE",
          "resistance surface for least-cost and resistance: a raster GDAL reads (GeoTIFF, ESRI ASCII grid, ...), "
-         "band 1, resistances above 0, no-data cells impassable"},
-        {"--geo-matrix", "FILE",
-         "distance matrix for matrix: CSV with the names in the first row and the first column"},
+         "band 1, resistances above 0, no-data cells impassable",
+         false, OptionFile::Read},
+        {"--geo-matrix", "FILE", "distance matrix for matrix: CSV with the names in the first row and the first column",
+         false, OptionFile::Read},
         {"--neighbours", "4|8", "cells a step on the resistance surface reaches: 4, or 8 with the diagonals (default)"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
@@ -56,6 +60,8 @@ const std::vector<OptionSpec>& commonOptions()
     };
     return options;
 }
+
+namespace {
 
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name)
 {
@@ -463,6 +469,7 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
         ConsoleListener listener(progress, isatty(STDERR_FILENO) != 0);
         status = runGuarded([&] {
             try {
+                checkRunFiles(command, invocation);
                 checkInputOpens(invocation.coordinatePath, "coordinate file");
                 if (command.needsGenotypes)
                     checkInputOpens(invocation.genotypePath, "genotype file");
