@@ -37,7 +37,7 @@ for analysis in monmonier autocorrelation; do
     case "$analysis" in
       monmonier) run=(monmonier --bootstrap 32 --support "$out/support.csv")
         written=(monmonierresults.txt support.csv) ;;
-      autocorrelation) run=(autocorrelation --permutations 0 --bootstrap 64 --intervals "$out/classes.csv")
+      autocorrelation) run=(autocorrelation --permutations 9 --bootstrap 64 --intervals "$out/classes.csv")
         written=(SAA-Results.txt classes.csv) ;;
     esac
     /usr/bin/time -f "%M %e" -o "$out/time.txt" \
