@@ -38,6 +38,8 @@ template <AnalysisDefinition A> Subcommand analysisCommand()
     command.summary = std::string(Own::summary);
     command.options = Own::options();
     command.needsGenotypes = A::kReadsGenotypes;
+    if constexpr (!std::string_view(A::kReportFileName).empty())
+        command.reportFiles = {std::string(A::kReportFileName)};
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<Input>(invocation);
         input.settings = Own::settings(invocation);
@@ -64,8 +66,8 @@ template <AnalysisDefinition A> Subcommand analysisCommand()
         } else {
             output.written = {runAnalysis<A>(input, random, listener, invocation.outputDirectory).report};
         }
-        if (!invocation.seed && (random.state1() != start.state1() || random.state2() != start.state2()))
-            output.clockSeed = std::make_pair(start.state1(), start.state2());
+        if (!invocation.seed)
+            output.clockSeed = seedDrawnFrom(start, random);
         return output;
     };
     return command;

@@ -1,13 +1,11 @@
 #include "cli/AutocorrelationCommand.h"
 
-#include "cli/OutputFiles.h"
-
 #include "core/Errors.h"
 
 namespace tessaloc::cli {
 namespace {
 
-// --intervals FILE: the class table's file, checked before anything runs.
+// --intervals FILE: the class table's file (checkRunFiles has made sure it replaces no other file).
 std::string classTableFile(const Invocation& invocation)
 {
     const bool wanted = invocation.values.count("--intervals") != 0;
@@ -16,9 +14,6 @@ std::string classTableFile(const Invocation& invocation)
         throw UsageError("--intervals needs a file name");
     if (!wanted && invocation.values.count("--bootstrap") != 0)
         throw UsageError("--bootstrap sets the resamples of the class table's intervals; give --intervals FILE too");
-    if (wanted)
-        requireOutputFileOfItsOwn(invocation, "--intervals", file, AutocorrelationAnalysis::kReportFileName,
-                                  "the class table");
     return file;
 }
 
@@ -36,7 +31,8 @@ std::vector<OptionSpec> AnalysisCommandLine<AutocorrelationAnalysis>::options()
         shuffleOptionEntry(),
         {"--intervals", "FILE",
          "also write the class table to FILE (CSV): per class the two-sided and Holm-corrected P, the null "
-         "envelope, the bootstrap interval of Ay and the Mantel correlogram"},
+         "envelope, the bootstrap interval of Ay and the Mantel correlogram",
+         false, OptionFile::Written, "the class table"},
         {"--bootstrap", "B",
          "bootstrap resamples of the loci (sites for sequences) for the intervals of --intervals (default 200, "
          "0 none, at most 100000)"},

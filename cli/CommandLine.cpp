@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/OutputFiles.h"
 #include "cli/RunProcesses.h"
 
 #include "core/AlleleSharingSums.h"
@@ -25,6 +26,8 @@ namespace {
 // More threads than this would only cost memory: no machine has that many cores.
 constexpr long long kMostThreads = 4096;
 
+} // namespace
+
 const std::vector<OptionSpec>& commonOptions()
 {
     static const std::vector<OptionSpec> options = {
@@ -46,9 +49,10 @@ const std::vector<OptionSpec>& commonOptions()
          "--geo-matrix; aggregation and sampleplot keep straight lines"},
         {"--resistance", "FILE",
          "resistance surface for least-cost and resistance: a raster GDAL reads (GeoTIFF, ESRI ASCII grid, ...), "
-         "band 1, resistances above 0, no-data cells impassable"},
-        {"--geo-matrix", "FILE",
-         "distance matrix for matrix: CSV with the names in the first row and the first column"},
+         "band 1, resistances above 0, no-data cells impassable",
+         false, OptionFile::Read},
+        {"--geo-matrix", "FILE", "distance matrix for matrix: CSV with the names in the first row and the first column",
+         false, OptionFile::Read},
         {"--neighbours", "4|8", "cells a step on the resistance surface reaches: 4, or 8 with the diagonals (default)"},
         {"--seed", "S1,S2", "start the random generator at these two whole numbers instead of the clock"},
         {"--output-dir", "DIR", "folder the report is written to (default: the current folder)"},
@@ -56,6 +60,8 @@ const std::vector<OptionSpec>& commonOptions()
     };
     return options;
 }
+
+namespace {
 
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name)
 {
@@ -202,6 +208,22 @@ void printCommandHelp(std::ostream& out, const Subcommand& command)
     printOptions(out, commonOptions());
 }
 
+// Text for the terminal, a line at a time: whatever a message quotes (a file name, a field) shows its
+// control characters escaped, so that it can move no cursor, however the message was made. Every
+// message and result line of the batch program passes through here; text escaped already stays as it
+// is.
+std::string terminalText(std::string_view text)
+{
+    std::string shown;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
+        shown += escapeControlCharacters(text.substr(start, end - start));
+        shown += '\n';
+        start = end + 1;
+    }
+    return shown + escapeControlCharacters(text.substr(start));
+}
+
 // Progress texts go to a terminal only, each overwriting the last; messages always go to stderr.
 class ConsoleListener : public RunListener {
 public:
@@ -216,18 +238,18 @@ public:
     {
         if (!m_terminal)
             return;
-        m_err << "\r\033[K" << text << std::flush;
+        m_err << "\r\033[K" << terminalText(text) << std::flush;
         m_lineOpen = true;
     }
     void message(std::string_view text) override
     {
         finishLine();
-        m_err << text << '\n';
+        m_err << terminalText(text) << '\n';
     }
     void warning(std::string_view text) override
     {
         finishLine();
-        m_err << "tessaloc-cli: warning: " << text << '\n';
+        m_err << "tessaloc-cli: warning: " << terminalText(text) << '\n';
     }
     void finishLine()
     {
@@ -253,6 +275,10 @@ void checkInputOpens(const std::string& path, const char* role)
 
 void removeReportsAndEnd(int signal)
 {
+    // Between the renames of a set of files the signal waits until the set is whole again; the
+    // writer then removes the temporary files and raises it once more.
+    if (deferSignalDuringRenames(signal))
+        return;
     removeUnfinishedReportFiles();
     // The handler was reset to the default on entry, and the signal stays blocked until this handler
     // returns; then it ends the program as if no handler had been there.
@@ -273,6 +299,8 @@ void installReportCleanupOnSignals()
         cleanup.sa_flags = SA_RESETHAND;
         sigaction(signal, &cleanup, nullptr);
     }
+    // Beyond a file-size limit a write then fails with EFBIG, and the run reports it like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 long long Invocation::integerValue(const std::string& name, long long fallback, long long minimum,
@@ -323,6 +351,9 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     Invocation invocation;
     std::vector<std::string> positionals;
     bool optionsEnded = false;
+    // The values of the options given so far, for refusing one given twice: the first value would
+    // silently give way to the second.
+    std::map<std::string, std::string> given;
 
     for (size_t index = 0; index < arguments.size(); ++index) {
         std::string argument = arguments[index];
@@ -356,6 +387,12 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             value = arguments[++index];
         } else {
             throw UsageError(argument + " needs a value (" + option->valueName + ")");
+        }
+        if (!option->repeatable && !option->valueName.empty()) {
+            const auto [earlier, first] = given.emplace(argument, value);
+            if (!first)
+                throw UsageError(argument + " is given twice (" + quotedField(earlier->second) + " and " +
+                                 quotedField(value) + "); give it once");
         }
 
         if (argument == "--type") {
@@ -432,6 +469,7 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
         ConsoleListener listener(progress, isatty(STDERR_FILENO) != 0);
         status = runGuarded([&] {
             try {
+                checkRunFiles(command, invocation);
                 checkInputOpens(invocation.coordinatePath, "coordinate file");
                 if (command.needsGenotypes)
                     checkInputOpens(invocation.genotypePath, "genotype file");
@@ -443,26 +481,26 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
     }
 
     if (!usageProblem.empty()) {
-        err << "tessaloc-cli: " << usageProblem << "\nUsage: " << usageLine(command) << '\n';
+        err << "tessaloc-cli: " << terminalText(usageProblem) << "\nUsage: " << usageLine(command) << '\n';
         return kExitUsageError;
     }
     switch (status.outcome) {
     case RunOutcome::Success:
         if (result.clockSeed)
             progress << "Seed: " << result.clockSeed->first << ',' << result.clockSeed->second << '\n';
-        out << result.text;
+        out << terminalText(result.text);
         for (const auto& path : result.written)
-            out << "Report written to " << path.string() << '\n';
-        out << result.afterReports;
+            out << "Report written to " << terminalText(path.string()) << '\n';
+        out << terminalText(result.afterReports);
         if (!result.problems.empty()) {
-            err << result.problems << '\n';
+            err << terminalText(result.problems) << '\n';
             return kExitDataProblem;
         }
         return kExitSuccess;
     case RunOutcome::DataProblem:
-        err << status.text << '\n';
+        err << terminalText(status.text) << '\n';
         if (!status.detail.empty())
-            err << status.detail << '\n';
+            err << terminalText(status.detail) << '\n';
         return kExitDataProblem;
     case RunOutcome::AnalysisError:
     case RunOutcome::Cancelled:
@@ -470,7 +508,7 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
     }
     if (!status.ownMessage)
         err << kGeneralErrorMessage << '\n';
-    err << status.text << '\n';
+    err << terminalText(status.text) << '\n';
     return kExitAnalysisError;
 }
 
@@ -509,7 +547,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     try {
         invocation = parseInvocation(*command, rest);
     } catch (const UsageError& error) {
-        err << "tessaloc-cli: " << error.what() << "\nUsage: " << usageLine(*command) << '\n';
+        err << "tessaloc-cli: " << terminalText(error.what()) << "\nUsage: " << usageLine(*command) << '\n';
         return kExitUsageError;
     }
 
@@ -520,7 +558,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         try {
             processes = joinLaunchedProcesses();
         } catch (const AnalysisError& error) {
-            err << kGeneralErrorMessage << '\n' << error.what() << '\n';
+            err << kGeneralErrorMessage << '\n' << terminalText(error.what()) << '\n';
             return kExitAnalysisError;
         }
     } else if (const auto launched = launchedProcesses()) {

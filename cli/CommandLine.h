@@ -38,12 +38,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// An option of one subcommand: a flag when `valueName` is empty, otherwise it takes a value.
+/// What the value of an option names, for the check that no file a run writes replaces one it
+/// reads or writes (requireOutputsApart).
+enum class OptionFile {
+    None,
+    Read,           ///< a file the run reads ("--geo-matrix FILE")
+    DistanceChoice, ///< KIND[:FILE] (distanceChoiceValue): a file the run reads after the colon
+    Written,        ///< a file the run writes besides its reports ("--support FILE")
+};
+
+/// An option of one subcommand: a flag when `valueName` is empty, otherwise it takes a value. An
+/// option that is not repeatable may be given once.
 struct OptionSpec {
     std::string name;      ///< with the dashes: "--permutations"
     std::string valueName; ///< "N", or empty for a flag
     std::string help;
     bool repeatable = false; ///< may be given several times; every value is kept, in order
+    OptionFile file = OptionFile::None;
+    /// For a Written file, how the refusal of a clashing name calls it ("the support table").
+    std::string fileWhat = {};
 };
 
 /// The parsed command line of one run.
@@ -163,9 +176,14 @@ struct Subcommand {
     std::string summary;
     std::vector<OptionSpec> options;
     bool needsGenotypes = true;
+    /// The files it writes into the output folder (none: it writes no report there).
+    std::vector<std::string> reportFiles;
     /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
     std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };
+
+/// The options every subcommand takes, in the order the help lists them.
+const std::vector<OptionSpec>& commonOptions();
 
 /// All subcommands, in the order the help lists them.
 const std::vector<Subcommand>& subcommands();
@@ -174,12 +192,17 @@ const std::vector<Subcommand>& subcommands();
 Subcommand distancesCommand();
 Subcommand convertCommand();
 
-/// Parses `arguments` (without the program name) for `command`. Throws UsageError.
+/// Parses `arguments` (without the program name) for `command`. Throws UsageError, also for an
+/// option that is not repeatable given twice.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);
 
 /// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of any report being written before the
-/// program ends of the signal as it would have without the handler. A signal the program was started
-/// to ignore stays ignored. The batch program calls it once, first thing.
+/// program ends of the signal as it would have without the handler; one that arrives while a set of
+/// files is being renamed into place ends it once they are all in place or all taken back
+/// (deferSignalDuringRenames). A signal the program was started to ignore stays ignored. SIGXFSZ is
+/// ignored, so that a report beyond a file-size limit (`ulimit -f`) fails to write with EFBIG and
+/// the run says so and removes its temporary file instead of dying of it. The batch program calls
+/// it once, first thing.
 void installReportCleanupOnSignals();
 
 /// The whole batch program: parses, runs, reports on `out` and `err`, and returns the exit status.

@@ -14,6 +14,7 @@ Subcommand convertCommand()
     command.name = "convert";
     command.summary = "writes the observations as the program's own coordinates.txt and genotypes.txt, read "
                       "from any accepted pair of files";
+    command.reportFiles = {std::string(kConvertedCoordinatesFileName), std::string(kConvertedGenotypesFileName)};
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         ReadingSteps steps;
         steps.geographic = false;

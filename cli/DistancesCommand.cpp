@@ -14,6 +14,7 @@ Subcommand distancesCommand()
     command.name = "distances";
     command.summary = "writes the genetic and geographic distance matrices as GeneticDistances.csv and "
                       "GeographicDistances.csv";
+    command.reportFiles = {std::string(kGeneticDistancesFileName), std::string(kGeographicDistancesFileName)};
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource&) {
         const AnalysisData data = RunDistances(commonInput<AnalysisInput>(invocation), listener);
         waitForEveryProcess();

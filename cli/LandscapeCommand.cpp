@@ -1,7 +1,5 @@
 #include "cli/LandscapeCommand.h"
 
-#include "cli/OutputFiles.h"
-
 #include "analyses/landscape/GridInterpolation.h"
 #include "analyses/landscape/Landscape.h"
 #include "core/Errors.h"
@@ -87,9 +85,6 @@ GridOptions gridOptions(const Invocation& invocation)
         throw UsageError("--grid-file needs a file name");
     if (options.wantsGridFile && options.requests.empty())
         throw UsageError("--grid-file writes the grid of the last --grid; give a --grid too");
-    if (options.wantsGridFile)
-        requireOutputFileOfItsOwn(invocation, "--grid-file", options.gridFile, kLandscapeReportFileName,
-                                  "the grid file");
     return options;
 }
 
@@ -111,7 +106,8 @@ std::vector<OptionSpec> AnalysisCommandLine<LandscapeAnalysis>::options()
          true},
         {"--grid-file", "FILE",
          "also write the last --grid's grid to FILE: a table x,y,height,inside when FILE ends in .csv, "
-         "otherwise an ESRI ASCII grid (nodes outside the sample hull as NODATA)"},
+         "otherwise an ESRI ASCII grid (nodes outside the sample hull as NODATA)",
+         false, OptionFile::Written, "the grid file"},
     };
 }
 

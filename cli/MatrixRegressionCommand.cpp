@@ -12,7 +12,7 @@ std::vector<OptionSpec> AnalysisCommandLine<MatrixRegressionAnalysis>::options()
         {"--predictor", "KIND[:FILE]",
          "a predictor matrix: straight, least-cost:SURFACE, resistance:SURFACE or matrix:CSV (repeatable, in the "
          "report's order; default straight)",
-         true},
+         true, OptionFile::DistanceChoice},
         {"--permutations", "N", "replicates of the permutation test (default 1000)"},
         shuffleOptionEntry(),
         {"--rank", "", "replace the pairs of every matrix by their ranks (ties share their mean rank)"},

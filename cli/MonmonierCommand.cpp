@@ -1,7 +1,5 @@
 #include "cli/MonmonierCommand.h"
 
-#include "cli/OutputFiles.h"
-
 #include "analyses/monmonier/SupportTable.h"
 
 #include <string>
@@ -10,7 +8,7 @@ namespace tessaloc::cli {
 namespace {
 
 // The --support table's file, or empty when none is asked for. Throws UsageError for a table without
-// replicates to fill it, or one that would replace the report or an input file.
+// replicates to fill it (checkRunFiles has made sure it replaces no other file).
 std::string supportFile(const Invocation& invocation, long long replicates)
 {
     if (invocation.values.count("--support") == 0)
@@ -20,7 +18,6 @@ std::string supportFile(const Invocation& invocation, long long replicates)
         throw UsageError("--support needs a file name");
     if (replicates < 1)
         throw UsageError("--support writes the bootstrap support; give --bootstrap with at least 1 replicate too");
-    requireOutputFileOfItsOwn(invocation, "--support", file, kMonmonierReportFileName, "the support table");
     return file;
 }
 
@@ -41,7 +38,8 @@ std::vector<OptionSpec> AnalysisCommandLine<MonmonierAnalysis>::options()
          "edge, in the report and the --support table (default 0, none)"},
         {"--support", "FILE",
          "write the support of every edge crossed by a barrier or in a replicate to FILE as CSV (needs "
-         "--bootstrap)"},
+         "--bootstrap)",
+         false, OptionFile::Written, "the support table"},
     };
 }
 

@@ -2,16 +2,24 @@
 
 #include "cli/CommandLine.h"
 
-#include <string>
-#include <string_view>
+#include "core/RunFiles.h"
+
+#include <vector>
 
 namespace tessaloc::cli {
 
-/// Throws UsageError when the file an option names (`--grid-file`, `--support`) would replace the
-/// run's report `reportFileName` in the output folder or one of the input files: written after
-/// them, it would leave the run without its report, or the user without the data. `what` names
-/// the file in the message ("the grid file").
-void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view option, const std::string& file,
-                               std::string_view reportFileName, std::string_view what);
+/// The files a run of `command` reads: the coordinate file, the genotype file when it takes one, and
+/// the files of its Read and DistanceChoice options (the common ones included), in that order.
+std::vector<RunFile> filesRead(const Subcommand& command, const Invocation& invocation);
+
+/// The files a run of `command` writes: its reports in the output folder, then the files of its
+/// Written options.
+std::vector<RunFile> filesWritten(const Subcommand& command, const Invocation& invocation);
+
+/// Checks what a run of `command` will write before it reads anything: the output folder exists,
+/// is a folder and can be written to (when the command writes reports there), and no file it writes
+/// replaces a file it reads or another file it writes (requireOutputsApart over filesRead and
+/// filesWritten). Throws UsageError naming the folder and why, or the two files.
+void checkRunFiles(const Subcommand& command, const Invocation& invocation);
 
 } // namespace tessaloc::cli

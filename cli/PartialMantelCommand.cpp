@@ -10,8 +10,9 @@ std::vector<OptionSpec> AnalysisCommandLine<PartialMantelAnalysis>::options()
     const std::string kinds = "straight lines (straight), least-cost paths or circuit resistance over a resistance "
                               "surface (least-cost:FILE, resistance:FILE), or a distance matrix file (matrix:FILE)";
     return {
-        {"--x", "KIND[:FILE]", "the distances tested (default straight): " + kinds},
-        {"--z", "KIND[:FILE]", "the distances held constant (needed), of the same kinds"},
+        {"--x", "KIND[:FILE]", "the distances tested (default straight): " + kinds, false, OptionFile::DistanceChoice},
+        {"--z", "KIND[:FILE]", "the distances held constant (needed), of the same kinds", false,
+         OptionFile::DistanceChoice},
         {"--permutations", "N", "replicates of the permutation test (default 1000)"},
         shuffleOptionEntry(),
         {"--rank", "", "replace every matrix's distances by their ranks first (Spearman's correlations)"},

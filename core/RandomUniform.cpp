@@ -54,4 +54,11 @@ RandomUniform SeedSource::seedFrom(int secondsSinceMidnight, double r)
     return RandomUniform(state1, state2);
 }
 
+std::optional<RandomSeed> seedDrawnFrom(const RandomUniform& start, const RandomUniform& now)
+{
+    if (start.state1() == now.state1() && start.state2() == now.state2())
+        return std::nullopt;
+    return RandomSeed{start.state1(), start.state2()};
+}
+
 } // namespace tessaloc

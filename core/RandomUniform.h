@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
+#include <utility>
 
 namespace tessaloc {
 
@@ -49,6 +51,14 @@ private:
     std::int64_t m_state1;
     std::int64_t m_state2;
 };
+
+/// The two states of a generator a run started from, for repeating the run with them.
+using RandomSeed = std::pair<std::int64_t, std::int64_t>;
+
+/// The one rule for naming a run's seed, in its report and on standard error: the states of `start`
+/// when the run drew numbers from it (`now` is no longer at them), nothing when it drew none (complete
+/// enumeration, no replicates), so that no report names a seed that played no part.
+std::optional<RandomSeed> seedDrawnFrom(const RandomUniform& start, const RandomUniform& now);
 
 /// The seed source of the front ends: the platform's uniform generator in [0, 1), created once per
 /// program and never reseeded, so it follows the same sequence after every program start and moves

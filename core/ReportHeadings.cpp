@@ -52,4 +52,9 @@ std::string SeedLine(std::int64_t state1, std::int64_t state2)
     return "Random seed: " + std::to_string(state1) + "," + std::to_string(state2);
 }
 
+std::string SeedLine(const std::optional<RandomSeed>& seed)
+{
+    return seed ? SeedLine(seed->first, seed->second) : std::string(kNoSeedLine);
+}
+
 } // namespace tessaloc

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/Permutations.h"
+#include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
 #include "core/SampleTable.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,5 +45,8 @@ std::string SeedLine(std::int64_t state1, std::int64_t state2);
 
 /// The seed line of a run that drew no random numbers (an exact test, or no replicates).
 inline constexpr std::string_view kNoSeedLine = "Random seed: none drawn";
+
+/// The seed line of a run as seedDrawnFrom gives its seed: SeedLine of it, or kNoSeedLine.
+std::string SeedLine(const std::optional<RandomSeed>& seed);
 
 } // namespace tessaloc

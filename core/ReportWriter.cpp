@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -114,6 +115,15 @@ void forgetUnfinishedFile(int slot)
     int expected = kSlotReady;
     unfinishedFiles[slot].state.compare_exchange_strong(expected, kSlotFree);
 }
+
+// The renaming of sets of files, for deferSignalDuringRenames: the number of renamings under way,
+// and two flags: a signal waits for them to end, or the program is ending of a signal.
+constexpr int kRenamingsMask = 0xFFFF;
+constexpr int kSignalWaits = 1 << 16;
+constexpr int kProgramEnding = 1 << 17;
+std::atomic<int> renamings{0};
+std::atomic<int> waitingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
 std::string errorText(int error)
 {
@@ -390,25 +400,31 @@ WrittenReportFiles writeThroughTemporaryFiles(const fs::path& directory,
     }
 
     WrittenReportFiles written;
-    for (size_t k = 0; k < files.size(); ++k) {
-        try {
-            // Until the last file is in place, each file it replaces is kept, to be put back should
-            // a later one fail.
-            if (k + 1 < files.size())
-                files[k]->keepOldVersion();
-            files[k]->renameIntoPlace();
-        } catch (...) {
-            // The set is written whole or not at all: files of this run already in place go again,
-            // and the files they replaced come back, so the folder never holds less than it had.
-            files[k]->putBackOldVersion();
-            for (size_t earlier = 0; earlier < k; ++earlier)
-                files[earlier]->undoRename();
-            throw;
+    {
+        // From the first rename until the set is whole (or taken back) a signal waits: ending
+        // between two renames would leave a new file beside an old one and lose the old file kept
+        // aside.
+        const SignalsWaitForRenames renaming;
+        for (size_t k = 0; k < files.size(); ++k) {
+            try {
+                // Until the last file is in place, each file it replaces is kept, to be put back should
+                // a later one fail.
+                if (k + 1 < files.size())
+                    files[k]->keepOldVersion();
+                files[k]->renameIntoPlace();
+            } catch (...) {
+                // The set is written whole or not at all: files of this run already in place go again,
+                // and the files they replaced come back, so the folder never holds less than it had.
+                files[k]->putBackOldVersion();
+                for (size_t earlier = 0; earlier < k; ++earlier)
+                    files[earlier]->undoRename();
+                throw;
+            }
+            written.paths.push_back(files[k]->target());
         }
-        written.paths.push_back(files[k]->target());
+        for (const auto& file : files)
+            file->dropOldVersion();
     }
-    for (const auto& file : files)
-        file->dropOldVersion();
     syncFolder(directory);
     for (const auto& file : files)
         written.together = written.together && file->inPlace();
@@ -430,6 +446,46 @@ int createNewFile(const std::filesystem::path& path)
 {
     // O_EXCL refuses any existing name, a symbolic link included; O_NOFOLLOW says so once more.
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+bool deferSignalDuringRenames(int signal) noexcept
+{
+    waitingSignal.store(signal);
+    int state = renamings.load();
+    for (;;) {
+        if ((state & kProgramEnding) != 0)
+            return false;
+        const int next = (state & kRenamingsMask) != 0 ? state | kSignalWaits : state | kProgramEnding;
+        if (renamings.compare_exchange_weak(state, next))
+            return (next & kSignalWaits) != 0;
+    }
+}
+
+SignalsWaitForRenames::SignalsWaitForRenames()
+{
+    int state = renamings.load();
+    for (;;) {
+        // The handler is removing the temporary files and ends the program in a moment.
+        while ((state & kProgramEnding) != 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            state = renamings.load();
+        }
+        if (renamings.compare_exchange_weak(state, state + 1))
+            return;
+    }
+}
+
+SignalsWaitForRenames::~SignalsWaitForRenames()
+{
+    int state = renamings.fetch_sub(1) - 1;
+    if ((state & kRenamingsMask) != 0 || (state & kSignalWaits) == 0)
+        return;
+    if (!renamings.compare_exchange_strong(state, kProgramEnding))
+        return; // another renaming began meanwhile; the signal waits for its end
+    removeUnfinishedReportFiles();
+    std::raise(waitingSignal.load());
+    // Still here: the signal did not end the program after all (its handler was not reset).
+    renamings.fetch_and(~kProgramEnding);
 }
 
 void removeUnfinishedReportFiles() noexcept
@@ -464,8 +520,8 @@ std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string
         directory = ".";
     std::error_code ignored;
     if (!std::filesystem::is_directory(directory, ignored))
-        throw AnalysisError("cannot write " + std::string(what) + " \"" + path.string() + "\": there is no folder \"" +
-                            directory.string() + "\"");
+        throw AnalysisError("cannot write " + std::string(what) + " \"" + escapeControlCharacters(path.string()) +
+                            "\": there is no folder \"" + escapeControlCharacters(directory.string()) + "\"");
     return writeReportFile(directory, path.filename().string(), write);
 }
 

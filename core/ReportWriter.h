@@ -98,13 +98,35 @@ struct WrittenReportFiles {
 /// `write` is passed on. Either way every temporary file is removed, and a file already renamed into
 /// place is taken away again when a later one fails, the file it replaced put back, so a failed call
 /// leaves the folder with the files it had. Temporary files are also removed on SIGINT and SIGTERM when the program
-/// calls removeUnfinishedReportFiles from its signal handler.
+/// calls removeUnfinishedReportFiles from its signal handler; a handler that calls
+/// deferSignalDuringRenames first lets the renames finish (or be taken back) before the signal ends
+/// the program, so that the promise holds against such signals too.
 WrittenReportFiles writeReportFiles(const std::filesystem::path& directory, const std::vector<ReportFilePart>& parts);
 
 /// Creates the file `path` for writing only if nothing has that name, not even a symbolic link
 /// (dangling or not), which is never followed; its permissions are those of any new file, 0666 less
 /// the umask. Returns the open descriptor, or -1 with errno set (EEXIST when the name is taken).
 int createNewFile(const std::filesystem::path& path);
+
+/// For a handler of a signal that ends the program, called before anything else: while this process
+/// renames a set of files into place (writeReportFiles, or any SignalsWaitForRenames alive), notes
+/// the signal and returns true, and the handler returns at once; when the last renaming is over
+/// (every file of the set in place, or every one taken back), the writer removes the temporary files
+/// (removeUnfinishedReportFiles) and raises the signal again. The handler must be one that the
+/// system resets on entry (SA_RESETHAND), so that the second time ends the program. Otherwise returns
+/// false, and no renaming starts afterwards: the handler goes on to end the program. Safe in a signal
+/// handler (lock-free atomics only).
+bool deferSignalDuringRenames(int signal) noexcept;
+
+/// While it lives, this thread is renaming files into place: see deferSignalDuringRenames. When the
+/// program has already begun to end of a signal, the constructor waits for its end instead.
+class SignalsWaitForRenames {
+public:
+    SignalsWaitForRenames();
+    ~SignalsWaitForRenames();
+    SignalsWaitForRenames(const SignalsWaitForRenames&) = delete;
+    SignalsWaitForRenames& operator=(const SignalsWaitForRenames&) = delete;
+};
 
 /// Removes the temporary file of every report this process is still writing. Safe in a signal
 /// handler: it reads lock-free atomics and calls unlink, nothing else. The table of temporary files

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 namespace tessaloc {
@@ -26,6 +27,13 @@ ThreadCountLimit::ThreadCountLimit(int threads)
 ThreadCountLimit::~ThreadCountLimit()
 {
     limit.store(m_before);
+}
+
+int workingCopiesAtOnce(double bytesPerCopy, int threads)
+{
+    const double byMemory = std::clamp(std::floor(kWorkingCopiesMemory / std::max(bytesPerCopy, 1.0)), 1.0, 4096.0);
+    const int wanted = threads > 0 ? threads : defaultThreadCount();
+    return std::clamp(std::min(wanted, static_cast<int>(byMemory)), 1, 4096);
 }
 
 } // namespace tessaloc

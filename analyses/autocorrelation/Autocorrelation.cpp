@@ -383,8 +383,8 @@ AutocorrelationResult ComputeAutocorrelation(SquareMatrix genetic, SquareMatrix 
 namespace {
 
 // The threads that compute resamples side by side, as many as their distance matrices (one per
-// thread at a time, each pair a double) allow within a quarter of a gigabyte, and the resamples of
-// a batch: a few per thread, so that a cancellation is seen within a few resamples' time.
+// thread at a time, each pair a double) allow (workingCopiesAtOnce), and the resamples of a batch: a
+// few per thread, so that a cancellation is seen within a few resamples' time.
 struct ResampleBatching {
     int threads;
     int capacity;
@@ -393,8 +393,7 @@ struct ResampleBatching {
 ResampleBatching resampleBatching(int observations, int threads)
 {
     const double matrixBytes = static_cast<double>(PackedDistances::pairCount(observations)) * sizeof(double);
-    const int byMemory = static_cast<int>(std::clamp(256.0 * 1024 * 1024 / std::max(matrixBytes, 1.0), 1.0, 4096.0));
-    const int threadCount = std::min(threads > 0 ? threads : defaultThreadCount(), byMemory);
+    const int threadCount = workingCopiesAtOnce(matrixBytes, threads);
     return {threadCount, threadCount == 1 ? 1 : 4 * threadCount};
 }
 

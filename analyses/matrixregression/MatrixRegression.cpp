@@ -240,8 +240,7 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
     MatrixRegressionResult result;
     result.rank = settings.rank;
     result.standardise = settings.standardise;
-    result.seed1 = random.state1();
-    result.seed2 = random.state2();
+    const RandomUniform start = random;
     result.residualDegrees = static_cast<long long>(geneticCentred.deviations.values().size()) - k - 1;
     const double residualDegrees = static_cast<double>(result.residualDegrees);
 
@@ -277,6 +276,7 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
                 tails.back().add(replicate.f, observed.f);
             });
     }
+    result.seed = seedDrawnFrom(start, random);
 
     const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
     const auto probability = [&](long long atLeast) {

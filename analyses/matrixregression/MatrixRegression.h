@@ -11,6 +11,7 @@
 #include "resistance/GeoDistances.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,9 +71,9 @@ struct MatrixRegressionResult {
     PermutationRecord permutationScheme;
     bool rank = false;
     bool standardise = false;
-    /// The generator's states when the run started drawing.
-    std::int64_t seed1 = 0;
-    std::int64_t seed2 = 0;
+    /// The states the random generator started from, when the run drew from it (seedDrawnFrom: not
+    /// for complete enumeration or no replicates).
+    std::optional<RandomSeed> seed;
 
     int sampleCount() const { return genetic.size(); }
     int predictorCount() const { return static_cast<int>(predictors.size()); }

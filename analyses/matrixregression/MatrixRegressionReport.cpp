@@ -82,7 +82,7 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
     if (result.standardise)
         report.line("Standardised estimates (beta weights): each slope times the standard deviation of its "
                     "predictor over that of the genetic distances; the intercept is then 0");
-    report.line(SeedLine(result.seed1, result.seed2));
+    report.line(SeedLine(result.seed));
     report.line();
     report.line();
     report.line("Correlation among predictors");

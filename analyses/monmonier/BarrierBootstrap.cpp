@@ -226,6 +226,17 @@ BarrierBootstrap::BarrierBootstrap(const BarrierSearchData& data)
 {
 }
 
+double BarrierBootstrap::searchBytes(int observations)
+{
+    const double n = static_cast<double>(observations);
+    return (n * (n - 1.0) / 2.0 + n * n) * sizeof(double);
+}
+
+int BarrierBootstrap::searchesAtOnce(int observations, int threads)
+{
+    return workingCopiesAtOnce(searchBytes(observations), threads);
+}
+
 ReplicateSearch BarrierBootstrap::search(const std::vector<int>& drawn) const
 {
     ReplicateSearch replicate;
@@ -296,7 +307,7 @@ BarrierSupport BarrierBootstrap::run(const std::vector<BarrierRecord>& observed,
     for (long long replicate = 1; replicate < blockFirst; ++replicate)
         draw();
 
-    const int threadCount = threads > 0 ? threads : defaultThreadCount();
+    const int threadCount = searchesAtOnce(m_data.table.sampleCount(), threads);
     const int capacity = batchCapacity(threadCount, m_units);
     std::vector<std::vector<int>> draws(static_cast<size_t>(capacity));
     std::vector<ReplicateSearch> searches(static_cast<size_t>(capacity));

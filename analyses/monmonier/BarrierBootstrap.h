@@ -63,9 +63,17 @@ public:
     /// several threads at once. Throws AnalysisError where the observed search would have.
     ReplicateSearch search(const std::vector<int>& drawn) const;
 
+    /// The memory one search holds at its peak, in bytes: the replicate's genetic distances of
+    /// `observations` observations as pairs and as a full matrix of doubles.
+    static double searchBytes(int observations);
+    /// The searches run side by side on `threads` threads (0: defaultThreadCount()): no more than
+    /// their matrices allow together (workingCopiesAtOnce), so that memory does not grow with the
+    /// number of threads beyond that.
+    static int searchesAtOnce(int observations, int threads);
+
     /// `replicates` replicates (0..kMostBootstrapReplicates). Every replicate's positions are drawn
     /// from `random` in replicate order (DrawResample), a batch at a time on the calling thread; the
-    /// batch's searches run on `threads` threads (0: defaultThreadCount()), and their crossings are counted
+    /// batch's searches run on searchesAtOnce(observations, threads) threads, and their crossings are counted
     /// in replicate order, so the support does not depend on the number of threads. With a group of
     /// processes (sharingProcessGroup()) each process searches a contiguous block of replicates and
     /// the searches are shared before they are counted: every process ends with a single process's

@@ -112,8 +112,7 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
             sums.evaluate(permutations, count, firstSlot);
         },
         [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); });
-    if (random.state1() != start.state1() || random.state2() != start.state2())
-        result.seed = std::make_pair(start.state1(), start.state2());
+    result.seed = seedDrawnFrom(start, random);
     result.greaterOrEqual = tails.atLeast;
     result.lessOrEqual = tails.atMost;
     const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;

@@ -56,7 +56,7 @@ struct PartialMantelResult {
     std::vector<std::string> names;
     /// The states the random generator started from, when the run drew from it (not for complete
     /// enumeration or no replicates).
-    std::optional<std::pair<std::int64_t, std::int64_t>> seed;
+    std::optional<RandomSeed> seed;
     /// X and Z as the report names and describes them.
     std::string xName = "X";
     std::string xDescription;

@@ -21,7 +21,7 @@ void WritePartialMantelReport(ReportWriter& report, const PartialMantelResult& r
                        result.dataType);
     report.line("X, the distances tested: " + result.xName + " (" + result.xDescription + ")");
     report.line("Z, the distances held constant: " + result.zName + " (" + result.zDescription + ")");
-    report.line(result.seed ? SeedLine(result.seed->first, result.seed->second) : std::string(kNoSeedLine));
+    report.line(SeedLine(result.seed));
     report.line();
     report.line();
     report.line("Partial correlation of genetic distances and X given Z:  r = " + statisticText(result.r));

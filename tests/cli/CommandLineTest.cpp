@@ -86,12 +86,13 @@ TEST(ParseInvocation, RepeatableOptionsKeepEveryValueInOrder)
 {
     Subcommand command = distances();
     command.options = {{"--grid", "NX,NY,P", "", true}, {"--classes", "K", ""}};
-    const Invocation invocation = parseInvocation(
-        command, {"c.txt", "--grid", "1,2,3", "g.txt", "--grid=4,5,6", "--classes", "3", "--classes", "7"});
+    const Invocation invocation =
+        parseInvocation(command, {"c.txt", "--grid", "1,2,3", "g.txt", "--grid=4,5,6", "--classes", "3"});
     EXPECT_EQ(invocation.textValues("--grid"), (std::vector<std::string>{"1,2,3", "4,5,6"}));
     EXPECT_TRUE(invocation.textValues("--absent").empty());
-    // An option that is not repeatable keeps its last value.
-    EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 7);
+    EXPECT_EQ(invocation.integerValue("--classes", 10, 1, 100), 3);
+    // An option that is not repeatable is given once: a second value would silently replace the first.
+    EXPECT_THROW(parseInvocation(command, {"c.txt", "g.txt", "--classes", "3", "--classes", "7"}), UsageError);
 }
 
 TEST(ParseInvocation, MatchPairsByNameUnlessOrderIsAskedFor)
@@ -365,14 +366,17 @@ TEST(RunCommandLine, DataProblemsExitWithOneAndWriteNothing)
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
-TEST(RunCommandLine, UnwritableOutputFolderIsAnAnalysisError)
+TEST(RunCommandLine, MissingOutputFolderIsAUsageErrorNamingIt)
 {
+    // Found before any work, not once the analysis is done (see OutputFilesTest.cpp).
     TempFolder folder;
-    const CliRun result = run({"distances", (kExamples / "sequences" / "coordinates.txt").string(),
-                               (kExamples / "sequences" / "genotypes.txt").string(), "--type", "3", "--output-dir",
-                               (folder.path() / "no" / "such" / "folder").string()});
-    EXPECT_EQ(result.exit, kExitAnalysisError);
-    EXPECT_NE(result.err.find("GeneticDistances.csv"), std::string::npos) << result.err;
+    const std::string missing = (folder.path() / "no" / "such" / "folder").string();
+    const CliRun result =
+        run({"distances", (kExamples / "sequences" / "coordinates.txt").string(),
+             (kExamples / "sequences" / "genotypes.txt").string(), "--type", "3", "--output-dir", missing});
+    EXPECT_EQ(result.exit, kExitUsageError);
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n')),
+              "tessaloc-cli: --output-dir \"" + missing + "\": there is no such folder");
 }
 
 std::vector<std::string> microsatellites(std::vector<std::string> arguments)

@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -297,6 +299,86 @@ TEST(SignalDuringAReportWrite, RemovesTheTemporaryFileAndEndsOfTheSignal)
     }
 }
 
+TEST(SignalBetweenTheRenamesOfDistances, WaitsUntilEveryFileIsInPlace)
+{
+    // A signal between the two renames of `distances` left the new genetic matrix beside the old
+    // geographic one and removed the second link kept to the old genetic file. Here the signal
+    // arrives as the renames begin: the set goes in place whole, then the run ends of the signal.
+    for (const int signal : {SIGTERM, SIGINT}) {
+        TempFolder folder;
+        folder.write("GeneticDistances.csv", "old genetic");
+        folder.write("GeographicDistances.csv", "old geographic");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(ready[0]);
+            installReportCleanupOnSignals();
+            {
+                const SignalsWaitForRenames renaming;
+                raise(signal);
+                writeReportFiles(folder.path(),
+                                 {{"GeneticDistances.csv", [](ReportWriter& out) { out.line("new genetic"); }},
+                                  {"GeographicDistances.csv", [](ReportWriter& out) { out.line("new geographic"); }}});
+                const char byte = 'w';
+                if (write(ready[1], &byte, 1) != 1)
+                    _exit(3);
+            }
+            _exit(4); // the signal should have ended the child when the renaming was over
+        }
+        close(ready[1]);
+        char byte = 0;
+        EXPECT_EQ(read(ready[0], &byte, 1), 1) << "the signal did not wait for the renames";
+        close(ready[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << signal << ", status " << status;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(fileNamesIn(folder.path()),
+                  (std::vector<std::string>{"GeneticDistances.csv", "GeographicDistances.csv"}));
+        EXPECT_EQ(readFile(folder.path() / "GeneticDistances.csv"), "new genetic\r\n");
+        EXPECT_EQ(readFile(folder.path() / "GeographicDistances.csv"), "new geographic\r\n");
+    }
+}
+
+TEST(ReportBeyondTheFileSizeLimit, SaysItCannotWriteTheReportAndLeavesNoTemporaryFile)
+{
+    // Under `ulimit -f` the run died of SIGXFSZ (status 153, no message) and left its .part file.
+    TempFolder data;
+    writeData(data, 400, 1);
+    const fs::path output = data.path() / "out";
+    fs::create_directory(output);
+    const fs::path errors = data.path() / "err.txt";
+    const pid_t child = fork();
+    if (child == 0) {
+        const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int nothing = open("/dev/null", O_WRONLY);
+        if (err < 0 || nothing < 0 || dup2(err, STDERR_FILENO) < 0 || dup2(nothing, STDOUT_FILENO) < 0)
+            _exit(126);
+        // A report of over a megabyte against a limit of 64 KiB.
+        const rlimit limit{64 * 1024, 64 * 1024};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(126);
+        std::vector<std::string> arguments = mantelArguments(data, 1, output);
+        arguments.insert(arguments.begin(), TESSALOC_CLI);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended of signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), kExitAnalysisError);
+    EXPECT_NE(readFile(errors).find("cannot write the report \"" + (output / "IBDResults.txt").string() +
+                                    "\": " + std::strerror(EFBIG)),
+              std::string::npos)
+        << readFile(errors);
+    EXPECT_TRUE(fileNamesIn(output).empty());
+}
+
 TEST(SeedOption, RefusesSeedsThatLeaveTheGeneratorConstant)
 {
     for (const char* seed : {"0,0", "2147483563,2147483399", "0,2147483399", "2147483563,0", "0,5", "5,0",
@@ -319,7 +401,8 @@ TEST(SeedOption, RefusesSeedsThatLeaveTheGeneratorConstant)
 TEST(EmptyCoordinateList, GivesTheSameReasonInEveryAnalysis)
 {
     TempFolder folder;
-    const fs::path coordinates = folder.write("coordinates.txt", "\n;\n");
+    // Not named coordinates.txt, which `convert` would write into the same folder.
+    const fs::path coordinates = folder.write("empty-coordinates.txt", "\n;\n");
     const fs::path genotypes = kExamples / "microsatellites" / "genotypes.txt";
     // The options an analysis cannot run without (the distances the partial Mantel test holds
     // constant); a missing one is a usage error before any file is read.
@@ -337,7 +420,7 @@ TEST(EmptyCoordinateList, GivesTheSameReasonInEveryAnalysis)
             << command.name;
         EXPECT_EQ(out.str(), "") << command.name;
     }
-    EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"coordinates.txt"});
+    EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"empty-coordinates.txt"});
 }
 
 TEST(ConvertIntoAFolderWhereTheSecondFileCannotGo, KeepsTheUsersOldFirstFile)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace tessaloc {
@@ -142,6 +143,16 @@ TEST(SeedSource, FollowsTheSameSequenceAfterEveryProgramStart)
     const RandomUniform clock = firstStart.seedFromClock();
     EXPECT_GE(clock.state1(), 1);
     EXPECT_LE(clock.state1(), 86400);
+}
+
+TEST(SeedDrawnFrom, NamesTheStartOnlyWhenANumberWasDrawn)
+{
+    // mmrr --shuffle complete named a clock seed though it drew nothing; the one rule gives none.
+    const RandomUniform start(12, 34);
+    RandomUniform random = start;
+    EXPECT_EQ(seedDrawnFrom(start, random), std::nullopt);
+    random.next();
+    EXPECT_EQ(seedDrawnFrom(start, random), std::make_optional(RandomSeed{12, 34}));
 }
 
 } // namespace

@@ -26,8 +26,7 @@ MatrixRegressionResult handResult()
     result.pF = 0.3;
     result.predictorCorrelations = {1.0, -0.5, -0.5, 1.0};
     result.permutations = 9;
-    result.seed1 = 11;
-    result.seed2 = 22;
+    result.seed = RandomSeed{11, 22};
     return result;
 }
 

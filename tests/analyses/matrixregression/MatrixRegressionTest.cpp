@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -314,8 +315,7 @@ TEST(MatrixRegression, PermutationTestFindsAStrongPredictorAndRecordsTheSeed)
     EXPECT_DOUBLE_EQ(result.terms[1].p, 0.01);
     EXPECT_EQ(result.fAtLeast, 0);
     EXPECT_EQ(result.permutations, 99);
-    EXPECT_EQ(result.seed1, 123);
-    EXPECT_EQ(result.seed2, 456);
+    EXPECT_EQ(result.seed, std::make_optional(RandomSeed{123, 456}));
 }
 
 TEST(MatrixRegression, PredictorCorrelationsAreTheMatrixCorrelations)

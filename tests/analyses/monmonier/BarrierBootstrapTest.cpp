@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/LocusResampling.h"
+#include "core/ThreadCount.h"
 #include "geometry/GeometryHelpers.h"
 #include "tests/analyses/monmonier/FanCase.h"
 #include "tests/support/LiteralDistances.h"
@@ -447,6 +448,27 @@ TEST(RunMonmonier, ReplicatesNeedTheGenerator)
     MonmonierInput input;
     input.settings.bootstrapReplicates = 5;
     EXPECT_THROW(RunMonmonier(input), std::invalid_argument);
+}
+
+TEST(BarrierBootstrapMemory, SearchesSideBySideAreBoundedWhateverTheThreads)
+{
+    // A search per thread with no bound: support at 2000 observations took 180 MB on 1 thread,
+    // 718 MB on 8 and 1.36 GB on 16. A search holds n(n-1)/2 + n^2 doubles (by hand: 47.99 MB at
+    // n = 2000, 299.96 MB at n = 5000), so a quarter gigabyte holds 5 of the first, and the second
+    // runs alone.
+    EXPECT_DOUBLE_EQ(BarrierBootstrap::searchBytes(2000), (1999000.0 + 4000000.0) * 8.0);
+    const struct {
+        int observations;
+        int threads;
+        int searches;
+    } cases[] = {{2000, 1, 1}, {2000, 8, 5}, {2000, 16, 5}, {5000, 64, 1}, {100, 8, 8}, {30, 64, 64}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BarrierBootstrap::searchesAtOnce(c.observations, c.threads), c.searches)
+            << c.observations << " observations on " << c.threads << " threads";
+        EXPECT_LE(BarrierBootstrap::searchesAtOnce(c.observations, c.threads) *
+                      BarrierBootstrap::searchBytes(c.observations),
+                  std::max(kWorkingCopiesMemory, BarrierBootstrap::searchBytes(c.observations)));
+    }
 }
 
 } // namespace
