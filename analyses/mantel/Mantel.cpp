@@ -49,7 +49,7 @@ TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic,
     std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ", {reinterpret_cast<std::byte*>(crossProducts.data()), sizeof(double)},
+        random, listener, "Replicate: ",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             double sums[PermutationRunner::kGroupSize];
             withPermutedLanes(genetic, permutations, count, [&](const auto& values, const auto* lanes) {
@@ -57,7 +57,10 @@ TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic,
             });
             std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
         },
-        [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], z); });
+        [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], z); },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, {&tails, 1});
+        });
     return tails;
 }
 
@@ -126,9 +129,10 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
         result.lessOrEqual = tails.atMost;
     }
 
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
-    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
-    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
+    const TailProbabilities p = TailProbability({result.greaterOrEqual, result.lessOrEqual}, result.permutations,
+                                                ObservedArrangement::AddedToCounts);
+    result.pGreaterOrEqual = p.atLeast;
+    result.pLessOrEqual = p.atMost;
     result.genetic = std::move(genetic);
     result.geographic = std::move(geographic);
     return result;

@@ -266,7 +266,7 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
     if (result.permutations > 0) {
         Fit replicate;
         runner.run(
-            random, listener, "Replicate: ", crossProducts.slotStorage(),
+            random, listener, "Replicate: ",
             [&](const std::int32_t* const* permutations, int count, int firstSlot) {
                 crossProducts.evaluate(permutations, count, firstSlot);
             },
@@ -275,12 +275,12 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
                 for (size_t term = 0; term <= static_cast<size_t>(k); ++term)
                     tails[term].add(std::abs(replicate.t[term]), std::abs(observed.t[term]));
                 tails.back().add(replicate.f, observed.f);
-            });
+            },
+            [&](ProcessGroup& group) { shareTailCounts(group, tails); });
     }
 
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
     const auto probability = [&](long long atLeast) {
-        return (static_cast<double>(atLeast) + 1.0) / replicatesAndObserved;
+        return TailProbability(atLeast, result.permutations, ObservedArrangement::AddedToCounts);
     };
     result.coefficients.push_back(observed.intercept);
     result.coefficients.insert(result.coefficients.end(), observed.slopes.begin(), observed.slopes.end());

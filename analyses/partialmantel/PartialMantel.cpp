@@ -107,18 +107,21 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
     result.permutationScheme = runner.record();
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ", sums.slotStorage(),
+        random, listener, "Replicate: ",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             sums.evaluate(permutations, count, firstSlot);
         },
-        [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); });
+        [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, {&tails, 1});
+        });
     if (random.state1() != start.state1() || random.state2() != start.state2())
         result.seed = std::make_pair(start.state1(), start.state2());
     result.greaterOrEqual = tails.atLeast;
     result.lessOrEqual = tails.atMost;
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
-    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
-    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
+    const TailProbabilities p = TailProbability(tails, result.permutations, ObservedArrangement::AddedToCounts);
+    result.pGreaterOrEqual = p.atLeast;
+    result.pLessOrEqual = p.atMost;
 
     result.genetic = std::move(genetic);
     result.x = std::move(x.distances);
