@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tessaloc {
@@ -102,7 +103,23 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
     result.pairTable = settings.pairTable;
     result.rank = settings.rank;
     result.r = MatrixCorrelation(genetic, geographic);
-    result.z = CrossProductSum(genetic, geographic);
+    // Z and its replicates on the matrices scaled by powers of two when their values are too large or
+    // too small for their products: that leaves the order of the sums as it was. The result keeps the
+    // matrices as given.
+    std::optional<PackedDistances> unscaledGenetic;
+    std::optional<PackedDistances> unscaledGeographic;
+    const int geneticExponent = pairScaleExponent(genetic.values());
+    const int geographicExponent = pairScaleExponent(geographic.values());
+    if (geneticExponent != 0) {
+        unscaledGenetic = genetic;
+        ScalePairs(genetic, geneticExponent);
+    }
+    if (geographicExponent != 0) {
+        unscaledGeographic = geographic;
+        ScalePairs(geographic, geographicExponent);
+    }
+    const double z = CrossProductSum(genetic, geographic);
+    result.z = std::ldexp(z, geneticExponent + geographicExponent);
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
 
@@ -119,11 +136,11 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
             genetic = PackedDistances();
             {
                 const DistanceCodes rows(pairCodes);
-                tails = countTails(rows, geographic, result.z, runner, random, listener);
+                tails = countTails(rows, geographic, z, runner, random, listener);
             }
             genetic = pairCodes.decoded();
         } else {
-            tails = countTails(genetic.square(), geographic, result.z, runner, random, listener);
+            tails = countTails(genetic.square(), geographic, z, runner, random, listener);
         }
         result.greaterOrEqual = tails.atLeast;
         result.lessOrEqual = tails.atMost;
@@ -133,8 +150,8 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
                                                 ObservedArrangement::AddedToCounts);
     result.pGreaterOrEqual = p.atLeast;
     result.pLessOrEqual = p.atMost;
-    result.genetic = std::move(genetic);
-    result.geographic = std::move(geographic);
+    result.genetic = unscaledGenetic ? std::move(*unscaledGenetic) : std::move(genetic);
+    result.geographic = unscaledGeographic ? std::move(*unscaledGeographic) : std::move(geographic);
     return result;
 }
 

@@ -282,17 +282,20 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
     const auto probability = [&](long long atLeast) {
         return TailProbability(atLeast, result.permutations, ObservedArrangement::AddedToCounts);
     };
-    result.coefficients.push_back(observed.intercept);
-    result.coefficients.insert(result.coefficients.end(), observed.slopes.begin(), observed.slopes.end());
+    // The coefficients in the matrices' own units: the fit saw every matrix in units of 2^exponent.
+    result.coefficients.push_back(std::ldexp(observed.intercept, geneticCentred.exponent));
+    for (int a = 0; a < k; ++a)
+        result.coefficients.push_back(std::ldexp(observed.slopes[static_cast<size_t>(a)],
+                                                 geneticCentred.exponent - centred[static_cast<size_t>(a)].exponent));
     for (int term = 0; term <= k; ++term) {
         RegressionTerm entry;
         entry.name = term == 0 ? "Intercept" : predictors[static_cast<size_t>(term) - 1].name;
         entry.estimate = result.coefficients[static_cast<size_t>(term)];
         if (settings.standardise)
-            entry.estimate =
-                term == 0
-                    ? 0.0
-                    : entry.estimate * std::sqrt(design.crossProduct(term - 1, term - 1) / design.totalSumOfSquares());
+            entry.estimate = term == 0
+                                 ? 0.0
+                                 : observed.slopes[static_cast<size_t>(term) - 1] *
+                                       std::sqrt(design.crossProduct(term - 1, term - 1) / design.totalSumOfSquares());
         entry.t = observed.t[static_cast<size_t>(term)];
         entry.atLeast = tails[static_cast<size_t>(term)].atLeast;
         entry.p = probability(entry.atLeast);

@@ -98,10 +98,15 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
         return PartialMantelStatistic(s[0], s[1], g.sumOfSquares, dx.sumOfSquares, dz.sumOfSquares, xZ);
     };
     result.r = requireFinite(statistic(observed.data()), "the partial correlation");
-    result.geneticOnZ.slope = observed[1] / dz.sumOfSquares;
-    result.geneticOnZ.intercept = g.mean - result.geneticOnZ.slope * dz.mean;
-    result.xOnZ.slope = xZ / dz.sumOfSquares;
-    result.xOnZ.intercept = dx.mean - result.xOnZ.slope * dz.mean;
+    // The lines in the matrices' own units (the deviations are in units of 2^exponent).
+    const auto lineOnZ = [&](const PairDeviations& m, double withZ) {
+        PairLine line;
+        line.slope = std::ldexp(withZ / dz.sumOfSquares, m.exponent - dz.exponent);
+        line.intercept = std::ldexp(m.mean, m.exponent) - line.slope * std::ldexp(dz.mean, dz.exponent);
+        return line;
+    };
+    result.geneticOnZ = lineOnZ(g, observed[1]);
+    result.xOnZ = lineOnZ(dx, xZ);
 
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
