@@ -10,7 +10,8 @@
 #   bench/mpi/measure_memory.sh [TESSALOC_CLI] [ANALYSIS] [PROCESSES] [PREDICTORS] [REPLICATES...]
 #
 # TESSALOC_CLI defaults to build/release/cli/tessaloc-cli, PROCESSES to 2, PREDICTORS to 60, the
-# replicate counts to 100000 1000000 10000000.
+# replicate counts to 100000 1000000 10000000. A sanitizer build (the test preset) runs too, with
+# ASAN_OPTIONS=detect_leaks=0 (MPI's own allocations would fail the runs), at several times the memory.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -59,9 +60,10 @@ echo "analysis $analysis; peak memory in MB: one process, then each of $processe
 for count in "${counts[@]}"; do
   alone=$(/usr/bin/time -f "%M" "$cli" "$analysis" "${options[@]}" --permutations "$count" "${files[@]}" \
     2>&1 >/dev/null | tail -1)
-  shared=$(mpirun -np "$processes" /usr/bin/time -f "%M" "$cli" "$analysis" "${options[@]}" \
-    --permutations "$count" "${files[@]}" 2>&1 >/dev/null | grep -E '^[0-9]+$' | tr '\n' ' ')
-  printf '%12s replicates: %6.1f |' "$count" "$(echo "$alone / 1024" | bc -l)"
-  for kb in $shared; do printf ' %6.1f' "$(echo "$kb / 1024" | bc -l)"; done
-  echo
+  # Each process's figure goes to a file of its own (OpenMPI numbers them), not to the shared stderr.
+  mpirun -np "$processes" bash -c 'exec /usr/bin/time -f "%M" -o "$0.$OMPI_COMM_WORLD_RANK" "$@"' \
+    "$folder/peak" "$cli" "$analysis" "${options[@]}" --permutations "$count" "${files[@]}" >/dev/null 2>&1 || true
+  shared=$(for ((p = 0; p < processes; ++p)); do grep -E '^[0-9]+$' "$folder/peak.$p"; done | tr '\n' ' ')
+  echo "$count $alone $shared" | LC_ALL=C awk '{ printf "%12s replicates: %6.1f |", $1, $2 / 1024
+    for (k = 3; k <= NF; ++k) printf " %6.1f", $k / 1024; printf "\n" }'
 done
