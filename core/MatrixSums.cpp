@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -22,17 +23,41 @@ double CrossProductSum(const SquareMatrix& a, const SquareMatrix& b)
 
 namespace {
 
+// Sums of products stay far from the ends of the double range while the largest magnitude lies in
+// 2^-256 .. 2^256, for any number of pairs a matrix can have.
+constexpr int kLargestUnscaledExponent = 256;
+
+int scaleExponentOf(double largest)
+{
+    if (!(largest > 0.0) || !std::isfinite(largest))
+        return 0;
+    int exponent = 0;
+    std::frexp(largest, &exponent); // largest = f x 2^exponent, 0.5 <= f < 1
+    return std::abs(exponent) > kLargestUnscaledExponent ? exponent : 0;
+}
+
 // The correlation over the pairs that `forEachPair(visit)` hands to visit(a, b) in the order i
 // ascending, then j ascending.
 template <typename ForEachPair> double pairCorrelation(int n, ForEachPair&& forEachPair)
 {
     const double pairs = static_cast<double>(n) * (n - 1) / 2.0;
 
+    // Each matrix scaled by a power of two when its values are too large or too small for their
+    // products (a factor of 1 otherwise, which changes nothing).
+    double largestA = 0.0;
+    double largestB = 0.0;
+    forEachPair([&](double a, double b) {
+        largestA = std::max(largestA, std::abs(a));
+        largestB = std::max(largestB, std::abs(b));
+    });
+    const double scaleA = std::ldexp(1.0, -scaleExponentOf(largestA));
+    const double scaleB = std::ldexp(1.0, -scaleExponentOf(largestB));
+
     double sumA = 0.0;
     double sumB = 0.0;
     forEachPair([&](double a, double b) {
-        sumA += a;
-        sumB += b;
+        sumA += a * scaleA;
+        sumB += b * scaleB;
     });
     const double meanA = sumA / pairs;
     const double meanB = sumB / pairs;
@@ -41,8 +66,8 @@ template <typename ForEachPair> double pairCorrelation(int n, ForEachPair&& forE
     double sbb = 0.0;
     double sab = 0.0;
     forEachPair([&](double a, double b) {
-        const double da = a - meanA;
-        const double db = b - meanB;
+        const double da = a * scaleA - meanA;
+        const double db = b * scaleB - meanB;
         saa += da * da;
         sbb += db * db;
         sab += db * da;
@@ -85,6 +110,22 @@ double MatrixCorrelation(const PackedDistances& a, const PackedDistances& b)
     });
 }
 
+int pairScaleExponent(const std::vector<double>& pairs)
+{
+    double largest = 0.0;
+    for (const double value : pairs)
+        largest = std::max(largest, std::abs(value));
+    return scaleExponentOf(largest);
+}
+
+void ScalePairs(PackedDistances& m, int exponent)
+{
+    if (exponent == 0)
+        return;
+    for (double& value : m.values())
+        value = std::ldexp(value, -exponent);
+}
+
 PairDeviations CenterPairs(const PackedDistances& m)
 {
     PairDeviations centered;
@@ -92,6 +133,8 @@ PairDeviations CenterPairs(const PackedDistances& m)
     std::vector<double>& pairs = centered.deviations.values();
     if (pairs.empty())
         return centered;
+    centered.exponent = pairScaleExponent(pairs);
+    ScalePairs(centered.deviations, centered.exponent);
     double sum = 0.0;
     for (const double value : pairs)
         sum += value;

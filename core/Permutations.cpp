@@ -230,71 +230,44 @@ void PermutationRunner::evaluateBatch(const std::vector<std::int32_t>& stored, i
 }
 
 void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
-                            const Evaluate& evaluate, const Consume& consume)
-{
-    run(random, listener, progressPrefix, SlotStorage{}, evaluate, consume);
-}
-
-void PermutationRunner::run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix,
-                            SlotStorage slots, const Evaluate& evaluate, const Consume& consume)
+                            const Evaluate& evaluate, const Consume& consume, const Share& share)
 {
     if (m_replicates == 0)
         return;
     const int n = m_observations;
     ArrangementSource arrangements(n, m_scheme, m_observed);
     std::vector<std::int32_t> stored(static_cast<size_t>(m_batchCapacity) * static_cast<size_t>(n));
-    auto drawBatch = [&](int count) {
-        for (int slot = 0; slot < count; ++slot) {
-            const std::vector<std::int32_t>& arrangement = arrangements.next(random);
-            std::copy(arrangement.begin(), arrangement.end(), stored.begin() + static_cast<std::ptrdiff_t>(slot) * n);
-        }
-    };
-    auto consumeReplicate = [&](int replicate, int slot) {
-        consume(replicate, slot);
-        if (replicate % 10 == 0)
-            listener.status(replicateStatus(progressPrefix, replicate));
-    };
 
-    ProcessGroup* group = sharingProcessGroup();
-    if (!group || group->count() == 1 || !slots.data) {
-        for (int first = 1; first <= m_replicates; first += m_batchCapacity) {
-            listener.throwIfCancelled();
-            const int count = std::min(m_batchCapacity, m_replicates - first + 1);
-            drawBatch(count);
-            evaluateBatch(stored, count, evaluate);
-            for (int slot = 0; slot < count; ++slot)
-                consumeReplicate(first + slot, slot);
-            listener.progress(first + count - 1, m_replicates);
-        }
-        return;
-    }
-
-    // Replicates first..end-1 (numbered from 1) are this process's; the arrangements of the others
-    // are drawn and passed over.
+    // Replicates mine..end-1 (numbered from 1) are this process's: all of them alone; in a group, the
+    // arrangements of the others are drawn and passed over.
+    ProcessGroup* group = share ? sharingProcessGroup() : nullptr;
+    if (group && group->count() == 1)
+        group = nullptr;
     const OwnBlock block = ownBlock(static_cast<size_t>(m_replicates), group);
     const int mine = static_cast<int>(block.first) + 1;
     const int end = static_cast<int>(block.end) + 1;
-    std::vector<std::byte> records(static_cast<size_t>(m_replicates) * slots.bytesPerSlot);
     for (int replicate = 1; replicate < mine; ++replicate)
         arrangements.next(random);
     for (int first = mine; first < end; first += m_batchCapacity) {
         listener.throwIfCancelled();
         const int count = std::min(m_batchCapacity, end - first);
-        drawBatch(count);
+        for (int slot = 0; slot < count; ++slot) {
+            const std::vector<std::int32_t>& arrangement = arrangements.next(random);
+            std::copy(arrangement.begin(), arrangement.end(), stored.begin() + static_cast<std::ptrdiff_t>(slot) * n);
+        }
         evaluateBatch(stored, count, evaluate);
-        std::copy(slots.data, slots.data + static_cast<size_t>(count) * slots.bytesPerSlot,
-                  records.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(first - 1) * slots.bytesPerSlot));
+        for (int slot = 0; slot < count; ++slot) {
+            const int replicate = first + slot;
+            consume(replicate, slot);
+            if (replicate % 10 == 0)
+                listener.status(replicateStatus(progressPrefix, replicate));
+        }
         listener.progress(first + count - mine, end - mine);
     }
     for (int replicate = end; replicate <= m_replicates; ++replicate)
         arrangements.next(random);
-
-    group->shareBlocks(records.data(), slots.bytesPerSlot, block.starts);
-    for (int replicate = 1; replicate <= m_replicates; ++replicate) {
-        const std::byte* record = records.data() + static_cast<size_t>(replicate - 1) * slots.bytesPerSlot;
-        std::copy(record, record + slots.bytesPerSlot, slots.data);
-        consumeReplicate(replicate, 0);
-    }
+    if (group)
+        share(*group);
 }
 
 } // namespace tessaloc

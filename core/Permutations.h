@@ -2,6 +2,7 @@
 
 #include "core/RandomUniform.h"
 #include "core/RunListener.h"
+#include "core/Significance.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,8 @@
 #include <vector>
 
 namespace tessaloc {
+
+class ProcessGroup;
 
 /// The cumulative observation exchanges of the permutation tests, kept as a permutation instead of
 /// a rearranged matrix.
@@ -80,17 +83,6 @@ inline constexpr int kMostCompleteObservations = 9;
 /// N!, the number of arrangements of `observations` (0..20) observations.
 long long arrangementCount(int observations);
 
-/// Whether a test's probabilities count the observed arrangement among the replicates themselves.
-/// Complete enumeration needs to know it to count the observed arrangement exactly once.
-enum class ObservedArrangement {
-    /// P = count / replicates (spatial autocorrelation, aggregation): complete enumeration runs all
-    /// N! arrangements, the observed one included.
-    NotCounted,
-    /// P = (count + 1) / (replicates + 1), the observed arrangement added as one more replicate (the
-    /// Mantel test): complete enumeration runs the N! - 1 other arrangements.
-    AddedToCounts,
-};
-
 /// Every arrangement of N observations once, in lexicographic order of p, starting from the identity
 /// (the observed arrangement) or from the arrangement after it.
 class ArrangementEnumeration {
@@ -119,32 +111,6 @@ struct PermutationRecord {
 /// lowest 16 bits, then p1(j), p2(j) and p3(j). A pass that reads four replicates at once then gets
 /// the four positions of an observation with one load.
 void packFourPermutations(const std::int32_t* const* permutations, int n, std::vector<std::uint64_t>& packed);
-
-/// How one replicate's statistic lies against the observed value, as bits: kAtLeast when it is at
-/// least as large, kAtMost when it is at most as large. A tie sets both, so it counts in both tails.
-enum TailOutcome : std::uint8_t {
-    kAtLeast = 1,
-    kAtMost = 2,
-};
-
-/// The TailOutcome bits of `replicate` against `observed`.
-inline std::uint8_t compareTails(double replicate, double observed)
-{
-    return static_cast<std::uint8_t>((replicate >= observed ? kAtLeast : 0) | (replicate <= observed ? kAtMost : 0));
-}
-
-/// The replicates of a permutation test counted in each tail of one statistic.
-struct TailCounts {
-    long long atLeast = 0; ///< replicates whose statistic is >= the observed one
-    long long atMost = 0;  ///< replicates whose statistic is <= the observed one
-
-    void add(std::uint8_t outcome)
-    {
-        atLeast += (outcome & kAtLeast) != 0;
-        atMost += (outcome & kAtMost) != 0;
-    }
-    void add(double replicate, double observed) { add(compareTails(replicate, observed)); }
-};
 
 /// The tail outcomes of `statistics` statistics for each of `slotCount` slots of a batch, a byte
 /// each. Evaluators on several threads may set the outcomes of different slots at once.
@@ -208,6 +174,9 @@ void requirePermutationCount(const PermutationSettings& permutations);
 /// the batch in order (replicates numbered from 1), and the listener is shown
 /// replicateStatus(progressPrefix, replicate) after every 10th. Cancellation is checked between
 /// batches and throws RunCancelled.
+///
+/// A test keeps of its replicates only what `consume` adds to fixed-size summaries (tail counts,
+/// the ends of a band), never every statistic, so its memory does not grow with the replicates.
 class PermutationRunner {
 public:
     /// Statistics are evaluated this many replicates at a time, so that an evaluator can interleave
@@ -216,6 +185,9 @@ public:
 
     using Evaluate = std::function<void(const std::int32_t* const* permutations, int count, int firstSlot)>;
     using Consume = std::function<void(int replicate, int slot)>;
+    /// Adds up, among the processes of a group, what each one's `consume` summarised of its own
+    /// replicates (shareTailCounts, shareBands), so that every process holds the summary of all.
+    using Share = std::function<void(ProcessGroup& group)>;
 
     /// `permutations.count` replicates (none when negative) of a test of `observations` observations,
     /// drawn by `permutations.scheme` on `permutations.threads` threads. Complete enumeration ignores
@@ -233,23 +205,14 @@ public:
     /// The scheme and, for complete enumeration, the arrangements evaluated, for the report.
     PermutationRecord record() const;
 
+    /// Runs the replicates. With `share` and a group of processes (sharingProcessGroup()) the
+    /// replicates are split among them in contiguous blocks: every process draws every replicate's
+    /// arrangement in order, so the generator ends where one process alone leaves it, but evaluates
+    /// and consumes only its own block, then calls `share` with the group (also with an empty block).
+    /// So the summaries, and the generator's state, are those one process alone would give. Without
+    /// `share` every process runs every replicate.
     void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, const Evaluate& evaluate,
-             const Consume& consume);
-
-    /// Where an evaluator stores its statistics: slot s's `bytesPerSlot` bytes at data + s x
-    /// bytesPerSlot, batchCapacity() slots, nothing else read by `consume`.
-    struct SlotStorage {
-        std::byte* data = nullptr;
-        std::size_t bytesPerSlot = 0;
-    };
-
-    /// As run() above, and with a group of processes (sharingProcessGroup()) the replicates are split
-    /// among them in contiguous blocks. Every process draws every replicate's arrangement in order, so
-    /// the generator ends where one process alone leaves it, but evaluates only its own block; the
-    /// blocks' slots are then shared, and every process consumes every replicate in order from them.
-    /// So the results, and the generator's state, are the same as one process alone would give.
-    void run(RandomUniform& random, RunListener& listener, std::string_view progressPrefix, SlotStorage slots,
-             const Evaluate& evaluate, const Consume& consume);
+             const Consume& consume, const Share& share = {});
 
 private:
     void evaluateBatch(const std::vector<std::int32_t>& stored, int count, const Evaluate& evaluate) const;

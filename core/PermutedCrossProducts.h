@@ -41,12 +41,6 @@ public:
     /// run at once on different slots.
     void evaluate(const std::int32_t* const* permutations, int count, int firstSlot);
 
-    /// Where the slots' sums are kept, for a runner that shares the replicates between processes.
-    PermutationRunner::SlotStorage slotStorage()
-    {
-        return {reinterpret_cast<std::byte*>(m_sums.data()), m_fixed.size() * sizeof(double)};
-    }
-
     /// The k sums stored in `slot`.
     const double* sums(int slot) const { return m_sums.data() + static_cast<size_t>(slot) * m_fixed.size(); }
 

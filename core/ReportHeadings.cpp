@@ -1,5 +1,7 @@
 #include "core/ReportHeadings.h"
 
+#include "core/NumberText.h"
+
 namespace tessaloc {
 
 const char* DataTypeLine(DataType dataType)
@@ -55,6 +57,44 @@ std::string SeedLine(std::int64_t state1, std::int64_t state2)
 std::string SeedLine(const std::optional<RandomSeed>& seed)
 {
     return seed ? SeedLine(seed->first, seed->second) : std::string(kNoSeedLine);
+}
+
+void WriteCorrelationTestLines(ReportWriter& report, const CorrelationTest& test)
+{
+    report.line(std::string(test.correlationLine) + statisticText(test.r));
+    report.line("Probability of observing " + std::string(test.statistic) +
+                " greater than or equal to observed:  P = " + statisticText(test.pGreaterOrEqual));
+    report.line("Probability of observing " + std::string(test.statistic) +
+                " less than or equal to observed:  P = " + statisticText(test.pLessOrEqual));
+    report.line(printForm(test.permutations) + " replicates performed");
+    WritePermutationSchemeLine(report, test.scheme);
+    if (test.rank)
+        report.line(kRankLine);
+}
+
+void WritePairTable(ReportWriter& report, bool wholeTable, const std::vector<std::string>& names,
+                    const PackedDistances& genetic, std::initializer_list<PairTableColumn> columns)
+{
+    const int n = genetic.size();
+    if (!wholeTable) {
+        const long long pairs = static_cast<long long>(n) * (n - 1) / 2;
+        report.line("Table of matrix data in expanded format left out (" + std::to_string(pairs) + " pairs)");
+        return;
+    }
+    report.line("Table of matrix data in expanded format");
+    report.text("Obs. 1").nextZone().text("Obs. 2").nextZone().text("Genetic Distance");
+    for (const PairTableColumn& column : columns)
+        report.nextZone().text(column.heading);
+    report.endLine();
+    for (int i = 0; i < n - 1; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            report.text(names[i]).nextZone().text(names[j]).nextZone();
+            report.text(statisticText(genetic(i, j))).nextZone();
+            for (const PairTableColumn& column : columns)
+                report.nextZone().text(statisticText(column.values(i, j)));
+            report.endLine();
+        }
+    }
 }
 
 } // namespace tessaloc

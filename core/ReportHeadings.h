@@ -1,14 +1,17 @@
 #pragma once
 
+#include "core/PackedDistances.h"
 #include "core/Permutations.h"
 #include "core/RandomUniform.h"
 #include "core/ReportWriter.h"
 #include "core/SampleTable.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaloc {
 
@@ -48,5 +51,36 @@ inline constexpr std::string_view kNoSeedLine = "Random seed: none drawn";
 
 /// The seed line of a run as seedDrawnFrom gives its seed: SeedLine of it, or kNoSeedLine.
 std::string SeedLine(const std::optional<RandomSeed>& seed);
+
+/// A correlation's permutation test as the Mantel-style reports write it.
+struct CorrelationTest {
+    /// The line of r up to its number: "Correlation of genetic and geographical distances:  r = ".
+    std::string_view correlationLine;
+    /// What the P lines call the statistic: "a correlation", "a partial correlation".
+    std::string_view statistic;
+    double r = 0.0;
+    double pGreaterOrEqual = 1.0;
+    double pLessOrEqual = 1.0;
+    long long permutations = 0;
+    PermutationRecord scheme;
+    bool rank = false;
+};
+
+/// The lines of the test: r, "Probability of observing <statistic> greater than or equal to
+/// observed:  P = ...", the same less than or equal, "<N> replicates performed", the scheme's line
+/// and, for ranks, kRankLine.
+void WriteCorrelationTestLines(ReportWriter& report, const CorrelationTest& test);
+
+/// A column of the pair table after the genetic distances: its heading and the matrix it shows.
+struct PairTableColumn {
+    std::string_view heading;
+    const PackedDistances& values;
+};
+
+/// The table of every pair i < j, "Table of matrix data in expanded format": the two observations'
+/// names, the genetic distance and then each column's value, in print zones. Without `wholeTable` a
+/// line that says the table was left out and how many pairs it has.
+void WritePairTable(ReportWriter& report, bool wholeTable, const std::vector<std::string>& names,
+                    const PackedDistances& genetic, std::initializer_list<PairTableColumn> columns);
 
 } // namespace tessaloc

@@ -1,5 +1,7 @@
 #include "core/Significance.h"
 
+#include "core/ProcessGroup.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -36,6 +38,41 @@ double interpolate(const QuantilePosition& at, double atLowRank, double atHighRa
 }
 
 } // namespace
+
+double TailProbability(long long count, long long replicates, ObservedArrangement observed)
+{
+    if (observed == ObservedArrangement::AddedToCounts)
+        return (static_cast<double>(count) + 1.0) / (static_cast<double>(replicates) + 1.0);
+    return static_cast<double>(count) / static_cast<double>(replicates);
+}
+
+TailProbabilities TailProbability(const TailCounts& counts, long long replicates, ObservedArrangement observed)
+{
+    return {TailProbability(counts.atLeast, replicates, observed),
+            TailProbability(counts.atMost, replicates, observed)};
+}
+
+void shareTailCounts(ProcessGroup& group, std::span<TailCounts> counts)
+{
+    const int processes = group.count();
+    if (processes < 2)
+        return;
+    const size_t n = counts.size();
+    std::vector<TailCounts> all(n * static_cast<size_t>(processes));
+    std::copy(counts.begin(), counts.end(),
+              all.begin() + static_cast<std::ptrdiff_t>(n * static_cast<size_t>(group.index())));
+    group.shareBlocks(reinterpret_cast<std::byte*>(all.data()), sizeof(TailCounts),
+                      evenBlockStarts(all.size(), processes));
+    for (size_t s = 0; s < n; ++s) {
+        TailCounts sum;
+        for (int p = 0; p < processes; ++p) {
+            const TailCounts& own = all[static_cast<size_t>(p) * n + s];
+            sum.atLeast += own.atLeast;
+            sum.atMost += own.atMost;
+        }
+        counts[s] = sum;
+    }
+}
 
 double TwoSidedProbability(double upperTail, double lowerTail)
 {
@@ -139,6 +176,20 @@ BandOfValues::BandOfValues(long long count)
 
 void BandOfValues::add(double value)
 {
+    addSmallest(value);
+    addLargest(value);
+}
+
+void BandOfValues::merge(std::span<const double> smallest, std::span<const double> largest)
+{
+    for (const double value : smallest)
+        addSmallest(value);
+    for (const double value : largest)
+        addLargest(value);
+}
+
+void BandOfValues::addSmallest(double value)
+{
     if (m_smallest.size() < m_keepSmallest) {
         m_smallest.push_back(value);
         std::push_heap(m_smallest.begin(), m_smallest.end());
@@ -147,6 +198,10 @@ void BandOfValues::add(double value)
         m_smallest.back() = value;
         std::push_heap(m_smallest.begin(), m_smallest.end());
     }
+}
+
+void BandOfValues::addLargest(double value)
+{
     if (m_largest.size() < m_keepLargest) {
         m_largest.push_back(value);
         std::push_heap(m_largest.begin(), m_largest.end(), std::greater<>());
@@ -172,6 +227,54 @@ Band BandOfValues::band() const
     return {interpolate(low, smallest[static_cast<size_t>(low.lowRank - 1)],
                         smallest[static_cast<size_t>(low.highRank - 1)]),
             interpolate(high, largestAt(high.lowRank), largestAt(high.highRank))};
+}
+
+void shareBands(ProcessGroup& group, std::span<BandOfValues> bands)
+{
+    const int processes = group.count();
+    if (processes < 2)
+        return;
+    // First how many values each process kept at each end, then each process's values in turn: a
+    // block that only the sending process fills.
+    const size_t ends = 2 * bands.size();
+    std::vector<std::uint64_t> sizes(ends * static_cast<size_t>(processes));
+    std::uint64_t* own = sizes.data() + ends * static_cast<size_t>(group.index());
+    for (size_t b = 0; b < bands.size(); ++b) {
+        own[2 * b] = bands[b].smallestKept().size();
+        own[2 * b + 1] = bands[b].largestKept().size();
+    }
+    group.shareBlocks(reinterpret_cast<std::byte*>(sizes.data()), sizeof(std::uint64_t),
+                      evenBlockStarts(sizes.size(), processes));
+    // This process's own values, before any other's are merged in: each value is sent once.
+    std::vector<double> ownValues;
+    for (const BandOfValues& band : bands) {
+        ownValues.insert(ownValues.end(), band.smallestKept().begin(), band.smallestKept().end());
+        ownValues.insert(ownValues.end(), band.largestKept().begin(), band.largestKept().end());
+    }
+    std::vector<double> values;
+    for (int sender = 0; sender < processes; ++sender) {
+        const std::uint64_t* sent = sizes.data() + ends * static_cast<size_t>(sender);
+        size_t total = 0;
+        for (size_t e = 0; e < ends; ++e)
+            total += static_cast<size_t>(sent[e]);
+        if (sender == group.index())
+            values = ownValues;
+        else
+            values.assign(total, 0.0);
+        std::vector<size_t> starts(static_cast<size_t>(processes) + 1, 0);
+        for (size_t p = static_cast<size_t>(sender) + 1; p < starts.size(); ++p)
+            starts[p] = total;
+        group.shareBlocks(reinterpret_cast<std::byte*>(values.data()), sizeof(double), starts);
+        if (sender == group.index())
+            continue;
+        const double* at = values.data();
+        for (size_t b = 0; b < bands.size(); ++b) {
+            const size_t smallest = static_cast<size_t>(sent[2 * b]);
+            const size_t largest = static_cast<size_t>(sent[2 * b + 1]);
+            bands[b].merge({at, smallest}, {at + smallest, largest});
+            at += smallest + largest;
+        }
+    }
 }
 
 int DistinctValues(const std::vector<double>& values, int enough)

@@ -38,7 +38,7 @@ void writeDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& n
     for (int i = 0; i < matrix.size(); ++i) {
         out.text(csvCell(names[i]));
         for (int j = 0; j < matrix.size(); ++j)
-            out.text(",").text(plainText(matrix(i, j)));
+            out.text(",").text(ExactNumber(matrix(i, j)).view());
         out.endLine();
     }
 }

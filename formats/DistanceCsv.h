@@ -18,8 +18,9 @@ inline constexpr const char* kGeographicDistancesFileName = "GeographicDistances
 std::string csvCell(const std::string& text);
 
 /// A distance matrix as CSV for other tools: a header row of an empty cell and the observation
-/// names, then one row per observation starting with its name, numbers in plain text form, CR LF
-/// line ends. Names are quoted when they hold a comma, a double quote, a line end or outer blanks.
+/// names, then one row per observation starting with its name, each number in the shortest text
+/// that reads back to the same double (ExactNumber), CR LF line ends. Names are quoted when they hold a comma, a double
+/// quote, a line end or outer blanks.
 std::string DistanceMatrixCsv(const std::vector<std::string>& names, const PackedDistances& matrix);
 /// The same, line by line into `out`.
 void WriteDistanceMatrixCsv(ReportWriter& out, const std::vector<std::string>& names, const PackedDistances& matrix);

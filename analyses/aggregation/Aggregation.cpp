@@ -324,7 +324,7 @@ AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType
     std::vector<TailCounts> categoryTails(walkedCount);
     TailCounts raveTails;
     runner.run(
-        random, listener, "Replicate:", {reinterpret_cast<std::byte*>(outcomes.data()), outcomes.statistics()},
+        random, listener, "Replicate:",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             thread_local std::vector<double> replicateSums;
             replicateSums.resize(walkedCount);
@@ -345,21 +345,26 @@ AggregationResult ComputeAggregation(const SampleTable& table, DataType dataType
             for (size_t w = 0; w < walkedCount; ++w)
                 categoryTails[w].add(outcomes.get(slot, w));
             raveTails.add(outcomes.get(slot, walkedCount));
+        },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, categoryTails);
+            shareTailCounts(group, {&raveTails, 1});
         });
     result.raveCount = raveTails.atMost;
 
     // The observed arrangement is not counted among the replicates.
-    const double replicates = static_cast<double>(runner.replicates());
+    const long long replicates = runner.replicates();
     for (size_t w = 0; w < walkedCount; ++w) {
         const WalkedCategory& walked = categories.walked[w];
         CategoryResult& category =
             result.loci[static_cast<size_t>(walked.locus)].categories[static_cast<size_t>(walked.category)];
         category.upperCount = categoryTails[w].atLeast;
         category.lowerCount = categoryTails[w].atMost;
-        category.pUpper = static_cast<double>(category.upperCount) / replicates;
-        category.pLower = static_cast<double>(category.lowerCount) / replicates;
+        const TailProbabilities p = TailProbability(categoryTails[w], replicates, ObservedArrangement::NotCounted);
+        category.pUpper = p.atLeast;
+        category.pLower = p.atMost;
     }
-    result.pRave = static_cast<double>(result.raveCount) / replicates;
+    result.pRave = TailProbability(result.raveCount, replicates, ObservedArrangement::NotCounted);
     return result;
 }
 

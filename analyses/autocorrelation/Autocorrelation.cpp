@@ -150,7 +150,6 @@ MantelCorrelogram mantelCorrelogram(const AutocorrelationResult& result, long lo
 {
     const DistogramResult& distogram = result.distogram;
     const size_t k = static_cast<size_t>(distogram.classCount);
-    const double replicates = static_cast<double>(result.permutations);
     MantelCorrelogram correlogram;
     for (size_t f = 0; f < k; ++f) {
         const long long inClass = result.pairCounts[f];
@@ -162,8 +161,10 @@ MantelCorrelogram mantelCorrelogram(const AutocorrelationResult& result, long lo
             r = static_cast<double>(inClass) * (distogram.meanGeneticDistance - distogram.ay[f]) /
                 std::sqrt(membershipSquares * sumOfSquares);
             // In the direction of r's sign: at least r for a positive r, at most r otherwise.
-            const double count = static_cast<double>(r > 0.0 ? result.lowerTailCounts[f] : result.upperTailCounts[f]);
-            p = complete ? count / replicates : (count + 1.0) / (replicates + 1.0);
+            // The observed arrangement is one of the N! of complete enumeration, one more replicate
+            // otherwise.
+            p = TailProbability(r > 0.0 ? result.lowerTailCounts[f] : result.upperTailCounts[f], result.permutations,
+                                complete ? ObservedArrangement::NotCounted : ObservedArrangement::AddedToCounts);
         }
         correlogram.r.push_back(r);
         correlogram.p.push_back(p);
@@ -241,13 +242,12 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
     // counted from them in replicate order.
     const size_t statistics = static_cast<size_t>(k) + 1;
     std::vector<double> replicateValues(statistics * static_cast<size_t>(runner.batchCapacity()));
-    std::vector<TailCounts> classTails(static_cast<size_t>(k));
-    TailCounts vTails;
-    std::vector<BandOfValues> envelopes(static_cast<size_t>(k), BandOfValues(runner.replicates()));
-    BandOfValues vEnvelope(runner.replicates());
+    // Class f's tails and envelope at f, V's at K.
+    std::vector<TailCounts> tails(statistics);
+    std::vector<BandOfValues> envelopes(statistics, BandOfValues(runner.replicates()));
     const double v = result.v;
     runner.run(
-        random, listener, "Rep: ", {reinterpret_cast<std::byte*>(replicateValues.data()), statistics * sizeof(double)},
+        random, listener, "Rep: ",
         [&](const std::int32_t* const* permutationsOfGroup, int count, int firstSlot) {
             thread_local std::vector<double> laneSums;
             laneSums.assign((static_cast<size_t>(k) + 1) * kLanes, 0.0);
@@ -264,37 +264,32 @@ void runClasses(const SquareMatrix& genetic, const SquareMatrix& geographic, con
         },
         [&](int, int slot) {
             const double* values = replicateValues.data() + statistics * static_cast<size_t>(slot);
-            for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
-                classTails[f].add(values[f], ay[f]);
-                envelopes[f].add(values[f]);
-            }
-            vTails.add(values[k], v);
-            vEnvelope.add(values[k]);
+            for (size_t f = 0; f < static_cast<size_t>(k); ++f)
+                tails[f].add(values[f], ay[f]);
+            tails[static_cast<size_t>(k)].add(values[k], v);
+            for (size_t s = 0; s < statistics; ++s)
+                envelopes[s].add(values[s]);
+        },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, tails);
+            shareBands(group, envelopes);
         });
-    result.upperTailCounts.resize(static_cast<size_t>(k));
-    result.lowerTailCounts.resize(static_cast<size_t>(k));
-    for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
-        result.upperTailCounts[f] = classTails[f].atLeast;
-        result.lowerTailCounts[f] = classTails[f].atMost;
-    }
-    result.vCount = vTails.atLeast;
 
     // The observed arrangement is not counted among the replicates.
-    const double replicates = static_cast<double>(runner.replicates());
-    result.upperTailP.resize(static_cast<size_t>(k));
-    result.lowerTailP.resize(static_cast<size_t>(k));
-    for (int f = 0; f < k; ++f) {
-        result.upperTailP[f] = static_cast<double>(result.upperTailCounts[f]) / replicates;
-        result.lowerTailP[f] = static_cast<double>(result.lowerTailCounts[f]) / replicates;
+    const long long replicates = runner.replicates();
+    for (size_t f = 0; f < static_cast<size_t>(k); ++f) {
+        result.upperTailCounts.push_back(tails[f].atLeast);
+        result.lowerTailCounts.push_back(tails[f].atMost);
+        const TailProbabilities p = TailProbability(tails[f], replicates, ObservedArrangement::NotCounted);
+        result.upperTailP.push_back(p.atLeast);
+        result.lowerTailP.push_back(p.atMost);
+        result.twoSidedP.push_back(TwoSidedProbability(p.atLeast, p.atMost));
+        result.envelope.push_back(envelopes[f].band());
     }
-    result.vP = static_cast<double>(result.vCount) / replicates;
-
-    for (int f = 0; f < k; ++f) {
-        result.twoSidedP.push_back(TwoSidedProbability(result.upperTailP[f], result.lowerTailP[f]));
-        result.envelope.push_back(envelopes[static_cast<size_t>(f)].band());
-    }
+    result.vCount = tails[static_cast<size_t>(k)].atLeast;
+    result.vP = TailProbability(result.vCount, replicates, ObservedArrangement::NotCounted);
     result.holmP = ProgressiveHolm(result.twoSidedP);
-    result.vEnvelope = vEnvelope.band();
+    result.vEnvelope = envelopes[static_cast<size_t>(k)].band();
     // No intervals until a bootstrap adds them.
     result.confidence.assign(static_cast<size_t>(k), Band{});
     result.intervalGaps.assign(static_cast<size_t>(k), IntervalGap::BootstrapOff);

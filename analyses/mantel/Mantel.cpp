@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tessaloc {
@@ -49,7 +50,7 @@ TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic,
     std::vector<double> crossProducts(static_cast<size_t>(runner.batchCapacity()));
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ", {reinterpret_cast<std::byte*>(crossProducts.data()), sizeof(double)},
+        random, listener, "Replicate: ",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             double sums[PermutationRunner::kGroupSize];
             withPermutedLanes(genetic, permutations, count, [&](const auto& values, const auto* lanes) {
@@ -57,7 +58,10 @@ TailCounts countTails(const Genetic& genetic, const PackedDistances& geographic,
             });
             std::copy(sums, sums + count, crossProducts.begin() + firstSlot);
         },
-        [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], z); });
+        [&](int, int slot) { tails.add(crossProducts[static_cast<size_t>(slot)], z); },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, {&tails, 1});
+        });
     return tails;
 }
 
@@ -99,7 +103,23 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
     result.pairTable = settings.pairTable;
     result.rank = settings.rank;
     result.r = MatrixCorrelation(genetic, geographic);
-    result.z = CrossProductSum(genetic, geographic);
+    // Z and its replicates on the matrices scaled by powers of two when their values are too large or
+    // too small for their products: that leaves the order of the sums as it was. The result keeps the
+    // matrices as given.
+    std::optional<PackedDistances> unscaledGenetic;
+    std::optional<PackedDistances> unscaledGeographic;
+    const int geneticExponent = pairScaleExponent(genetic.values());
+    const int geographicExponent = pairScaleExponent(geographic.values());
+    if (geneticExponent != 0) {
+        unscaledGenetic = genetic;
+        ScalePairs(genetic, geneticExponent);
+    }
+    if (geographicExponent != 0) {
+        unscaledGeographic = geographic;
+        ScalePairs(geographic, geographicExponent);
+    }
+    const double z = CrossProductSum(genetic, geographic);
+    result.z = std::ldexp(z, geneticExponent + geographicExponent);
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
 
@@ -116,21 +136,22 @@ MantelResult ComputeMantel(PackedDistances genetic, PackedDistances geographic, 
             genetic = PackedDistances();
             {
                 const DistanceCodes rows(pairCodes);
-                tails = countTails(rows, geographic, result.z, runner, random, listener);
+                tails = countTails(rows, geographic, z, runner, random, listener);
             }
             genetic = pairCodes.decoded();
         } else {
-            tails = countTails(genetic.square(), geographic, result.z, runner, random, listener);
+            tails = countTails(genetic.square(), geographic, z, runner, random, listener);
         }
         result.greaterOrEqual = tails.atLeast;
         result.lessOrEqual = tails.atMost;
     }
 
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
-    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
-    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
-    result.genetic = std::move(genetic);
-    result.geographic = std::move(geographic);
+    const TailProbabilities p = TailProbability({result.greaterOrEqual, result.lessOrEqual}, result.permutations,
+                                                ObservedArrangement::AddedToCounts);
+    result.pGreaterOrEqual = p.atLeast;
+    result.pLessOrEqual = p.atMost;
+    result.genetic = unscaledGenetic ? std::move(*unscaledGenetic) : std::move(genetic);
+    result.geographic = unscaledGeographic ? std::move(*unscaledGeographic) : std::move(geographic);
     return result;
 }
 

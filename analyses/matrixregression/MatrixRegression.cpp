@@ -265,7 +265,7 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
     if (result.permutations > 0) {
         Fit replicate;
         runner.run(
-            random, listener, "Replicate: ", crossProducts.slotStorage(),
+            random, listener, "Replicate: ",
             [&](const std::int32_t* const* permutations, int count, int firstSlot) {
                 crossProducts.evaluate(permutations, count, firstSlot);
             },
@@ -274,25 +274,28 @@ MatrixRegressionResult ComputeMatrixRegression(PackedDistances genetic, std::vec
                 for (size_t term = 0; term <= static_cast<size_t>(k); ++term)
                     tails[term].add(std::abs(replicate.t[term]), std::abs(observed.t[term]));
                 tails.back().add(replicate.f, observed.f);
-            });
+            },
+            [&](ProcessGroup& group) { shareTailCounts(group, tails); });
     }
     result.seed = seedDrawnFrom(start, random);
 
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
     const auto probability = [&](long long atLeast) {
-        return (static_cast<double>(atLeast) + 1.0) / replicatesAndObserved;
+        return TailProbability(atLeast, result.permutations, ObservedArrangement::AddedToCounts);
     };
-    result.coefficients.push_back(observed.intercept);
-    result.coefficients.insert(result.coefficients.end(), observed.slopes.begin(), observed.slopes.end());
+    // The coefficients in the matrices' own units: the fit saw every matrix in units of 2^exponent.
+    result.coefficients.push_back(std::ldexp(observed.intercept, geneticCentred.exponent));
+    for (int a = 0; a < k; ++a)
+        result.coefficients.push_back(std::ldexp(observed.slopes[static_cast<size_t>(a)],
+                                                 geneticCentred.exponent - centred[static_cast<size_t>(a)].exponent));
     for (int term = 0; term <= k; ++term) {
         RegressionTerm entry;
         entry.name = term == 0 ? "Intercept" : predictors[static_cast<size_t>(term) - 1].name;
         entry.estimate = result.coefficients[static_cast<size_t>(term)];
         if (settings.standardise)
-            entry.estimate =
-                term == 0
-                    ? 0.0
-                    : entry.estimate * std::sqrt(design.crossProduct(term - 1, term - 1) / design.totalSumOfSquares());
+            entry.estimate = term == 0
+                                 ? 0.0
+                                 : observed.slopes[static_cast<size_t>(term) - 1] *
+                                       std::sqrt(design.crossProduct(term - 1, term - 1) / design.totalSumOfSquares());
         entry.t = observed.t[static_cast<size_t>(term)];
         entry.atLeast = tails[static_cast<size_t>(term)].atLeast;
         entry.p = probability(entry.atLeast);

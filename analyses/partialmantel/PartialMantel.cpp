@@ -98,26 +98,34 @@ PartialMantelResult ComputePartialMantel(PackedDistances genetic, PredictorMatri
         return PartialMantelStatistic(s[0], s[1], g.sumOfSquares, dx.sumOfSquares, dz.sumOfSquares, xZ);
     };
     result.r = requireFinite(statistic(observed.data()), "the partial correlation");
-    result.geneticOnZ.slope = observed[1] / dz.sumOfSquares;
-    result.geneticOnZ.intercept = g.mean - result.geneticOnZ.slope * dz.mean;
-    result.xOnZ.slope = xZ / dz.sumOfSquares;
-    result.xOnZ.intercept = dx.mean - result.xOnZ.slope * dz.mean;
+    // The lines in the matrices' own units (the deviations are in units of 2^exponent).
+    const auto lineOnZ = [&](const PairDeviations& m, double withZ) {
+        PairLine line;
+        line.slope = std::ldexp(withZ / dz.sumOfSquares, m.exponent - dz.exponent);
+        line.intercept = std::ldexp(m.mean, m.exponent) - line.slope * std::ldexp(dz.mean, dz.exponent);
+        return line;
+    };
+    result.geneticOnZ = lineOnZ(g, observed[1]);
+    result.xOnZ = lineOnZ(dx, xZ);
 
     result.permutations = runner.replicates();
     result.permutationScheme = runner.record();
     TailCounts tails;
     runner.run(
-        random, listener, "Replicate: ", sums.slotStorage(),
+        random, listener, "Replicate: ",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             sums.evaluate(permutations, count, firstSlot);
         },
-        [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); });
+        [&](int, int slot) { tails.add(statistic(sums.sums(slot)), result.r); },
+        [&](ProcessGroup& group) {
+            shareTailCounts(group, {&tails, 1});
+        });
     result.seed = seedDrawnFrom(start, random);
     result.greaterOrEqual = tails.atLeast;
     result.lessOrEqual = tails.atMost;
-    const double replicatesAndObserved = static_cast<double>(result.permutations) + 1.0;
-    result.pGreaterOrEqual = (static_cast<double>(result.greaterOrEqual) + 1.0) / replicatesAndObserved;
-    result.pLessOrEqual = (static_cast<double>(result.lessOrEqual) + 1.0) / replicatesAndObserved;
+    const TailProbabilities p = TailProbability(tails, result.permutations, ObservedArrangement::AddedToCounts);
+    result.pGreaterOrEqual = p.atLeast;
+    result.pLessOrEqual = p.atMost;
 
     result.genetic = std::move(genetic);
     result.x = std::move(x.distances);

@@ -38,7 +38,16 @@ INSTANTIATE_TEST_SUITE_P(
                       // Three pairs tied for ranks 4, 5 and 6 all get 5.
                       RankCase{"ThreeTiedAtTheTop", pairsOf(4, {1, 2, 3, 8, 8, 8}), {1, 2, 3, 5, 5, 5}},
                       // Negative zero and zero are the same distance.
-                      RankCase{"SignedZerosTie", pairsOf(3, {-0.0, 0.0, 1.0}), {1.5, 1.5, 3}}),
+                      RankCase{"SignedZerosTie", pairsOf(3, {-0.0, 0.0, 1.0}), {1.5, 1.5, 3}},
+                      // 0.1 + 0.2 and 0.3 are one distance summed in two orders (1 unit in the last
+                      // place apart): they tie.
+                      RankCase{"EqualUpToRoundingTie", pairsOf(3, {0.1 + 0.2, 0.3, 0.2}), {2.5, 2.5, 1}},
+                      // 1, 1 + 0.9e-12, 1 + 1.8e-12: each within 1e-12 of the one before, one run.
+                      RankCase{"RunOfNeighboursEachWithinTheLimit",
+                               pairsOf(4, {1.0, 1.0 + 0.9e-12, 1.0 + 1.8e-12, 5.0, 0.5, 1.0 + 1e-11}),
+                               {3, 3, 3, 6, 1, 5}},
+                      // A relative difference of 1e-11 is a real difference.
+                      RankCase{"BeyondTheLimitDiffer", pairsOf(3, {2.0, 2.0 * (1 + 1e-11), 3.0}), {1, 2, 3}}),
     [](const ::testing::TestParamInfo<RankCase>& param) { return std::string(param.param.name); });
 
 TEST(RankDistanceTransform, AllPairsTiedIsADataProblemNamingTheMatrix)

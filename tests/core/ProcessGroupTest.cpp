@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,10 +66,13 @@ double arrangementKey(const std::int32_t* p, int n)
 
 struct RunRecord {
     std::vector<std::pair<int, double>> consumed;
+    TailCounts tails; ///< of the keys against kThreshold, shared among the processes
+    int shares = 0;
     std::int64_t state1 = 0;
     std::int64_t state2 = 0;
-    friend bool operator==(const RunRecord&, const RunRecord&) = default;
 };
+
+constexpr double kThreshold = 5000.0;
 
 RunRecord recordRun(int n, const PermutationSettings& settings, ObservedArrangement observed, int* evaluated = nullptr)
 {
@@ -78,14 +82,21 @@ RunRecord recordRun(int n, const PermutationSettings& settings, ObservedArrangem
     RunListener listener;
     RunRecord record;
     runner.run(
-        random, listener, "Replicate: ", {reinterpret_cast<std::byte*>(keys.data()), sizeof(double)},
+        random, listener, "Replicate: ",
         [&](const std::int32_t* const* permutations, int count, int firstSlot) {
             for (int lane = 0; lane < count; ++lane)
                 keys[static_cast<size_t>(firstSlot + lane)] = arrangementKey(permutations[lane], n);
             if (evaluated)
                 *evaluated += count; // one thread at a time in these tests
         },
-        [&](int replicate, int slot) { record.consumed.emplace_back(replicate, keys[static_cast<size_t>(slot)]); });
+        [&](int replicate, int slot) {
+            record.consumed.emplace_back(replicate, keys[static_cast<size_t>(slot)]);
+            record.tails.add(std::fmod(keys[static_cast<size_t>(slot)], 10007.0), kThreshold);
+        },
+        [&](ProcessGroup& group) {
+            ++record.shares;
+            shareTailCounts(group, {&record.tails, 1});
+        });
     record.state1 = random.state1();
     record.state2 = random.state2();
     return record;
@@ -109,6 +120,7 @@ TEST(PermutationRunner, ReplicatesSharedBetweenProcessesGiveTheResultsOfOneProce
     for (const Case& c : cases) {
         const RunRecord alone = recordRun(c.n, c.settings, c.observed);
         ASSERT_FALSE(alone.consumed.empty());
+        EXPECT_EQ(alone.shares, 0);
         // The processes evaluate on one thread each, so that they can count what they evaluated.
         PermutationSettings oneThread = c.settings;
         oneThread.threads = 1;
@@ -119,22 +131,34 @@ TEST(PermutationRunner, ReplicatesSharedBetweenProcessesGiveTheResultsOfOneProce
                 const size_t member = static_cast<size_t>(index);
                 shared[member] = recordRun(c.n, oneThread, c.observed, &evaluated[member]);
             });
-            // Each process evaluated its own block only.
+            // Each process evaluated and consumed its own block only, in order; together the blocks
+            // are the replicates of one process, and the shared counts are those of all of them.
             const std::vector<size_t> blocks = evenBlockStarts(alone.consumed.size(), processes);
+            std::vector<std::pair<int, double>> joined;
             for (int index = 0; index < processes; ++index) {
-                EXPECT_EQ(static_cast<size_t>(evaluated[static_cast<size_t>(index)]),
-                          blocks[static_cast<size_t>(index) + 1] - blocks[static_cast<size_t>(index)]);
-                EXPECT_FALSE(failures[static_cast<size_t>(index)]);
-                EXPECT_EQ(shared[static_cast<size_t>(index)], alone)
-                    << "scheme " << static_cast<int>(c.settings.scheme) << ", process " << index << " of " << processes;
+                const RunRecord& own = shared[static_cast<size_t>(index)];
+                const std::string where = "scheme " + std::to_string(static_cast<int>(c.settings.scheme)) +
+                                          ", process " + std::to_string(index) + " of " + std::to_string(processes);
+                EXPECT_FALSE(failures[static_cast<size_t>(index)]) << where;
+                const size_t block = blocks[static_cast<size_t>(index) + 1] - blocks[static_cast<size_t>(index)];
+                EXPECT_EQ(static_cast<size_t>(evaluated[static_cast<size_t>(index)]), block) << where;
+                EXPECT_EQ(own.consumed.size(), block) << where;
+                joined.insert(joined.end(), own.consumed.begin(), own.consumed.end());
+                EXPECT_EQ(own.shares, processes > 1 ? 1 : 0) << where;
+                EXPECT_EQ(own.tails.atLeast, alone.tails.atLeast) << where;
+                EXPECT_EQ(own.tails.atMost, alone.tails.atMost) << where;
+                EXPECT_EQ(own.state1, alone.state1) << where;
+                EXPECT_EQ(own.state2, alone.state2) << where;
             }
+            EXPECT_EQ(joined, alone.consumed) << processes << " processes";
         }
     }
 }
 
-TEST(PermutationRunner, RunWithoutSlotStorageStaysWithItsProcess)
+TEST(PermutationRunner, RunWithoutShareStaysWithItsProcess)
 {
-    // A test that does not say where its statistics are cannot share them: every process runs all.
+    // A test that cannot add up its processes' summaries cannot split its replicates: every process
+    // runs all.
     std::vector<int> evaluated(2, 0);
     ThreadsAsProcesses::run(2, [&](int index) {
         PermutationRunner runner(10, {.count = 50, .scheme = PermutationScheme::Exchanges, .threads = 1});

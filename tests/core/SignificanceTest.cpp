@@ -1,5 +1,8 @@
 #include "core/Significance.h"
 
+#include "core/ProcessGroup.h"
+#include "tests/support/ThreadsAsProcesses.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -148,9 +151,51 @@ TEST(Significance, BandOfValuesGivesTheBandOfAllItsValues)
             const Band band = streamed.band();
             EXPECT_EQ(band.low, quantileType7(values, 0.025)) << count << (ties ? " with ties" : "");
             EXPECT_EQ(band.high, quantileType7(values, 0.975)) << count << (ties ? " with ties" : "");
+
+            // The values split among three processes, each adding its own block to two bands (the
+            // second of the values negated), give the same bands once shared.
+            std::vector<Band> shared(3 * 2);
+            test::ThreadsAsProcesses::run(3, [&](int index) {
+                const std::vector<size_t> starts = evenBlockStarts(values.size(), 3);
+                std::vector<BandOfValues> bands(2, BandOfValues(count));
+                for (size_t k = starts[static_cast<size_t>(index)]; k < starts[static_cast<size_t>(index) + 1]; ++k) {
+                    bands[0].add(values[k]);
+                    bands[1].add(-values[k]);
+                }
+                shareBands(*sharingProcessGroup(), bands);
+                shared[static_cast<size_t>(index) * 2] = bands[0].band();
+                shared[static_cast<size_t>(index) * 2 + 1] = bands[1].band();
+            });
+            std::vector<double> negated;
+            for (const double value : values)
+                negated.push_back(-value);
+            for (size_t member = 0; member < 3; ++member) {
+                EXPECT_EQ(shared[member * 2].low, band.low) << count << ", process " << member;
+                EXPECT_EQ(shared[member * 2].high, band.high) << count << ", process " << member;
+                EXPECT_EQ(shared[member * 2 + 1].low, quantileType7(negated, 0.025)) << count << ", process " << member;
+                EXPECT_EQ(shared[member * 2 + 1].high, quantileType7(negated, 0.975))
+                    << count << ", process " << member;
+            }
         }
     }
     EXPECT_FALSE(BandOfValues(0).band().defined());
+}
+
+TEST(Significance, TailProbabilityCountsTheObservedArrangementOnceOrNot)
+{
+    struct Case {
+        long long count;
+        long long replicates;
+        ObservedArrangement observed;
+        double p;
+    };
+    // Worked by hand: (count + 1) / (replicates + 1), or count / replicates.
+    for (const Case c :
+         {Case{0, 999, ObservedArrangement::AddedToCounts, 0.001},
+          Case{999, 999, ObservedArrangement::AddedToCounts, 1.0}, Case{0, 0, ObservedArrangement::AddedToCounts, 1.0},
+          Case{25, 100, ObservedArrangement::NotCounted, 0.25}, Case{720, 720, ObservedArrangement::NotCounted, 1.0}})
+        EXPECT_DOUBLE_EQ(TailProbability(c.count, c.replicates, c.observed), c.p) << c.count << " of " << c.replicates;
+    EXPECT_TRUE(std::isnan(TailProbability(0, 0, ObservedArrangement::NotCounted)));
 }
 
 TEST(Significance, DistinctValuesCountsUpToEnough)

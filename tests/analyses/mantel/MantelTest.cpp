@@ -217,6 +217,31 @@ TEST(MantelTest, CountsMatchTheLiteralProcedureForAnyThreadCount)
     EXPECT_GT(ties, 0) << "the cases must include ties between Z' and Z";
 }
 
+// A geographic matrix scaled by 1e300 gave r = -.000: the squares of its deviations overflowed.
+TEST(MantelTest, AMatrixOfHugeOrTinyValuesKeepsItsCorrelationAndTest)
+{
+    const Matrices m = reference::randomDistanceMatrices(DataType::Codominant, 30, 9, 1000);
+    MantelSettings settings;
+    settings.permutations.count = 199;
+    const auto run = [&](double factor) {
+        PackedDistances geographic = m.packedGeographic();
+        for (double& d : geographic.values())
+            d *= factor;
+        RandomUniform random(3, 5);
+        return ComputeMantel(m.packedGenetic(), geographic, settings, random, RunListener::none());
+    };
+    const MantelResult ordinary = run(1.0);
+    // A power of two scales exactly: the same r and counts bit for bit, the matrix kept as given.
+    for (const double factor : {std::ldexp(1.0, 1000), std::ldexp(1.0, -1000)}) {
+        const MantelResult scaled = run(factor);
+        EXPECT_EQ(scaled.r, ordinary.r) << factor;
+        EXPECT_EQ(scaled.greaterOrEqual, ordinary.greaterOrEqual) << factor;
+        EXPECT_EQ(scaled.lessOrEqual, ordinary.lessOrEqual) << factor;
+        EXPECT_EQ(scaled.geographic.values()[1], ordinary.geographic.values()[1] * factor) << factor;
+    }
+    EXPECT_NEAR(run(1e300).r, ordinary.r, 1e-12);
+}
+
 TEST(MantelTest, MatricesWithManyDistinctValuesMatchTheLiteralProcedure)
 {
     // More distinct genetic values than 16-bit codes can name: the runner reads the doubles.

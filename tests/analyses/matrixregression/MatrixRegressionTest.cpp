@@ -175,6 +175,31 @@ TEST(MatrixRegression, OnePredictorGivesTheSquaredMatrixCorrelationAsR2)
     expectRelative(standardised.terms[1].estimate, r, 1e-12, "beta weight");
 }
 
+// A single predictor scaled by 1e300 was called "an exact linear combination of the predictors  over
+// the pairs", one scaled by 1e-300 "the same for every pair": their sums of squares overflowed or
+// underflowed.
+TEST(MatrixRegression, APredictorOfHugeOrTinyValuesIsFittedAsAnOrdinaryOne)
+{
+    std::mt19937 engine(17);
+    const PackedDistances genetic = randomPairs(12, engine);
+    const PackedDistances x = randomPairs(12, engine);
+    MatrixRegressionSettings settings;
+    settings.permutations.count = 99;
+    const MatrixRegressionResult ordinary = compute(genetic, {x}, settings);
+    for (const double factor : {1e300, 1e-300}) {
+        PackedDistances scaled = x;
+        for (double& value : scaled.values())
+            value *= factor;
+        const MatrixRegressionResult result = compute(genetic, {scaled}, settings);
+        expectRelative(result.coefficients[1] * factor, ordinary.coefficients[1], 1e-12, "slope");
+        expectRelative(result.coefficients[0], ordinary.coefficients[0], 1e-12, "intercept");
+        expectRelative(result.terms[1].t, ordinary.terms[1].t, 1e-12, "t");
+        expectRelative(result.f, ordinary.f, 1e-12, "F");
+        expectRelative(result.rSquared, ordinary.rSquared, 1e-12, "R2");
+        EXPECT_EQ(result.terms[1].atLeast, ordinary.terms[1].atLeast) << factor;
+    }
+}
+
 TEST(MatrixRegression, StandardisedEstimatesScaleBySpreadsAndLeaveTAndPUnchanged)
 {
     std::mt19937 engine(8);

@@ -96,6 +96,40 @@ TEST(PartialMantel, ResidualLinesAreTheLeastSquaresLinesOnZ)
     EXPECT_NEAR(result.xOnZ.intercept, 8.0 - result.xOnZ.slope * 3.5, 1e-12);
 }
 
+// Z scaled by 1e153 gave r = -.547 instead of -.384 and "Correlation of X and Z: .0000000000" (its sum
+// of squares overflowed); scaled by 1e300 it was ignored, and X or Z of tiny values underflowed.
+TEST(PartialMantel, ZOrXOfHugeOrTinyValuesGiveTheCorrelationsOfOrdinaryOnes)
+{
+    std::mt19937 engine(12);
+    const PackedDistances g(randomMatrix(12, engine));
+    const PackedDistances x(randomMatrix(12, engine));
+    const PackedDistances z(randomMatrix(12, engine));
+    const PartialMantelResult ordinary = run(g, x, z);
+    const auto scaled = [](PackedDistances m, double factor) {
+        for (double& value : m.values())
+            value *= factor;
+        return m;
+    };
+    for (const double factor : {1e153, 1e300, 1e-300}) {
+        for (const bool scaleZ : {true, false}) {
+            const PartialMantelResult result = scaleZ ? run(g, x, scaled(z, factor)) : run(g, scaled(x, factor), z);
+            const std::string what = (scaleZ ? "Z x " : "X x ") + std::to_string(factor);
+            EXPECT_NEAR(result.r, ordinary.r, 1e-12) << what;
+            EXPECT_NEAR(result.xZ, ordinary.xZ, 1e-12) << what;
+            EXPECT_NEAR(result.geneticZ, ordinary.geneticZ, 1e-12) << what;
+            EXPECT_EQ(result.greaterOrEqual, ordinary.greaterOrEqual) << what;
+            // The lines on Z in the matrices' own units.
+            const PairLine& line = scaleZ ? result.geneticOnZ : result.xOnZ;
+            const PairLine& ordinaryLine = scaleZ ? ordinary.geneticOnZ : ordinary.xOnZ;
+            const double slopeRatio = scaleZ ? 1.0 / factor : factor;
+            EXPECT_NEAR(line.slope / ordinaryLine.slope, slopeRatio, 1e-12 * slopeRatio) << what;
+            EXPECT_NEAR(line.intercept, ordinaryLine.intercept * (scaleZ ? 1.0 : factor),
+                        1e-12 * std::abs(ordinaryLine.intercept) * (scaleZ ? 1.0 : factor))
+                << what;
+        }
+    }
+}
+
 // Complete enumeration against every arrangement enumerated here: each r' from the rearranged
 // matrix built in full, its deviations summed pair by pair in row order.
 TEST(PartialMantel, CompleteEnumerationMatchesEveryArrangement)

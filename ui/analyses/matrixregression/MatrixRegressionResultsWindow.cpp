@@ -4,8 +4,6 @@
 #include "ui/widgets/NumericText.h"
 
 #include <QHeaderView>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -37,7 +35,7 @@ QTableWidget* makeCoefficientTable(const MatrixRegressionResult& result, QWidget
 
 MatrixRegressionResultsWindow::MatrixRegressionResultsWindow(ProgramState& state, MatrixRegressionResult result,
                                                              std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Multiple Matrix Regression"), std::move(runFolder), parent)
+    : ScatterplotResultsWindow(state, QStringLiteral("Multiple Matrix Regression"), std::move(runFolder), parent)
     , m_result(std::make_shared<const MatrixRegressionResult>(std::move(result)))
     , m_fitted(std::make_shared<const PackedDistances>(FittedDistances(*m_result)))
 {
@@ -46,32 +44,18 @@ MatrixRegressionResultsWindow::MatrixRegressionResultsWindow(ProgramState& state
 
     m_table = makeCoefficientTable(*m_result, this);
     tabs()->addTab(m_table, QStringLiteral("Coefficients"));
-    Chart* plot = addChartPage(QStringLiteral("Scatterplot"));
-    addReportPage(QStringLiteral("Results"));
-    tabs()->setCurrentIndex(0);
-    loadReport(QString::fromLatin1(kMatrixRegressionReportFileName));
-
-    plot->setTitle(QStringLiteral("Observed against Fitted Genetic Distance"));
-    plot->setAxisTitles(QStringLiteral("Fitted Genetic Distance"), QStringLiteral("Genetic Distance"));
-    auto pairs = std::make_shared<const MatrixPairs>(
-        m_fitted, std::shared_ptr<const PackedDistances>(m_result, &m_result->genetic));
-    plot->setPoints(pairs, Qt::blue);
-    plot->addRegressionLine();
-    plot->setPointToolTips([result = m_result, fitted = m_fitted, pairs](qsizetype index) {
-        const auto [i, j] = pairs->pairOf(index);
-        return QStringLiteral("%1, %2\nFitted Genetic Distance %3\nGenetic Distance %4")
-            .arg(observationName(result->names, i), observationName(result->names, j),
-                 reportNumberText((*fitted)(i, j)), reportNumberText(result->genetic(i, j)));
-    });
-
-    addCopyPrintSaveMenu({.copyGraph = QStringLiteral("Copy Graph to Clipboard as Metafile"),
-                          .printGraph = QStringLiteral("Print Graph"),
-                          .copyText = QStringLiteral("Copy text to clipboard"),
-                          .saveText = QStringLiteral("Save Text to file")});
-    QMenu* editChart = menuBar()->addMenu(QStringLiteral("Edit Chart"));
-    editChart->setObjectName(QStringLiteral("chartmnu1"));
-    addSymbolMenus(editChart, SymbolMenuCaptions{});
-    addHelpMenu(QStringLiteral("MatrixRegressionHelp"));
+    showScatterplot({.title = QStringLiteral("Observed against Fitted Genetic Distance"),
+                     .xTitle = QStringLiteral("Fitted Genetic Distance"),
+                     .yTitle = QStringLiteral("Genetic Distance"),
+                     .pairs = std::make_shared<const MatrixPairs>(
+                         m_fitted, std::shared_ptr<const PackedDistances>(m_result, &m_result->genetic)),
+                     .names = std::shared_ptr<const std::vector<std::string>>(m_result, &m_result->names),
+                     .pairText =
+                         [result = m_result, fitted = m_fitted](int i, int j) {
+                             return QStringLiteral("Fitted Genetic Distance %1\nGenetic Distance %2")
+                                 .arg(reportNumberText((*fitted)(i, j)), reportNumberText(result->genetic(i, j)));
+                         }},
+                    QString::fromLatin1(kMatrixRegressionReportFileName), QStringLiteral("MatrixRegressionHelp"));
 }
 
 } // namespace tessaloc::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shell/ResultsWindow.h"
+#include "ui/shell/ScatterplotResultsWindow.h"
 
 #include "analyses/matrixregression/MatrixRegression.h"
 
@@ -14,7 +14,7 @@ namespace tessaloc::ui {
 /// "Coefficients" page, the observed genetic distances against the fitted ones on the "Scatterplot"
 /// page, the report "MMRR-Results.txt" on the "Results" page. The chart reads its pairs from the
 /// result's genetic matrix and the fitted distances, which the window keeps.
-class MatrixRegressionResultsWindow : public ResultsWindow {
+class MatrixRegressionResultsWindow : public ScatterplotResultsWindow {
     Q_OBJECT
 public:
     MatrixRegressionResultsWindow(ProgramState& state, MatrixRegressionResult result,

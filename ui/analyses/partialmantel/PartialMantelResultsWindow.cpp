@@ -3,10 +3,6 @@
 #include "ui/widgets/ChartPoints.h"
 #include "ui/widgets/NumericText.h"
 
-#include <QMenu>
-#include <QMenuBar>
-#include <QTabWidget>
-
 namespace tessaloc::ui {
 
 namespace {
@@ -32,43 +28,29 @@ struct Residuals {
 
 PartialMantelResultsWindow::PartialMantelResultsWindow(ProgramState& state, PartialMantelResult result,
                                                        std::unique_ptr<QTemporaryDir> runFolder, QWidget* parent)
-    : ResultsWindow(state, QStringLiteral("Partial Mantel Test"), std::move(runFolder), parent)
+    : ScatterplotResultsWindow(state, QStringLiteral("Partial Mantel Test"), std::move(runFolder), parent)
     , m_result(std::make_shared<const PartialMantelResult>(std::move(result)))
 {
     setObjectName(QStringLiteral("PartialMantelPlotForm"));
     setWindowTitle(QStringLiteral("Partial Mantel Test Analysis Results"));
 
-    Chart* plot = addChartPage(QStringLiteral("Scatterplot"));
-    addReportPage(QStringLiteral("Results"));
-    tabs()->setCurrentIndex(0);
-    loadReport(QString::fromLatin1(kPartialMantelReportFileName));
-
-    plot->setTitle(QStringLiteral("Partial Mantel Test Results"));
-    plot->setAxisTitles(QStringLiteral("X Residual after Z"), QStringLiteral("Genetic Distance Residual after Z"));
     auto residuals = std::make_shared<const Residuals>(
         Residuals{residualsOnZ(m_result->x, m_result->z, m_result->xOnZ),
                   residualsOnZ(m_result->genetic, m_result->z, m_result->geneticOnZ)});
-    auto pairs =
-        std::make_shared<const MatrixPairs>(std::shared_ptr<const PackedDistances>(residuals, &residuals->x),
-                                            std::shared_ptr<const PackedDistances>(residuals, &residuals->genetic));
-    plot->setPoints(pairs, Qt::blue);
-    plot->addRegressionLine();
-    plot->setPointToolTips([result = m_result, pairs](qsizetype index) {
-        const auto [i, j] = pairs->pairOf(index);
-        return QStringLiteral("%1, %2\nGenetic Distance %3\nX %4\nZ %5")
-            .arg(observationName(result->names, i), observationName(result->names, j),
-                 reportNumberText(result->genetic(i, j)), reportNumberText(result->x(i, j)),
-                 reportNumberText(result->z(i, j)));
-    });
-
-    addCopyPrintSaveMenu({.copyGraph = QStringLiteral("Copy Graph to Clipboard as Metafile"),
-                          .printGraph = QStringLiteral("Print Graph"),
-                          .copyText = QStringLiteral("Copy text to clipboard"),
-                          .saveText = QStringLiteral("Save Text to file")});
-    QMenu* editChart = menuBar()->addMenu(QStringLiteral("Edit Chart"));
-    editChart->setObjectName(QStringLiteral("chartmnu1"));
-    addSymbolMenus(editChart, SymbolMenuCaptions{});
-    addHelpMenu(QStringLiteral("PartialMantelHelp"));
+    showScatterplot({.title = QStringLiteral("Partial Mantel Test Results"),
+                     .xTitle = QStringLiteral("X Residual after Z"),
+                     .yTitle = QStringLiteral("Genetic Distance Residual after Z"),
+                     .pairs = std::make_shared<const MatrixPairs>(
+                         std::shared_ptr<const PackedDistances>(residuals, &residuals->x),
+                         std::shared_ptr<const PackedDistances>(residuals, &residuals->genetic)),
+                     .names = std::shared_ptr<const std::vector<std::string>>(m_result, &m_result->names),
+                     .pairText =
+                         [result = m_result](int i, int j) {
+                             return QStringLiteral("Genetic Distance %1\nX %2\nZ %3")
+                                 .arg(reportNumberText(result->genetic(i, j)), reportNumberText(result->x(i, j)),
+                                      reportNumberText(result->z(i, j)));
+                         }},
+                    QString::fromLatin1(kPartialMantelReportFileName), QStringLiteral("PartialMantelHelp"));
 }
 
 } // namespace tessaloc::ui

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shell/ResultsWindow.h"
+#include "ui/shell/ScatterplotResultsWindow.h"
 
 #include "analyses/partialmantel/PartialMantel.h"
 
@@ -12,7 +12,7 @@ namespace tessaloc::ui {
 /// distances after Z against the residuals of X after Z, pair by pair, with their regression line
 /// (its slope is the partial regression coefficient, and the correlation of the points is the
 /// partial r); the report "PartialMantel-Results.txt" on the "Results" page.
-class PartialMantelResultsWindow : public ResultsWindow {
+class PartialMantelResultsWindow : public ScatterplotResultsWindow {
     Q_OBJECT
 public:
     /// Shows `result`, taking it over; the report lies in `runFolder` and goes when the window
