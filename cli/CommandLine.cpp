@@ -57,6 +57,25 @@ const std::vector<OptionSpec>& commonOptions()
     return options;
 }
 
+// The common options that a tool reading no sample files takes.
+const std::vector<OptionSpec>& toolOptions()
+{
+    static const std::vector<OptionSpec> options = [] {
+        std::vector<OptionSpec> kept;
+        for (const OptionSpec& option : commonOptions()) {
+            if (option.name == "--output-dir" || option.name == "--threads")
+                kept.push_back(option);
+        }
+        return kept;
+    }();
+    return options;
+}
+
+const std::vector<OptionSpec>& commonOptionsOf(const Subcommand& command)
+{
+    return command.readsSampleFiles ? commonOptions() : toolOptions();
+}
+
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name)
 {
     for (const OptionSpec& option : options) {
@@ -159,7 +178,8 @@ std::string usageLine(const Subcommand& command)
     for (const OptionSpec& option : command.options)
         line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) +
                 (option.repeatable ? " ..." : "") + "]";
-    line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
+    if (command.readsSampleFiles)
+        line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
     return line;
 }
 
@@ -199,7 +219,7 @@ void printCommandHelp(std::ostream& out, const Subcommand& command)
         printOptions(out, command.options);
     }
     out << "\nCommon options:\n";
-    printOptions(out, commonOptions());
+    printOptions(out, commonOptionsOf(command));
 }
 
 // Progress texts go to a terminal only, each overwriting the last; messages always go to stderr.
@@ -340,7 +360,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             inlineValue = argument.substr(equals + 1);
             argument.resize(equals);
         }
-        const OptionSpec* option = findOption(commonOptions(), argument);
+        const OptionSpec* option = findOption(commonOptionsOf(command), argument);
         if (!option)
             option = findOption(command.options, argument);
         if (!option)
@@ -406,6 +426,13 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         }
     }
 
+    if (!command.readsSampleFiles) {
+        if (!positionals.empty())
+            throw UsageError(command.name + " takes no file name but in its options, not " +
+                             quotedField(positionals.front()));
+        invocation.geoDistances = geoDistanceOptions(invocation);
+        return invocation;
+    }
     const size_t expected = command.needsGenotypes ? 2 : 1;
     if (positionals.size() != expected)
         throw UsageError(command.name + " takes " +
@@ -432,8 +459,9 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
         ConsoleListener listener(progress, isatty(STDERR_FILENO) != 0);
         status = runGuarded([&] {
             try {
-                checkInputOpens(invocation.coordinatePath, "coordinate file");
-                if (command.needsGenotypes)
+                if (command.readsSampleFiles)
+                    checkInputOpens(invocation.coordinatePath, "coordinate file");
+                if (command.readsSampleFiles && command.needsGenotypes)
                     checkInputOpens(invocation.genotypePath, "genotype file");
                 result = command.run(invocation, listener, seeds);
             } catch (const UsageError& error) {

@@ -163,6 +163,9 @@ struct Subcommand {
     std::string summary;
     std::vector<OptionSpec> options;
     bool needsGenotypes = true;
+    /// False for a tool that reads no coordinate or genotype file (`surface`): it takes no file names,
+    /// and of the common options only --output-dir and --threads.
+    bool readsSampleFiles = true;
     /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
     std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };
@@ -170,9 +173,11 @@ struct Subcommand {
 /// All subcommands, in the order the help lists them.
 const std::vector<Subcommand>& subcommands();
 
-/// The subcommands that are no analysis: the distance matrices and the conversion of files.
+/// The subcommands that are no analysis: the distance matrices, the conversion of files and the
+/// building of a resistance surface from GIS layers.
 Subcommand distancesCommand();
 Subcommand convertCommand();
+Subcommand surfaceCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError.
 Invocation parseInvocation(const Subcommand& command, const std::vector<std::string>& arguments);

@@ -41,4 +41,20 @@ void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view op
                          std::string(what) + " a name of its own");
 }
 
+void requireOutputOverNoInput(std::string_view option, const std::string& file,
+                              const std::vector<std::pair<std::filesystem::path, std::string>>& inputs,
+                              std::string_view what)
+{
+    const std::filesystem::path written = placeWrittenTo(file);
+    for (const auto& [input, role] : inputs) {
+        std::error_code ignored;
+        const bool sameFile = std::filesystem::exists(file, ignored) && std::filesystem::exists(input, ignored) &&
+                              std::filesystem::equivalent(file, input, ignored);
+        if (sameFile || written == placeWrittenTo(input) ||
+            written == std::filesystem::weakly_canonical(input, ignored))
+            throw UsageError(std::string(option) + " \"" + escapeControlCharacters(file) + "\" names " + role +
+                             "; give " + std::string(what) + " a name of its own");
+    }
+}
+
 } // namespace tessaloc::cli
