@@ -63,6 +63,25 @@ const std::vector<OptionSpec>& commonOptions()
 
 namespace {
 
+// The common options that a tool reading no sample files takes.
+const std::vector<OptionSpec>& toolOptions()
+{
+    static const std::vector<OptionSpec> options = [] {
+        std::vector<OptionSpec> kept;
+        for (const OptionSpec& option : commonOptions()) {
+            if (option.name == "--output-dir" || option.name == "--threads")
+                kept.push_back(option);
+        }
+        return kept;
+    }();
+    return options;
+}
+
+const std::vector<OptionSpec>& commonOptionsOf(const Subcommand& command)
+{
+    return command.readsSampleFiles ? commonOptions() : toolOptions();
+}
+
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name)
 {
     for (const OptionSpec& option : options) {
@@ -165,7 +184,8 @@ std::string usageLine(const Subcommand& command)
     for (const OptionSpec& option : command.options)
         line += " [" + option.name + (option.valueName.empty() ? "" : " " + option.valueName) +
                 (option.repeatable ? " ..." : "") + "]";
-    line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
+    if (command.readsSampleFiles)
+        line += command.needsGenotypes ? " COORDS GENOTYPES" : " COORDS";
     return line;
 }
 
@@ -205,7 +225,7 @@ void printCommandHelp(std::ostream& out, const Subcommand& command)
         printOptions(out, command.options);
     }
     out << "\nCommon options:\n";
-    printOptions(out, commonOptions());
+    printOptions(out, commonOptionsOf(command));
 }
 
 // Text for the terminal, a line at a time: whatever a message quotes (a file name, a field) shows its
@@ -371,7 +391,7 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
             inlineValue = argument.substr(equals + 1);
             argument.resize(equals);
         }
-        const OptionSpec* option = findOption(commonOptions(), argument);
+        const OptionSpec* option = findOption(commonOptionsOf(command), argument);
         if (!option)
             option = findOption(command.options, argument);
         if (!option)
@@ -443,6 +463,13 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
         }
     }
 
+    if (!command.readsSampleFiles) {
+        if (!positionals.empty())
+            throw UsageError(command.name + " takes no file name but in its options, not " +
+                             quotedField(positionals.front()));
+        invocation.geoDistances = geoDistanceOptions(invocation);
+        return invocation;
+    }
     const size_t expected = command.needsGenotypes ? 2 : 1;
     if (positionals.size() != expected)
         throw UsageError(command.name + " takes " +
@@ -470,8 +497,9 @@ int runOneCommand(const Subcommand& command, const Invocation& invocation, std::
         status = runGuarded([&] {
             try {
                 checkRunFiles(command, invocation);
-                checkInputOpens(invocation.coordinatePath, "coordinate file");
-                if (command.needsGenotypes)
+                if (command.readsSampleFiles)
+                    checkInputOpens(invocation.coordinatePath, "coordinate file");
+                if (command.readsSampleFiles && command.needsGenotypes)
                     checkInputOpens(invocation.genotypePath, "genotype file");
                 result = command.run(invocation, listener, seeds);
             } catch (const UsageError& error) {

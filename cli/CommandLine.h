@@ -178,6 +178,9 @@ struct Subcommand {
     bool needsGenotypes = true;
     /// The files it writes into the output folder (none: it writes no report there).
     std::vector<std::string> reportFiles;
+    /// False for a tool that reads no coordinate or genotype file (`surface`): it takes no file names,
+    /// and of the common options only --output-dir and --threads.
+    bool readsSampleFiles = true;
     /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
     std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };
@@ -188,9 +191,11 @@ const std::vector<OptionSpec>& commonOptions();
 /// All subcommands, in the order the help lists them.
 const std::vector<Subcommand>& subcommands();
 
-/// The subcommands that are no analysis: the distance matrices and the conversion of files.
+/// The subcommands that are no analysis: the distance matrices, the conversion of files and the
+/// building of a resistance surface from GIS layers.
 Subcommand distancesCommand();
 Subcommand convertCommand();
+Subcommand surfaceCommand();
 
 /// Parses `arguments` (without the program name) for `command`. Throws UsageError, also for an
 /// option that is not repeatable given twice.

@@ -63,8 +63,10 @@ void requireWritableFolder(const std::filesystem::path& folder)
 
 std::vector<RunFile> filesRead(const Subcommand& command, const Invocation& invocation)
 {
-    std::vector<RunFile> files = {{invocation.coordinatePath, "the coordinate file", {}}};
-    if (command.needsGenotypes)
+    std::vector<RunFile> files;
+    if (command.readsSampleFiles)
+        files.push_back({invocation.coordinatePath, "the coordinate file", {}});
+    if (command.readsSampleFiles && command.needsGenotypes)
         files.push_back({invocation.genotypePath, "the genotype file", {}});
     forEachFileOption(command, invocation,
                       [&](const std::string& name, const std::string& value, OptionFile kind, const OptionSpec&) {
@@ -103,6 +105,17 @@ void checkRunFiles(const Subcommand& command, const Invocation& invocation)
         requireOutputsApart(filesRead(command, invocation), filesWritten(command, invocation));
     } catch (const FileClash& clash) {
         throw UsageError(clash.what());
+    }
+}
+
+void requireOutputOverNoInput(std::string_view option, const std::string& file,
+                              const std::vector<std::pair<std::filesystem::path, std::string>>& inputs,
+                              std::string_view what)
+{
+    for (const auto& [input, role] : inputs) {
+        if (replacesFile(file, input))
+            throw UsageError(std::string(option) + " \"" + escapeControlCharacters(file) + "\" names " + role +
+                             "; give " + std::string(what) + " a name of its own");
     }
 }
 

@@ -4,6 +4,10 @@
 
 #include "core/RunFiles.h"
 
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessaloc::cli {
@@ -21,5 +25,13 @@ std::vector<RunFile> filesWritten(const Subcommand& command, const Invocation& i
 /// replaces a file it reads or another file it writes (requireOutputsApart over filesRead and
 /// filesWritten). Throws UsageError naming the folder and why, or the two files.
 void checkRunFiles(const Subcommand& command, const Invocation& invocation);
+
+/// Throws UsageError when the file `option` names would be written over one of `inputs` (each a path
+/// with the words that name it, "layer 1 \"dem.tif\""): the same place once folders are resolved, or
+/// the same file under another name (a hard link). `what` names the file in the message ("the
+/// resistance surface").
+void requireOutputOverNoInput(std::string_view option, const std::string& file,
+                              const std::vector<std::pair<std::filesystem::path, std::string>>& inputs,
+                              std::string_view what);
 
 } // namespace tessaloc::cli

@@ -14,12 +14,13 @@ namespace tessaloc::cli {
 
 const std::vector<Subcommand>& subcommands()
 {
-    // The distances first, then every analysis in the program's order, then the conversion: the
-    // order the help lists them.
+    // The distances first, then every analysis in the program's order, then the conversion and the
+    // surface tool: the order the help lists them.
     static const std::vector<Subcommand> all = [] {
         std::vector<Subcommand> list = {distancesCommand()};
         forEachAnalysis([&list]<typename Analysis>() { list.push_back(analysisCommand<Analysis>()); });
         list.push_back(convertCommand());
+        list.push_back(surfaceCommand());
         return list;
     }();
     return all;

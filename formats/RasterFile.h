@@ -29,8 +29,21 @@ struct RasterGeometry {
     RasterCoordinates coordinates = RasterCoordinates::Unknown;
     /// The coordinate system's name ("WGS 84", "NAD83 / UTM zone 10N"); empty when it has none.
     std::string coordinateSystemName;
+    /// The coordinate system in full, as WKT2 (what WriteGeoTiff and the warper take); empty when it
+    /// has none.
+    std::string coordinateSystemWkt;
 
     std::int64_t cellCount() const { return static_cast<std::int64_t>(columns) * rows; }
+};
+
+/// True when the two rasters lay out their cells alike: the same size and transform, and the same
+/// coordinate system (or neither has one).
+bool sameGrid(const RasterGeometry& a, const RasterGeometry& b);
+
+/// How the cells of a raster are carried onto another grid.
+enum class RasterResampling {
+    NearestNeighbour, ///< the value of the cell the centre falls in (for class codes)
+    Bilinear,         ///< interpolated between the four nearest cell centres (for continuous values)
 };
 
 /// A raster file opened with GDAL (GeoTIFF, ESRI ASCII grid and every other raster format GDAL
@@ -53,6 +66,20 @@ public:
     /// value of the band, NaN or an infinity come back as NaN. Reads in strips, asking `listener`
     /// between them whether to stop. Throws DataProblem when GDAL cannot read a strip.
     std::vector<double> readCells(RunListener& listener = RunListener::none()) const;
+
+    /// True when some part of the raster falls on `grid` (transformed into its coordinate system
+    /// when both have one; a raster without one is taken in the grid's coordinates).
+    bool overlaps(const RasterGeometry& grid) const;
+
+    /// Band 1 warped onto `grid` with GDAL's warper (PROJ for the coordinate transformation, which
+    /// is approximated piecewise to within an eighth of a cell, as gdalwarp does): a value per cell
+    /// of `grid`, row by row from the top. Cells the raster does not cover, and cells that take
+    /// their value from no-data cells, come back as NaN; a raster without a coordinate system (or a
+    /// grid without one) is taken in the other's. On the raster's own grid (sameGrid) this is
+    /// readCells(). Asks `listener` whether to stop while it works. Throws DataProblem with GDAL's
+    /// reason when GDAL cannot transform between the two coordinate systems or cannot warp.
+    std::vector<double> readCellsOnto(const RasterGeometry& grid, RasterResampling resampling,
+                                      RunListener& listener = RunListener::none()) const;
 
 private:
     struct Dataset;

@@ -7,6 +7,7 @@
 #include "ui/shell/ProgramState.h"
 #include "ui/shell/RandomSeedDialog.h"
 #include "ui/shell/RunController.h"
+#include "ui/shell/SurfaceBuilderDialog.h"
 #include "ui/widgets/UiHooks.h"
 #include "ui/widgets/WindowParts.h"
 
@@ -200,6 +201,10 @@ void MainWindow::buildMenus()
         ->setObjectName(QStringLiteral("permutationscheme"));
     options->addAction(QStringLiteral("Random Seed..."), this, [this] { RandomSeedDialog(m_state, this).exec(); })
         ->setObjectName(QStringLiteral("randomseed"));
+    QMenu* tools = m_menus->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("toolsmenu"));
+    tools->addAction(QStringLiteral("Build Resistance Surface..."), this, &MainWindow::showSurfaceBuilder)
+        ->setObjectName(QStringLiteral("buildsurface"));
     QMenu* help = m_menus->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("helpmnu"));
     help->addAction(QStringLiteral("&Help"), this, &MainWindow::showHelp)->setObjectName(QStringLiteral("hlpmnucont0"));
@@ -238,6 +243,22 @@ void MainWindow::showAbout()
 {
     AboutDialog about(this);
     about.exec();
+}
+
+void MainWindow::showSurfaceBuilder()
+{
+    SurfaceBuilderDialog builder(
+        m_state, [this](const QString& surface) { useResistanceSurface(surface); }, this);
+    builder.exec();
+}
+
+void MainWindow::useResistanceSurface(const QString& surface)
+{
+    GeoDistanceSettings settings = m_geoDistances->settings();
+    if (settings.kind != GeoDistanceKind::LeastCost && settings.kind != GeoDistanceKind::Circuit)
+        settings.kind = GeoDistanceKind::LeastCost;
+    settings.file = localPath(QDir::toNativeSeparators(surface));
+    m_geoDistances->setSettings(settings);
 }
 
 void MainWindow::showOptions(int analysis)

@@ -64,6 +64,11 @@ public slots:
     /// an analysis without one).
     void showOptions(int analysis);
     void showAbout();
+    /// "Tools" > "Build Resistance Surface...": the surface builder, modally.
+    void showSurfaceBuilder();
+    /// Puts `surface` into the box of "Geographic Distances": least-cost paths or circuit resistance
+    /// stay as chosen, any other choice becomes least-cost paths.
+    void useResistanceSurface(const QString& surface);
 
 signals:
     /// A run has ended (after its results window has opened, when it has one).
