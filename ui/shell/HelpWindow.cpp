@@ -30,6 +30,8 @@ QString helpPageForKeyword(const QString& keyword)
         {"Geographic Distances", "geographic-distances.html"},
         {"Partial Mantel Test", "partial-mantel.html"},
         {"Multiple Matrix Regression", "matrix-regression.html"},
+        {"Mixed-Model Regression (MLPE)", "mlpe.html"},
+        {"Compare Hypotheses", "compare-hypotheses.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))
