@@ -6,6 +6,8 @@
 #include "analyses/landscape/LandscapeAnalysis.h"
 #include "analyses/mantel/MantelAnalysis.h"
 #include "analyses/matrixregression/MatrixRegressionAnalysis.h"
+#include "analyses/mlpe/MlpeAnalysis.h"
+#include "analyses/modelcomparison/ModelComparisonAnalysis.h"
 #include "analyses/monmonier/MonmonierAnalysis.h"
 #include "analyses/partialmantel/PartialMantelAnalysis.h"
 #include "analyses/sampleplot/SamplePlotAnalysis.h"
@@ -27,9 +29,9 @@ template <AnalysisDefinition... Analyses> struct AnalysisTypes {
 /// analysis list and the batch program's help. This is the one list of analyses; each front end
 /// finds its own part of an analysis (command-line options, options dialog and results window)
 /// through the analysis's type and refuses to build when one is missing.
-using AnalysisList =
-    AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis, MonmonierAnalysis,
-                  SamplePlotAnalysis, PartialMantelAnalysis, MatrixRegressionAnalysis>;
+using AnalysisList = AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis,
+                                   MonmonierAnalysis, SamplePlotAnalysis, PartialMantelAnalysis,
+                                   MatrixRegressionAnalysis, MlpeAnalysis, ModelComparisonAnalysis>;
 
 /// Calls `visit.template operator()<A>()` for every analysis of the program, in order.
 template <typename Visit> void forEachAnalysis(Visit&& visit)

@@ -76,6 +76,15 @@ void requireFileNamed(const GeoDistanceSettings& choice, std::string_view what)
                                  " distances are computed over a resistance surface, a raster file."));
 }
 
+void requireDistinctPredictors(const std::vector<GeoDistanceSettings>& choices, std::string_view owner)
+{
+    for (size_t a = 0; a < choices.size(); ++a)
+        for (size_t b = 0; b < a; ++b)
+            if (choices[a].kind == choices[b].kind && choices[a].file == choices[b].file)
+                throw DataProblem(std::string(owner) + " names the predictor \"" + commandLineForm(choices[a]) +
+                                  "\" twice: each predictor may be given once.");
+}
+
 PredictorData ReadPredictorData(const AnalysisInput& input, const std::vector<GeoDistanceSettings>& choices,
                                 RunListener& listener)
 {

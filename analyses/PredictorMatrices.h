@@ -46,6 +46,11 @@ struct PredictorData {
 /// choice in the message ("Z", "predictor 2"). The analyses check every choice so before reading.
 void requireFileNamed(const GeoDistanceSettings& choice, std::string_view what);
 
+/// Throws DataProblem when two of `choices` are the same kind with the same file; `owner` is the
+/// message's subject ("The regression", `The model "forest"`), and the choice is named as the command
+/// line gives it ("resistance:forest.tif").
+void requireDistinctPredictors(const std::vector<GeoDistanceSettings>& choices, std::string_view owner);
+
 /// Reads both files, then builds each chosen matrix in turn (status "Calculating"; least-cost and
 /// circuit distances over a resistance surface, or a matrix file matched by name) and the genetic
 /// distances. Throws DataProblem for fewer than three observations and as ReadAnalysisData and

@@ -4,6 +4,8 @@
 #include "cli/LandscapeCommand.h"
 #include "cli/MantelCommand.h"
 #include "cli/MatrixRegressionCommand.h"
+#include "cli/MlpeCommand.h"
+#include "cli/ModelComparisonCommand.h"
 #include "cli/MonmonierCommand.h"
 #include "cli/PartialMantelCommand.h"
 #include "cli/SampleplotCommand.h"

@@ -5,6 +5,8 @@
 #include "ui/analyses/landscape/LandscapeWindows.h"
 #include "ui/analyses/mantel/MantelWindows.h"
 #include "ui/analyses/matrixregression/MatrixRegressionWindows.h"
+#include "ui/analyses/mlpe/MlpeWindows.h"
+#include "ui/analyses/modelcomparison/ModelComparisonWindows.h"
 #include "ui/analyses/monmonier/MonmonierWindows.h"
 #include "ui/analyses/partialmantel/PartialMantelWindows.h"
 #include "ui/analyses/sampleplot/SamplePlotWindows.h"

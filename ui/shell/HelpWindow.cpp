@@ -31,6 +31,8 @@ QString helpPageForKeyword(const QString& keyword)
         {"Partial Mantel Test", "partial-mantel.html"},
         {"Multiple Matrix Regression", "matrix-regression.html"},
         {"Build Resistance Surface", "resistance-surfaces.html"},
+        {"Mixed-Model Regression (MLPE)", "mlpe.html"},
+        {"Compare Hypotheses", "compare-hypotheses.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

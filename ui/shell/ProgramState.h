@@ -7,6 +7,8 @@
 #include "analyses/landscape/Landscape.h"
 #include "analyses/mantel/Mantel.h"
 #include "analyses/matrixregression/MatrixRegression.h"
+#include "analyses/mlpe/Mlpe.h"
+#include "analyses/modelcomparison/ModelComparison.h"
 #include "analyses/monmonier/Monmonier.h"
 #include "analyses/partialmantel/PartialMantel.h"
 #include "core/Permutations.h"
@@ -32,6 +34,8 @@ struct ProgramSettings {
     MonmonierSettings monmonier;
     PartialMantelSettings partialMantel;
     MatrixRegressionSettings matrixRegression;
+    MlpeSettings mlpe;
+    ModelComparisonSettings modelComparison;
     /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
     /// one choice for the whole program, which a run puts into its analysis's settings (the scheme
     /// in the analyses' own settings above is not used).

@@ -521,7 +521,8 @@ private slots:
               "Allelic Aggregation Index Analysis", "Landscape Shape Interpolation",
               "Genetic Landscape Interpolation Editor/Viewer", "Plots of Sample Locations",
               "Monmonier Maximum Difference Algorithm", "Monmonier's Maximum Difference Algorithm",
-              "Permutation Scheme", "Random Seed", "Geographic Distances", "Partial Mantel Test"})
+              "Permutation Scheme", "Random Seed", "Geographic Distances", "Partial Mantel Test",
+              "Mixed-Model Regression (MLPE)", "Compare Hypotheses"})
             QTest::newRow(keyword) << QString::fromLatin1(keyword);
     }
 

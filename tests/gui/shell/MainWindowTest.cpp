@@ -129,7 +129,9 @@ private slots:
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
                                       QStringLiteral("Show Plot of Sample Locations"),
                                       QStringLiteral("Partial Mantel Test"),
-                                      QStringLiteral("Multiple Matrix Regression")};
+                                      QStringLiteral("Multiple Matrix Regression"),
+                                      QStringLiteral("Mixed-Model Regression (MLPE)"),
+                                      QStringLiteral("Compare Hypotheses")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
@@ -149,6 +151,8 @@ private slots:
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
                                         QStringLiteral("analysisoptions6=Partial Mantel Test"),
                                         QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
+                                        QStringLiteral("analysisoptions8=Mixed-Model Regression (MLPE)"),
+                                        QStringLiteral("analysisoptions9=Compare Hypotheses"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
                                         QStringLiteral("randomseed=Random Seed...")}));
@@ -597,6 +601,8 @@ private slots:
             {"analysisoptions6", QStringLiteral("Partial Mantel Test Options"), QStringLiteral("PartialMantelForm")},
             {"analysisoptions7", QStringLiteral("Multiple Matrix Regression Options"),
              QStringLiteral("MatrixRegressionForm")},
+            {"analysisoptions8", QStringLiteral("Mixed-Model Regression (MLPE) Options"), QStringLiteral("MlpeForm")},
+            {"analysisoptions9", QStringLiteral("Compare Hypotheses Options"), QStringLiteral("ModelComparisonForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {
