@@ -14,7 +14,7 @@ std::vector<OptionSpec> AnalysisCommandLine<MlpeAnalysis>::options()
         {"--predictor", "KIND[:FILE]",
          "a predictor matrix: straight, least-cost:SURFACE, resistance:SURFACE or matrix:CSV (repeatable, in the "
          "report's order; default straight)",
-         true},
+         true, OptionFile::DistanceChoice},
     };
 }
 

@@ -8,8 +8,7 @@
 namespace tessaloc::cli {
 namespace {
 
-// The --table file, or empty when none is asked for. Throws UsageError for one that would replace the
-// report or an input file.
+// The --table file, or empty when none is asked for (checkRunFiles has made sure it replaces no other file).
 std::string tableFile(const Invocation& invocation)
 {
     if (invocation.values.count("--table") == 0)
@@ -17,7 +16,6 @@ std::string tableFile(const Invocation& invocation)
     const std::string file = invocation.textValue("--table", "");
     if (file.empty())
         throw UsageError("--table needs a file name");
-    requireOutputFileOfItsOwn(invocation, "--table", file, kModelComparisonReportFileName, "the table of models");
     return file;
 }
 
@@ -54,7 +52,7 @@ std::vector<OptionSpec> AnalysisCommandLine<ModelComparisonAnalysis>::options()
          "a hypothesis: its name and its predictor matrices (straight, least-cost:SURFACE, resistance:SURFACE or "
          "matrix:CSV) joined by + (repeatable; default distance=straight); the null model is always added",
          true},
-        {"--table", "FILE", "write the ranking to FILE as CSV"},
+        {"--table", "FILE", "write the ranking to FILE as CSV", false, OptionFile::Written, "the table of models"},
     };
 }
 
