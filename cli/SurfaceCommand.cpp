@@ -52,6 +52,7 @@ Subcommand surfaceCommand()
     command.summary = "builds a resistance surface from GIS layers (class tables, rescaled curves, their sum) and "
                       "writes it as a GeoTIFF";
     command.readsSampleFiles = false;
+    command.reportFiles = {kSurfaceReportFileName};
     command.needsGenotypes = false;
     command.options = {
         {"--layer", "FILE:SPEC",
