@@ -4,6 +4,7 @@
 #include "core/ReportHeadings.h"
 #include "core/ReportWriter.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace tessaloc {
@@ -20,6 +21,16 @@ std::string fixed5(double value)
     return std::isnan(value) ? "NA" : formatMask(value, NumberMask::ZeroPoint5);
 }
 
+// Distances with six significant digits, whatever their scale ("0.5", "1378.45", "1e-09").
+std::string distance(double value)
+{
+    if (std::isnan(value))
+        return "NA";
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return std::string(text, written.ptr);
+}
+
 // Columns of the class table and of the summary, counted from 1.
 constexpr int kClassColumns[] = {1, 7, 20, 33, 42, 55, 70, 85, 95, 105, 115, 125, 140};
 constexpr int kSummaryColumns[] = {1, 44, 59, 74};
@@ -34,10 +45,10 @@ void classTable(ReportWriter& report, const KinshipResult& result)
     for (size_t c = 0; c < result.rows.size(); ++c) {
         const KinshipClassRow& row = result.rows[c];
         const std::string cells[] = {std::to_string(c + 1),
-                                     fixed5(row.lower),
-                                     fixed5(row.upper),
+                                     distance(row.lower),
+                                     distance(row.upper),
                                      std::to_string(row.pairs),
-                                     fixed5(row.meanDistance),
+                                     distance(row.meanDistance),
                                      statistic(row.kinship.estimate),
                                      statistic(row.kinship.jackknifeSe),
                                      fixed5(row.kinship.pLower),
@@ -47,6 +58,8 @@ void classTable(ReportWriter& report, const KinshipResult& result)
                                      result.rousset ? statistic(row.rousset.estimate) : "",
                                      result.rousset ? statistic(row.rousset.jackknifeSe) : ""};
         for (size_t cell = 0; cell < std::size(cells); ++cell) {
+            if (cells[cell].empty())
+                continue;
             if (report.currentColumn() < kClassColumns[cell])
                 report.column(kClassColumns[cell]);
             else if (cell > 0)
@@ -63,6 +76,8 @@ void summaryLine(ReportWriter& report, std::string_view name, const KinshipEstim
     const std::string cells[] = {statistic(estimate.estimate), statistic(estimate.jackknifeSe),
                                  tested ? fixed5(estimate.pTwoSided) : ""};
     for (size_t cell = 0; cell < std::size(cells); ++cell) {
+        if (cells[cell].empty())
+            continue;
         if (report.currentColumn() < kSummaryColumns[cell + 1])
             report.column(kSummaryColumns[cell + 1]);
         else
