@@ -205,7 +205,7 @@ KinshipLoci::KinshipLoci(const SampleTable& table, DataType dataType, bool rouss
         for (size_t i = 0; i < n; ++i) {
             const FieldCopies& c = read.copies[i];
             const int k = c.count();
-            m_copies[l * n + i] = static_cast<std::uint8_t>(k);
+            m_copies[at(static_cast<int>(l), static_cast<int>(i))] = static_cast<std::uint8_t>(k);
             if (k == 0)
                 continue;
             share.assign(p.size(), 0.0);
@@ -222,7 +222,7 @@ KinshipLoci::KinshipLoci(const SampleTable& table, DataType dataType, bool rouss
                 double g = (c.first != c.second ? 1.0 : 0.0) / 4.0;
                 for (size_t a = 0; a < p.size(); ++a)
                     g += p[a] * (share[a] - p[a]);
-                m_g[l * n + i] = g;
+                m_g[at(static_cast<int>(l), static_cast<int>(i))] = g;
                 if (m_halfMissing)
                     std::copy(row, row + locus.columnCount, m_roussetY.data() + i * m_columns + locus.firstColumn);
             }

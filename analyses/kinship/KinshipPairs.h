@@ -82,15 +82,11 @@ private:
 
     double y(int i, size_t column) const { return m_y[static_cast<size_t>(i) * m_columns + column]; }
     double roussetY(int i, size_t column) const { return m_roussetY[static_cast<size_t>(i) * m_columns + column]; }
-    std::uint8_t copies(int l, int i) const
-    {
-        return m_copies[static_cast<size_t>(l) * static_cast<size_t>(m_n) + static_cast<size_t>(i)];
-    }
+    // Per individual, its loci side by side: a pair's loop over the loci reads two rows.
+    size_t at(int l, int i) const { return static_cast<size_t>(i) * m_loci.size() + static_cast<size_t>(l); }
+    std::uint8_t copies(int l, int i) const { return m_copies[at(l, i)]; }
     bool complete(int l, int i) const { return copies(l, i) == 2; }
-    double g(int l, int i) const
-    {
-        return m_g[static_cast<size_t>(l) * static_cast<size_t>(m_n) + static_cast<size_t>(i)];
-    }
+    double g(int l, int i) const { return m_g[at(l, i)]; }
 
     int m_n = 0;
     bool m_rousset = false;
