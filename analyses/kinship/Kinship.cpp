@@ -324,20 +324,68 @@ struct LaneSums {
     RegressionSums aLogarithmic[kLanes];
 };
 
+// The pairs of each row i (the pairs (i, j), j > i) grouped by class: runs of one class each, in
+// ascending class order, each run's columns j ascending, with each pair's distance and log distance.
+// Adding a row run by run still gives every class its pairs in pair order, and a run's sums stay in
+// registers.
+struct RowRuns {
+    std::vector<std::int32_t> columns;
+    std::vector<double> x;
+    std::vector<double> lx;
+    std::vector<double> nonzero;
+    std::vector<std::uint32_t> runClass;
+    std::vector<std::uint32_t> runLength;
+    std::vector<size_t> rowEnd; ///< one past the last run of each row
+
+    RowRuns(int n, const PairLayout& layout)
+    {
+        std::vector<std::pair<std::uint32_t, std::int32_t>> keys;
+        size_t rowStart = 0;
+        for (int i = 0; i < n - 1; ++i) {
+            keys.clear();
+            for (int j = i + 1; j < n; ++j)
+                keys.emplace_back(layout.classOf[rowStart + static_cast<size_t>(j - i - 1)], j);
+            std::sort(keys.begin(), keys.end());
+            for (size_t k = 0; k < keys.size(); ++k) {
+                const auto [c, j] = keys[k];
+                if (k == 0 || c != runClass.back()) {
+                    runClass.push_back(c);
+                    runLength.push_back(0);
+                }
+                ++runLength.back();
+                const size_t pair = rowStart + static_cast<size_t>(j - i - 1);
+                columns.push_back(j);
+                x.push_back(layout.x[pair]);
+                lx.push_back(layout.lx[pair]);
+                nonzero.push_back(layout.nonzero[pair]);
+            }
+            rowEnd.push_back(runClass.size());
+            rowStart += keys.size();
+        }
+    }
+};
+
 template <bool General, bool WithA>
-void permutedSums(const PermutedInputs& in, const PairLayout& layout, const std::int32_t* const* p, LaneSums& sums)
+void permutedSums(const PermutedInputs& in, const RowRuns& runs, const std::int32_t* const* p, LaneSums& sums)
 {
     const int n = in.f->size();
-    size_t pair = 0;
     double* classSum = sums.classSum.data();
     double* classCount = sums.classCount.data();
+    // The regressions' sums of the four lanes, in locals that nothing else can reach.
+    double lin[5][kLanes] = {};
+    double log[5][kLanes] = {};
+    double alog[5][kLanes] = {};
+    size_t run = 0;
+    size_t pair = 0;
     for (int i = 0; i < n - 1; ++i) {
         const double* fRow[kLanes];
-        const double* fOk[kLanes];
-        const double* aRow[kLanes];
-        const double* aOk[kLanes];
+        const double* fOk[kLanes] = {};
+        const double* aRow[kLanes] = {};
+        const double* aOk[kLanes] = {};
+        const std::int32_t* q[kLanes];
         for (size_t lane = 0; lane < kLanes; ++lane) {
             const int pi = p[lane][i];
+            q[lane] = p[lane];
             fRow[lane] = in.f->row(pi);
             if constexpr (General)
                 fOk[lane] = in.fPresent->row(pi);
@@ -347,44 +395,68 @@ void permutedSums(const PermutedInputs& in, const PairLayout& layout, const std:
                     aOk[lane] = in.aPresent->row(pi);
             }
         }
-        for (int j = i + 1; j < n; ++j, ++pair) {
-            const size_t c = layout.classOf[pair];
-            const double x = layout.x[pair];
-            const double lx = layout.lx[pair];
-            const double nz = layout.nonzero[pair];
+        for (const size_t end = runs.rowEnd[static_cast<size_t>(i)]; run < end; ++run) {
+            const size_t c = runs.runClass[run];
+            double cs[kLanes];
+            double cc[kLanes];
             for (size_t lane = 0; lane < kLanes; ++lane) {
-                const int q = p[lane][j];
-                const double g = fRow[lane][q];
-                classSum[c * kLanes + lane] += g;
-                RegressionSums& lin = sums.linear[lane];
-                RegressionSums& log = sums.logarithmic[lane];
-                lin.sy += g;
-                lin.sxy += g * x;
-                log.sy += g * nz;
-                log.sxy += g * lx;
-                if constexpr (General) {
-                    const double v = fOk[lane][q];
-                    classCount[c * kLanes + lane] += v;
-                    lin.n += v;
-                    lin.sx += v * x;
-                    lin.sxx += v * x * x;
-                    log.n += v * nz;
-                    log.sx += v * lx;
-                    log.sxx += v * lx * lx;
-                }
-                if constexpr (WithA) {
-                    RegressionSums& alog = sums.aLogarithmic[lane];
-                    const double h = aRow[lane][q];
-                    alog.sy += h * nz;
-                    alog.sxy += h * lx;
+                cs[lane] = classSum[c * kLanes + lane];
+                cc[lane] = classCount[c * kLanes + lane];
+            }
+            for (const size_t stop = pair + runs.runLength[run]; pair < stop; ++pair) {
+                const std::int32_t j = runs.columns[pair];
+                const double x = runs.x[pair];
+                const double lx = runs.lx[pair];
+                const double nz = runs.nonzero[pair];
+                for (size_t lane = 0; lane < kLanes; ++lane) {
+                    const int pj = q[lane][j];
+                    const double g = fRow[lane][pj];
+                    cs[lane] += g;
+                    lin[3][lane] += g;
+                    lin[4][lane] += g * x;
+                    log[3][lane] += g * nz;
+                    log[4][lane] += g * lx;
                     if constexpr (General) {
-                        const double v = aOk[lane][q];
-                        alog.n += v * nz;
-                        alog.sx += v * lx;
-                        alog.sxx += v * lx * lx;
+                        const double v = fOk[lane][pj];
+                        cc[lane] += v;
+                        lin[0][lane] += v;
+                        lin[1][lane] += v * x;
+                        lin[2][lane] += v * x * x;
+                        log[0][lane] += v * nz;
+                        log[1][lane] += v * lx;
+                        log[2][lane] += v * lx * lx;
+                    }
+                    if constexpr (WithA) {
+                        const double h = aRow[lane][pj];
+                        alog[3][lane] += h * nz;
+                        alog[4][lane] += h * lx;
+                        if constexpr (General) {
+                            const double v = aOk[lane][pj];
+                            alog[0][lane] += v * nz;
+                            alog[1][lane] += v * lx;
+                            alog[2][lane] += v * lx * lx;
+                        }
                     }
                 }
             }
+            for (size_t lane = 0; lane < kLanes; ++lane) {
+                classSum[c * kLanes + lane] = cs[lane];
+                classCount[c * kLanes + lane] = cc[lane];
+            }
+        }
+    }
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+        RegressionSums* targets[3] = {&sums.linear[lane], &sums.logarithmic[lane], &sums.aLogarithmic[lane]};
+        double(*sources[3])[kLanes] = {lin, log, alog};
+        for (size_t r = 0; r < 3; ++r) {
+            RegressionSums& t = *targets[r];
+            if constexpr (General) {
+                t.n = sources[r][0][lane];
+                t.sx = sources[r][1][lane];
+                t.sxx = sources[r][2][lane];
+            }
+            t.sy = sources[r][3][lane];
+            t.sxy = sources[r][4][lane];
         }
     }
 }
@@ -636,6 +708,7 @@ KinshipResult ComputeKinship(const SampleTable& table, DataType dataType, Square
             splitPresent(a, aZeroed, aPresent, aComplete);
         const bool general = !fComplete || !aComplete;
         const PermutedInputs inputs{&fZeroed, &fPresent, withA ? &aZeroed : nullptr, withA ? &aPresent : nullptr};
+        const RowRuns runs(n, layout);
         // Per replicate: the class means, then the slopes on d, on ln d and of a on ln d.
         const size_t statistics = k + 3;
         auto evaluate = [&](const std::int32_t* const* lanes, double* out /* kLanes x statistics */) {
@@ -656,13 +729,13 @@ KinshipResult ComputeKinship(const SampleTable& table, DataType dataType, Square
             }
             if (general) {
                 if (withA)
-                    permutedSums<true, true>(inputs, layout, lanes, sums);
+                    permutedSums<true, true>(inputs, runs, lanes, sums);
                 else
-                    permutedSums<true, false>(inputs, layout, lanes, sums);
+                    permutedSums<true, false>(inputs, runs, lanes, sums);
             } else if (withA) {
-                permutedSums<false, true>(inputs, layout, lanes, sums);
+                permutedSums<false, true>(inputs, runs, lanes, sums);
             } else {
-                permutedSums<false, false>(inputs, layout, lanes, sums);
+                permutedSums<false, false>(inputs, runs, lanes, sums);
             }
             for (size_t lane = 0; lane < kLanes; ++lane) {
                 double* values = out + lane * statistics;
