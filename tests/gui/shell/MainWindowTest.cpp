@@ -129,7 +129,8 @@ private slots:
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
                                       QStringLiteral("Show Plot of Sample Locations"),
                                       QStringLiteral("Partial Mantel Test"),
-                                      QStringLiteral("Multiple Matrix Regression")};
+                                      QStringLiteral("Multiple Matrix Regression"),
+                                      QStringLiteral("Fine-Scale Spatial Structure (Kinship)")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
@@ -149,6 +150,7 @@ private slots:
                                         QStringLiteral("analysisoptions5=Monmonier's Algorithm"),
                                         QStringLiteral("analysisoptions6=Partial Mantel Test"),
                                         QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
+                                        QStringLiteral("analysisoptions8=Fine-Scale Spatial Structure"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
                                         QStringLiteral("randomseed=Random Seed...")}));
@@ -597,6 +599,7 @@ private slots:
             {"analysisoptions6", QStringLiteral("Partial Mantel Test Options"), QStringLiteral("PartialMantelForm")},
             {"analysisoptions7", QStringLiteral("Multiple Matrix Regression Options"),
              QStringLiteral("MatrixRegressionForm")},
+            {"analysisoptions8", QStringLiteral("Fine-Scale Spatial Structure Options"), QStringLiteral("KinshipForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {
