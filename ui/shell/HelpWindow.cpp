@@ -33,6 +33,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Build Resistance Surface", "resistance-surfaces.html"},
         {"Mixed-Model Regression (MLPE)", "mlpe.html"},
         {"Compare Hypotheses", "compare-hypotheses.html"},
+        {"Fine-Scale Spatial Structure (Kinship)", "kinship.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

@@ -4,6 +4,7 @@
 
 #include "analyses/aggregation/Aggregation.h"
 #include "analyses/autocorrelation/Autocorrelation.h"
+#include "analyses/kinship/Kinship.h"
 #include "analyses/landscape/Landscape.h"
 #include "analyses/mantel/Mantel.h"
 #include "analyses/matrixregression/MatrixRegression.h"
@@ -36,6 +37,7 @@ struct ProgramSettings {
     MatrixRegressionSettings matrixRegression;
     MlpeSettings mlpe;
     ModelComparisonSettings modelComparison;
+    KinshipSettings kinship;
     /// How every permutation test (Mantel, spatial autocorrelation, aggregation) draws its replicates:
     /// one choice for the whole program, which a run puts into its analysis's settings (the scheme
     /// in the analyses' own settings above is not used).

@@ -131,7 +131,8 @@ private slots:
                                       QStringLiteral("Partial Mantel Test"),
                                       QStringLiteral("Multiple Matrix Regression"),
                                       QStringLiteral("Mixed-Model Regression (MLPE)"),
-                                      QStringLiteral("Compare Hypotheses")};
+                                      QStringLiteral("Compare Hypotheses"),
+                                      QStringLiteral("Fine-Scale Spatial Structure (Kinship)")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
@@ -153,6 +154,7 @@ private slots:
                                         QStringLiteral("analysisoptions7=Multiple Matrix Regression"),
                                         QStringLiteral("analysisoptions8=Mixed-Model Regression (MLPE)"),
                                         QStringLiteral("analysisoptions9=Compare Hypotheses"),
+                                        QStringLiteral("analysisoptions10=Fine-Scale Spatial Structure"),
                                         QStringLiteral("="), // the separator
                                         QStringLiteral("permutationscheme=Permutation Scheme"),
                                         QStringLiteral("randomseed=Random Seed...")}));
@@ -603,6 +605,8 @@ private slots:
              QStringLiteral("MatrixRegressionForm")},
             {"analysisoptions8", QStringLiteral("Mixed-Model Regression (MLPE) Options"), QStringLiteral("MlpeForm")},
             {"analysisoptions9", QStringLiteral("Compare Hypotheses Options"), QStringLiteral("ModelComparisonForm")},
+            {"analysisoptions10", QStringLiteral("Fine-Scale Spatial Structure Options"),
+             QStringLiteral("KinshipForm")},
             {"permutationscheme", QStringLiteral("Permutation Scheme"), QStringLiteral("PermutationSchemeForm")},
         };
         for (const Item& item : items) {
