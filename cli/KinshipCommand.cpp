@@ -39,14 +39,14 @@ std::vector<double> classBounds(const Invocation& invocation)
     return bounds;
 }
 
-std::string tableFile(const Invocation& invocation, const std::string& option, std::string_view what)
+// The file of a table option, or empty when it is not given (checkRunFiles has made sure it replaces no
+// other file).
+std::string tableFile(const Invocation& invocation, const std::string& option)
 {
     const bool wanted = invocation.values.count(option) != 0;
     const std::string file = invocation.textValue(option, "");
     if (wanted && file.empty())
         throw UsageError(option + " needs a file name");
-    if (wanted)
-        requireOutputFileOfItsOwn(invocation, option, file, KinshipAnalysis::kReportFileName, what);
     return file;
 }
 
@@ -70,8 +70,9 @@ std::vector<OptionSpec> AnalysisCommandLine<KinshipAnalysis>::options()
          "Loiselle's kinship alone, or with Rousset's a (needs data type 1); auto (default): both for data "
          "type 1, kinship for data type 2"},
         {"--no-jackknife", "", "leave out the jackknife over loci (no standard errors)"},
-        {"--table", "FILE", "also write the class table to FILE (CSV)"},
-        {"--summary", "FILE", "also write b_lin, b_log, F1, Sp, the slope of a and Nb to FILE (CSV)"},
+        {"--table", "FILE", "also write the class table to FILE (CSV)", false, OptionFile::Written, "the class table"},
+        {"--summary", "FILE", "also write b_lin, b_log, F1, Sp, the slope of a and Nb to FILE (CSV)", false,
+         OptionFile::Written, "the summary"},
     };
 }
 
@@ -93,8 +94,8 @@ KinshipSettings AnalysisCommandLine<KinshipAnalysis>::settings(const Invocation&
         invocation, "--estimators", "auto",
         {{"auto", RoussetChoice::Auto}, {"kinship", RoussetChoice::No}, {"both", RoussetChoice::Yes}});
     settings.jackknife = !invocation.flag("--no-jackknife");
-    tableFile(invocation, "--table", "the class table");
-    tableFile(invocation, "--summary", "the summary");
+    tableFile(invocation, "--table");
+    tableFile(invocation, "--summary");
     return settings;
 }
 
@@ -102,8 +103,8 @@ CommandResult AnalysisCommandLine<KinshipAnalysis>::write(const Invocation& invo
                                                           RunListener& listener)
 {
     listener.throwIfCancelled();
-    const std::string table = tableFile(invocation, "--table", "the class table");
-    const std::string summary = tableFile(invocation, "--summary", "the summary");
+    const std::string table = tableFile(invocation, "--table");
+    const std::string summary = tableFile(invocation, "--summary");
     CommandResult output;
     output.written = {writeAnalysisReport<KinshipAnalysis>(invocation.outputDirectory, result)};
     // The tables come after the report, so that a table that cannot be written costs the report
