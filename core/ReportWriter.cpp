@@ -424,6 +424,19 @@ StreamWriter streamReport(const std::function<void(ReportWriter&)>& write)
     };
 }
 
+// The folder a file the user named goes into, which must exist.
+fs::path existingFolderOf(const fs::path& path, std::string_view what)
+{
+    fs::path directory = path.parent_path();
+    if (directory.empty())
+        directory = ".";
+    std::error_code ignored;
+    if (!fs::is_directory(directory, ignored))
+        throw AnalysisError("cannot write " + std::string(what) + " \"" + path.string() + "\": there is no folder \"" +
+                            directory.string() + "\"");
+    return directory;
+}
+
 } // namespace
 
 int createNewFile(const std::filesystem::path& path)
@@ -459,14 +472,14 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
                                   const std::function<void(ReportWriter&)>& write)
 {
-    std::filesystem::path directory = path.parent_path();
-    if (directory.empty())
-        directory = ".";
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(directory, ignored))
-        throw AnalysisError("cannot write " + std::string(what) + " \"" + path.string() + "\": there is no folder \"" +
-                            directory.string() + "\"");
-    return writeReportFile(directory, path.filename().string(), write);
+    return writeReportFile(existingFolderOf(path, what), path.filename().string(), write);
+}
+
+std::filesystem::path writeBinaryFileAt(const std::filesystem::path& path, std::string_view what,
+                                        const std::function<void(std::ostream&)>& write)
+{
+    const std::string fileName = path.filename().string();
+    return writeThroughTemporaryFiles(existingFolderOf(path, what), {{fileName, write}}).paths.front();
 }
 
 WrittenReportFiles writeReportFiles(const std::filesystem::path& directory, const std::vector<ReportFilePart>& parts)

@@ -71,6 +71,12 @@ std::filesystem::path writeReportFile(const std::filesystem::path& directory, st
 std::filesystem::path writeFileAt(const std::filesystem::path& path, std::string_view what,
                                   const std::function<void(ReportWriter&)>& write);
 
+/// writeFileAt for a file of bytes rather than lines (a GeoTIFF): `write` streams the whole content
+/// into the temporary file, which is renamed into place when it is complete. An exception from
+/// `write` removes the partial file and is passed on.
+std::filesystem::path writeBinaryFileAt(const std::filesystem::path& path, std::string_view what,
+                                        const std::function<void(std::ostream&)>& write);
+
 /// One file of a set of reports that belong together.
 struct ReportFilePart {
     std::string fileName;

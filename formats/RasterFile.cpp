@@ -2,58 +2,17 @@
 
 #include "core/Errors.h"
 
-#include <cpl_error.h>
-#include <gdal.h>
+#include "formats/Gdal.h"
+
+#include <cpl_conv.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <string_view>
 
 namespace tessaloc {
 namespace {
-
-struct CloseDataset {
-    using pointer = GDALDatasetH;
-    void operator()(GDALDatasetH dataset) const { GDALClose(dataset); }
-};
-
-// While it lives, GDAL's errors on this thread are kept here instead of going to standard error (the
-// core never prints); the first one is GDAL's reason for a failure.
-class GdalErrors {
-public:
-    GdalErrors()
-    {
-        CPLErrorReset();
-        CPLPushErrorHandlerEx(&GdalErrors::keep, this);
-    }
-    ~GdalErrors() { CPLPopErrorHandler(); }
-    GdalErrors(const GdalErrors&) = delete;
-    GdalErrors& operator=(const GdalErrors&) = delete;
-
-    /// GDAL's first error message, or `fallback` when it gave none.
-    std::string reason(std::string fallback) const
-    {
-        return m_first.empty() ? fallback : escapeControlCharacters(m_first.substr(0, 300));
-    }
-
-private:
-    static void CPL_STDCALL keep(CPLErr level, CPLErrorNum, const char* message)
-    {
-        auto* self = static_cast<GdalErrors*>(CPLGetErrorHandlerUserData());
-        if (level >= CE_Failure && self->m_first.empty() && message != nullptr)
-            self->m_first = message;
-    }
-
-    std::string m_first;
-};
-
-void registerDrivers()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-}
 
 // The band's no-data value as the band stores it: a float band holds the value rounded to float, so
 // the comparison is made in float there.
@@ -84,7 +43,7 @@ constexpr int kRowsPerStrip = 256;
 } // namespace
 
 struct RasterFile::Dataset {
-    std::unique_ptr<void, CloseDataset> handle;
+    GdalDataset handle;
 };
 
 RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
@@ -94,7 +53,7 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored))
         throw DataProblem("The " + m_description + " does not exist.");
-    registerDrivers();
+    registerGdalDrivers();
     const GdalErrors errors;
     m_dataset->handle.reset(
         GDALOpenEx(path.string().c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
@@ -135,6 +94,11 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
         m_geometry.coordinates = OSRIsGeographic(system) ? RasterCoordinates::Geographic : RasterCoordinates::Planar;
         if (const char* name = OSRGetName(system))
             m_geometry.coordinateSystemName = escapeControlCharacters(name);
+        char* wkt = nullptr;
+        const char* const format[] = {"FORMAT=WKT2_2018", nullptr};
+        if (OSRExportToWktEx(system, &wkt, format) == OGRERR_NONE && wkt != nullptr)
+            m_geometry.coordinateSystemWkt = wkt;
+        CPLFree(wkt);
     }
 }
 

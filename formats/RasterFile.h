@@ -29,6 +29,9 @@ struct RasterGeometry {
     RasterCoordinates coordinates = RasterCoordinates::Unknown;
     /// The coordinate system's name ("WGS 84", "NAD83 / UTM zone 10N"); empty when it has none.
     std::string coordinateSystemName;
+    /// The coordinate system in full, as WKT2 (what WriteGeoTiff and the warper take); empty when it
+    /// has none.
+    std::string coordinateSystemWkt;
 
     std::int64_t cellCount() const { return static_cast<std::int64_t>(columns) * rows; }
 };

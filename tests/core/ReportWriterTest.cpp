@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +161,32 @@ TEST(WriteReportFile, WritesThroughATemporaryFileOfItsOwnInTheTargetFolder)
     EXPECT_TRUE(seenWhileWriting[0].ends_with(".part"));
     EXPECT_NE(seenWhileWriting[0], "IBDResults.txt.part");
     EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"IBDResults.txt"});
+}
+
+TEST(WriteBinaryFileAt, WritesEveryByteThroughATemporaryFileAndKeepsTheOldFileWhenItFails)
+{
+    TempFolder folder;
+    const std::string bytes("II*\0\r\n\xff\0", 8); // NUL, CR LF and a high byte pass unchanged
+    std::vector<std::string> seenWhileWriting;
+    const auto path = folder.path() / "surface.tif";
+    EXPECT_EQ(writeBinaryFileAt(path, "the surface",
+                                [&](std::ostream& out) {
+                                    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                                    seenWhileWriting = testing::fileNamesIn(folder.path());
+                                }),
+              path);
+    EXPECT_EQ(testing::readFile(path), bytes);
+    ASSERT_EQ(seenWhileWriting.size(), 1u);
+    EXPECT_TRUE(seenWhileWriting[0].starts_with("surface.tif.") && seenWhileWriting[0].ends_with(".part"));
+
+    EXPECT_THROW(writeBinaryFileAt(path, "the surface",
+                                   [](std::ostream& out) {
+                                       out << "half";
+                                       throw AnalysisError("stopped half way");
+                                   }),
+                 AnalysisError);
+    EXPECT_EQ(testing::fileNamesIn(folder.path()), std::vector<std::string>{"surface.tif"});
+    EXPECT_EQ(testing::readFile(path), bytes);
 }
 
 TEST(RemoveUnfinishedReportFiles, RemovesTheTemporaryFilesBeingWritten)
