@@ -3,6 +3,7 @@
 #include "analyses/Analysis.h"
 #include "analyses/aggregation/AggregationAnalysis.h"
 #include "analyses/autocorrelation/AutocorrelationAnalysis.h"
+#include "analyses/currentmap/CurrentMapAnalysis.h"
 #include "analyses/landscape/LandscapeAnalysis.h"
 #include "analyses/mantel/MantelAnalysis.h"
 #include "analyses/matrixregression/MatrixRegressionAnalysis.h"
@@ -29,7 +30,7 @@ template <AnalysisDefinition... Analyses> struct AnalysisTypes {
 /// through the analysis's type and refuses to build when one is missing.
 using AnalysisList =
     AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis, MonmonierAnalysis,
-                  SamplePlotAnalysis, PartialMantelAnalysis, MatrixRegressionAnalysis>;
+                  SamplePlotAnalysis, PartialMantelAnalysis, MatrixRegressionAnalysis, CurrentMapAnalysis>;
 
 /// Calls `visit.template operator()<A>()` for every analysis of the program, in order.
 template <typename Visit> void forEachAnalysis(Visit&& visit)

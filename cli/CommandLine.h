@@ -163,6 +163,10 @@ struct Subcommand {
     std::string summary;
     std::vector<OptionSpec> options;
     bool needsGenotypes = true;
+    /// Runs over a resistance surface of its own: --resistance FILE is needed and goes, with
+    /// --neighbours, without --geo-distance (which it does not take); the geographic distance
+    /// settings then name circuit resistance over that surface.
+    bool takesSurface = false;
     /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
     std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };

@@ -27,8 +27,13 @@ void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view op
     if (written == placeWrittenTo(invocation.outputDirectory / reportFileName)) {
         names = "the report " + std::string(reportFileName);
     } else {
+        const char* otherRole = invocation.geoDistances.kind == GeoDistanceKind::Matrix ? "the distance matrix file"
+                                                                                        : "the resistance surface";
         for (const auto& [input, role] : {std::pair{invocation.coordinatePath, "the coordinate file"},
-                                          std::pair{invocation.genotypePath, "the genotype file"}}) {
+                                          std::pair{invocation.genotypePath, "the genotype file"},
+                                          std::pair{invocation.geoDistances.file, otherRole}}) {
+            if (input.empty())
+                continue;
             std::error_code ignored;
             if (written == placeWrittenTo(input) || written == std::filesystem::weakly_canonical(input, ignored)) {
                 names = role;
@@ -39,6 +44,11 @@ void requireOutputFileOfItsOwn(const Invocation& invocation, std::string_view op
     if (!names.empty())
         throw UsageError(std::string(option) + " \"" + escapeControlCharacters(file) + "\" names " + names + "; give " +
                          std::string(what) + " a name of its own");
+}
+
+bool sameOutputFile(const std::string& first, const std::string& second)
+{
+    return placeWrittenTo(first) == placeWrittenTo(second);
 }
 
 } // namespace tessaloc::cli

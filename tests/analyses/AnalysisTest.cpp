@@ -76,11 +76,12 @@ TEST(AnalysisList, EveryAnalysisOnceInTheProgramsOrderWithItsReport)
         readsGenotypes.push_back(Analysis::kReadsGenotypes);
     });
     EXPECT_EQ(names, (std::vector<std::string>{"mantel", "autocorrelation", "aggregation", "landscape", "monmonier",
-                                               "sampleplot", "partialmantel", "mmrr"}));
+                                               "sampleplot", "partialmantel", "mmrr", "currentmap"}));
     EXPECT_EQ(reports,
               (std::vector<std::string>{"IBDResults.txt", "SAA-Results.txt", "AAIA-Results.txt", "LandscapeShape.txt",
-                                        "monmonierresults.txt", "", "PartialMantel-Results.txt", "MMRR-Results.txt"}));
-    EXPECT_EQ(readsGenotypes, (std::vector<bool>{true, true, true, true, true, false, true, true}));
+                                        "monmonierresults.txt", "", "PartialMantel-Results.txt", "MMRR-Results.txt",
+                                        "CurrentMap-Results.txt"}));
+    EXPECT_EQ(readsGenotypes, (std::vector<bool>{true, true, true, true, true, false, true, true, false}));
 }
 
 } // namespace

@@ -129,7 +129,8 @@ private slots:
                                       QStringLiteral("Monmonier Maximum Difference Algorithm"),
                                       QStringLiteral("Show Plot of Sample Locations"),
                                       QStringLiteral("Partial Mantel Test"),
-                                      QStringLiteral("Multiple Matrix Regression")};
+                                      QStringLiteral("Multiple Matrix Regression"),
+                                      QStringLiteral("Current Flow Map")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
