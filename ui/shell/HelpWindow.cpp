@@ -30,6 +30,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Geographic Distances", "geographic-distances.html"},
         {"Partial Mantel Test", "partial-mantel.html"},
         {"Multiple Matrix Regression", "matrix-regression.html"},
+        {"Current Flow Map", "current-map.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))
