@@ -3,6 +3,7 @@
 #include "analyses/Analysis.h"
 #include "analyses/aggregation/AggregationAnalysis.h"
 #include "analyses/autocorrelation/AutocorrelationAnalysis.h"
+#include "analyses/currentmap/CurrentMapAnalysis.h"
 #include "analyses/kinship/KinshipAnalysis.h"
 #include "analyses/landscape/LandscapeAnalysis.h"
 #include "analyses/mantel/MantelAnalysis.h"
@@ -30,9 +31,10 @@ template <AnalysisDefinition... Analyses> struct AnalysisTypes {
 /// analysis list and the batch program's help. This is the one list of analyses; each front end
 /// finds its own part of an analysis (command-line options, options dialog and results window)
 /// through the analysis's type and refuses to build when one is missing.
-using AnalysisList = AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis,
-                                   MonmonierAnalysis, SamplePlotAnalysis, PartialMantelAnalysis,
-                                   MatrixRegressionAnalysis, MlpeAnalysis, ModelComparisonAnalysis, KinshipAnalysis>;
+using AnalysisList =
+    AnalysisTypes<MantelAnalysis, AutocorrelationAnalysis, AggregationAnalysis, LandscapeAnalysis, MonmonierAnalysis,
+                  SamplePlotAnalysis, PartialMantelAnalysis, MatrixRegressionAnalysis, MlpeAnalysis,
+                  ModelComparisonAnalysis, KinshipAnalysis, CurrentMapAnalysis>;
 
 /// Calls `visit.template operator()<A>()` for every analysis of the program, in order.
 template <typename Visit> void forEachAnalysis(Visit&& visit)

@@ -22,7 +22,12 @@ namespace tessaloc::cli {
 ///
 ///     static CommandResult write(const Invocation&, const typename A::Result&, RunListener&);
 ///
-/// (the landscape's grids, the sample plot's printed hull). A missing specialisation stops the build
+/// (the landscape's grids, the sample plot's printed hull), and, for an analysis that runs over a
+/// resistance surface of its own (see Subcommand::takesSurface), with
+///
+///     static constexpr bool kTakesSurface = true;
+///
+/// A missing specialisation stops the build
 /// where the list of subcommands is made.
 template <typename A> struct AnalysisCommandLine;
 
@@ -40,6 +45,8 @@ template <AnalysisDefinition A> Subcommand analysisCommand()
     command.needsGenotypes = A::kReadsGenotypes;
     if constexpr (!std::string_view(A::kReportFileName).empty())
         command.reportFiles = {std::string(A::kReportFileName)};
+    if constexpr (requires { Own::kTakesSurface; })
+        command.takesSurface = Own::kTakesSurface;
     command.run = [](const Invocation& invocation, RunListener& listener, SeedSource& seeds) {
         auto input = commonInput<Input>(invocation);
         input.settings = Own::settings(invocation);

@@ -155,6 +155,25 @@ GeoDistanceSettings geoDistanceOptions(const Invocation& invocation)
     return settings;
 }
 
+// The surface of a subcommand that runs over one of its own (Subcommand::takesSurface).
+GeoDistanceSettings surfaceOptions(const Subcommand& command, const Invocation& invocation)
+{
+    for (const char* option : {"--geo-distance", "--geo-matrix"}) {
+        if (invocation.values.count(option) != 0)
+            throw UsageError(std::string(option) + " does not go with " + command.name +
+                             ", which runs over the surface of --resistance");
+    }
+    if (invocation.values.count("--resistance") == 0)
+        throw UsageError(command.name + " needs --resistance FILE");
+    GeoDistanceSettings settings;
+    settings.kind = GeoDistanceKind::Circuit;
+    settings.file = invocation.textValue("--resistance", {});
+    if (settings.file.empty())
+        throw UsageError("--resistance needs a file name");
+    settings.neighbours = choiceValue<int>(invocation, "--neighbours", "8", {{"4", 4}, {"8", 8}});
+    return settings;
+}
+
 } // namespace
 
 GeoDistanceSettings distanceChoiceValue(const Invocation& invocation, const std::string& option,
@@ -478,7 +497,8 @@ Invocation parseInvocation(const Subcommand& command, const std::vector<std::str
     invocation.coordinatePath = positionals[0];
     if (expected == 2)
         invocation.genotypePath = positionals[1];
-    invocation.geoDistances = geoDistanceOptions(invocation);
+    invocation.geoDistances =
+        command.takesSurface ? surfaceOptions(command, invocation) : geoDistanceOptions(invocation);
     return invocation;
 }
 

@@ -181,6 +181,10 @@ struct Subcommand {
     /// False for a tool that reads no coordinate or genotype file (`surface`): it takes no file names,
     /// and of the common options only --output-dir and --threads.
     bool readsSampleFiles = true;
+    /// Runs over a resistance surface of its own: --resistance FILE is needed and goes, with
+    /// --neighbours, without --geo-distance (which it does not take); the geographic distance
+    /// settings then name circuit resistance over that surface.
+    bool takesSurface = false;
     /// Runs the analysis. Throws DataProblem, AnalysisError or UsageError; never prints.
     std::function<CommandResult(const Invocation&, RunListener&, SeedSource&)> run;
 };

@@ -1,6 +1,7 @@
 #include "cli/AggregationCommand.h"
 #include "cli/AutocorrelationCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/CurrentMapCommand.h"
 #include "cli/KinshipCommand.h"
 #include "cli/LandscapeCommand.h"
 #include "cli/MantelCommand.h"

@@ -76,4 +76,36 @@ void factorizeMatrix(CholmodCommon& common, cholmod_sparse* matrix, cholmod_fact
         throw AnalysisError("the sparse solver gave no supernodal LL' factor when factoring the circuit");
 }
 
+CholmodDense allocateDenseZeros(CholmodCommon& common, std::size_t rows, std::size_t columns)
+{
+    CholmodDense matrix(cholmod_l_zeros(rows, columns, CHOLMOD_REAL, common.get()), FreeCholmodDense{common.get()});
+    common.check("allocating the right-hand sides");
+    if (!matrix)
+        throw AnalysisError("the sparse solver gave no matrix when allocating the right-hand sides");
+    return matrix;
+}
+
+FactorSolver::FactorSolver(CholmodCommon& common, cholmod_factor* factor)
+    : m_common(common)
+    , m_factor(factor)
+{
+}
+
+FactorSolver::~FactorSolver()
+{
+    cholmod_l_free_dense(&m_solution, m_common.get());
+    cholmod_l_free_dense(&m_workspaceY, m_common.get());
+    cholmod_l_free_dense(&m_workspaceE, m_common.get());
+}
+
+const cholmod_dense& FactorSolver::solve(cholmod_dense* rightHandSides)
+{
+    const int solved = cholmod_l_solve2(CHOLMOD_A, m_factor, rightHandSides, nullptr, &m_solution, nullptr,
+                                        &m_workspaceY, &m_workspaceE, m_common.get());
+    m_common.check("solving the circuit");
+    if (!solved || !m_solution)
+        throw AnalysisError("the sparse solver gave no solution when solving the circuit");
+    return *m_solution;
+}
+
 } // namespace tessaloc

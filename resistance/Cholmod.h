@@ -40,8 +40,13 @@ struct FreeCholmodFactor {
     cholmod_common* common;
     void operator()(cholmod_factor* factor) const { cholmod_l_free_factor(&factor, common); }
 };
+struct FreeCholmodDense {
+    cholmod_common* common;
+    void operator()(cholmod_dense* matrix) const { cholmod_l_free_dense(&matrix, common); }
+};
 using CholmodSparse = std::unique_ptr<cholmod_sparse, FreeCholmodSparse>;
 using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
+using CholmodDense = std::unique_ptr<cholmod_dense, FreeCholmodDense>;
 
 /// A real symmetric n x n matrix of which the upper triangle is stored, column by column with rows
 /// ascending, room for `entries` entries.
@@ -57,5 +62,29 @@ CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix,
 /// matrix turns out not to be positive definite (which only rounding can make it), AnalysisError
 /// for CHOLMOD's failures.
 void factorizeMatrix(CholmodCommon& common, cholmod_sparse* matrix, cholmod_factor* factor, const std::string& what);
+
+/// A real dense matrix of `rows` x `columns` zeros, column by column.
+CholmodDense allocateDenseZeros(CholmodCommon& common, std::size_t rows, std::size_t columns);
+
+/// Solves A X = B for dense right-hand sides B with a filled factor of A, keeping its solution and
+/// workspace from one call to the next (cholmod_solve2).
+class FactorSolver {
+public:
+    FactorSolver(CholmodCommon& common, cholmod_factor* factor);
+    ~FactorSolver();
+    FactorSolver(const FactorSolver&) = delete;
+    FactorSolver& operator=(const FactorSolver&) = delete;
+
+    /// X, as many rows as the factor and as many columns as `rightHandSides`, column by column; valid
+    /// until the next call. Throws AnalysisError for CHOLMOD's failures.
+    const cholmod_dense& solve(cholmod_dense* rightHandSides);
+
+private:
+    CholmodCommon& m_common;
+    cholmod_factor* m_factor;
+    cholmod_dense* m_solution = nullptr;
+    cholmod_dense* m_workspaceY = nullptr;
+    cholmod_dense* m_workspaceE = nullptr;
+};
 
 } // namespace tessaloc

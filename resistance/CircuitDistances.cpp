@@ -1,133 +1,18 @@
 #include "resistance/CircuitDistances.h"
 
 #include "core/Errors.h"
-#include "resistance/Cholmod.h"
-#include "resistance/GridOrdering.h"
+#include "resistance/Circuit.h"
 #include "resistance/MemoryNeed.h"
 #include "resistance/SurfaceGraph.h"
 
 #include <cblas.h>
 
 #include <algorithm>
-#include <numbers>
 
 namespace tessaloc {
 namespace {
 
 using Index = SuiteSparse_long;
-
-// Keeps BLAS on the calling thread while it lives (when `wanted`), then restores its thread count.
-class OneBlasThread {
-public:
-    explicit OneBlasThread(bool wanted)
-        : m_threads(wanted ? openblas_get_num_threads() : 1)
-    {
-        if (m_threads > 1)
-            openblas_set_num_threads(1);
-    }
-    ~OneBlasThread()
-    {
-        if (m_threads > 1)
-            openblas_set_num_threads(m_threads);
-    }
-    OneBlasThread(const OneBlasThread&) = delete;
-    OneBlasThread& operator=(const OneBlasThread&) = delete;
-
-private:
-    int m_threads;
-};
-
-// The nodes of the circuit: every cell joined to the observations except the ground cell, numbered
-// row by row; -1 elsewhere.
-struct CircuitNodes {
-    std::vector<Index> ofCell;
-    Index count = 0;
-};
-
-CircuitNodes numberNodes(const std::vector<std::uint8_t>& joined, CellIndex ground)
-{
-    CircuitNodes nodes;
-    nodes.ofCell.assign(joined.size(), -1);
-    for (size_t cell = 0; cell < joined.size(); ++cell) {
-        if (joined[cell] && static_cast<CellIndex>(cell) != ground)
-            nodes.ofCell[cell] = nodes.count++;
-    }
-    return nodes;
-}
-
-// The grounded graph Laplacian, upper triangle: off the diagonal minus the conductance of each
-// resistor between two nodes, on it the sum of the conductances at the node (those to the ground
-// cell included).
-CholmodSparse laplacian(CholmodCommon& common, const ResistanceSurface& surface, const CircuitNodes& nodes,
-                        int neighbours)
-{
-    const std::vector<CellStep> steps = cellSteps(neighbours);
-    // The neighbours numbered before a cell, in the order of their numbers: the row above, then the
-    // cell to the left.
-    std::vector<CellStep> earlier;
-    for (const int columnStep : {-1, 0, 1}) {
-        for (const CellStep& step : steps) {
-            if (step.rows == -1 && step.columns == columnStep)
-                earlier.push_back(step);
-        }
-    }
-    earlier.push_back({0, -1, false});
-
-    const int columns = surface.columns();
-    const int rows = surface.rows();
-    auto neighbour = [&](CellIndex cell, const CellStep& step) -> CellIndex {
-        const int r = static_cast<int>(cell / columns) + step.rows;
-        const int c = static_cast<int>(cell % columns) + step.columns;
-        if (r < 0 || r >= rows || c < 0 || c >= columns)
-            return -1;
-        return static_cast<CellIndex>(r) * columns + c;
-    };
-    auto conductance = [&](CellIndex a, CellIndex b, bool diagonal) {
-        const double resistor =
-            (surface.resistance(a) + surface.resistance(b)) / 2.0 * (diagonal ? std::numbers::sqrt2 : 1.0);
-        return 1.0 / resistor;
-    };
-
-    size_t entries = static_cast<size_t>(nodes.count);
-    for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
-        if (nodes.ofCell[static_cast<size_t>(cell)] < 0)
-            continue;
-        for (const CellStep& step : earlier) {
-            const CellIndex other = neighbour(cell, step);
-            if (other >= 0 && nodes.ofCell[static_cast<size_t>(other)] >= 0)
-                ++entries;
-        }
-    }
-
-    CholmodSparse matrix = allocateSymmetricUpper(common, static_cast<size_t>(nodes.count), entries);
-    auto* columnStart = static_cast<Index*>(matrix->p);
-    auto* rowOf = static_cast<Index*>(matrix->i);
-    auto* value = static_cast<double*>(matrix->x);
-    Index at = 0;
-    for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
-        const Index node = nodes.ofCell[static_cast<size_t>(cell)];
-        if (node < 0)
-            continue;
-        columnStart[node] = at;
-        for (const CellStep& step : earlier) {
-            const CellIndex other = neighbour(cell, step);
-            if (other >= 0 && nodes.ofCell[static_cast<size_t>(other)] >= 0) {
-                rowOf[at] = nodes.ofCell[static_cast<size_t>(other)];
-                value[at++] = -conductance(cell, other, step.diagonal);
-            }
-        }
-        double sum = 0.0;
-        for (const CellStep& step : steps) {
-            const CellIndex other = neighbour(cell, step);
-            if (other >= 0 && surface.passable(other))
-                sum += conductance(cell, other, step.diagonal);
-        }
-        rowOf[at] = node;
-        value[at++] = requireFinite(sum, "the conductance at a cell of the resistance surface");
-    }
-    columnStart[nodes.count] = at;
-    return matrix;
-}
 
 // The supernodes of a factor as CHOLMOD lays them out: supernode s holds the columns
 // first[s] .. first[s + 1] - 1 of L as a dense block, column by column, of rowCount(s) rows whose
@@ -315,16 +200,11 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
 
     const CircuitNodes nodes = numberNodes(joined, distinct.cells.front());
     CholmodCommon common;
-    CholmodSparse matrix = laplacian(common, surface, nodes, neighbours);
+    CholmodSparse matrix = circuitLaplacian(common, surface, nodes, neighbours);
     listener.throwIfCancelled();
 
     listener.status("Circuit resistance: ordering");
-    CholmodFactor factor = [&] {
-        if (ordering == CircuitOrdering::MinimumDegree)
-            return analyzeMatrix(common, matrix.get());
-        const std::vector<Index> order = gridNestedDissection(surface.rows(), surface.columns(), nodes.ofCell);
-        return analyzeMatrix(common, matrix.get(), &order);
-    }();
+    CholmodFactor factor = analyzeCircuit(common, matrix.get(), surface, nodes, ordering);
     // The pattern of L is known once it is analysed; its numbers come with the factorisation.
     const Supernodes pattern(*factor);
     // The sources are the other cells of observations, as columns of P A P'.
@@ -339,16 +219,12 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     const SupernodeSources plan = sourcesOfSupernodes(pattern, sourceColumns);
 
     const auto sources = static_cast<std::uint64_t>(sourceColumns.size());
-    // The factor's numbers and row numbers, and CHOLMOD's workspace while factoring (the largest
-    // update block and a few numbers per node).
-    const std::uint64_t factorBytes =
-        (factor->xsize + factor->maxcsize) * sizeof(double) + (factor->ssize + 4 * factor->n) * sizeof(Index);
     const auto some = static_cast<std::uint64_t>(plan.mostSourcesOfSome);
     const std::uint64_t solveBytes = (static_cast<std::uint64_t>(plan.valueCount) + sources * sources + some * some +
                                       static_cast<std::uint64_t>(plan.widestUpdate)) *
                                      sizeof(double);
     const std::uint64_t need = static_cast<std::uint64_t>(surface.cellCount()) * (sizeof(double) + 1 + sizeof(Index)) +
-                               matrix->nzmax * (sizeof(Index) + sizeof(double)) + factorBytes + solveBytes +
+                               matrix->nzmax * (sizeof(Index) + sizeof(double)) + factorBytes(*factor) + solveBytes +
                                static_cast<std::uint64_t>(observations.size()) * observations.size() * sizeof(double);
     requireMemory(need, memoryLimit,
                   surface.description() + " (" + std::to_string(surface.columns()) + " x " +

@@ -32,25 +32,17 @@ SquareMatrix surfaceDistances(const SampleTable& table, bool useLatLong, const G
                               RunListener& listener)
 {
     const bool leastCost = settings.kind == GeoDistanceKind::LeastCost;
-    listener.status("Reading the resistance surface");
-    const RasterFile raster(settings.file, kSurfaceRole);
-    const RasterGeometry& geometry = raster.geometry();
-    RequireMatchingCoordinates(geometry, useLatLong, raster.description());
-
     const int threads = leastCostThreads(settings.threads, table.sampleCount());
     const auto observations = static_cast<std::uint64_t>(table.sampleCount());
-    const std::uint64_t engine =
-        leastCost ? leastCostMemoryNeed(geometry.columns, geometry.rows, threads)
-                  : circuitMemoryNeedBeforeFactor(geometry.columns, geometry.rows, settings.neighbours);
-    requireMemory(static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + engine +
-                      observations * observations * sizeof(double),
-                  settings.memoryLimit,
-                  raster.description() + " (" + std::to_string(geometry.columns) + " x " +
-                      std::to_string(geometry.rows) + " cells)",
-                  leastCost ? "least-cost paths" : "circuit resistance");
-
-    // The coordinate systems agree, or the raster has none and is read in the sample file's.
-    const ResistanceSurface surface(geometry, raster.readCells(listener), useLatLong, raster.description());
+    const ResistanceSurface surface = ReadResistanceSurface(
+        settings.file, useLatLong,
+        [&](const RasterGeometry& geometry) {
+            const std::uint64_t engine =
+                leastCost ? leastCostMemoryNeed(geometry.columns, geometry.rows, threads)
+                          : circuitMemoryNeedBeforeFactor(geometry.columns, geometry.rows, settings.neighbours);
+            return engine + observations * observations * sizeof(double);
+        },
+        settings.memoryLimit, leastCost ? "least-cost paths" : "circuit resistance", listener);
     const PlacedObservations placed = PlaceObservations(surface, table, useLatLong);
     if (leastCost)
         return LeastCostDistances(surface, placed, settings.neighbours, threads, listener);
@@ -58,6 +50,22 @@ SquareMatrix surfaceDistances(const SampleTable& table, bool useLatLong, const G
 }
 
 } // namespace
+
+ResistanceSurface ReadResistanceSurface(const std::string& path, bool useLatLong,
+                                        const std::function<std::uint64_t(const RasterGeometry&)>& engineNeed,
+                                        std::uint64_t memoryLimit, const std::string& purpose, RunListener& listener)
+{
+    listener.status("Reading the resistance surface");
+    const RasterFile raster(path, kSurfaceRole);
+    const RasterGeometry& geometry = raster.geometry();
+    RequireMatchingCoordinates(geometry, useLatLong, raster.description());
+    requireMemory(static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + engineNeed(geometry), memoryLimit,
+                  raster.description() + " (" + std::to_string(geometry.columns) + " x " +
+                      std::to_string(geometry.rows) + " cells)",
+                  purpose);
+    // The coordinate systems agree, or the raster has none and is read in the sample file's.
+    return ResistanceSurface(geometry, raster.readCells(listener), useLatLong, raster.description());
+}
 
 std::string_view geoDistanceKindName(GeoDistanceKind kind)
 {

@@ -3,8 +3,10 @@
 #include "core/RunListener.h"
 #include "core/SampleTable.h"
 #include "core/SquareMatrix.h"
+#include "resistance/ResistanceSurface.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +62,16 @@ std::string missingFileProblem(const GeoDistanceSettings& settings);
 /// BuildGeographicDistances does, and RunCancelled when the listener asks.
 SquareMatrix BuildGeographicDistances(const SampleTable& table, bool useLatLong, const GeoDistanceSettings& settings,
                                       RunListener& listener = RunListener::none());
+
+/// Reads band 1 of the raster `path` as a resistance surface (status "Reading the resistance
+/// surface"): checks its coordinate system against `useLatLong`, then, before the cells are read,
+/// that the cells and the `engineNeed` of the raster's geometry fit in `memoryLimit` (0: the physical
+/// memory) for `purpose` ("circuit resistance"). Throws DataProblem as RasterFile, ResistanceSurface,
+/// RequireMatchingCoordinates and requireMemory do, RunCancelled when the listener asks.
+ResistanceSurface ReadResistanceSurface(const std::string& path, bool useLatLong,
+                                        const std::function<std::uint64_t(const RasterGeometry&)>& engineNeed,
+                                        std::uint64_t memoryLimit, const std::string& purpose,
+                                        RunListener& listener = RunListener::none());
 
 /// The choice in words for a report line: `least-cost paths over the resistance surface "x.tif"
 /// (8 neighbours)`, `the distance matrix file "d.csv"`; `straight lines` for the default.

@@ -76,12 +76,14 @@ TEST(AnalysisList, EveryAnalysisOnceInTheProgramsOrderWithItsReport)
         readsGenotypes.push_back(Analysis::kReadsGenotypes);
     });
     EXPECT_EQ(names, (std::vector<std::string>{"mantel", "autocorrelation", "aggregation", "landscape", "monmonier",
-                                               "sampleplot", "partialmantel", "mmrr", "mlpe", "models", "kinship"}));
-    EXPECT_EQ(reports,
-              (std::vector<std::string>{"IBDResults.txt", "SAA-Results.txt", "AAIA-Results.txt", "LandscapeShape.txt",
-                                        "monmonierresults.txt", "", "PartialMantel-Results.txt", "MMRR-Results.txt",
-                                        "MLPE-Results.txt", "Models-Results.txt", "Kinship-Results.txt"}));
-    EXPECT_EQ(readsGenotypes, (std::vector<bool>{true, true, true, true, true, false, true, true, true, true, true}));
+                                               "sampleplot", "partialmantel", "mmrr", "mlpe", "models", "kinship",
+                                               "currentmap"}));
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "IBDResults.txt", "SAA-Results.txt", "AAIA-Results.txt", "LandscapeShape.txt",
+                           "monmonierresults.txt", "", "PartialMantel-Results.txt", "MMRR-Results.txt",
+                           "MLPE-Results.txt", "Models-Results.txt", "Kinship-Results.txt", "CurrentMap-Results.txt"}));
+    EXPECT_EQ(readsGenotypes,
+              (std::vector<bool>{true, true, true, true, true, false, true, true, true, true, true, false}));
 }
 
 } // namespace

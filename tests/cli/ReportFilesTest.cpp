@@ -405,8 +405,13 @@ TEST(EmptyCoordinateList, GivesTheSameReasonInEveryAnalysis)
     const fs::path coordinates = folder.write("empty-coordinates.txt", "\n;\n");
     const fs::path genotypes = kExamples / "microsatellites" / "genotypes.txt";
     // The options an analysis cannot run without (the distances the partial Mantel test holds
-    // constant); a missing one is a usage error before any file is read.
-    const std::map<std::string, std::vector<std::string>> needed = {{"partialmantel", {"--z", "straight"}}};
+    // constant, the current map's surface and map file); a missing one is a usage error before any
+    // file is read.
+    const std::map<std::string, std::vector<std::string>> needed = {
+        {"partialmantel", {"--z", "straight"}},
+        {"currentmap",
+         {"--resistance", (kExamples / "microsatellites" / "resistance.asc").string(), "--output",
+          (folder.path() / "map.tif").string()}}};
     for (const Subcommand& command : subcommands()) {
         if (!command.readsSampleFiles)
             continue; // the surface tool reads layers, not a coordinate list

@@ -2,6 +2,7 @@
 
 #include "ui/analyses/aggregation/AggregationWindows.h"
 #include "ui/analyses/autocorrelation/AutocorrelationWindows.h"
+#include "ui/analyses/currentmap/CurrentMapWindows.h"
 #include "ui/analyses/kinship/KinshipWindows.h"
 #include "ui/analyses/landscape/LandscapeWindows.h"
 #include "ui/analyses/mantel/MantelWindows.h"

@@ -34,6 +34,7 @@ QString helpPageForKeyword(const QString& keyword)
         {"Mixed-Model Regression (MLPE)", "mlpe.html"},
         {"Compare Hypotheses", "compare-hypotheses.html"},
         {"Fine-Scale Spatial Structure (Kinship)", "kinship.html"},
+        {"Current Flow Map", "current-map.html"},
     };
     for (const auto& [key, page] : pages)
         if (keyword == QLatin1String(key))

@@ -132,7 +132,8 @@ private slots:
                                       QStringLiteral("Multiple Matrix Regression"),
                                       QStringLiteral("Mixed-Model Regression (MLPE)"),
                                       QStringLiteral("Compare Hypotheses"),
-                                      QStringLiteral("Fine-Scale Spatial Structure (Kinship)")};
+                                      QStringLiteral("Fine-Scale Spatial Structure (Kinship)"),
+                                      QStringLiteral("Current Flow Map")};
         QCOMPARE(analyses->count(), expected.size());
         for (int i = 0; i < analyses->count(); ++i)
             QCOMPARE(analyses->itemText(i), expected[i]);
