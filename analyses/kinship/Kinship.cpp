@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/NumberText.h"
 #include "core/ParallelRows.h"
+#include "core/Significance.h"
 #include "core/ThreadCount.h"
 
 #include <algorithm>
@@ -762,8 +763,7 @@ KinshipResult ComputeKinship(const SampleTable& table, DataType dataType, Square
         std::vector<TailCounts> tails(statistics);
         std::vector<std::vector<double>> envelopes(k);
         runner.run(
-            random, listener,
-            "Rep: ", {reinterpret_cast<std::byte*>(replicateValues.data()), statistics * sizeof(double)},
+            random, listener, "Rep: ",
             [&](const std::int32_t* const* permutationsOfGroup, int count, int firstSlot) {
                 const std::int32_t* lanes[kLanes];
                 for (int lane = 0; lane < static_cast<int>(kLanes); ++lane)
@@ -781,12 +781,13 @@ KinshipResult ComputeKinship(const SampleTable& table, DataType dataType, Square
                     if (!std::isnan(values[c]))
                         envelopes[c].push_back(values[c]);
             });
-        const double replicates = static_cast<double>(runner.replicates());
         auto fill = [&](KinshipEstimate& estimate, size_t t) {
             if (std::isnan(reference[t]))
                 return;
-            estimate.pLower = (static_cast<double>(tails[t].atMost) + 1.0) / (replicates + 1.0);
-            estimate.pUpper = (static_cast<double>(tails[t].atLeast) + 1.0) / (replicates + 1.0);
+            const TailProbabilities p =
+                TailProbability(tails[t], runner.replicates(), ObservedArrangement::AddedToCounts);
+            estimate.pLower = p.atMost;
+            estimate.pUpper = p.atLeast;
             estimate.pTwoSided = TwoSidedProbability(estimate.pUpper, estimate.pLower);
         };
         std::vector<double> twoSided;
