@@ -40,7 +40,12 @@ struct FreeCholmodFactor {
     cholmod_common* common;
     void operator()(cholmod_factor* factor) const { cholmod_l_free_factor(&factor, common); }
 };
+struct FreeCholmodDense {
+    cholmod_common* common;
+    void operator()(cholmod_dense* matrix) const { cholmod_l_free_dense(&matrix, common); }
+};
 using CholmodSparse = std::unique_ptr<cholmod_sparse, FreeCholmodSparse>;
+using CholmodDense = std::unique_ptr<cholmod_dense, FreeCholmodDense>;
 using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
 
 /// A real symmetric n x n matrix of which the upper triangle is stored, column by column with rows
@@ -57,5 +62,11 @@ CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix,
 /// matrix turns out not to be positive definite (which only rounding can make it), AnalysisError
 /// for CHOLMOD's failures.
 void factorizeMatrix(CholmodCommon& common, cholmod_sparse* matrix, cholmod_factor* factor, const std::string& what);
+
+/// A column of n zeros.
+CholmodDense allocateColumn(CholmodCommon& common, std::size_t n);
+
+/// x with A x = b for the factored A (P' L L' P), in the matrix's own numbering.
+CholmodDense solveFactored(CholmodCommon& common, cholmod_factor* factor, cholmod_dense* b);
 
 } // namespace tessaloc

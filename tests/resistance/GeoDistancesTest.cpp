@@ -148,6 +148,23 @@ TEST(BuildGeographicDistances, RefusesASurfaceTooLargeBeforeReadingIt)
     EXPECT_EQ(listener.statuses, std::vector<std::string>{"Reading the resistance surface"});
 }
 
+// Issue 37, fault 1: a 94-byte grid claiming 20000 x 15000 cells made the least-cost run take 2.4 GB
+// before the file was found short, and the circuit run refused it for needing "26.6 GB of memory".
+TEST(BuildGeographicDistances, AShortTextGridIsAProblemOfTheFileNotOfMemory)
+{
+    TempFolder folder;
+    GeoDistanceSettings settings;
+    settings.file =
+        folder.write("liar.asc", "ncols 20000\nnrows 15000\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 1 1\n").string();
+    for (const GeoDistanceKind kind : {GeoDistanceKind::LeastCost, GeoDistanceKind::Circuit}) {
+        settings.kind = kind;
+        EXPECT_EQ(
+            dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }),
+            "The resistance surface \"" + settings.file +
+                "\" row 1 of its grid (from line 6) holds 3 values where its header gives 20000 columns (ncols).");
+    }
+}
+
 TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)
 {
     GeoDistanceSettings settings;
