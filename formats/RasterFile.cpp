@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tessaloc {
 namespace {
@@ -121,6 +122,14 @@ public:
     {
         for (const char c : text)
             take(c);
+    }
+
+    /// After finish(): the header's ncols and nrows, which the text holds, when it gave both.
+    std::optional<std::pair<std::int64_t, std::int64_t>> confirmed() const
+    {
+        if (!m_header.columns || !m_header.rows)
+            return std::nullopt;
+        return std::pair{*m_header.columns, *m_header.rows};
     }
 
     void finish()
@@ -329,16 +338,17 @@ bool looksLikeEsriAsciiGrid(std::string_view start)
     });
 }
 
-// Checks the text of `path` when it is an ESRI ASCII grid (see EsriGridCheck); nothing for other files.
-void checkEsriAsciiGrid(const std::filesystem::path& path, const std::string& description)
+// Checks the text of `path` when it is an ESRI ASCII grid (see EsriGridCheck) and returns the columns
+// and rows its text confirms; nothing for other files.
+std::optional<std::pair<std::int64_t, std::int64_t>> checkEsriAsciiGrid(const std::filesystem::path& path, const std::string& description)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        return; // GDAL says why
+        return std::nullopt; // GDAL says why
     std::vector<char> piece(1 << 20);
     file.read(piece.data(), 16);
     if (!looksLikeEsriAsciiGrid(std::string_view(piece.data(), static_cast<size_t>(file.gcount()))))
-        return;
+        return std::nullopt;
     std::error_code ignored;
     const std::uintmax_t size = std::filesystem::file_size(path, ignored);
     EsriGridCheck check(description, size == static_cast<std::uintmax_t>(-1) ? 0 : size);
@@ -348,6 +358,7 @@ void checkEsriAsciiGrid(const std::filesystem::path& path, const std::string& de
         check.feed(std::string_view(piece.data(), static_cast<size_t>(file.gcount())));
     }
     check.finish();
+    return check.confirmed();
 }
 
 } // namespace
@@ -364,7 +375,7 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     if (!std::filesystem::exists(path, ignored))
         throw DataProblem("The " + m_description + " does not exist.");
     // Before GDAL, which would believe the header of a text grid (see EsriGridCheck).
-    checkEsriAsciiGrid(path, m_description);
+    const auto checkedText = checkEsriAsciiGrid(path, m_description);
     m_fileSize = std::filesystem::is_regular_file(path, ignored) ? std::filesystem::file_size(path, ignored) : 0;
     if (m_fileSize == static_cast<std::uintmax_t>(-1))
         m_fileSize = 0;
@@ -397,6 +408,8 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     m_geometry.rows = GDALGetRasterYSize(dataset);
     if (m_geometry.columns < 1 || m_geometry.rows < 1)
         throw DataProblem("The " + m_description + " has no cells.");
+    m_cellCountConfirmed = checkedText && checkedText->first == m_geometry.columns &&
+                           checkedText->second == m_geometry.rows;
     if (GDALGetGeoTransform(dataset, m_geometry.transform.data()) != CE_None)
         throw DataProblem("The " + m_description +
                           " has no georeferencing (no origin and cell size), so no sample location can be placed "

@@ -49,6 +49,9 @@ public:
     RasterFile& operator=(const RasterFile&) = delete;
 
     const RasterGeometry& geometry() const { return m_geometry; }
+    /// Whether the file is known to hold every cell its header claims (an ESRI ASCII grid, whose text
+    /// is checked); otherwise only reading the cells tells.
+    bool cellCountConfirmed() const { return m_cellCountConfirmed; }
     /// `resistance surface "path"` for messages.
     const std::string& description() const { return m_description; }
 
@@ -65,6 +68,7 @@ private:
     std::string m_description;
     RasterGeometry m_geometry;
     std::uintmax_t m_fileSize = 0; // 0 when it is no regular file (a folder of tiles, ...)
+    bool m_cellCountConfirmed = false;
 };
 
 } // namespace tessaloc

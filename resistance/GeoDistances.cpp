@@ -42,15 +42,22 @@ SquareMatrix surfaceDistances(const SampleTable& table, bool useLatLong, const G
     const std::uint64_t engine =
         leastCost ? leastCostMemoryNeed(geometry.columns, geometry.rows, threads)
                   : circuitMemoryNeedBeforeFactor(geometry.columns, geometry.rows, settings.neighbours);
-    requireMemory(static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + engine +
-                      observations * observations * sizeof(double),
-                  settings.memoryLimit,
-                  raster.description() + " (" + std::to_string(geometry.columns) + " x " +
-                      std::to_string(geometry.rows) + " cells)",
-                  leastCost ? "least-cost paths" : "circuit resistance");
-
+    const std::uint64_t cells =
+        static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + observations * observations * sizeof(double);
+    auto requireBytes = [&](std::uint64_t bytes) {
+        requireMemory(bytes, settings.memoryLimit,
+                      raster.description() + " (" + std::to_string(geometry.columns) + " x " +
+                          std::to_string(geometry.rows) + " cells)",
+                      leastCost ? "least-cost paths" : "circuit resistance");
+    };
+    // A header whose count of cells its file confirms is believed before the cells are read; any
+    // other only as far as the cells themselves go, until they are read (a short file is then a
+    // problem of the file, not of memory).
+    requireBytes(raster.cellCountConfirmed() ? cells + engine : cells);
     // The coordinate systems agree, or the raster has none and is read in the sample file's.
     const ResistanceSurface surface(geometry, raster.readCells(listener), useLatLong, raster.description());
+    if (!raster.cellCountConfirmed())
+        requireBytes(cells + engine);
     const PlacedObservations placed = PlaceObservations(surface, table, useLatLong);
     if (leastCost)
         return LeastCostDistances(surface, placed, settings.neighbours, threads, listener);

@@ -43,7 +43,7 @@ ResistanceSurface::ResistanceSurface(const RasterGeometry& geometry, std::vector
         // to its cell size may); no cell's centre may.
         for (const int row : {0, rows() - 1}) {
             const double latitude = centreY(row);
-            if (!(std::abs(latitude) <= 90.0))
+            if (!(std::abs(latitude) < 90.0))
                 throw DataProblem("The " + m_description + " reaches past a pole: the centre of its row " +
                                       std::to_string(row + 1) + " lies at latitude " + shortestText(latitude) +
                                       ", where latitudes lie between -90 and 90.",

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tessaloc {
 namespace {
 
@@ -163,6 +165,35 @@ TEST(BuildGeographicDistances, AShortTextGridIsAProblemOfTheFileNotOfMemory)
             "The resistance surface \"" + settings.file +
                 "\" row 1 of its grid (from line 6) holds 3 values where its header gives 20000 columns (ncols).");
     }
+}
+
+// The same for a GeoTIFF cut short: its header's count of cells is believed only as far as the cells
+// themselves go before they are read; the engine's memory is checked once they are.
+TEST(BuildGeographicDistances, ATruncatedGeoTiffIsAProblemOfTheFileNotOfMemory)
+{
+    TempFolder folder;
+    RasterSpec spec;
+    spec.columns = 400;
+    spec.rows = 400;
+    spec.transform = testing::northUp(500000.0, 4200000.0, 10.0, 10.0);
+    spec.values.assign(160000, 1.0);
+    const auto path = testing::writeGeoTiff(folder, "cut.tif", spec);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 4);
+    GeoDistanceSettings settings;
+    settings.kind = GeoDistanceKind::Circuit;
+    settings.file = path.string();
+    // 1.3 MB of cells fits; the circuit's matrix on 160 000 cells does not.
+    settings.memoryLimit = 4'000'000;
+    const std::string message = dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); });
+    EXPECT_TRUE(message.starts_with("The resistance surface \"" + settings.file + "\" cannot be read from row "))
+        << message;
+    // Whole, the same surface is refused for the memory the circuit needs, once its cells are read.
+    const auto whole = testing::writeGeoTiff(folder, "whole.tif", spec);
+    settings.file = whole.string();
+    const std::string refused = dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); });
+    EXPECT_TRUE(refused.starts_with("The resistance surface \"" + settings.file +
+                                    "\" (400 x 400 cells) would need about "))
+        << refused;
 }
 
 TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)
