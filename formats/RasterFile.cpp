@@ -340,7 +340,8 @@ bool looksLikeEsriAsciiGrid(std::string_view start)
 
 // Checks the text of `path` when it is an ESRI ASCII grid (see EsriGridCheck) and returns the columns
 // and rows its text confirms; nothing for other files.
-std::optional<std::pair<std::int64_t, std::int64_t>> checkEsriAsciiGrid(const std::filesystem::path& path, const std::string& description)
+std::optional<std::pair<std::int64_t, std::int64_t>> checkEsriAsciiGrid(const std::filesystem::path& path,
+                                                                        const std::string& description)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -408,8 +409,8 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     m_geometry.rows = GDALGetRasterYSize(dataset);
     if (m_geometry.columns < 1 || m_geometry.rows < 1)
         throw DataProblem("The " + m_description + " has no cells.");
-    m_cellCountConfirmed = checkedText && checkedText->first == m_geometry.columns &&
-                           checkedText->second == m_geometry.rows;
+    m_cellCountConfirmed =
+        checkedText && checkedText->first == m_geometry.columns && checkedText->second == m_geometry.rows;
     if (GDALGetGeoTransform(dataset, m_geometry.transform.data()) != CE_None)
         throw DataProblem("The " + m_description +
                           " has no georeferencing (no origin and cell size), so no sample location can be placed "

@@ -511,8 +511,8 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     const std::string spread = "the resistances of the cells it joins range " + range.text(surface.columns()) +
                                ", a ratio of " + range.ratioText();
     if (!(range.ratio() <= kWidestCircuitRatio))
-        throw DataProblem(circuit + " cannot be solved: " + spread + ", beyond the " + shortestText(kWidestCircuitRatio) +
-                              " that its conductances can hold.",
+        throw DataProblem(circuit + " cannot be solved: " + spread + ", beyond the " +
+                              shortestText(kWidestCircuitRatio) + " that its conductances can hold.",
                           "Narrow the range: mark cells that cannot be crossed as no data rather than giving them "
                           "a huge resistance.");
     // The cheapest cell's resistance in [1, 4) (see Resistors).
@@ -535,8 +535,8 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
                               ", and across such a spread double precision loses the currents through the weakest "
                               "resistors beside the strongest (the check of the solution estimates its relative "
                               "error at " +
-                              shortestText(solution.estimatedError) + ", where at most " + shortestText(kCircuitTolerance) +
-                              " is accepted).",
+                              shortestText(solution.estimatedError) + ", where at most " +
+                              shortestText(kCircuitTolerance) + " is accepted).",
                           "Narrow the range of the resistances: mark cells that cannot be crossed as no data "
                           "rather than giving them a huge resistance.");
 

@@ -42,8 +42,8 @@ SquareMatrix surfaceDistances(const SampleTable& table, bool useLatLong, const G
     const std::uint64_t engine =
         leastCost ? leastCostMemoryNeed(geometry.columns, geometry.rows, threads)
                   : circuitMemoryNeedBeforeFactor(geometry.columns, geometry.rows, settings.neighbours);
-    const std::uint64_t cells =
-        static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + observations * observations * sizeof(double);
+    const std::uint64_t cells = static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) +
+                                observations * observations * sizeof(double);
     auto requireBytes = [&](std::uint64_t bytes) {
         requireMemory(bytes, settings.memoryLimit,
                       raster.description() + " (" + std::to_string(geometry.columns) + " x " +

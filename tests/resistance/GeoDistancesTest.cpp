@@ -191,8 +191,8 @@ TEST(BuildGeographicDistances, ATruncatedGeoTiffIsAProblemOfTheFileNotOfMemory)
     const auto whole = testing::writeGeoTiff(folder, "whole.tif", spec);
     settings.file = whole.string();
     const std::string refused = dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); });
-    EXPECT_TRUE(refused.starts_with("The resistance surface \"" + settings.file +
-                                    "\" (400 x 400 cells) would need about "))
+    EXPECT_TRUE(
+        refused.starts_with("The resistance surface \"" + settings.file + "\" (400 x 400 cells) would need about "))
         << refused;
 }
 
