@@ -12,9 +12,17 @@
 #include <ogr_srs_api.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tessaloc {
 namespace {
@@ -43,7 +51,280 @@ private:
     bool m_float = false;
 };
 
-constexpr int kRowsPerStrip = 256;
+// At most this many cells are read from GDAL at a time (8 MB of doubles): a row longer than that is
+// read in pieces.
+constexpr std::int64_t kCellsPerRead = 1 << 20;
+// Memory for the cells is first taken for at most this many cells per byte of the file (and at least
+// one read's worth); beyond that it grows as the cells arrive. A raster that holds fewer bytes than
+// it claims cells then costs memory only for what it holds.
+constexpr std::int64_t kCellsPerFileByte = 16;
+
+std::string lineText(std::int64_t line)
+{
+    return "line " + std::to_string(line);
+}
+
+// The check of an ESRI ASCII grid's text against its header, before GDAL reads it: GDAL takes the
+// header's ncols and nrows at their word and reads the values in sequence whatever the lines, so a
+// row with a value too many shifts every later cell, values beyond nrows rows are dropped, and a
+// file much shorter than its header claims is found out only once memory for every claimed cell is
+// taken. Reads the file in pieces, in memory of a piece.
+//
+// The rules: header lines are those whose first word begins with a letter (as GDAL takes them); the
+// values follow. Each row of the grid starts on a new line and ends at the end of a line, and may be
+// wrapped over several lines; a file with all its values on one line (which the format allows) is
+// taken as it is. Every value is a number (NaN and infinities included, which are read as no data).
+class EsriGridCheck {
+public:
+    EsriGridCheck(const std::string& description, std::uintmax_t fileSize)
+        : m_description(description)
+        , m_fileSize(fileSize)
+    {
+    }
+
+    void feed(std::string_view text)
+    {
+        for (const char c : text)
+            take(c);
+    }
+
+    /// After finish(): the header's ncols and nrows, which the text holds, when it gave both.
+    std::optional<std::pair<std::int64_t, std::int64_t>> confirmed() const
+    {
+        if (!m_header.columns || !m_header.rows)
+            return std::nullopt;
+        return std::pair{*m_header.columns, *m_header.rows};
+    }
+
+    void finish()
+    {
+        endWord();
+        endLine();
+        if (!m_header.columns || !m_header.rows)
+            return; // GDAL tells what is missing from the header
+        const std::int64_t columns = *m_header.columns;
+        const std::int64_t rows = *m_header.rows;
+        if (m_linesWithValues == 1 && m_values == columns * rows)
+            return; // all on one line
+        if (m_inRow != 0 && m_row < rows)
+            fail("row " + std::to_string(m_row + 1) + " of its grid (from " + lineText(m_rowLine) + ") holds " +
+                     std::to_string(m_inRow) + " values where its header gives " + std::to_string(columns) +
+                     " columns (ncols)",
+                 "Every row of an ESRI ASCII grid holds ncols values.");
+        if (m_row < rows)
+            fail("ends after " + std::to_string(m_row) + " rows of values, where its header gives " +
+                     std::to_string(rows) + " rows (nrows) of " + std::to_string(columns) + " columns: the file, of " +
+                     std::to_string(m_fileSize) + " bytes, is too short for the grid its header claims",
+                 "The file is probably cut short, or its header is wrong.");
+        if (m_row > rows || m_inRow != 0) {
+            const std::int64_t extra = m_row - rows + (m_inRow != 0 ? 1 : 0);
+            fail("has " + std::to_string(extra) + (extra == 1 ? " row" : " rows") + " of values beyond the " +
+                     std::to_string(rows) + " rows (nrows) of its header, from " + lineText(m_extraLine) + " on",
+                 "Either the header's nrows or the rows of values are wrong.");
+        }
+    }
+
+private:
+    struct Header {
+        std::optional<std::int64_t> columns;
+        std::optional<std::int64_t> rows;
+    };
+
+    [[noreturn]] void fail(const std::string& what, const std::string& detail) const
+    {
+        throw DataProblem("The " + m_description + " " + what + ".", detail);
+    }
+
+    void take(char c)
+    {
+        const bool lineEnd = c == '\n' || (c == '\r');
+        if (c == '\n' && m_lastWasCarriageReturn) {
+            m_lastWasCarriageReturn = false;
+            return; // the second half of \r\n
+        }
+        m_lastWasCarriageReturn = c == '\r';
+        if (lineEnd || c == ' ' || c == '\t' || c == '\f' || c == '\v') {
+            endWord();
+            if (lineEnd)
+                endLine();
+            return;
+        }
+        if (m_word.size() < kLongestWord)
+            m_word.push_back(c);
+        else
+            m_wordTooLong = true;
+    }
+
+    void endWord()
+    {
+        if (m_word.empty())
+            return;
+        const std::string_view word = m_word;
+        if (m_wordsInLine == 0 && m_inHeader && std::isalpha(static_cast<unsigned char>(word.front())) != 0)
+            m_headerLine = true;
+        else if (m_wordsInLine == 0 && !m_headerLine)
+            m_inHeader = false;
+        if (m_headerLine)
+            headerWord(word);
+        else
+            value(word);
+        ++m_wordsInLine;
+        m_word.clear();
+        m_wordTooLong = false;
+    }
+
+    void headerWord(std::string_view word)
+    {
+        if (m_wordsInLine == 0) {
+            m_key.assign(word);
+            std::transform(m_key.begin(), m_key.end(), m_key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            return;
+        }
+        if (m_wordsInLine != 1 || (m_key != "ncols" && m_key != "nrows"))
+            return;
+        std::int64_t number = 0;
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+        if (error != std::errc() || end != word.data() + word.size() || number < 1 ||
+            number > std::numeric_limits<int>::max())
+            return; // GDAL says what is wrong with it
+        (m_key == "ncols" ? m_header.columns : m_header.rows) = number;
+    }
+
+    void value(std::string_view word)
+    {
+        ++m_values;
+        ++m_valuesInLine;
+        if (m_wordTooLong || !isNumber(word))
+            fail("holds " + quotedField(word) + " in " + lineText(m_line) + ", which is no number",
+                 "The values of an ESRI ASCII grid are numbers separated by spaces.");
+    }
+
+    static bool isNumber(std::string_view word)
+    {
+        if (word.size() > 1 && word.front() == '+')
+            word.remove_prefix(1);
+        double number = 0.0;
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+        return (error == std::errc() || error == std::errc::result_out_of_range) && end == word.data() + word.size();
+    }
+
+    void endLine()
+    {
+        if (m_valuesInLine > 0)
+            rowValues(m_valuesInLine);
+        m_valuesInLine = 0;
+        m_wordsInLine = 0;
+        m_headerLine = false;
+        ++m_line;
+    }
+
+    void rowValues(std::int64_t count)
+    {
+        ++m_linesWithValues;
+        if (!m_header.columns || !m_header.rows)
+            return;
+        const std::int64_t columns = *m_header.columns;
+        if (m_linesWithValues == 2 && m_firstLineValues > columns) {
+            // The first line held more than a row, and it is not the only line.
+            m_row = 0;
+            m_inRow = m_firstLineValues;
+            m_line = m_rowLine;
+            failLongRow(columns);
+        }
+        if (m_inRow == 0)
+            m_rowLine = m_line;
+        if (m_row >= *m_header.rows && m_extraLine == 0)
+            m_extraLine = m_line;
+        if (m_linesWithValues == 1)
+            m_firstLineValues = count;
+        m_inRow += count;
+        if (m_inRow == columns) {
+            ++m_row;
+            m_inRow = 0;
+        } else if (m_inRow > columns && m_linesWithValues > 1) {
+            if (m_row >= *m_header.rows)
+                return; // told as rows beyond the header's at the end
+            failLongRow(columns);
+        } else if (m_inRow > columns) {
+            // The first line of values holds more than a row: the one-line layout, checked at the end
+            // and when a second line comes; the rows it holds are counted from it.
+            m_row += m_inRow / columns;
+            m_inRow %= columns;
+            if (m_row > *m_header.rows || (m_row == *m_header.rows && m_inRow > 0))
+                m_extraLine = m_line;
+        }
+    }
+
+    [[noreturn]] void failLongRow(std::int64_t columns) const
+    {
+        fail("row " + std::to_string(m_row + 1) + " of its grid" +
+                 (m_rowLine == m_line
+                      ? " (" + lineText(m_line) + ")"
+                      : " (lines " + std::to_string(m_rowLine) + " to " + std::to_string(m_line) + ")") +
+                 " holds " + std::to_string(m_inRow) + " values where its header gives " + std::to_string(columns) +
+                 " columns (ncols)",
+             "Every row of an ESRI ASCII grid holds ncols values and ends at the end of a line.");
+    }
+
+    static constexpr size_t kLongestWord = 400;
+
+    std::string m_description;
+    std::uintmax_t m_fileSize;
+    Header m_header;
+    std::string m_word;
+    bool m_wordTooLong = false;
+    std::string m_key;
+    bool m_inHeader = true;
+    bool m_headerLine = false;
+    bool m_lastWasCarriageReturn = false;
+    std::int64_t m_line = 1;
+    std::int64_t m_wordsInLine = 0;
+    std::int64_t m_valuesInLine = 0;
+    std::int64_t m_linesWithValues = 0;
+    std::int64_t m_firstLineValues = 0;
+    std::int64_t m_values = 0;
+    std::int64_t m_row = 0;       // complete rows so far
+    std::int64_t m_inRow = 0;     // values of the row under way
+    std::int64_t m_rowLine = 0;   // where the row under way began
+    std::int64_t m_extraLine = 0; // the first line of values beyond the header's rows
+};
+
+// The keywords an ESRI ASCII grid begins with, as GDAL's driver recognises the format.
+bool looksLikeEsriAsciiGrid(std::string_view start)
+{
+    static constexpr std::array<std::string_view, 9> kKeywords{
+        "ncols", "nrows", "xllcorner", "yllcorner", "xllcenter", "yllcenter", "dx", "dy", "cellsize"};
+    return std::any_of(kKeywords.begin(), kKeywords.end(), [start](std::string_view keyword) {
+        return start.size() >= keyword.size() &&
+               std::equal(keyword.begin(), keyword.end(), start.begin(),
+                          [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    });
+}
+
+// Checks the text of `path` when it is an ESRI ASCII grid (see EsriGridCheck) and returns the columns
+// and rows its text confirms; nothing for other files.
+std::optional<std::pair<std::int64_t, std::int64_t>> checkEsriAsciiGrid(const std::filesystem::path& path,
+                                                                        const std::string& description)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt; // GDAL says why
+    std::vector<char> piece(1 << 20);
+    file.read(piece.data(), 16);
+    if (!looksLikeEsriAsciiGrid(std::string_view(piece.data(), static_cast<size_t>(file.gcount()))))
+        return std::nullopt;
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    EsriGridCheck check(description, size == static_cast<std::uintmax_t>(-1) ? 0 : size);
+    check.feed(std::string_view(piece.data(), static_cast<size_t>(file.gcount())));
+    while (file) {
+        file.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        check.feed(std::string_view(piece.data(), static_cast<size_t>(file.gcount())));
+    }
+    check.finish();
+    return check.confirmed();
+}
 
 struct DestroySpatialReference {
     using pointer = OGRSpatialReferenceH;
@@ -134,6 +415,11 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored))
         throw DataProblem("The " + m_description + " does not exist.");
+    // Before GDAL, which would believe the header of a text grid (see EsriGridCheck).
+    const auto checkedText = checkEsriAsciiGrid(path, m_description);
+    m_fileSize = std::filesystem::is_regular_file(path, ignored) ? std::filesystem::file_size(path, ignored) : 0;
+    if (m_fileSize == static_cast<std::uintmax_t>(-1))
+        m_fileSize = 0;
     registerGdalDrivers();
     const GdalErrors errors;
     m_dataset->handle.reset(
@@ -163,6 +449,8 @@ RasterFile::RasterFile(const std::filesystem::path& path, std::string role)
     m_geometry.rows = GDALGetRasterYSize(dataset);
     if (m_geometry.columns < 1 || m_geometry.rows < 1)
         throw DataProblem("The " + m_description + " has no cells.");
+    m_cellCountConfirmed =
+        checkedText && checkedText->first == m_geometry.columns && checkedText->second == m_geometry.rows;
     if (GDALGetGeoTransform(dataset, m_geometry.transform.data()) != CE_None)
         throw DataProblem("The " + m_description +
                           " has no georeferencing (no origin and cell size), so no sample location can be placed "
@@ -189,20 +477,41 @@ std::vector<double> RasterFile::readCells(RunListener& listener) const
 {
     GDALRasterBandH band = GDALGetRasterBand(m_dataset->handle.get(), 1);
     const NoData noData(band);
-    const int columns = m_geometry.columns;
-    std::vector<double> cells(static_cast<size_t>(m_geometry.cellCount()));
-    for (int first = 0; first < m_geometry.rows; first += kRowsPerStrip) {
-        listener.throwIfCancelled();
-        const int rows = std::min(kRowsPerStrip, m_geometry.rows - first);
-        double* strip = cells.data() + static_cast<size_t>(first) * static_cast<size_t>(columns);
-        const GdalErrors errors;
-        if (GDALRasterIO(band, GF_Read, 0, first, columns, rows, strip, columns, rows, GDT_Float64, 0, 0) != CE_None)
-            throw DataProblem("The " + m_description + " cannot be read from row " + std::to_string(first + 1) + " on.",
-                              errors.reason("GDAL gives no reason"));
-        const size_t count = static_cast<size_t>(rows) * static_cast<size_t>(columns);
-        for (size_t k = 0; k < count; ++k) {
-            if (!std::isfinite(strip[k]) || noData.matches(strip[k]))
-                strip[k] = std::nan("");
+    const std::int64_t columns = m_geometry.columns;
+    const std::int64_t total = m_geometry.cellCount();
+    // Memory follows the cells read: at first only what the file's size can plausibly hold (a
+    // compressed raster more), then more as they arrive (see kCellsPerFileByte).
+    std::vector<double> cells;
+    const auto plausible = static_cast<std::int64_t>(
+        std::min<std::uintmax_t>(m_fileSize, static_cast<std::uintmax_t>(total)) * kCellsPerFileByte);
+    cells.reserve(static_cast<size_t>(std::min(total, std::max(plausible, kCellsPerRead))));
+    // Whole rows at a time, or a row in pieces from the left when it is longer than a read (so that
+    // the cells still come row by row).
+    const std::int64_t rowsPerRead = std::max<std::int64_t>(1, kCellsPerRead / columns);
+    const std::int64_t piece = std::min(columns, kCellsPerRead);
+    for (std::int64_t first = 0; first < m_geometry.rows; first += rowsPerRead) {
+        const auto rows = static_cast<int>(std::min<std::int64_t>(rowsPerRead, m_geometry.rows - first));
+        for (std::int64_t left = 0; left < columns; left += piece) {
+            listener.throwIfCancelled();
+            const auto width = static_cast<int>(std::min(piece, columns - left));
+            const size_t count = static_cast<size_t>(rows) * static_cast<size_t>(width);
+            if (cells.capacity() - cells.size() < count)
+                cells.reserve(static_cast<size_t>(std::min<std::int64_t>(
+                    total, std::max<std::int64_t>(static_cast<std::int64_t>(cells.size() * 2),
+                                                  static_cast<std::int64_t>(cells.size() + count)))));
+            const size_t start = cells.size();
+            cells.resize(start + count);
+            double* strip = cells.data() + start;
+            const GdalErrors errors;
+            if (GDALRasterIO(band, GF_Read, static_cast<int>(left), static_cast<int>(first), width, rows, strip, width,
+                             rows, GDT_Float64, 0, 0) != CE_None)
+                throw DataProblem("The " + m_description + " cannot be read from row " + std::to_string(first + 1) +
+                                      " on.",
+                                  errors.reason("GDAL gives no reason"));
+            for (size_t k = 0; k < count; ++k) {
+                if (!std::isfinite(strip[k]) || noData.matches(strip[k]))
+                    strip[k] = std::nan("");
+            }
         }
     }
     return cells;

@@ -52,19 +52,27 @@ class RasterFile {
 public:
     /// Opens the file and reads its header. `role` names it in messages ("resistance surface").
     /// Throws DataProblem when the file does not exist, is no raster GDAL can read (GDAL's own
-    /// reason as the detail), has no band, or has no georeferencing (no origin and cell size).
+    /// reason as the detail), has no band, or has no georeferencing (no origin and cell size). An
+    /// ESRI ASCII grid's text is checked against its header first (in memory of a piece of the file):
+    /// DataProblem naming the first row whose count of values differs from ncols, rows beyond nrows,
+    /// a file too short for the grid its header claims, or a value that is no number.
     RasterFile(const std::filesystem::path& path, std::string role);
     ~RasterFile();
     RasterFile(const RasterFile&) = delete;
     RasterFile& operator=(const RasterFile&) = delete;
 
     const RasterGeometry& geometry() const { return m_geometry; }
+    /// Whether the file is known to hold every cell its header claims (an ESRI ASCII grid, whose text
+    /// is checked); otherwise only reading the cells tells.
+    bool cellCountConfirmed() const { return m_cellCountConfirmed; }
     /// `resistance surface "path"` for messages.
     const std::string& description() const { return m_description; }
 
     /// Band 1 as doubles, row by row from the top (cellCount() values). Cells holding GDAL's no-data
-    /// value of the band, NaN or an infinity come back as NaN. Reads in strips, asking `listener`
-    /// between them whether to stop. Throws DataProblem when GDAL cannot read a strip.
+    /// value of the band, NaN or an infinity come back as NaN. Reads in strips of at most a million
+    /// cells, asking `listener` between them whether to stop; memory grows with the cells read, so a
+    /// file far shorter than its header claims fails before it is taken. Throws DataProblem when GDAL
+    /// cannot read a strip.
     std::vector<double> readCells(RunListener& listener = RunListener::none()) const;
 
     /// True when some part of the raster falls on `grid` (transformed into its coordinate system
@@ -86,6 +94,8 @@ private:
     std::unique_ptr<Dataset> m_dataset;
     std::string m_description;
     RasterGeometry m_geometry;
+    std::uintmax_t m_fileSize = 0; // 0 when it is no regular file (a folder of tiles, ...)
+    bool m_cellCountConfirmed = false;
 };
 
 } // namespace tessaloc

@@ -43,6 +43,24 @@ CholmodSparse allocateSymmetricUpper(CholmodCommon& common, std::size_t n, std::
     return matrix;
 }
 
+CholmodDense allocateColumn(CholmodCommon& common, std::size_t n)
+{
+    CholmodDense column(cholmod_l_zeros(n, 1, CHOLMOD_REAL, common.get()), FreeCholmodDense{common.get()});
+    common.check("checking the solution of the circuit");
+    if (!column)
+        throw AnalysisError("the sparse solver gave no vector when checking the solution of the circuit");
+    return column;
+}
+
+CholmodDense solveFactored(CholmodCommon& common, cholmod_factor* factor, cholmod_dense* b)
+{
+    CholmodDense x(cholmod_l_solve(CHOLMOD_A, factor, b, common.get()), FreeCholmodDense{common.get()});
+    common.check("checking the solution of the circuit");
+    if (!x)
+        throw AnalysisError("the sparse solver gave no solution when checking the solution of the circuit");
+    return x;
+}
+
 CholmodFactor analyzeMatrix(CholmodCommon& common, cholmod_sparse* matrix, const std::vector<SuiteSparse_long>* order)
 {
     cholmod_common* settings = common.get();

@@ -45,8 +45,8 @@ struct FreeCholmodDense {
     void operator()(cholmod_dense* matrix) const { cholmod_l_free_dense(&matrix, common); }
 };
 using CholmodSparse = std::unique_ptr<cholmod_sparse, FreeCholmodSparse>;
-using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
 using CholmodDense = std::unique_ptr<cholmod_dense, FreeCholmodDense>;
+using CholmodFactor = std::unique_ptr<cholmod_factor, FreeCholmodFactor>;
 
 /// A real symmetric n x n matrix of which the upper triangle is stored, column by column with rows
 /// ascending, room for `entries` entries.
@@ -86,5 +86,11 @@ private:
     cholmod_dense* m_workspaceY = nullptr;
     cholmod_dense* m_workspaceE = nullptr;
 };
+
+/// A column of n zeros.
+CholmodDense allocateColumn(CholmodCommon& common, std::size_t n);
+
+/// x with A x = b for the factored A (P' L L' P), in the matrix's own numbering.
+CholmodDense solveFactored(CholmodCommon& common, cholmod_factor* factor, cholmod_dense* b);
 
 } // namespace tessaloc

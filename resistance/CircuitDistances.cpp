@@ -1,18 +1,164 @@
 #include "resistance/CircuitDistances.h"
 
 #include "core/Errors.h"
-#include "resistance/Circuit.h"
+#include "core/NumberText.h"
+#include "resistance/Cholmod.h"
+#include "resistance/GridOrdering.h"
 #include "resistance/MemoryNeed.h"
 #include "resistance/SurfaceGraph.h"
 
 #include <cblas.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
 
 namespace tessaloc {
 namespace {
 
 using Index = SuiteSparse_long;
+
+// Keeps BLAS on the calling thread while it lives (when `wanted`), then restores its thread count.
+class OneBlasThread {
+public:
+    explicit OneBlasThread(bool wanted)
+        : m_threads(wanted ? openblas_get_num_threads() : 1)
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(1);
+    }
+    ~OneBlasThread()
+    {
+        if (m_threads > 1)
+            openblas_set_num_threads(m_threads);
+    }
+    OneBlasThread(const OneBlasThread&) = delete;
+    OneBlasThread& operator=(const OneBlasThread&) = delete;
+
+private:
+    int m_threads;
+};
+
+// The nodes of the circuit: every cell joined to the observations except the ground cell, numbered
+// row by row; -1 elsewhere.
+struct CircuitNodes {
+    std::vector<Index> ofCell;
+    Index count = 0;
+};
+
+CircuitNodes numberNodes(const std::vector<std::uint8_t>& joined, CellIndex ground)
+{
+    CircuitNodes nodes;
+    nodes.ofCell.assign(joined.size(), -1);
+    for (size_t cell = 0; cell < joined.size(); ++cell) {
+        if (joined[cell] && static_cast<CellIndex>(cell) != ground)
+            nodes.ofCell[cell] = nodes.count++;
+    }
+    return nodes;
+}
+
+// The resistors of the circuit, with the resistances scaled by 2^-scale (an even power of two, so
+// that the factor, the solves and the distances scale exactly and the distances come out as those
+// of the unscaled circuit to the last bit): the cheapest cell has a resistance in [1, 4), so no
+// conductance or sum of conductances overflows, whatever the size of the numbers of the surface.
+class Resistors {
+public:
+    Resistors(const ResistanceSurface& surface, int neighbours, int scale)
+        : m_surface(surface)
+        , m_steps(cellSteps(neighbours))
+        , m_scale(scale)
+    {
+    }
+
+    const std::vector<CellStep>& steps() const { return m_steps; }
+    int scale() const { return m_scale; }
+
+    CellIndex neighbour(CellIndex cell, const CellStep& step) const
+    {
+        const int columns = m_surface.columns();
+        const int r = static_cast<int>(cell / columns) + step.rows;
+        const int c = static_cast<int>(cell % columns) + step.columns;
+        if (r < 0 || r >= m_surface.rows() || c < 0 || c >= columns)
+            return -1;
+        return static_cast<CellIndex>(r) * columns + c;
+    }
+
+    double conductance(CellIndex a, CellIndex b, bool diagonal) const
+    {
+        const double resistor =
+            (std::ldexp(m_surface.resistance(a), -m_scale) + std::ldexp(m_surface.resistance(b), -m_scale)) / 2.0 *
+            (diagonal ? std::numbers::sqrt2 : 1.0);
+        return 1.0 / resistor;
+    }
+
+private:
+    const ResistanceSurface& m_surface;
+    std::vector<CellStep> m_steps;
+    int m_scale;
+};
+
+// The grounded graph Laplacian, upper triangle: off the diagonal minus the conductance of each
+// resistor between two nodes, on it the sum of the conductances at the node (those to the ground
+// cell included).
+CholmodSparse laplacian(CholmodCommon& common, const ResistanceSurface& surface, const CircuitNodes& nodes,
+                        const Resistors& resistors)
+{
+    const std::vector<CellStep>& steps = resistors.steps();
+    // The neighbours numbered before a cell, in the order of their numbers: the row above, then the
+    // cell to the left.
+    std::vector<CellStep> earlier;
+    for (const int columnStep : {-1, 0, 1}) {
+        for (const CellStep& step : steps) {
+            if (step.rows == -1 && step.columns == columnStep)
+                earlier.push_back(step);
+        }
+    }
+    earlier.push_back({0, -1, false});
+
+    auto neighbour = [&](CellIndex cell, const CellStep& step) { return resistors.neighbour(cell, step); };
+    auto conductance = [&](CellIndex a, CellIndex b, bool diagonal) { return resistors.conductance(a, b, diagonal); };
+
+    size_t entries = static_cast<size_t>(nodes.count);
+    for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
+        if (nodes.ofCell[static_cast<size_t>(cell)] < 0)
+            continue;
+        for (const CellStep& step : earlier) {
+            const CellIndex other = neighbour(cell, step);
+            if (other >= 0 && nodes.ofCell[static_cast<size_t>(other)] >= 0)
+                ++entries;
+        }
+    }
+
+    CholmodSparse matrix = allocateSymmetricUpper(common, static_cast<size_t>(nodes.count), entries);
+    auto* columnStart = static_cast<Index*>(matrix->p);
+    auto* rowOf = static_cast<Index*>(matrix->i);
+    auto* value = static_cast<double*>(matrix->x);
+    Index at = 0;
+    for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
+        const Index node = nodes.ofCell[static_cast<size_t>(cell)];
+        if (node < 0)
+            continue;
+        columnStart[node] = at;
+        for (const CellStep& step : earlier) {
+            const CellIndex other = neighbour(cell, step);
+            if (other >= 0 && nodes.ofCell[static_cast<size_t>(other)] >= 0) {
+                rowOf[at] = nodes.ofCell[static_cast<size_t>(other)];
+                value[at++] = -conductance(cell, other, step.diagonal);
+            }
+        }
+        double sum = 0.0;
+        for (const CellStep& step : steps) {
+            const CellIndex other = neighbour(cell, step);
+            if (other >= 0 && surface.passable(other))
+                sum += conductance(cell, other, step.diagonal);
+        }
+        rowOf[at] = node;
+        value[at++] = requireFinite(sum, "the conductance at a cell of the resistance surface");
+    }
+    columnStart[nodes.count] = at;
+    return matrix;
+}
 
 // The supernodes of a factor as CHOLMOD lays them out: supernode s holds the columns
 // first[s] .. first[s + 1] - 1 of L as a dense block, column by column, of rowCount(s) rows whose
@@ -188,43 +334,122 @@ std::uint64_t circuitMemoryNeedBeforeFactor(int columns, int rows, int neighbour
     return cells * (1 + sizeof(Index) + entries * (sizeof(Index) + sizeof(double)) * 2 + sizeof(Index));
 }
 
-SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObservations& observations, int neighbours,
-                              RunListener& listener, std::uint64_t memoryLimit, CircuitOrdering ordering)
-{
-    listener.status("Circuit resistance: building the circuit");
-    const std::vector<std::uint8_t> joined = RequireJoined(surface, observations, neighbours);
-    const DistinctCells distinct = distinctCells(observations);
-    const int cells = static_cast<int>(distinct.cells.size());
-    if (cells < 2)
-        return SquareMatrix(observations.size());
+namespace {
 
-    const CircuitNodes nodes = numberNodes(joined, distinct.cells.front());
+// The circuit grounded at one cell, solved, and the check of its solution.
+struct GroundedSolution {
+    /// The distances between the distinct cells (row-major, upper triangle), in the scaled units;
+    /// empty when the check failed.
+    std::vector<double> between;
+    /// The check's estimate of the relative error of the potentials.
+    double estimatedError = 0.0;
+};
+
+// A check of the factor, once per circuit: a current of 1 flows into every cell (and the same again,
+// shared out, into the cells of the observations) and out at the ground. x = A^-1 b by the factor;
+// the residual r = b - A x is computed current by current, c (x_i - x_j) for every resistor, so that
+// no resistor's current is lost beside larger ones as it is in the diagonal of A; the correction
+// d = A^-1 r estimates the error of x (one step of iterative refinement). Returns max |d_i| / x_i
+// over the cells: every potential is above 0 in a grounded connected circuit fed by currents above 0.
+// Where resistances span many orders of magnitude, the weak resistors' currents vanish in the sums
+// of the strong ones, the factor solves a different circuit, and this is large.
+double probeError(CholmodCommon& common, cholmod_factor* factor, const std::vector<std::uint8_t>& joined,
+                  const CircuitNodes& nodes, const Resistors& resistors, const std::vector<Index>& sourceNodes)
+{
+    const auto n = static_cast<size_t>(nodes.count);
+    CholmodDense b = allocateColumn(common, n);
+    auto* current = static_cast<double*>(b->x);
+    std::fill(current, current + n, 1.0);
+    const double share = static_cast<double>(n) / static_cast<double>(std::max<size_t>(1, sourceNodes.size()));
+    for (const Index node : sourceNodes)
+        current[node] += share;
+    const CholmodDense x = solveFactored(common, factor, b.get());
+    const auto* potential = static_cast<const double*>(x->x);
+    auto potentialOf = [&](CellIndex cell) {
+        const Index node = nodes.ofCell[static_cast<size_t>(cell)];
+        return node < 0 ? 0.0 : potential[node];
+    };
+    // b becomes the residual: every resistor's current leaves one end and enters the other.
+    for (size_t cell = 0; cell < joined.size(); ++cell) {
+        if (!joined[cell])
+            continue;
+        for (const CellStep& step : resistors.steps()) {
+            if (step.rows < 0 || (step.rows == 0 && step.columns < 0))
+                continue; // each resistor once, from its upper or left end
+            const CellIndex other = resistors.neighbour(static_cast<CellIndex>(cell), step);
+            if (other < 0 || !joined[static_cast<size_t>(other)])
+                continue;
+            const double flow = resistors.conductance(static_cast<CellIndex>(cell), other, step.diagonal) *
+                                (potentialOf(static_cast<CellIndex>(cell)) - potentialOf(other));
+            if (const Index node = nodes.ofCell[cell]; node >= 0)
+                current[node] -= flow;
+            if (const Index node = nodes.ofCell[static_cast<size_t>(other)]; node >= 0)
+                current[node] += flow;
+        }
+    }
+    const CholmodDense correction = solveFactored(common, factor, b.get());
+    const auto* d = static_cast<const double*>(correction->x);
+    double error = 0.0;
+    for (size_t k = 0; k < n; ++k) {
+        const double relative = std::abs(d[k]) / potential[k];
+        if (!(relative <= error)) // NaN too
+            error = std::isnan(relative) || !(potential[k] > 0.0) ? std::numeric_limits<double>::infinity() : relative;
+    }
+    return error;
+}
+
+GroundedSolution solveGrounded(const ResistanceSurface& surface, const PlacedObservations& observations,
+                               const DistinctCells& distinct, const std::vector<std::uint8_t>& joined,
+                               const Resistors& resistors, CellIndex ground, RunListener& listener,
+                               std::uint64_t memoryLimit, CircuitOrdering ordering)
+{
+    const int cells = static_cast<int>(distinct.cells.size());
+    const CircuitNodes nodes = numberNodes(joined, ground);
     CholmodCommon common;
-    CholmodSparse matrix = circuitLaplacian(common, surface, nodes, neighbours);
+    CholmodSparse matrix = laplacian(common, surface, nodes, resistors);
     listener.throwIfCancelled();
 
     listener.status("Circuit resistance: ordering");
-    CholmodFactor factor = analyzeCircuit(common, matrix.get(), surface, nodes, ordering);
+    CholmodFactor factor = [&] {
+        if (ordering == CircuitOrdering::MinimumDegree)
+            return analyzeMatrix(common, matrix.get());
+        const std::vector<Index> order = gridNestedDissection(surface.rows(), surface.columns(), nodes.ofCell);
+        return analyzeMatrix(common, matrix.get(), &order);
+    }();
     // The pattern of L is known once it is analysed; its numbers come with the factorisation.
     const Supernodes pattern(*factor);
-    // The sources are the other cells of observations, as columns of P A P'.
+    // The sources are the cells of observations other than the ground, as columns of P A P'.
     const auto* permutation = static_cast<const Index*>(factor->Perm);
     std::vector<Index> positionOfNode(static_cast<size_t>(nodes.count));
     for (Index k = 0; k < nodes.count; ++k)
         positionOfNode[static_cast<size_t>(permutation[k])] = k;
     std::vector<Index> sourceColumns;
-    for (int p = 1; p < cells; ++p)
-        sourceColumns.push_back(
-            positionOfNode[static_cast<size_t>(nodes.ofCell[static_cast<size_t>(distinct.cells[p])])]);
+    std::vector<Index> sourceNodes;
+    std::vector<int> sourceOfCell(static_cast<size_t>(cells), -1); // -1: the ground
+    for (int p = 0; p < cells; ++p) {
+        if (distinct.cells[p] == ground)
+            continue;
+        sourceOfCell[static_cast<size_t>(p)] = static_cast<int>(sourceColumns.size());
+        const Index node = nodes.ofCell[static_cast<size_t>(distinct.cells[p])];
+        sourceNodes.push_back(node);
+        sourceColumns.push_back(positionOfNode[static_cast<size_t>(node)]);
+    }
     const SupernodeSources plan = sourcesOfSupernodes(pattern, sourceColumns);
 
     const auto sources = static_cast<std::uint64_t>(sourceColumns.size());
+    // The factor's numbers and row numbers, and CHOLMOD's workspace while factoring (the largest
+    // update block and a few numbers per node).
+    const std::uint64_t factorBytes =
+        (factor->xsize + factor->maxcsize) * sizeof(double) + (factor->ssize + 4 * factor->n) * sizeof(Index);
     const auto some = static_cast<std::uint64_t>(plan.mostSourcesOfSome);
     const std::uint64_t solveBytes = (static_cast<std::uint64_t>(plan.valueCount) + sources * sources + some * some +
                                       static_cast<std::uint64_t>(plan.widestUpdate)) *
                                      sizeof(double);
+    // The check of the solution: the currents, two solutions and CHOLMOD's workspace, a few per node.
+    const std::uint64_t checkBytes = static_cast<std::uint64_t>(nodes.count) * 6 * sizeof(double);
     const std::uint64_t need = static_cast<std::uint64_t>(surface.cellCount()) * (sizeof(double) + 1 + sizeof(Index)) +
-                               matrix->nzmax * (sizeof(Index) + sizeof(double)) + factorBytes(*factor) + solveBytes +
+                               matrix->nzmax * (sizeof(Index) + sizeof(double)) + factorBytes +
+                               std::max(solveBytes, checkBytes) +
                                static_cast<std::uint64_t>(observations.size()) * observations.size() * sizeof(double);
     requireMemory(need, memoryLimit,
                   surface.description() + " (" + std::to_string(surface.columns()) + " x " +
@@ -242,16 +467,102 @@ SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObse
     listener.throwIfCancelled();
 
     listener.status("Circuit resistance: solving");
+    GroundedSolution solution;
+    solution.estimatedError = probeError(common, factor.get(), joined, nodes, resistors, sourceNodes);
+    if (!(solution.estimatedError <= kCircuitTolerance))
+        return solution;
+    listener.throwIfCancelled();
+
     const std::vector<double> gram = solveAndMultiply(Supernodes(*factor), sourceColumns, plan, listener);
     const auto m = static_cast<size_t>(sources);
-    // Distinct cell 0 is the ground: its solution is 0.
-    return observationMatrix(distinct, [&](int p, int q) {
-        const size_t u = static_cast<size_t>(q - 1);
-        if (p == 0)
-            return gram[u * m + u];
-        const size_t t = static_cast<size_t>(p - 1);
-        return std::max(0.0, gram[t * m + t] + gram[u * m + u] - 2.0 * gram[t * m + u]);
-    });
+    // The ground's solution is 0.
+    auto product = [&](int t, int u) {
+        return t < 0 || u < 0 ? 0.0
+                              : gram[static_cast<size_t>(std::min(t, u)) * m + static_cast<size_t>(std::max(t, u))];
+    };
+    solution.between.assign(static_cast<size_t>(cells) * static_cast<size_t>(cells), 0.0);
+    for (int p = 0; p < cells; ++p) {
+        for (int q = p + 1; q < cells; ++q) {
+            const int t = sourceOfCell[static_cast<size_t>(p)];
+            const int u = sourceOfCell[static_cast<size_t>(q)];
+            solution.between[static_cast<size_t>(p) * cells + q] =
+                t < 0   ? product(u, u)
+                : u < 0 ? product(t, t)
+                        : std::max(0.0, product(t, t) + product(u, u) - 2.0 * product(t, u));
+        }
+    }
+    return solution;
+}
+
+} // namespace
+
+SquareMatrix CircuitDistances(const ResistanceSurface& surface, const PlacedObservations& observations, int neighbours,
+                              RunListener& listener, std::uint64_t memoryLimit, CircuitOrdering ordering)
+{
+    listener.status("Circuit resistance: building the circuit");
+    const std::vector<std::uint8_t> joined = RequireJoined(surface, observations, neighbours);
+    const DistinctCells distinct = distinctCells(observations);
+    const int cells = static_cast<int>(distinct.cells.size());
+    if (cells < 2)
+        return SquareMatrix(observations.size());
+
+    const ResistanceRange range = resistanceRange(surface, joined);
+    const std::string circuit = "The circuit over the " + surface.description();
+    const std::string spread = "the resistances of the cells it joins range " + range.text(surface.columns()) +
+                               ", a ratio of " + range.ratioText();
+    if (!(range.ratio() <= kWidestCircuitRatio))
+        throw DataProblem(circuit + " cannot be solved: " + spread + ", beyond the " +
+                              shortestText(kWidestCircuitRatio) + " that its conductances can hold.",
+                          "Narrow the range: mark cells that cannot be crossed as no data rather than giving them "
+                          "a huge resistance.");
+    // The cheapest cell's resistance in [1, 4) (see Resistors).
+    int scale = std::ilogb(range.lowest);
+    scale -= scale % 2 != 0 ? 1 : 0;
+    const Resistors resistors(surface, neighbours, scale);
+
+    GroundedSolution solution = solveGrounded(surface, observations, distinct, joined, resistors,
+                                              distinct.cells.front(), listener, memoryLimit, ordering);
+    if (solution.between.empty() && range.lowestCell != distinct.cells.front()) {
+        // A cheap cell as the ground keeps the strongly joined part of the circuit from floating on
+        // weak resistors, which is what the factor resolves worst.
+        const double first = solution.estimatedError;
+        solution = solveGrounded(surface, observations, distinct, joined, resistors, range.lowestCell, listener,
+                                 memoryLimit, ordering);
+        solution.estimatedError = std::min(first, solution.estimatedError);
+    }
+    if (solution.between.empty())
+        throw DataProblem(circuit + " cannot be solved accurately: " + spread +
+                              ", and across such a spread double precision loses the currents through the weakest "
+                              "resistors beside the strongest (the check of the solution estimates its relative "
+                              "error at " +
+                              shortestText(solution.estimatedError) + ", where at most " +
+                              shortestText(kCircuitTolerance) + " is accepted).",
+                          "Narrow the range of the resistances: mark cells that cannot be crossed as no data "
+                          "rather than giving them a huge resistance.");
+
+    auto observationOf = [&](int cell) {
+        for (size_t k = 0; k < distinct.ofObservation.size(); ++k) {
+            if (distinct.ofObservation[k] == cell)
+                return observations.names[k];
+        }
+        return std::string("a location");
+    };
+    for (int p = 0; p < cells; ++p) {
+        for (int q = p + 1; q < cells; ++q) {
+            double& d = solution.between[static_cast<size_t>(p) * cells + q];
+            const double resistance = std::ldexp(d, scale);
+            if (!std::isfinite(resistance) || (d > 0.0 && !(resistance >= std::numeric_limits<double>::min())))
+                throw DataProblem("The circuit resistance between " + observationOf(p) + " and " + observationOf(q) +
+                                      " over the " + surface.description() + " cannot be represented as a number: " +
+                                      "it is " + (std::isfinite(resistance) ? "below 2.2e-308" : "above 1.8e+308") +
+                                      ". The resistances of the cells range " + range.text(surface.columns()) + ".",
+                                  "Rescale the resistances (multiply or divide them all by the same number): the "
+                                  "distances scale with them.");
+            d = resistance;
+        }
+    }
+    return observationMatrix(distinct,
+                             [&](int p, int q) { return solution.between[static_cast<size_t>(p) * cells + q]; });
 }
 
 } // namespace tessaloc

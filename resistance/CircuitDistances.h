@@ -14,6 +14,12 @@ namespace tessaloc {
 /// stays for comparison.
 enum class CircuitOrdering { GridDissection, MinimumDegree };
 
+/// The largest relative error of the circuit's solution that the check of CircuitDistances accepts.
+inline constexpr double kCircuitTolerance = 1e-6;
+/// The widest ratio of the highest to the lowest resistance of the cells of a circuit whose
+/// conductances can be held at all (the check decides whether they can be solved accurately).
+inline constexpr double kWidestCircuitRatio = 1e300;
+
 /// Effective (circuit) resistances between the observations over a resistance surface.
 ///
 /// Every passable cell is a node; every pair of `neighbours` (4: sharing a side; 8: also sharing a
@@ -24,11 +30,22 @@ enum class CircuitOrdering { GridDissection, MinimumDegree };
 /// cell.
 ///
 /// Only the part of the surface joined to the observations takes part. Its graph Laplacian,
-/// grounded at the first observation's cell, is factored once (P A P' = L L', CHOLMOD, P from
+/// grounded at the first observation's cell, is factored (P A P' = L L', CHOLMOD, P from
 /// `ordering`); for each other cell c of an observation, y_c = L^-1 P e_c is solved (sparse: y_c is
 /// non-zero only on the columns of L above c in the elimination tree, so the solves run together
 /// supernode by supernode), and the resistance of cells c and d is |y_c - y_d|^2 (|y_c|^2 from the
 /// ground cell).
+///
+/// Resistances are scaled by a power of two so that the cheapest cell's lies in [1, 4): no
+/// conductance overflows however large or small the surface's numbers (the distances are those of
+/// the unscaled surface). After factoring, the factor is checked: with a current into every cell,
+/// the residual of the solution is computed resistor by resistor (c (x_i - x_j), so that no weak
+/// resistor's current is lost beside strong ones) and one step of iterative refinement estimates
+/// the relative error of the potentials. Above kCircuitTolerance the circuit is grounded once more
+/// at the cell of the lowest resistance and checked again; when that fails too, DataProblem says the
+/// resistances span too many orders of magnitude, with their range, the ratio, the estimate and the
+/// tolerance. DataProblem too when the ratio exceeds kWidestCircuitRatio, or a distance is too large
+/// or too small for a double (naming the two observations and the range of the resistances).
 ///
 /// Throws DataProblem naming two observations that no path joins, and, before the factor is
 /// allocated, DataProblem with the memory the run would need when that exceeds `memoryLimit`

@@ -59,12 +59,22 @@ ResistanceSurface ReadResistanceSurface(const std::string& path, bool useLatLong
     const RasterFile raster(path, kSurfaceRole);
     const RasterGeometry& geometry = raster.geometry();
     RequireMatchingCoordinates(geometry, useLatLong, raster.description());
-    requireMemory(static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double) + engineNeed(geometry), memoryLimit,
-                  raster.description() + " (" + std::to_string(geometry.columns) + " x " +
-                      std::to_string(geometry.rows) + " cells)",
-                  purpose);
+    const std::uint64_t cells = static_cast<std::uint64_t>(geometry.cellCount()) * sizeof(double);
+    auto requireBytes = [&](std::uint64_t bytes) {
+        requireMemory(bytes, memoryLimit,
+                      raster.description() + " (" + std::to_string(geometry.columns) + " x " +
+                          std::to_string(geometry.rows) + " cells)",
+                      purpose);
+    };
+    // A header whose count of cells its file confirms is believed before the cells are read; any
+    // other only as far as the cells themselves go, until they are read (a short file is then a
+    // problem of the file, not of memory).
+    requireBytes(raster.cellCountConfirmed() ? cells + engineNeed(geometry) : cells);
     // The coordinate systems agree, or the raster has none and is read in the sample file's.
-    return ResistanceSurface(geometry, raster.readCells(listener), useLatLong, raster.description());
+    ResistanceSurface surface(geometry, raster.readCells(listener), useLatLong, raster.description());
+    if (!raster.cellCountConfirmed())
+        requireBytes(cells + engineNeed(geometry));
+    return surface;
 }
 
 std::string_view geoDistanceKindName(GeoDistanceKind kind)

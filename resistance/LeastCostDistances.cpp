@@ -133,6 +133,11 @@ constexpr double kMostBuckets = 1 << 16;
 // The surface with a frame of closed cells around it, so that no step needs a bounds check. A cell
 // no path may enter (the frame, impassable cells, parts no observation is in) has an infinite
 // resistance: every step into it costs infinity and is never taken.
+//
+// Resistances and step lengths are kept scaled by powers of two (exactly, so the distances are those
+// of the unscaled surface to the last bit) such that the dearest step costs about 1: then no step's
+// cost and no path's cost over fewer than 2^1000 cells overflows, whatever the size of the numbers
+// of the surface, and the queues see costs of a fixed range.
 struct FramedSurface {
     std::int64_t width = 0;
     std::vector<double> resistance;
@@ -141,14 +146,23 @@ struct FramedSurface {
     /// row of steps after the other; only the first row when all rows are alike (planar).
     std::vector<double> halfLength;
     bool sameInEveryRow = true;
-    /// Bounds of the cost of a step: the smallest and largest resistance and half length.
+    /// Bounds of the cost of a step (scaled): the smallest and largest resistance and half length.
     double cheapestStep = 0.0;
     double dearestStep = 0.0;
+    /// A scaled cost is the cost times 2^-scale.
+    int scale = 0;
 
     std::int64_t framed(CellIndex cell, int columns) const { return (cell / columns + 1) * width + cell % columns + 1; }
 };
 
-FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<std::uint8_t>& joined, int neighbours)
+// The power of two that brings `value` (finite, above 0) into [0.5, 1).
+int exponentOf(double value)
+{
+    return std::ilogb(value) + 1;
+}
+
+FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<std::uint8_t>& joined, int neighbours,
+                           const ResistanceRange& range)
 {
     FramedSurface framed;
     const int columns = surface.columns();
@@ -156,15 +170,11 @@ FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<s
     framed.width = columns + 2;
     const auto size = static_cast<size_t>(framed.width) * static_cast<size_t>(rows + 2);
     framed.resistance.assign(size, std::numeric_limits<double>::infinity());
-    double lowest = std::numeric_limits<double>::infinity();
-    double highest = 0.0;
+    const int resistanceScale = exponentOf(range.highest);
     for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
-        if (joined[static_cast<size_t>(cell)]) {
-            const double r = surface.resistance(cell);
-            framed.resistance[static_cast<size_t>(framed.framed(cell, columns))] = r;
-            lowest = std::min(lowest, r);
-            highest = std::max(highest, r);
-        }
+        if (joined[static_cast<size_t>(cell)])
+            framed.resistance[static_cast<size_t>(framed.framed(cell, columns))] =
+                std::ldexp(surface.resistance(cell), -resistanceScale);
     }
     const std::vector<CellStep> steps = cellSteps(neighbours);
     for (const CellStep& step : steps)
@@ -177,6 +187,7 @@ FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<s
     framed.halfLength.assign(steps.size() * static_cast<size_t>(tableRows), 0.5);
     double shortest = std::numeric_limits<double>::infinity();
     double longest = 0.0;
+    std::vector<std::uint8_t> onSurface(framed.halfLength.size(), 0);
     for (int row = 0; row < (framed.sameInEveryRow ? 1 : rows); ++row) {
         const size_t framedRow = framed.sameInEveryRow ? 0 : static_cast<size_t>(row + 1);
         for (size_t s = 0; s < steps.size(); ++s) {
@@ -191,12 +202,19 @@ FramedSurface frameSurface(const ResistanceSurface& surface, const std::vector<s
             else
                 continue;
             framed.halfLength[framedRow * steps.size() + s] = length / 2.0;
+            onSurface[framedRow * steps.size() + s] = 1;
             shortest = std::min(shortest, length);
             longest = std::max(longest, length);
         }
     }
-    framed.cheapestStep = lowest * shortest;
-    framed.dearestStep = highest * longest;
+    const int lengthScale = longest > 0.0 && std::isfinite(longest) ? exponentOf(longest) : 0;
+    for (size_t k = 0; k < framed.halfLength.size(); ++k) {
+        if (onSurface[k])
+            framed.halfLength[k] = std::ldexp(framed.halfLength[k], -lengthScale);
+    }
+    framed.scale = resistanceScale + lengthScale;
+    framed.cheapestStep = std::ldexp(range.lowest, -resistanceScale) * std::ldexp(shortest, -lengthScale);
+    framed.dearestStep = std::ldexp(range.highest, -resistanceScale) * std::ldexp(longest, -lengthScale);
     return framed;
 }
 
@@ -208,8 +226,10 @@ public:
         , m_distance(surface.resistance.size())
         , m_target(surface.resistance.size(), 0)
     {
+        // Dial's buckets need a bucket width that the sums of costs resolve; the radix heap is exact
+        // for any costs.
         const double buckets = BucketQueue::bucketsFor(surface.cheapestStep, surface.dearestStep);
-        if (surface.cheapestStep > 0.0 && buckets <= kMostBuckets)
+        if (surface.cheapestStep >= std::numeric_limits<double>::min() && buckets <= kMostBuckets)
             m_buckets.emplace(surface.cheapestStep, surface.dearestStep);
     }
 
@@ -291,6 +311,47 @@ private:
     RadixHeap m_radix;
 };
 
+// Turns the scaled distances between distinct cells (p < q) back into costs; calls `unrepresentable`
+// for the first pair whose cost is too large or too small for a double (infinite, or below the
+// smallest normal number, where a double keeps fewer digits: between different cells every step costs
+// more than 0).
+template <typename Unrepresentable>
+void unscale(std::vector<double>& between, int cells, int scale, Unrepresentable&& unrepresentable)
+{
+    for (int p = 0; p < cells; ++p) {
+        for (int q = p + 1; q < cells; ++q) {
+            double& d = between[static_cast<size_t>(p) * cells + q];
+            const double cost = std::ldexp(d, scale);
+            if (!std::isfinite(cost))
+                unrepresentable(p, q, true);
+            if (!(d >= std::numeric_limits<double>::min() && cost >= std::numeric_limits<double>::min()))
+                unrepresentable(p, q, false);
+            d = cost;
+        }
+    }
+}
+
+[[noreturn]] void throwUnrepresentable(const ResistanceSurface& surface, const PlacedObservations& observations,
+                                       const DistinctCells& distinct, const ResistanceRange& range, int p, int q,
+                                       bool tooLarge)
+{
+    auto observationOf = [&](int cell) {
+        for (size_t k = 0; k < distinct.ofObservation.size(); ++k) {
+            if (distinct.ofObservation[k] == cell)
+                return observations.names[k];
+        }
+        return std::string("a location");
+    };
+    throw DataProblem("The least-cost distance between " + observationOf(p) + " and " + observationOf(q) +
+                          " over the " + surface.description() + " cannot be represented as a number: it is " +
+                          (tooLarge ? "above 1.8e+308"
+                                    : "too small to keep its digits (below 2.2e-308, or that much below the "
+                                      "dearest steps of the surface)") +
+                          ". The resistances of the cells range " + range.text(surface.columns()) + ".",
+                      "Rescale the resistances (multiply or divide them all by the same number): the distances "
+                      "scale with them.");
+}
+
 } // namespace
 
 int leastCostThreads(int threads, int sources)
@@ -318,7 +379,8 @@ SquareMatrix LeastCostDistances(const ResistanceSurface& surface, const PlacedOb
     const int sources = cells - 1; // the last cell has no cell after it
     std::vector<double> between(static_cast<size_t>(cells) * static_cast<size_t>(cells), 0.0);
     if (sources > 0) {
-        const FramedSurface framed = frameSurface(surface, joined, neighbours);
+        const ResistanceRange range = resistanceRange(surface, joined);
+        const FramedSurface framed = frameSurface(surface, joined, neighbours, range);
         std::vector<std::int64_t> framedCells;
         for (const CellIndex cell : distinct.cells)
             framedCells.push_back(framed.framed(cell, surface.columns()));
@@ -385,6 +447,9 @@ SquareMatrix LeastCostDistances(const ResistanceSurface& surface, const PlacedOb
         if (stop)
             throw RunCancelled();
         listener.progress(sources, sources);
+        unscale(between, cells, framed.scale, [&](int p, int q, bool tooLarge) {
+            throwUnrepresentable(surface, observations, distinct, range, p, q, tooLarge);
+        });
     }
     return observationMatrix(distinct, [&](int p, int q) { return between[static_cast<size_t>(p) * cells + q]; });
 }

@@ -37,6 +37,19 @@ ResistanceSurface::ResistanceSurface(const RasterGeometry& geometry, std::vector
                           " is rotated or sheared; save it north-up first (for example with gdalwarp).");
     if (!(t[1] != 0.0 && t[5] != 0.0 && std::isfinite(t[1]) && std::isfinite(t[5])))
         throw DataProblem("The " + m_description + " has a georeferencing that places no cell (a cell size of 0).");
+    if (m_geographic) {
+        // Latitudes past a pole: every step length and every sample's place there would be made up.
+        // Edges may overhang a pole by less than half a cell (as a grid of the whole globe rounded
+        // to its cell size may); no cell's centre may.
+        for (const int row : {0, rows() - 1}) {
+            const double latitude = centreY(row);
+            if (!(std::abs(latitude) < 90.0))
+                throw DataProblem("The " + m_description + " reaches past a pole: the centre of its row " +
+                                      std::to_string(row + 1) + " lies at latitude " + shortestText(latitude) +
+                                      ", where latitudes lie between -90 and 90.",
+                                  "Its georeferencing is wrong, or it is not in longitude/latitude.");
+        }
+    }
     if (static_cast<std::int64_t>(m_cells.size()) != cellCount())
         throw AnalysisError("a resistance surface of " + std::to_string(cellCount()) + " cells was given " +
                             std::to_string(m_cells.size()) + " values");

@@ -36,7 +36,9 @@ public:
     /// `description` names the surface in messages (`resistance surface "x.tif"`). With `geographic`
     /// the coordinates are longitude (X) and latitude (Y) and step lengths are great-circle
     /// kilometres. Throws DataProblem for a resistance of 0 or below (naming the cell's row, column
-    /// and value, from 1 at the top left), a surface without a passable cell, or a rotated raster.
+    /// and value, from 1 at the top left), a surface without a passable cell, a rotated raster, or,
+    /// with `geographic`, a row whose centre lies past a pole (beyond latitude 90 or -90). Longitudes
+    /// are taken as they are: paths do not wrap around at 180 degrees.
     ResistanceSurface(const RasterGeometry& geometry, std::vector<double> cells, bool geographic,
                       std::string description);
 

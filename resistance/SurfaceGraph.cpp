@@ -1,7 +1,9 @@
 #include "resistance/SurfaceGraph.h"
 
 #include "core/Errors.h"
+#include "core/NumberText.h"
 
+#include <cmath>
 #include <unordered_map>
 
 namespace tessaloc {
@@ -54,6 +56,43 @@ std::vector<std::uint8_t> RequireJoined(const ResistanceSurface& surface, const 
         }
     }
     return joined;
+}
+
+std::string ResistanceRange::text(int columns) const
+{
+    auto place = [columns](CellIndex cell) {
+        return "row " + std::to_string(cell / columns + 1) + ", column " + std::to_string(cell % columns + 1);
+    };
+    return "from " + shortestText(lowest) + " (" + place(lowestCell) + ") to " + shortestText(highest) + " (" +
+           place(highestCell) + ")";
+}
+
+std::string ResistanceRange::ratioText() const
+{
+    if (std::isfinite(ratio()))
+        return shortestText(ratio());
+    return "about 1e+" + std::to_string(std::lround(std::log10(highest) - std::log10(lowest)));
+}
+
+ResistanceRange resistanceRange(const ResistanceSurface& surface, const std::vector<std::uint8_t>& joined)
+{
+    ResistanceRange range;
+    bool any = false;
+    for (CellIndex cell = 0; cell < surface.cellCount(); ++cell) {
+        if (!joined[static_cast<size_t>(cell)])
+            continue;
+        const double r = surface.resistance(cell);
+        if (!any || r < range.lowest) {
+            range.lowest = r;
+            range.lowestCell = cell;
+        }
+        if (!any || r > range.highest) {
+            range.highest = r;
+            range.highestCell = cell;
+        }
+        any = true;
+    }
+    return range;
 }
 
 DistinctCells distinctCells(const PlacedObservations& observations)

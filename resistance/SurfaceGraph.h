@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessaloc {
@@ -25,6 +26,23 @@ std::vector<CellStep> cellSteps(int neighbours);
 /// their distance would be infinite.
 std::vector<std::uint8_t> RequireJoined(const ResistanceSurface& surface, const PlacedObservations& observations,
                                         int neighbours);
+
+/// The lowest and highest resistance of the cells joined to the observations (RequireJoined) and
+/// where they lie.
+struct ResistanceRange {
+    double lowest = 0.0;
+    double highest = 0.0;
+    CellIndex lowestCell = 0;
+    CellIndex highestCell = 0;
+
+    /// highest / lowest (infinite when that overflows).
+    double ratio() const { return highest / lowest; }
+    /// The ratio as a message gives it: "1e+16", or "about 1e+400" beyond the doubles.
+    std::string ratioText() const;
+    /// `from 1 (row 2, column 3) to 1e+16 (row 1, column 1)`, counted from 1 at the top left.
+    std::string text(int columns) const;
+};
+ResistanceRange resistanceRange(const ResistanceSurface& surface, const std::vector<std::uint8_t>& joined);
 
 /// The distinct cells of the observations in the order they first occur, and for each observation
 /// the position of its cell in that list.

@@ -195,5 +195,86 @@ TEST(RasterFile, TheReasonOfGdalIsTheDetail)
     }
 }
 
+// Issue 37, fault 1: GDAL believed a text grid's header and took memory for every cell it claims
+// (2.4 GB for 94 bytes) before finding the file short. The text is now checked before GDAL opens it,
+// in memory of a piece of the file.
+TEST(RasterFile, AHeaderClaimingMoreCellsThanTheFileHoldsIsRefusedAtOnce)
+{
+    TempFolder folder;
+    const std::string text =
+        "ncols 20000\nnrows 15000\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n1 2 3\n";
+    const auto path = folder.write("liar.asc", text);
+    const std::string message = dataProblemOf([&] { RasterFile(path, "resistance surface"); });
+    EXPECT_EQ(message, "The resistance surface \"" + path.string() +
+                           "\" row 1 of its grid (from line 7) holds 3 values where its header gives 20000 columns "
+                           "(ncols).");
+    // Whole rows, too few of them.
+    const std::string shortText = "ncols 2\nnrows 15000\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n3 4\n";
+    const auto shortRows = folder.write("short.asc", shortText);
+    EXPECT_EQ(dataProblemOf([&] { RasterFile(shortRows, "resistance surface"); }),
+              "The resistance surface \"" + shortRows.string() +
+                  "\" ends after 2 rows of values, where its header gives 15000 rows (nrows) of 2 columns: the "
+                  "file, of " +
+                  std::to_string(shortText.size()) + " bytes, is too short for the grid its header claims.");
+}
+
+// Issue 37, fault 7: GDAL reads a text grid's values in sequence whatever its lines, so a row with a
+// value too many shifted every later cell and rows beyond nrows were dropped, silently.
+TEST(RasterFile, RaggedRowsOfAnAsciiGridAreRefused)
+{
+    TempFolder folder;
+    const std::string header = "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    auto problemOf = [&](const std::string& name, const std::string& values) {
+        const auto path = folder.write(name, header + values);
+        const std::string message = dataProblemOf([&] { RasterFile(path, "resistance surface"); });
+        const std::string start = "The resistance surface \"" + path.string() + "\" ";
+        EXPECT_TRUE(message.starts_with(start)) << message;
+        return message.substr(std::min(start.size(), message.size()));
+    };
+    EXPECT_EQ(problemOf("long.asc", "1 2 3\n4 5 6 7\n8 9\n"),
+              "row 2 of its grid (line 7) holds 4 values where its header gives 3 columns (ncols).");
+    EXPECT_EQ(problemOf("short.asc", "1 2 3\n4 5\n6 7 8\n9 1 2\n"),
+              "row 2 of its grid (lines 7 to 8) holds 5 values where its header gives 3 columns (ncols).");
+    EXPECT_EQ(problemOf("lastshort.asc", "1 2 3\n4 5 6\n7 8\n"),
+              "row 3 of its grid (from line 8) holds 2 values where its header gives 3 columns (ncols).");
+    EXPECT_EQ(problemOf("firstlong.asc", "1 2 3 4\n5 6\n7 8 9\n"),
+              "row 1 of its grid (line 6) holds 4 values where its header gives 3 columns (ncols).");
+    EXPECT_EQ(problemOf("extra.asc", "1 2 3\n4 5 6\n7 8 9\n1 1 1\n2 2 2\n"),
+              "has 2 rows of values beyond the 3 rows (nrows) of its header, from line 9 on.");
+    EXPECT_EQ(problemOf("extravalue.asc", "1 2 3\n4 5 6\n7 8 9\n1\n"),
+              "has 1 row of values beyond the 3 rows (nrows) of its header, from line 9 on.");
+    EXPECT_EQ(problemOf("word.asc", "1 2 3\n4 x 6\n7 8 9\n"), "holds \"x\" in line 7, which is no number.");
+    EXPECT_EQ(problemOf("oneline.asc", "1 2 3 4 5 6 7 8 9 10\n"),
+              "has 1 row of values beyond the 3 rows (nrows) of its header, from line 6 on.");
+
+    // What the format allows: rows wrapped over lines, all values on one line, blank lines, CR LF
+    // or CR line ends, signs and exponents, NaN (no data).
+    const std::vector<double> expected{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 0.5};
+    for (const std::string& values :
+         {std::string("1 2\n3\n4 5\n6\n7\n8 0.5\n"), std::string("1 2 3 4 5 6 7 8 0.5\n"),
+          std::string("\n1 2 3\n\n4 5 6\n7 8 5e-1"), std::string("1 2 3\r\n4 5 6\r\n+7 8 0.05E1\r\n"),
+          std::string("1 2 3\r4 5 6\r7 8 0.5\r")}) {
+        const auto path = folder.write("fine.asc", header + values);
+        expectCells(RasterFile(path, "resistance surface").readCells(), expected);
+    }
+    const auto withNan = folder.write("nan.asc", header + "1 2 3\n4 nan 6\n7 8 9\n");
+    expectCells(RasterFile(withNan, "resistance surface").readCells(), {1, 2, 3, 4, kNaN, 6, 7, 8, 9});
+}
+
+TEST(RasterFile, ReadsARowLongerThanOneReadInPieces)
+{
+    TempFolder folder;
+    RasterSpec spec;
+    spec.columns = (1 << 20) + 3;
+    spec.rows = 2;
+    spec.float32 = true;
+    for (int k = 0; k < spec.columns * spec.rows; ++k)
+        spec.values.push_back(static_cast<double>(k % 1000));
+    const RasterFile raster(writeGeoTiff(folder, "wide.tif", spec), "resistance surface");
+    const std::vector<double> cells = raster.readCells();
+    ASSERT_EQ(cells.size(), spec.values.size());
+    EXPECT_EQ(cells, spec.values);
+}
+
 } // namespace
 } // namespace tessaloc

@@ -1,5 +1,6 @@
 #include "resistance/CircuitDistances.h"
 
+#include "core/NumberText.h"
 #include "resistance/SurfaceGraph.h"
 #include "tests/resistance/SurfaceTestSupport.h"
 #include "tests/support/DataProblems.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 
 namespace tessaloc {
@@ -165,6 +167,65 @@ double conjugateGradientResistance(const ReferenceCircuit& circuit, int a, int b
         norm = next;
     }
     return x[a];
+}
+
+// R(a, b) from the literal Laplacian in long double, grounded at b: L_b x = e_a by Gaussian
+// elimination with partial pivoting, R = x_a. Independent of the engine (no CHOLMOD, no scaling, no
+// choice of ground but b); accurate where b lies in the strongly joined part of a circuit.
+long double groundedResistance(const ResistanceSurface& surface, int neighbours, CellIndex a, CellIndex b)
+{
+    const ReferenceCircuit circuit = referenceCircuit(surface, b, neighbours);
+    const int all = static_cast<int>(circuit.cells.size());
+    const int n = all - 1; // node 0 is b, the ground
+    std::vector<std::vector<long double>> m(static_cast<size_t>(n),
+                                            std::vector<long double>(static_cast<size_t>(n) + 1));
+    const int columns = surface.columns();
+    for (int i = 1; i < all; ++i) {
+        const CellIndex cell = circuit.cells[i];
+        const int r = static_cast<int>(cell / columns);
+        const int c = static_cast<int>(cell % columns);
+        for (int dr = -1; dr <= 1; ++dr) {
+            for (int dc = -1; dc <= 1; ++dc) {
+                const bool diagonal = dr != 0 && dc != 0;
+                if ((dr == 0 && dc == 0) || (diagonal && neighbours == 4) || r + dr < 0 || r + dr >= surface.rows() ||
+                    c + dc < 0 || c + dc >= columns)
+                    continue;
+                const CellIndex other = static_cast<CellIndex>(r + dr) * columns + c + dc;
+                if (!surface.passable(other))
+                    continue;
+                const long double resistor =
+                    (static_cast<long double>(surface.resistance(cell)) + surface.resistance(other)) / 2.0L *
+                    (diagonal ? std::sqrt(2.0L) : 1.0L);
+                const int j = circuit.node[other];
+                m[i - 1][i - 1] += 1.0L / resistor;
+                if (j > 0)
+                    m[i - 1][j - 1] -= 1.0L / resistor;
+            }
+        }
+    }
+    const int target = circuit.node[a] - 1;
+    m[target][n] = 1.0L;
+    for (int column = 0; column < n; ++column) {
+        int pivot = column;
+        for (int row = column + 1; row < n; ++row) {
+            if (std::abs(m[row][column]) > std::abs(m[pivot][column]))
+                pivot = row;
+        }
+        std::swap(m[pivot], m[column]);
+        for (int row = column + 1; row < n; ++row) {
+            const long double factor = m[row][column] / m[column][column];
+            for (int j = column; j <= n; ++j)
+                m[row][j] -= factor * m[column][j];
+        }
+    }
+    std::vector<long double> x(static_cast<size_t>(n));
+    for (int row = n - 1; row >= 0; --row) {
+        long double sum = m[row][n];
+        for (int j = row + 1; j < n; ++j)
+            sum -= m[row][j] * x[j];
+        x[row] = sum / m[row][row];
+    }
+    return x[target];
 }
 
 void expectNear(double actual, double expected, const std::string& what)
@@ -374,6 +435,103 @@ TEST(CircuitDistances, RefusesARunThatNeedsMoreMemoryThanItMayUse)
     EXPECT_TRUE(message.starts_with("The resistance surface \"test.tif\" (30 x 30 cells) would need about "))
         << message;
     EXPECT_TRUE(message.ends_with("of memory for circuit resistance, more than the limit of 1.0 kB.")) << message;
+}
+
+// Issue 37, fault 2: where resistances span many orders of magnitude the currents through the weak
+// resistors vanished in the sums of the strong ones, and the distances came out wrong with no sign
+// (1.7e-285 for 0.1847; 88 % and 9.7 % too low). Now they are exact to the check's tolerance, or
+// refused with the range of the resistances.
+TEST(CircuitDistances, LargeResistanceContrastsAreAccurateOrRefused)
+{
+    // One corner of 1, the rest 1e-300: the rest is one node, to which the corner is joined by two
+    // resistors of 1/2 and one of sqrt(2)/2.
+    std::vector<double> corner(9, 1e-300);
+    corner[0] = 1.0;
+    const ResistanceSurface cornerSurface = planarSurface(3, 3, corner);
+    const double exact = 1.0 / (4.0 + std::numbers::sqrt2);
+    EXPECT_NEAR(static_cast<double>(groundedResistance(cornerSurface, 8, 0, 8)), exact, 1e-12);
+    for (const std::vector<CellIndex>& cells :
+         {std::vector<CellIndex>{0, 8}, std::vector<CellIndex>{8, 0}, std::vector<CellIndex>{0, 4, 8}}) {
+        const SquareMatrix r = CircuitDistances(cornerSurface, inCells(cells), 8);
+        const int last = static_cast<int>(cells.size()) - 1;
+        EXPECT_NEAR(r(cells.front() == 0 ? 0 : last, cells.front() == 0 ? last : 0), exact, 1e-9 * exact);
+    }
+
+    // A 6 x 6 surface of 1 with a wall of `wall` down its fourth column.
+    auto walled = [](double wall) {
+        std::vector<double> cells(36, 1.0);
+        for (int row = 0; row < 6; ++row)
+            cells[static_cast<size_t>(row * 6 + 3)] = wall;
+        return planarSurface(6, 6, cells);
+    };
+    for (const double wall : {1e16, 1e14, 1e12}) {
+        const std::string message = dataProblemOf([&] { CircuitDistances(walled(wall), inCells({6, 11}), 8); });
+        EXPECT_TRUE(message.starts_with("The circuit over the resistance surface \"test.tif\" cannot be solved "
+                                        "accurately: the resistances of the cells it joins range from 1 (row 1, "
+                                        "column 1) to " +
+                                        shortestText(wall) + " (row 1, column 4), a ratio of " + shortestText(wall) +
+                                        ", and across such a spread double precision loses"))
+            << message;
+        EXPECT_TRUE(message.ends_with(", where at most 1e-06 is accepted).")) << message;
+    }
+    for (const double wall : {1e8, 1e4, 10.0}) {
+        const ResistanceSurface surface = walled(wall);
+        for (const int neighbours : {4, 8}) {
+            const SquareMatrix r = CircuitDistances(surface, inCells({6, 11, 30, 35}), neighbours);
+            const std::vector<CellIndex> cells{6, 11, 30, 35};
+            for (int i = 0; i < 4; ++i) {
+                for (int j = i + 1; j < 4; ++j) {
+                    const auto expected =
+                        static_cast<double>(groundedResistance(surface, neighbours, cells[i], cells[j]));
+                    EXPECT_NEAR(r(i, j), expected, 1e-6 * expected) << "wall " << wall << ", " << i << ", " << j;
+                }
+            }
+        }
+    }
+}
+
+// Issue 37, fault 6: "conductance ... overflows" was an analysis error (status 2, the general
+// message) on a surface of tiny resistances; such a surface has exact distances.
+TEST(CircuitDistances, ResistancesAtTheEndsOfTheDoubleRange)
+{
+    const std::vector<double> base = randomResistances(48, 7);
+    const std::vector<CellIndex> cells{0, 47, 13, 30};
+    const SquareMatrix unscaled = CircuitDistances(planarSurface(8, 6, base), inCells(cells), 8);
+    for (const double factor : {1e-306, 1e-300, 1e300, 1e306}) {
+        std::vector<double> scaled = base;
+        for (double& value : scaled)
+            value *= factor;
+        const SquareMatrix r = CircuitDistances(planarSurface(8, 6, scaled), inCells(cells), 8);
+        for (int i = 0; i < 4; ++i) {
+            for (int j = 0; j < 4; ++j)
+                EXPECT_NEAR(r(i, j) / factor, unscaled(i, j), 1e-12 * unscaled(i, j)) << factor;
+        }
+    }
+    // Distances below the smallest double of full precision (resistances of 1e-308 and more).
+    std::vector<double> tiny = base;
+    for (double& value : tiny)
+        value *= 1e-308;
+    EXPECT_TRUE(dataProblemOf([&] { CircuitDistances(planarSurface(8, 6, tiny), inCells(cells), 8); })
+                    .ends_with("cannot be represented as a number: it is below 2.2e-308. The resistances of the cells "
+                               "range from 1.1431932324580734e-308 (row 1, column 5) to 9.876008303071588e-308 (row 3, "
+                               "column 8)."));
+    // Distances above the largest double.
+    const ResistanceSurface huge = planarSurface(3, 1, {1.7e308, 1.7e308, 1.7e308});
+    EXPECT_EQ(dataProblemOf([&] {
+                  CircuitDistances(huge, inCells({0, 2}), 8);
+              }),
+              "The circuit resistance between observation 1 (\"O1\") and observation 2 (\"O2\") over the resistance "
+              "surface \"test.tif\" cannot be represented as a number: it is above 1.8e+308. The resistances of the "
+              "cells range from 1.7e+308 (row 1, column 1) to 1.7e+308 (row 1, column 1).");
+    // Resistances too far apart for their conductances.
+    const ResistanceSurface apart = planarSurface(3, 1, {1e-200, 1.0, 1e200});
+    EXPECT_EQ(
+        dataProblemOf([&] {
+            CircuitDistances(apart, inCells({0, 2}), 8);
+        }),
+        "The circuit over the resistance surface \"test.tif\" cannot be solved: the resistances of the cells it "
+        "joins range from 1e-200 (row 1, column 1) to 1e+200 (row 1, column 3), a ratio of about 1e+400, beyond the "
+        "1e+300 that its conductances can hold.");
 }
 
 TEST(CircuitDistances, StopsWhenTheListenerAsks)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tessaloc {
 namespace {
 
@@ -147,6 +149,52 @@ TEST(BuildGeographicDistances, RefusesASurfaceTooLargeBeforeReadingIt)
         << message;
     EXPECT_TRUE(message.ends_with(" of memory for least-cost paths, more than the limit of 100 bytes.")) << message;
     EXPECT_EQ(listener.statuses, std::vector<std::string>{"Reading the resistance surface"});
+}
+
+// Issue 37, fault 1: a 94-byte grid claiming 20000 x 15000 cells made the least-cost run take 2.4 GB
+// before the file was found short, and the circuit run refused it for needing "26.6 GB of memory".
+TEST(BuildGeographicDistances, AShortTextGridIsAProblemOfTheFileNotOfMemory)
+{
+    TempFolder folder;
+    GeoDistanceSettings settings;
+    settings.file =
+        folder.write("liar.asc", "ncols 20000\nnrows 15000\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 1 1\n").string();
+    for (const GeoDistanceKind kind : {GeoDistanceKind::LeastCost, GeoDistanceKind::Circuit}) {
+        settings.kind = kind;
+        EXPECT_EQ(
+            dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); }),
+            "The resistance surface \"" + settings.file +
+                "\" row 1 of its grid (from line 6) holds 3 values where its header gives 20000 columns (ncols).");
+    }
+}
+
+// The same for a GeoTIFF cut short: its header's count of cells is believed only as far as the cells
+// themselves go before they are read; the engine's memory is checked once they are.
+TEST(BuildGeographicDistances, ATruncatedGeoTiffIsAProblemOfTheFileNotOfMemory)
+{
+    TempFolder folder;
+    RasterSpec spec;
+    spec.columns = 400;
+    spec.rows = 400;
+    spec.transform = testing::northUp(500000.0, 4200000.0, 10.0, 10.0);
+    spec.values.assign(160000, 1.0);
+    const auto path = testing::writeGeoTiff(folder, "cut.tif", spec);
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 4);
+    GeoDistanceSettings settings;
+    settings.kind = GeoDistanceKind::Circuit;
+    settings.file = path.string();
+    // 1.3 MB of cells fits; the circuit's matrix on 160 000 cells does not.
+    settings.memoryLimit = 4'000'000;
+    const std::string message = dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); });
+    EXPECT_TRUE(message.starts_with("The resistance surface \"" + settings.file + "\" cannot be read from row "))
+        << message;
+    // Whole, the same surface is refused for the memory the circuit needs, once its cells are read.
+    const auto whole = testing::writeGeoTiff(folder, "whole.tif", spec);
+    settings.file = whole.string();
+    const std::string refused = dataProblemOf([&] { BuildGeographicDistances(stripCentres(), false, settings); });
+    EXPECT_TRUE(
+        refused.starts_with("The resistance surface \"" + settings.file + "\" (400 x 400 cells) would need about "))
+        << refused;
 }
 
 TEST(BuildGeographicDistances, AMissingSurfaceGivesAMessage)

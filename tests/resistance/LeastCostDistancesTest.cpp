@@ -215,6 +215,58 @@ TEST(LeastCostDistances, PartsThatNoPathJoinsNameBothObservations)
               "surface \"test.tif\" that no path of passable cells joins (with 8 neighbours per cell).");
 }
 
+// Issue 37, fault 6: on resistances of 1e-308 the width of Dial's buckets overflowed and cells left
+// the queue out of order (distances up to 3.5 times too large); two cells of 1.7e308 made a path's
+// cost overflow and the distance came out infinite, with no problem told.
+TEST(LeastCostDistances, ResistancesAtTheEndsOfTheDoubleRange)
+{
+    // Tiny and huge resistances give the distances of ordinary ones, scaled.
+    const std::vector<double> base = randomResistances(72, 5, 0.1);
+    const std::vector<CellIndex> cells =
+        joinedCells(allPairs(planarSurface(9, 8, base), 8), planarSurface(9, 8, base), 5, 10);
+    const SquareMatrix unscaled = LeastCostDistances(planarSurface(9, 8, base), inCells(cells), 8, 1);
+    for (const auto& [factor, cellSize] : std::vector<std::pair<double, double>>{
+             {1e-306, 1.0}, {1e-300, 1e-5}, {1e300, 1e-5}, {1e306, 1.0}, {1e300, 1e5}, {1.0, 1e-300}}) {
+        std::vector<double> scaled = base;
+        for (double& value : scaled)
+            value *= factor;
+        const SquareMatrix d = LeastCostDistances(planarSurface(9, 8, scaled, cellSize), inCells(cells), 8, 2);
+        for (int i = 0; i < d.size(); ++i) {
+            for (int j = 0; j < d.size(); ++j)
+                EXPECT_NEAR(d(i, j) / factor / cellSize, unscaled(i, j), 1e-12 * unscaled(i, j))
+                    << factor << ", cells of " << cellSize << ", " << i << ", " << j;
+        }
+    }
+    // Resistances of 1e-308 everywhere: every distance is a whole number of steps (with 4 neighbours,
+    // the steps between the cells), so exact to the rounding of 1e-308 itself.
+    const ResistanceSurface tiny = planarSurface(9, 8, std::vector<double>(72, 1e-308), 4.0);
+    const SquareMatrix d = LeastCostDistances(tiny, inCells({0, 71, 40, 8, 63}), 4, 2);
+    const std::vector<int> column{0, 8, 4, 8, 0};
+    const std::vector<int> row{0, 7, 4, 0, 7};
+    for (int i = 0; i < 5; ++i) {
+        for (int j = 0; j < 5; ++j) {
+            const double steps = std::abs(column[i] - column[j]) + std::abs(row[i] - row[j]);
+            EXPECT_NEAR(d(i, j), steps * 4e-308, 1e-12 * steps * 4e-308) << i << ", " << j;
+        }
+    }
+
+    // Costs beyond the doubles: a problem of the data, naming the observations and the range.
+    const ResistanceSurface huge = planarSurface(4, 1, {1.0, 1.7e308, 1.7e308, 1.0});
+    EXPECT_EQ(dataProblemOf([&] {
+                  LeastCostDistances(huge, inCells({0, 3}), 8);
+              }),
+              "The least-cost distance between observation 1 (\"O1\") and observation 2 (\"O2\") over the resistance "
+              "surface \"test.tif\" cannot be represented as a number: it is above 1.8e+308. The resistances of the "
+              "cells range from 1 (row 1, column 1) to 1.7e+308 (row 1, column 2).");
+    const ResistanceSurface subnormal = planarSurface(3, 1, {1e-310, 1e-310, 1e-310}, 1e-3);
+    EXPECT_TRUE(dataProblemOf([&] {
+                    LeastCostDistances(subnormal, inCells({0, 2}), 8);
+                })
+                    .ends_with("cannot be represented as a number: it is too small to keep its digits (below "
+                               "2.2e-308, or that much below the dearest steps of the surface). The resistances of "
+                               "the cells range from 1e-310 (row 1, column 1) to 1e-310 (row 1, column 1)."));
+}
+
 TEST(LeastCostDistances, StopsWhenTheListenerAsks)
 {
     testing::RecordingListener listener;

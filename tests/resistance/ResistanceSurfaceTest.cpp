@@ -195,5 +195,27 @@ TEST(PlaceObservations, ChecksLongitudeAndLatitudeAsForStraightLines)
     EXPECT_THROW(PlaceObservations(surface, tableOf({{"A", "east", "1"}}), true), AnalysisError);
 }
 
+// Issue 37, seen beside the faults: a surface in longitude/latitude whose rows lie past a pole was
+// taken, with made-up step lengths there.
+TEST(ResistanceSurface, LatitudesPastAPoleAreRefused)
+{
+    RasterGeometry geometry;
+    geometry.columns = 2;
+    geometry.rows = 3;
+    geometry.transform = {10.0, 1.0, 0.0, 92.0, 0.0, -1.0};
+    EXPECT_EQ(dataProblemOf([&] { ResistanceSurface(geometry, std::vector<double>(6, 1.0), true, "s"); }),
+              "The s reaches past a pole: the centre of its row 1 lies at latitude 91.5, where latitudes lie between "
+              "-90 and 90.");
+    geometry.transform = {10.0, 1.0, 0.0, -88.0, 0.0, -1.0};
+    EXPECT_EQ(dataProblemOf([&] { ResistanceSurface(geometry, std::vector<double>(6, 1.0), true, "s"); }),
+              "The s reaches past a pole: the centre of its row 3 lies at latitude -90.5, where latitudes lie between "
+              "-90 and 90.");
+    // Planar coordinates may be anything; a grid of the whole globe may overhang a pole by less than
+    // half a cell.
+    EXPECT_NO_THROW(ResistanceSurface(geometry, std::vector<double>(6, 1.0), false, "s"));
+    geometry.transform = {-180.0, 1.0, 0.0, 90.4, 0.0, -1.0};
+    EXPECT_NO_THROW(ResistanceSurface(geometry, std::vector<double>(6, 1.0), true, "s"));
+}
+
 } // namespace
 } // namespace tessaloc
