@@ -4,6 +4,7 @@
 #include "ui/widgets/ChartPoints.h"
 
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QElapsedTimer>
@@ -15,6 +16,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
+#include <QSet>
 #include <QSvgGenerator>
 #include <QTextDocument>
 #include <QTimer>
@@ -44,29 +46,55 @@ double niceStep(double low, double high)
     return step;
 }
 
+/// Puts the axis's ticks at the whole multiples of `step` from `low` to `high`, each labelled with
+/// its value (at most four significant digits, more where neighbours would read alike). Each value is
+/// k times the step, so the tick at zero is 0 itself and reads "0"; Qt's own value axis adds the step
+/// up from an end of the axis and puts it a rounding error away ("-1.11e-16").
+void setTicks(QCategoryAxis& axis, double low, double high, double step)
+{
+    for (const QString& label : axis.categoriesLabels())
+        axis.remove(label);
+    const double first = std::ceil(low / step);
+    const double last = std::floor(high / step);
+    QList<double> values;
+    for (double k = first; k <= last; ++k)
+        values << k * step + 0.0; // + 0.0: a negative zero reads "0" too
+    // The labels are the categories' names, which must differ.
+    QStringList labels;
+    for (int digits = 4; digits <= 17; ++digits) {
+        labels.clear();
+        for (const double value : values)
+            labels << QString::asprintf("%.*g", digits, value);
+        if (QSet<QString>(labels.begin(), labels.end()).size() == labels.size())
+            break;
+    }
+    // A category ends at its tick; the first one starts below the axis, so that a tick can stand on
+    // the axis's lower end.
+    axis.setStartValue(low - step);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        axis.append(labels[i], values[i]);
+}
+
 /// Sets the axis to a range from `low` to `high` widened to whole steps of 1, 2 or 5 times a power
 /// of ten, with at most seven intervals, so that the ticks fall on round numbers.
-void setNiceRange(QValueAxis& axis, double low, double high)
+void setNiceRange(QCategoryAxis& axis, double low, double high)
 {
     const double step = niceStep(low, high);
     const double first = std::floor(low / step) * step;
     const double last = std::ceil(high / step) * step;
     axis.setRange(first, last);
-    axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+    setTicks(axis, first, last, step);
 }
 
 /// Sets the axis to exactly `low`..`high`, with ticks at the round numbers inside.
-void setFixedRange(QValueAxis& axis, double low, double high)
+void setFixedRange(QCategoryAxis& axis, double low, double high)
 {
     if (!(high > low)) {
         const double pad = std::abs(low) > 0.0 ? std::abs(low) * 0.05 : 1.0;
         high = low + pad;
     }
-    const double step = niceStep(low, high);
     axis.setRange(low, high);
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(std::ceil(low / step) * step);
-    axis.setTickInterval(step);
+    setTicks(axis, low, high, niceStep(low, high));
 }
 
 } // namespace
@@ -74,8 +102,8 @@ void setFixedRange(QValueAxis& axis, double low, double high)
 Chart::Chart(QWidget* parent)
     : QWidget(parent)
     , m_chart(new QChart)
-    , m_axisX(new QValueAxis)
-    , m_axisY(new QValueAxis)
+    , m_axisX(new QCategoryAxis)
+    , m_axisY(new QCategoryAxis)
     , m_symbolColor(Qt::blue)
 {
     m_chart->legend()->hide();
@@ -83,10 +111,10 @@ Chart::Chart(QWidget* parent)
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
     m_margins = m_chart->margins();
-    for (QValueAxis* axis : {m_axisX, m_axisY}) {
+    for (QCategoryAxis* axis : {m_axisX, m_axisY}) {
         axis->setGridLineVisible(false);
         axis->setMinorGridLineVisible(false);
-        axis->setLabelFormat(QStringLiteral("%.4g"));
+        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     }
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
@@ -104,7 +132,7 @@ Chart::Chart(QWidget* parent)
     });
     // The caption wraps to the chart's width and sits at its foot.
     connect(m_chart, &QChart::geometryChanged, this, [this] { updateBottomMargin(); });
-    for (QValueAxis* axis : {m_axisX, m_axisY})
+    for (QCategoryAxis* axis : {m_axisX, m_axisY})
         connect(axis, &QValueAxis::rangeChanged, this, [this] {
             m_layer->update();
             m_intervals->update();

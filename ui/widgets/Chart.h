@@ -24,7 +24,7 @@ class QLineSeries;
 class QPainter;
 class QPrinter;
 class QTimer;
-class QValueAxis;
+class QCategoryAxis;
 
 namespace tessaloc::ui {
 
@@ -176,8 +176,8 @@ private:
     std::function<QString(qsizetype)> m_toolTip;
     QString m_pointsTitle;
     bool m_fixedAxes = false;
-    QValueAxis* m_axisX;
-    QValueAxis* m_axisY;
+    QCategoryAxis* m_axisX; ///< a value axis whose ticks the chart places itself (see setTicks)
+    QCategoryAxis* m_axisY;
     QColor m_symbolColor;
     SymbolShape m_symbolShape = SymbolShape::Circle;
     int m_symbolSize = 3;
