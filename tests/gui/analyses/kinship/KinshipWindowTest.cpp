@@ -29,7 +29,7 @@ namespace {
 constexpr std::int64_t kSeed1 = 4242;
 constexpr std::int64_t kSeed2 = 777;
 /// Its position in the analysis list: after the eight before it.
-constexpr int kKinship = 8;
+constexpr int kKinship = 10;
 
 QString fileText(const QString& path)
 {
