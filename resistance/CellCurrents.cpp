@@ -1,6 +1,7 @@
 #include "resistance/CellCurrents.h"
 
 #include "core/Errors.h"
+#include "core/NumberText.h"
 #include "core/ThreadCount.h"
 #include "resistance/Circuit.h"
 #include "resistance/MemoryNeed.h"
@@ -269,6 +270,31 @@ std::uint64_t currentMapMemoryNeedBeforeFactor(int columns, int rows, int neighb
     return circuitMemoryNeedBeforeFactor(columns, rows, neighbours) + maps;
 }
 
+namespace {
+
+// The map's circuit is solved without the scaling and the check of the circuit distances: surfaces
+// whose resistances span more than the range those are checked to hold, or lie near the ends of the
+// doubles, are refused rather than mapped inaccurately.
+void requireCurrentMapRange(const ResistanceSurface& surface, const std::vector<std::uint8_t>& joined)
+{
+    const ResistanceRange range = resistanceRange(surface, joined);
+    const std::string spread = "the resistances of the cells it joins range " + range.text(surface.columns());
+    if (!(range.ratio() <= kCurrentMapWidestRatio))
+        throw DataProblem("The current map over the " + surface.description() + " cannot be computed accurately: " +
+                              spread + ", a ratio of " + range.ratioText() + ", beyond the " +
+                              shortestText(kCurrentMapWidestRatio) + " within which its currents are exact to 1e-6.",
+                          "Narrow the range: mark cells that cannot be crossed as no data rather than giving them "
+                          "a huge resistance.");
+    if (!(range.lowest >= kCurrentMapSmallestResistance && range.highest <= 1.0 / kCurrentMapSmallestResistance))
+        throw DataProblem("The current map over the " + surface.description() + " cannot be computed: " + spread +
+                              ", beyond " + shortestText(kCurrentMapSmallestResistance) + " to " +
+                              shortestText(1.0 / kCurrentMapSmallestResistance) + ".",
+                          "Rescale the resistances (multiply or divide them all by the same number): the map does "
+                          "not depend on their scale.");
+}
+
+} // namespace
+
 CellCurrents CumulativeCurrentMap(const ResistanceSurface& surface, const PlacedObservations& observations,
                                   int neighbours, bool withMaximum, RunListener& listener, std::uint64_t memoryLimit)
 {
@@ -281,6 +307,8 @@ CellCurrents CumulativeCurrentMap(const ResistanceSurface& surface, const Placed
                               surface.description() + "; the " + std::to_string(observations.size()) +
                               " observations lie in " + (locations == 1 ? "one." : "none."),
                           "No current would flow between them.");
+
+    requireCurrentMapRange(surface, joined);
 
     const CircuitNodes nodes = numberNodes(joined, distinct.cells.front());
     CholmodCommon common;

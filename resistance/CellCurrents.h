@@ -9,6 +9,13 @@
 
 namespace tessaloc {
 
+/// The widest ratio of resistances over which the current map is computed: across it, the currents of
+/// the map agree with an exact computation to 1e-6 relative. Wider surfaces are a data problem.
+inline constexpr double kCurrentMapWidestRatio = 1e8;
+/// The smallest resistance the map takes (and its inverse the largest), so that no conductance or
+/// potential of its circuit leaves the doubles.
+inline constexpr double kCurrentMapSmallestResistance = 1e-150;
+
 /// The current through every cell of a surface when each pair of sample locations is joined in turn.
 struct CellCurrents {
     /// Per cell, row by row from the top: the sum over all pairs of distinct locations of the current

@@ -246,6 +246,33 @@ TEST(CumulativeCurrentMap, PartsThatNoPathJoinsNameBothObservations)
               "surface \"test.tif\" that no path of passable cells joins (with 8 neighbours per cell).");
 }
 
+// A wall a million times the rest maps; one of 1e12 (where the unchecked circuit loses the weak
+// currents) and resistances near the ends of the doubles are refused, never mapped wrongly.
+TEST(CumulativeCurrentMap, ExtremeResistancesAreRefusedNotMappedWrongly)
+{
+    const struct {
+        double wall;
+        double rest;
+        const char* refusal; // empty: mapped
+    } cases[] = {
+        {1e6, 1.0, ""},
+        {1e12, 1.0, "cannot be computed accurately"},
+        {1e-200, 1e-200, "cannot be computed: the resistances"},
+        {1e200, 1e200, "cannot be computed: the resistances"},
+    };
+    for (const auto& c : cases) {
+        std::vector<double> cells(25, c.rest);
+        for (int row = 0; row < 5; ++row)
+            cells[static_cast<size_t>(row * 5 + 2)] = c.wall;
+        const ResistanceSurface surface = planarSurface(5, 5, cells);
+        const std::string message = dataProblemOf([&] { CumulativeCurrentMap(surface, inCells({0, 24}), 8, false); });
+        if (std::string(c.refusal).empty())
+            EXPECT_EQ(message, "no data problem") << c.wall;
+        else
+            EXPECT_NE(message.find(c.refusal), std::string::npos) << c.wall << ": " << message;
+    }
+}
+
 TEST(CumulativeCurrentMap, RefusesAMapThatNeedsMoreMemoryThanItMayUse)
 {
     const ResistanceSurface surface = planarSurface(30, 30, std::vector<double>(900, 1.0));
