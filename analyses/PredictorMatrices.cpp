@@ -4,6 +4,7 @@
 #include "core/GeneticDistances.h"
 #include "core/GeographicDistances.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -35,6 +36,24 @@ PackedDistances buildDistances(const SampleTable& table, bool useLatLong, const 
 }
 
 } // namespace
+
+std::vector<std::string> predictorNames(const std::vector<PredictorMatrix>& predictors)
+{
+    std::vector<std::string> names;
+    for (const PredictorMatrix& predictor : predictors)
+        names.push_back(predictor.name);
+    return names;
+}
+
+std::size_t longestTableLabel(const std::vector<std::string>& termNames, const std::vector<PredictorMatrix>& predictors)
+{
+    std::size_t longest = 0;
+    for (const std::string& name : termNames)
+        longest = std::max(longest, name.size());
+    for (std::size_t k = 0; k < predictors.size(); ++k)
+        longest = std::max(longest, std::to_string(k + 1).size() + 1 + predictors[k].name.size());
+    return longest;
+}
 
 std::vector<std::string> predictorNames(const std::vector<GeoDistanceSettings>& choices)
 {

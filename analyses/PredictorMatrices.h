@@ -34,6 +34,14 @@ struct PredictorMatrix {
 /// choice's name only, unless the same choice is given twice.
 std::vector<std::string> predictorNames(const std::vector<GeoDistanceSettings>& choices);
 
+/// The names of the matrices, in order.
+std::vector<std::string> predictorNames(const std::vector<PredictorMatrix>& predictors);
+
+/// The width of the longest of `termNames` and of the predictors as the tables of the reports number
+/// them ("2 forest.tif"): the first column of those tables holds them.
+std::size_t longestTableLabel(const std::vector<std::string>& termNames,
+                              const std::vector<PredictorMatrix>& predictors);
+
 /// What a run of these analyses works on.
 struct PredictorData {
     SampleTable table;

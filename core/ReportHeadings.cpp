@@ -1,5 +1,7 @@
 #include "core/ReportHeadings.h"
 
+#include <algorithm>
+
 #include "core/NumberText.h"
 
 namespace tessaloc {
@@ -94,6 +96,35 @@ void WritePairTable(ReportWriter& report, bool wholeTable, const std::vector<std
                 report.nextZone().text(statisticText(column.values(i, j)));
             report.endLine();
         }
+    }
+}
+
+ReportTableColumns::ReportTableColumns(std::size_t longestName)
+    : m_first(1 + std::max(ReportWriter::kZoneWidth, static_cast<int>(longestName) + 2))
+{
+}
+
+ReportWriter& ReportTableColumns::cell(ReportWriter& report, int column) const
+{
+    if (report.currentColumn() < at(column))
+        return report.column(at(column));
+    return report.text("  ");
+}
+
+void WritePredictorCorrelations(ReportWriter& report, const ReportTableColumns& columns,
+                                const std::vector<std::string>& names,
+                                const std::function<double(int, int)>& correlation)
+{
+    report.line("Correlation among predictors");
+    const int k = static_cast<int>(names.size());
+    for (int b = 0; b < k; ++b)
+        columns.cell(report, b).text(std::to_string(b + 1));
+    report.endLine();
+    for (int a = 0; a < k; ++a) {
+        report.text(std::to_string(a + 1) + " " + names[static_cast<size_t>(a)]);
+        for (int b = 0; b < k; ++b)
+            columns.cell(report, b).text(statisticText(correlation(a, b)));
+        report.endLine();
     }
 }
 

@@ -6,7 +6,9 @@
 #include "core/ReportWriter.h"
 #include "core/SampleTable.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -82,5 +84,26 @@ struct PairTableColumn {
 /// line that says the table was left out and how many pairs it has.
 void WritePairTable(ReportWriter& report, bool wholeTable, const std::vector<std::string>& names,
                     const PackedDistances& genetic, std::initializer_list<PairTableColumn> columns);
+
+/// The columns of a report's table: the names in the first, as wide as a print zone or as the
+/// longest name (`longestName` characters) and two blanks, then one print zone per number.
+class ReportTableColumns {
+public:
+    explicit ReportTableColumns(std::size_t longestName);
+    /// The report column where table column `column` (0 for the first number) starts.
+    int at(int column) const { return m_first + column * ReportWriter::kZoneWidth; }
+    /// Starts the cell of `column` of the line: at its place, or two blanks after a number too long
+    /// for the cell before it, so that a line never breaks.
+    ReportWriter& cell(ReportWriter& report, int column) const;
+
+private:
+    int m_first = 1;
+};
+
+/// "Correlation among predictors": the columns headed by the predictors' numbers, then a row per
+/// predictor ("1 name") with its correlation `correlation(a, b)` to each, in the order of `names`.
+void WritePredictorCorrelations(ReportWriter& report, const ReportTableColumns& columns,
+                                const std::vector<std::string>& names,
+                                const std::function<double(int, int)>& correlation);
 
 } // namespace tessaloc

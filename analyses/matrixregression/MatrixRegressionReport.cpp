@@ -6,36 +6,9 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tessaloc {
-namespace {
-
-// The columns of the tables: the names in the first, as wide as a print zone or as the longest name
-// (a predictor's with its number) and two blanks, then one print zone per number.
-struct TableColumns {
-    explicit TableColumns(const MatrixRegressionResult& result)
-    {
-        size_t longest = 0;
-        for (const RegressionTerm& term : result.terms)
-            longest = std::max(longest, term.name.size());
-        for (size_t k = 0; k < result.predictors.size(); ++k)
-            longest = std::max(longest, std::to_string(k + 1).size() + 1 + result.predictors[k].name.size());
-        first = 1 + std::max(ReportWriter::kZoneWidth, static_cast<int>(longest) + 2);
-    }
-    int at(int column) const { return first + column * ReportWriter::kZoneWidth; }
-    // Starts the cell of `column` of the line: at its place, or two blanks after a number too long
-    // for the cell before it, so that a line never breaks.
-    ReportWriter& cell(ReportWriter& report, int column) const
-    {
-        if (report.currentColumn() < at(column))
-            return report.column(at(column));
-        return report.text("  ");
-    }
-
-    int first = 1;
-};
-
-} // namespace
 
 std::string MatrixRegressionReport(const MatrixRegressionResult& result)
 {
@@ -59,7 +32,10 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
         report.line("Predictor \"" + predictor.name + "\": " + predictor.description);
     report.line();
     report.line("P: probability of observing |t| greater than or equal to observed");
-    const TableColumns columns(result);
+    std::vector<std::string> termNames;
+    for (const RegressionTerm& term : result.terms)
+        termNames.push_back(term.name);
+    const ReportTableColumns columns(longestTableLabel(termNames, result.predictors));
     report.text("Term");
     columns.cell(report, 0).text("Estimate");
     columns.cell(report, 1).text("t");
@@ -85,17 +61,8 @@ void WriteMatrixRegressionReport(ReportWriter& report, const MatrixRegressionRes
     report.line(SeedLine(result.seed));
     report.line();
     report.line();
-    report.line("Correlation among predictors");
-    // The columns carry the predictors' numbers; their names head them in the order of the rows.
-    for (int b = 0; b < k; ++b)
-        columns.cell(report, b).text(std::to_string(b + 1));
-    report.endLine();
-    for (int a = 0; a < k; ++a) {
-        report.text(std::to_string(a + 1) + " " + result.predictors[static_cast<size_t>(a)].name);
-        for (int b = 0; b < k; ++b)
-            columns.cell(report, b).text(statisticText(result.predictorCorrelation(a, b)));
-        report.endLine();
-    }
+    WritePredictorCorrelations(report, columns, predictorNames(result.predictors),
+                               [&](int a, int b) { return result.predictorCorrelation(a, b); });
 }
 
 } // namespace tessaloc

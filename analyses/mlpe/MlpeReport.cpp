@@ -6,36 +6,9 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tessaloc {
-namespace {
-
-// The columns of the tables: the names in the first, as wide as a print zone or as the longest name
-// (a predictor's with its number) and two blanks, then one print zone per number.
-struct TableColumns {
-    explicit TableColumns(const MlpeResult& result)
-    {
-        size_t longest = 0;
-        for (const MlpeTerm& term : result.terms)
-            longest = std::max(longest, term.name.size());
-        for (size_t k = 0; k < result.predictors.size(); ++k)
-            longest = std::max(longest, std::to_string(k + 1).size() + 1 + result.predictors[k].name.size());
-        first = 1 + std::max(ReportWriter::kZoneWidth, static_cast<int>(longest) + 2);
-    }
-    int at(int column) const { return first + column * ReportWriter::kZoneWidth; }
-    // Starts the cell of `column`: at its place, or two blanks after a number too long for the cell
-    // before it, so that a line never breaks.
-    ReportWriter& cell(ReportWriter& report, int column) const
-    {
-        if (report.currentColumn() < at(column))
-            return report.column(at(column));
-        return report.text("  ");
-    }
-
-    int first = 1;
-};
-
-} // namespace
 
 std::string MlpeReport(const MlpeResult& result)
 {
@@ -74,7 +47,10 @@ void WriteMlpeReport(ReportWriter& report, const MlpeResult& result)
     report.line();
     report.line("Restricted maximum likelihood (REML) estimates;");
     report.line("P: likelihood-ratio test (ML) of the model without the term, chi-squared on 1 degree of freedom");
-    const TableColumns columns(result);
+    std::vector<std::string> termNames;
+    for (const MlpeTerm& term : result.terms)
+        termNames.push_back(term.name);
+    const ReportTableColumns columns(longestTableLabel(termNames, result.predictors));
     report.text("Term");
     columns.cell(report, 0).text("Estimate");
     columns.cell(report, 1).text("SE");
@@ -93,16 +69,9 @@ void WriteMlpeReport(ReportWriter& report, const MlpeResult& result)
     report.line("Residual variance (REML) = " + statisticText(result.restricted.residualVariance));
     report.line();
     report.line();
-    report.line("Correlation among predictors");
-    for (int b = 0; b < k; ++b)
-        columns.cell(report, b).text(std::to_string(b + 1));
-    report.endLine();
-    for (int a = 0; a < k; ++a) {
-        report.text(std::to_string(a + 1) + " " + result.predictors[static_cast<size_t>(a)].name);
-        for (int b = 0; b < k; ++b)
-            columns.cell(report, b).text(statisticText(result.predictorCorrelations[static_cast<size_t>(a * k + b)]));
-        report.endLine();
-    }
+    WritePredictorCorrelations(report, columns, predictorNames(result.predictors), [&](int a, int b) {
+        return result.predictorCorrelations[static_cast<size_t>(a * k + b)];
+    });
 }
 
 } // namespace tessaloc

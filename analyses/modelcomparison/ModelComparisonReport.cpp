@@ -11,26 +11,14 @@
 namespace tessaloc {
 namespace {
 
-// The columns of the ranking: the names in the first, as wide as a print zone or as the longest name
-// and two blanks, then one print zone per number.
-struct TableColumns {
-    explicit TableColumns(const ModelComparisonResult& result)
-    {
-        size_t longest = 0;
-        for (const RankedModel& model : result.ranking)
-            longest = std::max(longest, model.name.size());
-        first = 1 + std::max(ReportWriter::kZoneWidth, static_cast<int>(longest) + 2);
-    }
-    int at(int column) const { return first + column * ReportWriter::kZoneWidth; }
-    ReportWriter& cell(ReportWriter& report, int column) const
-    {
-        if (report.currentColumn() < at(column))
-            return report.column(at(column));
-        return report.text("  ");
-    }
-
-    int first = 1;
-};
+// The longest model name, for the width of the ranking's first column.
+size_t longestModelName(const ModelComparisonResult& result)
+{
+    size_t longest = 0;
+    for (const RankedModel& model : result.ranking)
+        longest = std::max(longest, model.name.size());
+    return longest;
+}
 
 std::string joined(const std::vector<std::string>& names)
 {
@@ -71,7 +59,7 @@ void WriteModelComparisonReport(ReportWriter& report, const ModelComparisonResul
         report.line("Model \"" + model.name + "\": " + joined(model.predictors));
     report.line();
     report.line("Ranked by AICc; k: fixed effects and two variances; weight: Akaike weight over these models");
-    const TableColumns columns(result);
+    const ReportTableColumns columns(longestModelName(result));
     report.text("Model");
     const char* heads[] = {"k", "Log-likelihood", "AIC", "AICc", "Delta AICc", "Weight", "Marginal R2"};
     for (int c = 0; c < 7; ++c)
